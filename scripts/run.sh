@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Sets up this machine, builds the program and starts it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+bash scripts/setup.sh "${BUILD_PACKAGES[@]}"
+build=${QUORVANE_BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_TESTS=OFF -DQUORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" --target quorvane
+exec "$build/src/quorvane"

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Sets up this machine, builds everything and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+bash scripts/setup.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+
+stages=(scripts/test_linux.sh)
+for s in "${stages[@]}"; do
+  echo "=== ${s}"
+  bash "$s"
+done

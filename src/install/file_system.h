@@ -1,0 +1,42 @@
+#pragma once
+// The core's only door to files. Paths are the program's own text
+// (GameDir + "\Tfc\server.cfg"); the real implementation in platform/
+// resolves them, tests use MemoryFileSystem or wrap the real one.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane::install {
+
+// What an operation did; on failure `error` holds the OS's reason.
+struct IoResult {
+  bool ok = true;
+  std::string error;
+
+  static IoResult Success() { return {}; }
+  static IoResult Failure(std::string why) { return {false, std::move(why)}; }
+  explicit operator bool() const { return ok; }
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // True when the path names an ordinary file (read-only and archive count;
+  // hidden, system files and directories do not).
+  virtual bool IsPresent(const std::string& path) = 0;
+  virtual bool IsDirectory(const std::string& path) = 0;
+
+  // Whole-file read, bytes as stored.
+  virtual IoResult ReadFile(const std::string& path, std::string& bytes) = 0;
+  // Create or truncate, write every byte, close. Fails unless every byte reached the file.
+  virtual IoResult WriteFile(const std::string& path, std::string_view bytes) = 0;
+  virtual IoResult Rename(const std::string& from, const std::string& to) = 0;
+  virtual IoResult Remove(const std::string& path) = 0;
+  virtual IoResult CreateDirectory(const std::string& path) = 0;
+
+  // Names of the ordinary files in a directory, in the order the system lists them.
+  virtual std::vector<std::string> ListFiles(const std::string& directory) = 0;
+};
+
+}  // namespace quorvane::install

@@ -1,0 +1,82 @@
+#pragma once
+// The launch, join, stop and link operations of the map tab. The core builds
+// each request; ProcessStarter and ServerControl (platform/) carry it out.
+#include <optional>
+#include <string>
+
+#include "config/field_store.h"
+#include "install/file_system.h"
+#include "launch/sound_player.h"
+
+namespace quorvane::launch {
+
+// One shell call: program, parameter string, working directory, show command.
+struct LaunchRequest {
+  std::string verb;        // "Open", or empty for the default action
+  std::string file;        // program path text, or a link
+  std::string parameters;  // as one string, pieces joined unchanged
+  std::string directory;   // working directory text
+  int showCommand = 0;     // 0 = SW_HIDE
+};
+
+struct StartResult {
+  bool ok = true;
+  std::string error;  // the OS's reason when the start failed
+};
+
+class ProcessStarter {
+ public:
+  virtual ~ProcessStarter() = default;
+  virtual StartResult Start(const LaunchRequest& request) = 0;
+  virtual void SetCurrentDirectory(const std::string& directory) = 0;
+  virtual StartResult OpenLink(const std::string& url) = 0;  // mail and web links
+};
+
+// Finds the running dedicated server and ends it.
+class ServerControl {
+ public:
+  virtual ~ServerControl() = default;
+  using Handle = long long;  // a window or process the platform found
+  virtual std::optional<Handle> FindServer() = 0;
+  virtual void Terminate(Handle server) = 0;
+  virtual void Pause(int milliseconds) = 0;  // blocks; no events run meanwhile
+  virtual void SendClose(Handle server) = 0;
+};
+
+// What the launch buttons read from and do to the main window.
+class LaunchWindow {
+ public:
+  virtual ~LaunchWindow() = default;
+  virtual std::string GameDir() const = 0;      // GamePath text
+  virtual std::string StartingMap() const = 0;  // Combo1 text
+  virtual void FocusStartingMap() = 0;
+  virtual void ShowMessage(const std::string& text) = 0;  // OK box, "Quorvane"
+};
+
+class Launcher {
+ public:
+  Launcher(install::FileSystem& fs, config::FieldStore& fields, LaunchWindow& window, SoundPlayer& sound,
+           ProcessStarter& starter, ServerControl& server);
+
+  void StartDedicatedServer();  // Command2
+  void StartListenServer();     // Command20
+  void JoinYourGame();          // Command4
+  void StopDedicatedServer();   // Command21
+  void EmailComments();         // Command6
+  void OpenWebsite();           // Command7
+
+  void LaunchDedicatedServer(const std::string& map);
+  void LaunchListenServer(const std::string& map);
+
+ private:
+  void Launch(const LaunchRequest& request);
+
+  install::FileSystem& m_fs;
+  config::FieldStore& m_fields;
+  LaunchWindow& m_window;
+  SoundPlayer& m_sound;
+  ProcessStarter& m_starter;
+  ServerControl& m_server;
+};
+
+}  // namespace quorvane::launch

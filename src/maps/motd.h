@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+
+#include "install/file_system.h"
+
+namespace quorvane::maps {
+
+// The whole file less one final line end (CR LF, LF or CR), so a write and a
+// re-read give back the text written. `text` is untouched on failure.
+install::IoResult LoadMotd(install::FileSystem& fs, const std::string& path, std::string& text);
+// The text followed by CR LF. Line breaks inside are written as the text holds them.
+install::IoResult SaveMotd(install::FileSystem& fs, const std::string& path, const std::string& text);
+
+}  // namespace quorvane::maps

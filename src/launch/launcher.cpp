@@ -1,0 +1,131 @@
+#include "launch/launcher.h"
+
+#include "config/cfg_writer.h"
+#include "install/build_info.h"
+#include "install/game_paths.h"
+
+namespace quorvane::launch {
+
+namespace {
+
+constexpr const char* kUhOhCue = "c:\\windows\\media\\uhoh.wav";
+constexpr const char* kCommandCue = "c:\\windows\\media\\Military_command.wav";
+constexpr const char* kJoinCue = "c:\\windows\\media\\launch.wav";
+constexpr const char* kNoMapMessage = "You Must Select a Starting Map Before you can Start a Game.";
+constexpr const char* kStartFailed = "Quorvane could not start ";
+constexpr const char* kOpenVerb = "Open";
+constexpr const char* kJoinParameters = " -console +connect 127.0.0.1:27016";
+constexpr int kStopPauseMs = 1000;
+constexpr int kHide = 0;
+
+// Plays the cue that goes before a start; tells the user when no map is chosen.
+bool StartingMapChosen(LaunchWindow& window, SoundPlayer& sound) {
+  if (window.StartingMap().empty()) {
+    sound.PlaySoundCue(kUhOhCue);
+    window.ShowMessage(kNoMapMessage);
+    window.FocusStartingMap();
+    return false;
+  }
+  sound.PlaySoundCue(kCommandCue);
+  return true;
+}
+
+}  // namespace
+
+Launcher::Launcher(install::FileSystem& fs, config::FieldStore& fields, LaunchWindow& window, SoundPlayer& sound,
+                   ProcessStarter& starter, ServerControl& server)
+    : m_fs(fs), m_fields(fields), m_window(window), m_sound(sound), m_starter(starter), m_server(server) {}
+
+void Launcher::StartDedicatedServer() {
+  if (!StartingMapChosen(m_window, m_sound)) return;
+  // The user may have changed the choice while the cue played.
+  LaunchDedicatedServer(m_window.StartingMap());
+}
+
+void Launcher::StartListenServer() {
+  const std::string gameDir = m_window.GameDir();
+  if (!m_fs.IsPresent(install::GamePath(gameDir, install::kListenServerCfg))) {
+    // This press only creates the file; the next one starts the game.
+    config::WriteListenServerCfg(m_fs, gameDir, m_fields);
+    return;
+  }
+  if (!StartingMapChosen(m_window, m_sound)) return;
+  LaunchListenServer(m_window.StartingMap());
+}
+
+void Launcher::LaunchDedicatedServer(const std::string& map) {
+  const std::string gameDir = m_window.GameDir();
+  LaunchRequest request;
+  request.verb = kOpenVerb;
+  request.file = install::GamePath(gameDir, install::kHldsExe);
+  request.parameters = " -game tfc";
+  request.parameters += " -port ";
+  request.parameters += m_fields.GetText("port");
+  request.parameters += " +map ";
+  request.parameters += map;
+  request.directory = gameDir;
+  request.showCommand = kHide;
+  m_starter.SetCurrentDirectory(gameDir);
+  Launch(request);
+}
+
+void Launcher::LaunchListenServer(const std::string& map) {
+  const std::string gameDir = m_window.GameDir();
+  LaunchRequest request;
+  request.verb = kOpenVerb;
+  request.file = install::GamePath(gameDir, install::kHlExe);
+  request.parameters = " -game tfc";
+  request.parameters += " -console";
+  request.parameters += " +sv_lan 0";
+  request.parameters += " +maxplayers ";
+  request.parameters += m_fields.GetText("maxplayers");
+  request.parameters += " +map ";
+  request.parameters += map;
+  request.directory = gameDir;
+  request.showCommand = kHide;
+  m_starter.SetCurrentDirectory(gameDir);
+  Launch(request);
+}
+
+void Launcher::JoinYourGame() {
+  m_sound.PlaySoundCue(kJoinCue);
+  const std::string gameDir = m_window.GameDir();
+  LaunchRequest request;
+  request.verb = kOpenVerb;
+  request.file = install::GamePath(gameDir, install::kHlExe);
+  request.parameters = kJoinParameters;
+  request.directory = gameDir;
+  request.showCommand = kHide;
+  Launch(request);
+}
+
+void Launcher::StopDedicatedServer() {
+  // The pause runs even when nothing was found, so every press takes the same
+  // second and the user sees the same thing whether or not a server ran.
+  const std::optional<ServerControl::Handle> server = m_server.FindServer();
+  if (server) m_server.Terminate(*server);
+  m_server.Pause(kStopPauseMs);
+  if (server) m_server.SendClose(*server);
+}
+
+void Launcher::EmailComments() {
+  m_starter.OpenLink(std::string("mailto:") + install::kMailAddress);
+}
+
+void Launcher::OpenWebsite() {
+  m_starter.OpenLink(install::kDownloadPage);
+}
+
+void Launcher::Launch(const LaunchRequest& request) {
+  const StartResult result = m_starter.Start(request);
+  if (result.ok) return;
+  std::string text = kStartFailed;
+  text += request.file;
+  if (!result.error.empty()) {
+    text += ": ";
+    text += result.error;
+  }
+  m_window.ShowMessage(text);
+}
+
+}  // namespace quorvane::launch

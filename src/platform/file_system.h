@@ -1,0 +1,33 @@
+#pragma once
+// The real file system behind install::FileSystem. Path text is the
+// program's own (single-byte code page, backslashes, any letter case) and is
+// turned into a native path by ResolvePath before every call.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "install/file_system.h"
+
+namespace quorvane::platform {
+
+class NativeFileSystem : public install::FileSystem {
+ public:
+  // A regular file, or a link to one; directories and other kinds are absent.
+  bool IsPresent(const std::string& path) override;
+  bool IsDirectory(const std::string& path) override;
+
+  install::IoResult ReadFile(const std::string& path, std::string& bytes) override;
+  install::IoResult WriteFile(const std::string& path, std::string_view bytes) override;
+  // Fails when `to` exists already, as the game's home system does.
+  install::IoResult Rename(const std::string& from, const std::string& to) override;
+  // Files only; a directory is not removed.
+  install::IoResult Remove(const std::string& path) override;
+  // Fails when the directory exists already.
+  install::IoResult CreateDirectory(const std::string& path) override;
+
+  // Regular files (and links to them) in directory order, names in the
+  // single-byte code page; empty when the directory cannot be read.
+  std::vector<std::string> ListFiles(const std::string& directory) override;
+};
+
+}  // namespace quorvane::platform

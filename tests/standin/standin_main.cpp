@@ -1,0 +1,84 @@
+// A stand-in for the game's server and client programs. Tests install it
+// under the game's program names; it writes down how it was started and then
+// waits to be ended. It opens nothing on the network.
+//
+// Environment:
+//   QUORVANE_STANDIN_RECORD       where to write the record (default:
+//                                 standin-record.txt in the working directory)
+//   QUORVANE_STANDIN_CHILD=1      start one child in the same process group
+//   QUORVANE_STANDIN_IGNORE_TERM=1  ignore the polite end request
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+#include "standin_os.h"
+
+namespace fs = std::filesystem;
+using namespace quorvane::standin;
+
+namespace {
+
+bool EnvSet(const char* name) {
+  const char* v = std::getenv(name);
+  return v != nullptr && std::string(v) == "1";
+}
+
+// Written beside its final name and renamed, so a reader never sees half a record.
+bool WriteRecord(const fs::path& target, const std::string& text) {
+  fs::path temp = target;
+  temp += ".tmp" + std::to_string(ProcessId());
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out << text;
+    out.flush();
+    if (!out) return false;
+  }
+  std::error_code ec;
+  fs::rename(temp, target, ec);
+  if (ec) {
+    fs::remove(temp, ec);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::printf("Quorvane stand-in server: this is NOT the game. It records how it was started and waits to be "
+              "ended; it opens no network connection.\n");
+  std::fflush(stdout);
+
+  if (EnvSet("QUORVANE_STANDIN_IGNORE_TERM")) IgnoreEndRequest();
+
+  long long child = 0;
+  if (EnvSet("QUORVANE_STANDIN_CHILD")) {
+    std::string error;
+    child = StartChild(error);
+    if (child == 0) std::fprintf(stderr, "stand-in: could not start its child: %s\n", error.c_str());
+  }
+
+  std::error_code ec;
+  const fs::path cwd = fs::current_path(ec);
+  std::string text;
+  text += "pid=" + std::to_string(ProcessId()) + "\n";
+  text += "child=" + std::to_string(child) + "\n";
+  text += "cwd=" + cwd.string() + "\n";
+  text += "argc=" + std::to_string(argc - 1) + "\n";
+  for (int i = 1; i < argc; ++i) {
+    text += argv[i];
+    text += "\n";
+  }
+
+  const char* named = std::getenv("QUORVANE_STANDIN_RECORD");
+  const fs::path target = (named != nullptr && *named != '\0') ? fs::path(named) : cwd / "standin-record.txt";
+  if (!WriteRecord(target, text)) {
+    std::fprintf(stderr, "stand-in: could not write %s\n", target.string().c_str());
+    return 2;
+  }
+  WaitUntilEnded();
+}

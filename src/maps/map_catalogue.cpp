@@ -1,0 +1,36 @@
+#include "maps/map_catalogue.h"
+
+#include <algorithm>
+
+#include "install/game_paths.h"
+#include "install/text_case.h"
+
+namespace quorvane::maps {
+
+std::string MapNameOf(std::string_view fileName) {
+  const std::size_t dot = fileName.rfind('.');
+  return std::string(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
+}
+
+std::vector<std::string> ListMapFiles(install::FileSystem& fs, const std::string& gameDir) {
+  std::vector<std::string> names = fs.ListFiles(install::GamePath(gameDir, install::kMapsDir));
+  for (std::string& name : names) name = MapNameOf(name);
+  return names;
+}
+
+std::vector<std::string> ScanMaps(install::FileSystem& fs, const std::string& gameDir) {
+  std::vector<std::string> found = ListMapFiles(fs, gameDir);
+  std::vector<std::string> names;
+  names.reserve(kStandardMaps.size() + found.size());
+  names.assign(kStandardMaps.begin(), kStandardMaps.end());
+  std::move(found.begin(), found.end(), std::back_inserter(names));
+  SortMapNames(names);
+  return names;
+}
+
+void SortMapNames(std::vector<std::string>& names) {
+  std::stable_sort(names.begin(), names.end(),
+                   [](const std::string& a, const std::string& b) { return install::CompareNoCase(a, b) < 0; });
+}
+
+}  // namespace quorvane::maps

@@ -1,0 +1,27 @@
+#include "maps/map_cycle.h"
+
+#include "install/settings_file.h"
+
+namespace quorvane::maps {
+
+install::IoResult LoadMapCycle(install::FileSystem& fs, const std::string& path, std::vector<std::string>& entries) {
+  entries.clear();
+  std::string content;
+  if (auto read = fs.ReadFile(path, content); !read) return read;
+  // Each item takes its delimiter with it, so the file's final line end
+  // closes the last entry instead of adding an empty one.
+  std::size_t pos = 0;
+  while (pos < content.size()) entries.push_back(install::ReadItem(content, pos));
+  return install::IoResult::Success();
+}
+
+install::IoResult SaveMapCycle(install::FileSystem& fs, const std::string& path, const std::vector<std::string>& entries) {
+  std::string content;
+  for (const std::string& entry : entries) {
+    content += entry;
+    content += "\r\n";
+  }
+  return fs.WriteFile(path, content);
+}
+
+}  // namespace quorvane::maps

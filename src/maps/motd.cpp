@@ -1,0 +1,24 @@
+#include "maps/motd.h"
+
+namespace quorvane::maps {
+
+install::IoResult LoadMotd(install::FileSystem& fs, const std::string& path, std::string& text) {
+  std::string content;
+  if (auto read = fs.ReadFile(path, content); !read) return read;
+  // SaveMotd adds one line end; taking it off again keeps a write and re-read
+  // from growing the message by a line each time.
+  if (content.ends_with("\r\n")) content.resize(content.size() - 2);
+  else if (content.ends_with('\n') || content.ends_with('\r')) content.pop_back();
+  text = std::move(content);
+  return install::IoResult::Success();
+}
+
+install::IoResult SaveMotd(install::FileSystem& fs, const std::string& path, const std::string& text) {
+  std::string content;
+  content.reserve(text.size() + 2);
+  content += text;
+  content += "\r\n";
+  return fs.WriteFile(path, content);
+}
+
+}  // namespace quorvane::maps

@@ -1,0 +1,117 @@
+#include "platform/path_resolver.h"
+
+#include <dirent.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "install/text_case.h"
+#include "platform/codepage.h"
+
+namespace quorvane::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Exists(const std::string& native) {
+  struct stat st {};
+  return ::lstat(native.c_str(), &st) == 0;
+}
+
+// The entry of `directory` whose name equals `wanted` without regard to case.
+// With several such entries (possible only here, never on Windows) the
+// smallest name is taken so the answer does not depend on directory order.
+bool FindNoCase(const std::string& directory, std::string_view wanted, std::string& found) {
+  DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+  if (!dir) return false;
+  bool any = false;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    if (!install::EqualNoCase(Utf8ToAnsi(name), wanted)) continue;
+    if (!any || name < found) found = name;
+    any = true;
+  }
+  ::closedir(dir);
+  return any;
+}
+
+std::vector<std::string_view> SplitComponents(std::string_view text) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || text[i] == '\\' || text[i] == '/') {
+      if (i > start) parts.push_back(text.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  return parts;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string Join(const std::string& base, std::string_view name) {
+  std::string out = base;
+  if (!out.empty() && out.back() != '/') out += '/';
+  out.append(name);
+  return out;
+}
+
+}  // namespace
+
+fs::path DefaultWinePrefix() {
+  if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) return prefix;
+  const char* home = std::getenv("HOME");
+  if (!home || !*home) {
+    const passwd* pw = ::getpwuid(::getuid());
+    home = pw ? pw->pw_dir : nullptr;
+  }
+  return fs::path(home ? home : "/") / ".wine";
+}
+
+fs::path ResolvePath(std::string_view pathText) { return ResolvePath(pathText, DefaultWinePrefix()); }
+
+fs::path ResolvePath(std::string_view pathText, const fs::path& winePrefix) {
+  std::string base;  // native; empty means the current directory
+  std::string_view rest = pathText;
+  const bool hasDrive = rest.size() >= 2 && rest[1] == ':' &&
+                        ((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z'));
+  if (hasDrive) {
+    const char letter = static_cast<char>(install::FoldCase(static_cast<unsigned char>(rest[0])));
+    const fs::path mapped = winePrefix / "dosdevices" / std::string{letter, ':'};
+    std::error_code ec;
+    base = fs::is_directory(mapped, ec) ? mapped.string() : "/";
+    rest.remove_prefix(2);
+  } else if (!rest.empty() && IsSeparator(rest.front())) {
+    base = "/";
+  }
+  const bool trailingSeparator = !rest.empty() && IsSeparator(rest.back());
+
+  bool matching = true;
+  for (std::string_view part : SplitComponents(rest)) {
+    const std::string native = AnsiToUtf8(part);
+    if (matching && part != "." && part != "..") {
+      std::string candidate = Join(base, native);
+      if (Exists(candidate)) {
+        base = std::move(candidate);
+        continue;
+      }
+      std::string found;
+      if (FindNoCase(base, part, found)) {
+        base = Join(base, found);
+        continue;
+      }
+      matching = false;
+    }
+    base = Join(base, native);
+  }
+  if (base.empty()) base = ".";
+  if (trailingSeparator && base.back() != '/') base += '/';
+  return fs::path(base);
+}
+
+}  // namespace quorvane::platform

@@ -1,0 +1,196 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDesktopServices>
+#include <QString>
+#include <QUrl>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/codepage.h"
+#include "platform/path_resolver.h"
+#include "platform/process_starter.h"
+
+namespace quorvane::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Program {
+  std::vector<std::string> argv;  // empty when there is nothing to run
+  std::string error;
+};
+
+bool IsRegularFile(const fs::path& p) {
+  struct stat st {};
+  return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsExecutableFile(const fs::path& p) { return IsRegularFile(p) && ::access(p.c_str(), X_OK) == 0; }
+
+bool IsWindowsProgram(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  char magic[2] = {};
+  return in.read(magic, 2) && magic[0] == 'M' && magic[1] == 'Z';
+}
+
+std::string FindOnPath(const std::string& name) {
+  if (name.find('/') != std::string::npos) return IsExecutableFile(name) ? name : std::string();
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return {};
+  std::string_view rest(path);
+  while (true) {
+    const size_t colon = rest.find(':');
+    const std::string_view dir = rest.substr(0, colon);
+    const fs::path candidate = fs::path(dir.empty() ? "." : std::string(dir)) / name;
+    if (IsExecutableFile(candidate)) return candidate.string();
+    if (colon == std::string_view::npos) return {};
+    rest.remove_prefix(colon + 1);
+  }
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+
+// The Linux builds of the game ship these beside (or instead of) the Windows programs.
+std::vector<std::string> NativeAlternatives(const fs::path& program) {
+  const std::string name = Lower(program.filename().string());
+  if (name == "hlds.exe") return {"hlds_run", "hlds_linux"};
+  if (name == "hl.exe") return {"hl.sh", "hl_linux"};
+  return {};
+}
+
+Program ChooseProgram(const fs::path& file, const std::string& wine) {
+  const bool present = IsRegularFile(file);
+  const bool windows = present && IsWindowsProgram(file);
+  if (windows) {
+    const std::string winePath = FindOnPath(wine);
+    if (!winePath.empty()) return {{winePath, file.string()}, {}};
+  } else if (present && ::access(file.c_str(), X_OK) == 0) {
+    return {{file.string()}, {}};
+  }
+  for (const std::string& alt : NativeAlternatives(file)) {
+    const fs::path candidate = file.parent_path() / alt;
+    if (IsExecutableFile(candidate)) return {{candidate.string()}, {}};
+  }
+  if (!present) return {{}, std::strerror(ENOENT)};
+  if (windows) return {{}, "it is a Windows program and wine is not installed"};
+  return {{}, std::strerror(EACCES)};
+}
+
+// What the started side sends back through the pipe when it cannot go on.
+struct ChildFailure {
+  int stage;  // 1 fork, 2 working directory, 3 exec
+  int error;
+};
+
+void Report(int fd, int stage, int error) {
+  const ChildFailure failure{stage, error};
+  [[maybe_unused]] const ssize_t n = ::write(fd, &failure, sizeof failure);
+}
+
+}  // namespace
+
+NativeProcessStarter::NativeProcessStarter(std::string wine) : m_wine(std::move(wine)) {}
+
+launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& request) {
+  const fs::path file = ResolvePath(request.file);
+  Program program = ChooseProgram(file, m_wine);
+  if (program.argv.empty()) return {false, program.error};
+
+  for (std::string& word : SplitParameters(AnsiToUtf8(request.parameters))) program.argv.push_back(std::move(word));
+  const std::string directory = request.directory.empty() ? std::string(".") : ResolvePath(request.directory).string();
+
+  // Everything the child touches is made before fork: only async-signal-safe
+  // calls may run between fork and exec in a program with threads.
+  std::vector<char*> argv;
+  for (std::string& word : program.argv) argv.push_back(word.data());
+  argv.push_back(nullptr);
+
+  const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  int pipeFds[2];
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+    const int err = errno;
+    if (devNull >= 0) ::close(devNull);
+    return {false, std::strerror(err)};
+  }
+
+  const pid_t middle = ::fork();
+  if (middle < 0) {
+    const int err = errno;
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    if (devNull >= 0) ::close(devNull);
+    return {false, std::strerror(err)};
+  }
+  if (middle == 0) {
+    // A new session makes the game its own process group, and the second
+    // fork hands it to init so it never becomes our zombie.
+    ::setsid();
+    const pid_t game = ::fork();
+    if (game < 0) {
+      Report(pipeFds[1], 1, errno);
+      ::_exit(127);
+    }
+    if (game > 0) ::_exit(0);
+
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (const int sig : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD}) ::signal(sig, SIG_DFL);
+    if (::chdir(directory.c_str()) != 0) {
+      Report(pipeFds[1], 2, errno);
+      ::_exit(127);
+    }
+    if (devNull >= 0) ::dup2(devNull, STDIN_FILENO);
+    ::execv(argv[0], argv.data());
+    Report(pipeFds[1], 3, errno);
+    ::_exit(127);
+  }
+
+  ::close(pipeFds[1]);
+  if (devNull >= 0) ::close(devNull);
+  int status = 0;
+  while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+  }
+  ChildFailure failure{0, 0};
+  ssize_t got = 0;
+  do {
+    got = ::read(pipeFds[0], &failure, sizeof failure);
+  } while (got < 0 && errno == EINTR);
+  ::close(pipeFds[0]);
+
+  if (got == static_cast<ssize_t>(sizeof failure)) {
+    std::string reason = std::strerror(failure.error);
+    if (failure.stage == 2) reason = "working directory " + directory + ": " + reason;
+    return {false, reason};
+  }
+  return {};
+}
+
+void NativeProcessStarter::SetCurrentDirectory(const std::string& directory) {
+  // The game reads nothing through our current directory; a failure here
+  // changes nothing the user could notice, so it is not reported.
+  [[maybe_unused]] const int rc = ::chdir(ResolvePath(directory).c_str());
+}
+
+launch::StartResult NativeProcessStarter::OpenLink(const std::string& url) {
+  // fromUserInput gives "host/page" without a scheme its web scheme.
+  const QUrl link = QUrl::fromUserInput(QString::fromStdString(AnsiToUtf8(url)));
+  if (!link.isValid()) return {false, link.errorString().toStdString()};
+  if (!QDesktopServices::openUrl(link)) return {false, "no program opens " + link.toString().toStdString()};
+  return {};
+}
+
+}  // namespace quorvane::platform

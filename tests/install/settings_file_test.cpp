@@ -1,0 +1,128 @@
+#include "install/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/memory_file_system.h"
+
+namespace quorvane::install {
+namespace {
+
+using test_support::MemoryFileSystem;
+
+constexpr const char* kIni = "C:\\Quorvane\\Quorvane.ini";
+
+struct ItemCase {
+  const char* name;
+  std::string text;
+  std::vector<std::string> items;  // every item, read until the text runs out
+};
+
+class ReadItemTest : public ::testing::TestWithParam<ItemCase> {};
+
+TEST_P(ReadItemTest, splitsTextIntoItems) {
+  const ItemCase& c = GetParam();
+  std::vector<std::string> items;
+  std::size_t pos = 0;
+  while (pos < c.text.size()) {
+    const std::size_t before = pos;
+    items.push_back(ReadItem(c.text, pos));
+    ASSERT_GT(pos, before) << "no progress at offset " << before;
+  }
+  EXPECT_EQ(items, c.items);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ReadItemTest,
+    ::testing::Values(
+        ItemCase{"plain", "C:\\SIERRA\\HALF-LIFE\r\n", {"C:\\SIERRA\\HALF-LIFE"}},
+        ItemCase{"leadingBlanksSkipped", "  \tC:\\Games", {"C:\\Games"}},
+        ItemCase{"commaEndsItem", "C:\\Games, Old\r\n", {"C:\\Games", "Old"}},
+        ItemCase{"quotedKeepsCommas", "\"C:\\Games, Old\"\r\n", {"C:\\Games, Old"}},
+        ItemCase{"quotedThenJunk", "\"a\" junk,b", {"a", "b"}},
+        ItemCase{"unclosedQuoteEndsAtLine", "\"open, still\r\nnext", {"open, still", "next"}},
+        ItemCase{"trailingBlanksKept", "2fort  ,well", {"2fort  ", "well"}},
+        ItemCase{"lfLines", "a\nb\n", {"a", "b"}},
+        ItemCase{"crLines", "a\rb\r", {"a", "b"}},
+        ItemCase{"blankLineIsEmptyItem", "a\r\n\r\nb\r\n", {"a", "", "b"}},
+        ItemCase{"blanksOnlyLine", "   \r\nb", {"", "b"}},
+        ItemCase{"commaBeforeLineEnd", "a,\r\nb", {"a", "", "b"}},
+        ItemCase{"binaryBytesKept", std::string("m\0p\xff", 4), {std::string("m\0p\xff", 4)}},
+        ItemCase{"emptyText", "", {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadItemTest, emptyTextGivesEmptyItem) {
+  std::size_t pos = 0;
+  EXPECT_EQ(ReadItem("", pos), "");
+  EXPECT_EQ(pos, 0u);
+}
+
+struct LocationFile {
+  const char* name;
+  std::string bytes;
+  std::string location;
+};
+
+class ReadServerLocationTest : public ::testing::TestWithParam<LocationFile> {};
+
+TEST_P(ReadServerLocationTest, readsFirstItem) {
+  MemoryFileSystem fs;
+  fs.AddFile(kIni, GetParam().bytes);
+  EXPECT_EQ(ReadServerLocation(fs, kIni), GetParam().location);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ReadServerLocationTest,
+    ::testing::Values(LocationFile{"plain", "C:\\SIERRA\\HALF-LIFE\r\n", "C:\\SIERRA\\HALF-LIFE"},
+                      LocationFile{"unquotedComma", "C:\\Games, Old\r\n", "C:\\Games"},
+                      LocationFile{"quotedComma", "\"C:\\Games, Old\"\r\n", "C:\\Games, Old"},
+                      LocationFile{"severalLines", "D:\\HL\r\nE:\\Other\r\n", "D:\\HL"},
+                      LocationFile{"noLineEnd", "C:\\", "C:\\"},
+                      LocationFile{"empty", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadServerLocationTest, missingFileGivesEmptyText) {
+  MemoryFileSystem fs;
+  EXPECT_EQ(ReadServerLocation(fs, kIni), "");
+}
+
+TEST(SaveServerLocationTest, writesExactBytes) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"C:\\SIERRA\\HALF-LIFE", "C:\\SIERRA\\HALF-LIFE\r\n"},
+      {"C:\\Games, Old", "\"C:\\Games, Old\"\r\n"},
+      {"", "\r\n"},
+  };
+  for (const auto& [location, bytes] : cases) {
+    MemoryFileSystem fs;
+    fs.AddDirectory("C:\\Quorvane");
+    ASSERT_TRUE(SaveServerLocation(fs, kIni, location)) << location;
+    EXPECT_EQ(fs.Bytes(kIni), bytes) << location;
+  }
+  MemoryFileSystem fs;
+  fs.AddDirectory("C:\\Quorvane");
+  ASSERT_TRUE(SaveServerLocation(fs, kIni, "C:\\SIERRA\\HALF-LIFE"));
+  EXPECT_EQ(fs.Bytes(kIni)->size(), 21u);
+}
+
+TEST(SaveServerLocationTest, saveThenRead_roundTrip) {
+  for (const std::string location : {"C:\\SIERRA\\HALF-LIFE", "C:\\Sierra\\Half-Life\\", "C:\\Games, Old", "C:\\a,b,c\\", "C:\\", ""}) {
+    MemoryFileSystem fs;
+    fs.AddFile(kIni, "old value\r\n");
+    ASSERT_TRUE(SaveServerLocation(fs, kIni, location));
+    EXPECT_EQ(ReadServerLocation(fs, kIni), location);
+  }
+}
+
+TEST(SaveServerLocationTest, failedWrite_isReported) {
+  MemoryFileSystem fs;
+  fs.AddFile(kIni, "C:\\Old\r\n");
+  fs.FailOn(MemoryFileSystem::Op::Write, kIni, MemoryFileSystem::kDenied);
+  const IoResult result = SaveServerLocation(fs, kIni, "C:\\New");
+  EXPECT_FALSE(result);
+  EXPECT_EQ(result.error, MemoryFileSystem::kDenied);
+}
+
+}  // namespace
+}  // namespace quorvane::install

@@ -1,0 +1,118 @@
+#include "app/workspace.h"
+
+#include "config/cfg_reader.h"
+#include "config/cfg_writer.h"
+#include "config/resets.h"
+#include "install/game_paths.h"
+#include "maps/map_catalogue.h"
+#include "maps/map_cycle.h"
+#include "maps/motd.h"
+
+namespace quorvane::app {
+
+namespace {
+
+using install::GamePath;
+
+void Note(LoadReport& report, const std::string& path, const std::string& reason) {
+  report.failures.push_back(path + ": " + reason);
+}
+
+void Note(LoadReport& report, const std::string& path, const install::IoResult& result) {
+  if (!result) Note(report, path, result.error);
+}
+
+void LoadAutoexec(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
+  const std::string path = GamePath(ws.GameDir(), install::kAutoexecCfg);
+  if (fs.IsPresent(path)) {
+    Note(report, path, config::LoadCfgFile(fs, path, ws.Fields()));
+    return;
+  }
+  ws.ShowMessage(MissingAutoexecMessage(ws.GameDir()));
+  ws.ShowMessage(kAutoexecDefaultsMessage);
+  config::ApplyAutoexecDefaults(ws.Fields());
+  const config::WriteResult written = config::WriteBasicAutoexecCfg(fs, ws.GameDir(), ws.Fields());
+  if (!written) Note(report, written.file, written.reason);
+}
+
+void LoadServerCfg(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
+  const std::string path = GamePath(ws.GameDir(), install::kServerCfg);
+  if (fs.IsPresent(path)) {
+    Note(report, path, config::LoadCfgFile(fs, path, ws.Fields()));
+    return;
+  }
+  ws.ShowMessage(MissingServerCfgMessage(ws.GameDir()));
+  ws.ShowMessage(kServerCfgDefaultsMessage);
+  config::ApplyServerDefaults(ws.Fields());
+  // Written before the fix-ups, so its port line holds what the field had.
+  const config::WriteResult written = config::WriteBasicServerCfg(fs, ws.GameDir(), ws.Fields());
+  if (!written) Note(report, written.file, written.reason);
+}
+
+std::vector<std::string> Catalogue(install::FileSystem& fs, const std::string& gameDir) {
+  std::vector<std::string> names(maps::kStandardMaps.begin(), maps::kStandardMaps.end());
+  for (std::string& name : maps::ListMapFiles(fs, gameDir)) names.push_back(std::move(name));
+  return names;
+}
+
+void FillStartingMaps(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
+  const std::string dir = GamePath(ws.GameDir(), install::kMapsDir);
+  if (fs.ListFiles(dir).empty() && !fs.IsDirectory(dir)) Note(report, dir, fs.CreateDirectory(dir));
+  ws.AddStartingMaps(Catalogue(fs, ws.GameDir()));
+}
+
+void LoadCycle(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
+  const std::string path = GamePath(ws.GameDir(), install::kMapCycle);
+  if (fs.IsPresent(path)) {
+    std::vector<std::string> entries;
+    Note(report, path, maps::LoadMapCycle(fs, path, entries));
+    ws.SetMapCycle(entries);
+    return;
+  }
+  const std::string created = GamePath(ws.GameDir(), install::kMapCycleCreate);
+  Note(report, created, fs.WriteFile(created, {}));
+}
+
+void LoadMessage(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
+  const std::string path = GamePath(ws.GameDir(), install::kMotd);
+  if (!fs.IsPresent(path)) {
+    Note(report, path, fs.WriteFile(path, {}));
+    return;
+  }
+  std::string text;
+  const install::IoResult read = maps::LoadMotd(fs, path, text);
+  if (read) {
+    ws.SetMotd(text);
+  } else {
+    Note(report, path, read.error);
+  }
+}
+
+void FillAvailableMaps(install::FileSystem& fs, Workspace& ws) { ws.AddAvailableMaps(Catalogue(fs, ws.GameDir())); }
+
+}  // namespace
+
+std::string MissingAutoexecMessage(const std::string& gameDir) {
+  return "This Form looks for your Autoexec.cfg file in the " + gameDir +
+         "Valve directory.  If it does not find it there, it will create a basic one.";
+}
+
+std::string MissingServerCfgMessage(const std::string& gameDir) {
+  return "This Form looks for your server.cfg file in the " + gameDir +
+         "TFC  directory.  If it does not find it there, it will create a basic one.";
+}
+
+LoadReport LoadWorkspace(install::FileSystem& fs, Workspace& ws) {
+  LoadReport report;
+  LoadAutoexec(fs, ws, report);
+  LoadServerCfg(fs, ws, report);
+  config::FixUpServerFields(ws.Fields());
+  FillStartingMaps(fs, ws, report);
+  LoadCycle(fs, ws, report);
+  LoadMessage(fs, ws, report);
+  FillAvailableMaps(fs, ws);
+  ws.LoadSoundForm();
+  return report;
+}
+
+}  // namespace quorvane::app

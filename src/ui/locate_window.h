@@ -1,0 +1,65 @@
+#pragma once
+// LocateFile (first run) and LocateFile2 (change of location): choose the
+// directory that holds the dedicated server.
+#include <QWidget>
+
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QTreeView;
+
+namespace quorvane::ui {
+
+// One entry of Drive1: what it shows and the directory it opens.
+struct DriveEntry {
+  QString label;
+  QString root;
+};
+
+// The file-system root, then each Wine drive whose mapping exists.
+QList<DriveEntry> AvailableDrives();
+
+class LocateWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  enum class Kind { FirstRun, ChangeLocation };
+  LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent = nullptr);
+
+  Kind WindowKind() const { return m_kind; }
+  QString GamePathText() const;
+  void SetGamePathText(const QString& text);
+  // The path of Dir1. Program path text ("C:\", "D:\Games\Half-Life") is
+  // resolved first; a place that does not exist leaves Dir1 where it was.
+  QString DirPath() const { return m_dirPath; }
+  void SetDirPath(const QString& pathText);
+  void SelectDrive(int index);
+
+ signals:
+  void saveRequested();
+  void closedByUser();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void OnDirChanged();
+
+  Kind m_kind;
+  QList<DriveEntry> m_drives;
+  QString m_dirPath;
+  QLabel* m_label;
+  QLineEdit* m_gamePath;
+  QComboBox* m_drive;
+  QTreeView* m_dir;
+  QListView* m_file;
+  QFileSystemModel* m_dirModel;
+  QFileSystemModel* m_fileModel;
+  QPushButton* m_save;
+  bool m_settingDir = false;
+};
+
+}  // namespace quorvane::ui

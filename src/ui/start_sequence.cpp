@@ -1,0 +1,229 @@
+#include "ui/start_sequence.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QThread>
+
+#include "app/workspace.h"
+#include "platform/codepage.h"
+#include "ui/dialogs.h"
+#include "ui/locate_window.h"
+#include "ui/main_form.h"
+#include "ui/shrink.h"
+#include "ui/splash_windows.h"
+
+namespace quorvane::ui {
+
+namespace {
+
+QString FromAnsi(const std::string& bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
+std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
+
+// The main window as the workspace load and the location change fill it.
+class MainFormTarget : public app::ChangeTarget {
+ public:
+  MainFormTarget(MainForm& main, std::function<void()> loadSoundForm)
+      : m_main(main), m_loadSoundForm(std::move(loadSoundForm)) {}
+
+  std::string GameDir() const override { return m_main.GameDir(); }
+  config::FieldStore& Fields() override { return m_main; }
+  void ShowMessage(const std::string& text) override { m_main.ShowMessage(text); }
+  void AddStartingMaps(const std::vector<std::string>& names) override { m_main.AddStartingMaps(names); }
+  void AddAvailableMaps(const std::vector<std::string>& names) override { m_main.AddAvailableMaps(names); }
+  void ReplaceStartingMaps(const std::vector<std::string>& names) override {
+    m_main.ClearStartingMaps();
+    m_main.AddStartingMaps(names);
+  }
+  void ReplaceAvailableMaps(const std::vector<std::string>& names) override {
+    m_main.ClearAvailableMaps();
+    m_main.AddAvailableMaps(names);
+  }
+  void SetMapCycle(const std::vector<std::string>& entries) override { m_main.SetMapCycle(entries); }
+  void SetMotd(const std::string& text) override { m_main.SetMotd(text); }
+  void LoadSoundForm() override { m_loadSoundForm(); }
+  void SetGameDir(const std::string& text) override { m_main.SetGameDir(text); }
+  void BringToFront() override {
+    m_main.show();
+    m_main.raise();
+    m_main.activateWindow();
+  }
+
+ private:
+  MainForm& m_main;
+  std::function<void()> m_loadSoundForm;
+};
+
+}  // namespace
+
+CheckLocation::CheckLocation(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName("CheckLocation");
+  setAttribute(Qt::WA_QuitOnClose, false);
+  m_gamePath = new QLineEdit(this);
+  m_gamePath->setObjectName("GamePath");
+}
+
+StartSequence::StartSequence(SequenceServices services, QObject* parent)
+    : QObject(parent), m_services(std::move(services)) {
+  if (!m_services.pause) m_services.pause = [] { QThread::msleep(1000); };
+}
+
+StartSequence::~StartSequence() {
+  for (QWidget* window : LoadedWindows()) delete window;
+}
+
+void StartSequence::Start() {
+  m_intro = new Intro(m_services.sound, m_services.timers);
+  connect(m_intro, &Intro::finished, this, [this] {
+    RunCheckLocation();
+    Unload(m_intro);
+  });
+  m_intro->show();
+}
+
+QList<QWidget*> StartSequence::LoadedWindows() const {
+  QList<QWidget*> windows;
+  for (QWidget* w : std::initializer_list<QWidget*>{m_intro, m_check, m_locate, m_main, m_start, m_locate2,
+                                                      m_sound, m_bye}) {
+    if (w) windows.push_back(w);
+  }
+  return windows;
+}
+
+void StartSequence::Unload(QWidget* window) {
+  if (!window) return;
+  window->hide();
+  window->deleteLater();
+}
+
+void StartSequence::RunCheckLocation() {
+  m_check = new CheckLocation();
+  app::RunStartupCheck(m_services.fs, m_services.places, *this);
+  Unload(m_check);
+  m_check = nullptr;
+}
+
+MainForm& StartSequence::EnsureMain() {
+  if (!m_main) {
+    m_main = new MainForm(m_services.fs, m_services.dialogs, m_services.sound, m_services.starter,
+                          m_services.server);
+    m_services.dialogs.SetParent(m_main);
+    connect(m_main, &MainForm::loaded, this, &StartSequence::ShowStartButton);
+    connect(m_main, &MainForm::quitRequested, this, &StartSequence::QuitProgram);
+    connect(m_main, &MainForm::changeLocationRequested, this, &StartSequence::ChangeLocation);
+    m_main->Load();
+  }
+  return *m_main;
+}
+
+void StartSequence::ShowMainForm() {
+  MainForm& main = EnsureMain();
+  main.show();
+  main.raise();
+}
+
+void StartSequence::SetMainGamePath(const std::string& text) { EnsureMain().SetGameDir(text); }
+
+void StartSequence::SetCheckGamePath(const std::string& text) {
+  if (m_check) m_check->GamePath()->setText(FromAnsi(text));
+}
+
+std::string StartSequence::CheckGamePath() const { return m_check ? ToAnsi(m_check->GamePath()->text()) : std::string(); }
+
+void StartSequence::ProcessEventsAndPause() {
+  QCoreApplication::processEvents();
+  m_services.pause();
+}
+
+void StartSequence::ShowStartButton() {
+  if (!m_start) {
+    m_start = new StartButton(m_services.sound, m_services.timers);
+    connect(m_start, &StartButton::rockOn, this, &StartSequence::RockOn);
+  }
+  m_start->show();
+  m_start->raise();
+  m_start->activateWindow();
+}
+
+void StartSequence::ShowLocateFile(const std::string& directory) {
+  if (!m_locate) {
+    m_locate = new LocateWindow(LocateWindow::Kind::FirstRun, AvailableDrives());
+    connect(m_locate, &LocateWindow::saveRequested, this, &StartSequence::SaveLocateFile);
+    // Nothing else can continue the start from here.
+    connect(m_locate, &LocateWindow::closedByUser, this, [this] {
+      m_locate->deleteLater();
+      UnloadAllWindows();
+      Finish();
+    });
+  }
+  m_locate->show();
+  m_locate->SetGamePathText(FromAnsi(directory));
+  m_locate->SetDirPath(FromAnsi(directory));
+}
+
+void StartSequence::ShowMessage(const std::string& text) { m_services.dialogs.Inform(FromAnsi(text)); }
+
+void StartSequence::SaveLocateFile() {
+  if (!m_locate) return;
+  const std::string chosen = ToAnsi(m_locate->GamePathText());
+  if (!app::SaveFirstRunLocation(m_services.fs, m_services.places.settingsPath, chosen, *this)) return;
+  Unload(m_locate);
+}
+
+void StartSequence::RockOn() {
+  if (!m_main) return;
+  MainFormTarget target(*m_main, [this] { LoadSoundForm(); });
+  app::LoadWorkspace(m_services.fs, target);
+  Unload(m_start);
+}
+
+void StartSequence::LoadSoundForm() {
+  if (!m_sound) m_sound = new SoundForm(m_services.sound, m_services.timers);
+}
+
+void StartSequence::ChangeLocation() {
+  if (!m_main) return;
+  if (!m_locate2) {
+    m_locate2 = new LocateWindow(LocateWindow::Kind::ChangeLocation, AvailableDrives());
+    m_locate2->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_locate2, &LocateWindow::saveRequested, this, &StartSequence::SaveLocateFile2);
+  }
+  m_locate2->show();
+  m_locate2->raise();
+  const QString current = FromAnsi(m_main->GameDir());
+  m_locate2->SetGamePathText(current);
+  m_locate2->SetDirPath(current);
+}
+
+void StartSequence::SaveLocateFile2() {
+  if (!m_locate2 || !m_main) return;
+  MainFormTarget target(*m_main, [this] { LoadSoundForm(); });
+  app::SaveChangedLocation(m_services.fs, m_services.places.settingsPath, ToAnsi(m_locate2->GamePathText()),
+                           target);
+  Unload(m_locate2);
+}
+
+void StartSequence::QuitProgram() {
+  if (!m_main || m_bye) return;
+  ShrinkWindow(*m_main);
+  m_bye = new Bye(m_services.sound, m_services.timers);
+  connect(m_bye, &Bye::finished, this, [this] {
+    Unload(m_bye);
+    UnloadAllWindows();
+    Finish();
+  });
+  m_bye->show();
+  m_main->Unload();
+  Unload(m_main);
+}
+
+void StartSequence::UnloadAllWindows() {
+  for (QWidget* window : LoadedWindows()) Unload(window);
+}
+
+void StartSequence::Finish() {
+  if (m_ended) return;
+  m_ended = true;
+  emit ended(0);
+}
+
+}  // namespace quorvane::ui

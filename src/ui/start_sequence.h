@@ -1,0 +1,112 @@
+#pragma once
+// The program's life from the opening window to the end: which window comes
+// when, the start-up check, the workspace load and the closing sequence.
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include "app/location_check.h"
+#include "install/file_system.h"
+#include "launch/launcher.h"
+#include "launch/sound_player.h"
+#include "ui/ticker.h"
+
+class QLineEdit;
+
+namespace quorvane::ui {
+
+class Bye;
+class Dialogs;
+class Intro;
+class LocateWindow;
+class MainForm;
+class SoundForm;
+class StartButton;
+
+// Never seen: its load settles GameDir and then unloads it.
+class CheckLocation : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CheckLocation(QWidget* parent = nullptr);
+  QLineEdit* GamePath() const { return m_gamePath; }
+
+ private:
+  QLineEdit* m_gamePath;
+};
+
+struct SequenceServices {
+  install::FileSystem& fs;
+  launch::SoundPlayer& sound;
+  Dialogs& dialogs;
+  launch::ProcessStarter& starter;
+  launch::ServerControl& server;
+  app::StartPlaces places;
+  TimerMode timers = TimerMode::Real;
+  // The one-second hold of the start-up check; empty means a real second.
+  std::function<void()> pause;
+};
+
+class StartSequence : public QObject, private app::LocationWindows {
+  Q_OBJECT
+
+ public:
+  explicit StartSequence(SequenceServices services, QObject* parent = nullptr);
+  ~StartSequence() override;
+
+  // Shows the opening window; everything after follows from its timers.
+  void Start();
+
+  // Shut-down, from the main window's quit button or its frame's close control.
+  void QuitProgram();
+  void UnloadAllWindows();
+
+  // The windows that are loaded now (null when not).
+  Intro* IntroWindow() const { return m_intro; }
+  MainForm* Main() const { return m_main; }
+  StartButton* StartWindow() const { return m_start; }
+  SoundForm* SoundWindow() const { return m_sound; }
+  Bye* ByeWindow() const { return m_bye; }
+  LocateWindow* LocateFile() const { return m_locate; }
+  LocateWindow* LocateFile2() const { return m_locate2; }
+  QList<QWidget*> LoadedWindows() const;
+
+ signals:
+  // No window is left; the event loop is to end with this code.
+  void ended(int exitCode);
+
+ private:
+  // app::LocationWindows
+  void ShowMainForm() override;
+  void SetMainGamePath(const std::string& text) override;
+  void SetCheckGamePath(const std::string& text) override;
+  std::string CheckGamePath() const override;
+  void ProcessEventsAndPause() override;
+  void ShowStartButton() override;
+  void ShowLocateFile(const std::string& directory) override;
+  void ShowMessage(const std::string& text) override;
+
+  MainForm& EnsureMain();
+  void RunCheckLocation();
+  void RockOn();
+  void LoadSoundForm();
+  void ChangeLocation();
+  void SaveLocateFile();
+  void SaveLocateFile2();
+  void Finish();
+  static void Unload(QWidget* window);
+
+  SequenceServices m_services;
+  QPointer<Intro> m_intro;
+  QPointer<CheckLocation> m_check;
+  QPointer<MainForm> m_main;
+  QPointer<StartButton> m_start;
+  QPointer<SoundForm> m_sound;
+  QPointer<Bye> m_bye;
+  QPointer<LocateWindow> m_locate;
+  QPointer<LocateWindow> m_locate2;
+  bool m_ended = false;
+};
+
+}  // namespace quorvane::ui

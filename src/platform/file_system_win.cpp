@@ -1,0 +1,135 @@
+#include "platform/file_system.h"
+
+#include <limits>
+#include <string>
+
+#include "platform/win32_api.h"
+
+namespace quorvane::platform {
+namespace {
+
+using install::IoResult;
+
+constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+IoResult Failed(const std::string& what, const std::string& path) {
+  return IoResult::Failure(what + " " + path + ": " + LastErrorMessage());
+}
+
+// The program's texts are file names, never patterns; a '*' or '?' would let
+// the directory search report some other file as this one.
+bool HasWildcard(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE h) : m_handle(h) {}
+  ~FileHandle() {
+    if (valid()) CloseHandle(m_handle);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return m_handle; }
+  // Closing is where a delayed write may fail, so its result counts.
+  bool Close() {
+    const bool ok = CloseHandle(m_handle) != 0;
+    m_handle = INVALID_HANDLE_VALUE;
+    return ok;
+  }
+
+ private:
+  HANDLE m_handle;
+};
+
+}  // namespace
+
+bool NativeFileSystem::IsPresent(const std::string& path) {
+  if (path.empty() || HasWildcard(path)) return false;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return (found.dwFileAttributes & kNotOrdinary) == 0;
+}
+
+bool NativeFileSystem::IsDirectory(const std::string& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+IoResult NativeFileSystem::ReadFile(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return Failed("Cannot open", path);
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size)) return Failed("Cannot read", path);
+  if (size.QuadPart > static_cast<LONGLONG>(std::numeric_limits<int>::max()))
+    return IoResult::Failure("Cannot read " + path + ": the file is too large");
+  std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < data.size()) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(data.size() - done);
+    if (!::ReadFile(file.get(), data.data() + done, want, &got, nullptr)) return Failed("Cannot read", path);
+    if (got == 0) break;  // shrank while we read: keep what is there
+    done += got;
+  }
+  data.resize(done);
+  bytes = std::move(data);
+  return IoResult::Success();
+}
+
+IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view bytes) {
+  FileHandle file(
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return Failed("Cannot create", path);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD wrote = 0;
+    const std::size_t left = bytes.size() - done;
+    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    if (!::WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr)) return Failed("Cannot write", path);
+    if (wrote == 0) {
+      SetLastError(ERROR_DISK_FULL);
+      return Failed("Cannot write", path);
+    }
+    done += wrote;
+  }
+  if (!FlushFileBuffers(file.get())) return Failed("Cannot write", path);
+  if (!file.Close()) return Failed("Cannot write", path);
+  return IoResult::Success();
+}
+
+IoResult NativeFileSystem::Rename(const std::string& from, const std::string& to) {
+  if (!MoveFileA(from.c_str(), to.c_str())) return Failed("Cannot rename " + from + " to", to);
+  return IoResult::Success();
+}
+
+IoResult NativeFileSystem::Remove(const std::string& path) {
+  if (!DeleteFileA(path.c_str())) return Failed("Cannot delete", path);
+  return IoResult::Success();
+}
+
+IoResult NativeFileSystem::CreateDirectory(const std::string& path) {
+  if (!CreateDirectoryA(path.c_str(), nullptr)) return Failed("Cannot create the directory", path);
+  return IoResult::Success();
+}
+
+std::vector<std::string> NativeFileSystem::ListFiles(const std::string& directory) {
+  std::vector<std::string> names;
+  std::string pattern = directory;
+  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  pattern += "*.*";
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if ((found.dwFileAttributes & kNotOrdinary) == 0) names.emplace_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+}  // namespace quorvane::platform

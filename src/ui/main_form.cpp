@@ -1,0 +1,726 @@
+#include "ui/main_form.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextDocument>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "config/cfg_reader.h"
+#include "config/cfg_writer.h"
+#include "config/field_catalogue.h"
+#include "config/resets.h"
+#include "install/game_paths.h"
+#include "maps/map_catalogue.h"
+#include "maps/map_cycle.h"
+#include "maps/motd.h"
+#include "platform/codepage.h"
+#include "ui/dialogs.h"
+#include "ui/field_widgets.h"
+#include "ui/fonts.h"
+#include "ui/map_widgets.h"
+
+static void InitUiResources() { Q_INIT_RESOURCE(ui); }
+
+namespace quorvane::ui {
+
+namespace {
+
+// Field order on each tab, as the window has always laid them out.
+const std::vector<std::string_view> kAutoexecTabFields = {
+    "maxplayers", "brightness", "cl_himodels", "cl_nodelta", "cl_nopred", "cl_predict_players", "fps_lan",
+    "fps_modem", "fps_single", "gl_keeptjunction", "gl_overbright", "gl_texsort", "gl_ztrick", "joystick",
+    "m_filter", "r_drawviewmodel", "r_shadows", "sv_cheats", "gl_texturemode", "r_decals", "rate",
+    "scr_conspeed", "gamma", "gl_picmip", "gl_playermip", "gl_round_down"};
+
+const std::vector<std::string_view> kServerTabFields = {
+    "motd_display_time", "tfc_respawndelay", "mp_timelimit", "mp_teamplay", "sv_airaccelerate", "sv_stopspeed",
+    "sv_stepsize", "edgefriction", "sv_accelerate", "sv_aim", "sv_bounce", "sv_airmove", "sv_clipmode",
+    "sv_friction", "sv_gravity", "sv_maxspeed", "sv_password", "sv_lan", "sv_allowdownload", "sv_allowupload",
+    "sv_maxspectators", "sv_spectalk", "sv_spectatormaxspeed", "sv_spectator_password", "exec", "pausable",
+    "cmdline", "mp_weaponstay", "sv_waterfriction", "rcon_password", "port", "hostname", "mp_fraglimit",
+    "mp_friendlyfire", "sv_wateraccelerate", "decalfrequency", "mp_forcerespawn", "mp_autocrosshair",
+    "mp_falldamage", "mp_flashlight", "mp_footsteps", "coop", "deathmatch", "tfc_spam_penalty2",
+    "tfc_spam_penalty1", "tfc_spam_limit", "tfc_fragscoring", "tfc_clanbattle_prematch", "tfc_clanbattle_locked",
+    "tfc_clanbattle", "tfc_balance_teams", "tfc_balance_scores", "tfc_autoteam"};
+
+constexpr int kMapTab = 2;
+constexpr int kServerTab = 1;
+
+QString FromAnsi(std::string_view bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
+std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
+
+// Line breaks as the box holds them: every CR LF, lone CR and lone LF of the
+// file is one line break.
+QString ForDisplay(const QString& raw) {
+  QString shown = raw;
+  shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return shown;
+}
+
+QString BoxText(const QPlainTextEdit* box) {
+  // toPlainText would turn non-breaking spaces into blanks.
+  QString text = box->document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+  text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+  return text;
+}
+
+std::vector<std::string> ItemTexts(const QListWidget* list) {
+  std::vector<std::string> texts;
+  texts.reserve(static_cast<std::size_t>(list->count()));
+  for (int i = 0; i < list->count(); ++i) texts.push_back(ToAnsi(list->item(i)->text()));
+  return texts;
+}
+
+QStringList ToQStrings(const std::vector<std::string>& names) {
+  QStringList list;
+  list.reserve(static_cast<qsizetype>(names.size()));
+  for (const std::string& n : names) list.push_back(FromAnsi(n));
+  return list;
+}
+
+}  // namespace
+
+MainForm::MainForm(install::FileSystem& fs, Dialogs& dialogs, launch::SoundPlayer& sound,
+                   launch::ProcessStarter& starter, launch::ServerControl& server, QWidget* parent)
+    : QWidget(parent), m_fs(fs), m_dialogs(dialogs), m_launcher(fs, *this, *this, sound, starter, server) {
+  InitUiResources();
+  InstallComicFont();
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QStringLiteral("Quorvane"));
+  setFont(ProgramFont());
+
+  m_listDragIcon = QPixmap(QStringLiteral(":/ui/images/drag_map.svg"));
+  m_trashDragIcon = QPixmap(QStringLiteral(":/ui/images/trash.svg"));
+
+  m_tabs = new QTabWidget(this);
+  m_tabs->setObjectName(QStringLiteral("SSTab1"));
+  m_tabs->addTab(BuildAutoexecTab(), QStringLiteral("Autoexec Config"));
+  m_tabs->addTab(BuildServerTab(), QStringLiteral("Server Config"));
+  m_tabs->addTab(BuildMapTab(), QStringLiteral("Game Map/Dedicated Server/Quit"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(m_tabs);
+
+  // Picture6 lies on the window itself, over the map tab, so the tab change
+  // has to hide it on the other tabs.
+  m_removePicture = MakePicture(this, "Picture6", "remove.svg", "Remove the highlighted map from the Mapcycle.txt list.");
+  connect(m_removePicture, &QToolButton::clicked, this, &MainForm::RemoveSelectedMap);
+  m_removePicture->raise();
+
+  connect(m_tabs, &QTabWidget::currentChanged, this, &MainForm::OnTabChanged);
+  OnTabChanged(m_tabs->currentIndex());
+  resize(sizeHint());
+}
+
+MainForm::~MainForm() = default;
+
+QPushButton* MainForm::MakeButton(const char* name, const QString& caption, const QString& tooltip) {
+  auto* button = new QPushButton(caption);
+  button->setObjectName(QLatin1String(name));
+  if (!tooltip.isEmpty()) button->setToolTip(tooltip);
+  return button;
+}
+
+QToolButton* MainForm::MakePicture(QWidget* parent, const char* name, const char* icon, const QString& tooltip) {
+  auto* picture = new QToolButton(parent);
+  picture->setObjectName(QLatin1String(name));
+  picture->setIcon(QIcon(QStringLiteral(":/ui/images/") + QLatin1String(icon)));
+  picture->setIconSize(QSize(16, 16));
+  picture->setAutoRaise(true);
+  picture->setFocusPolicy(Qt::NoFocus);
+  picture->setToolTip(tooltip);
+  return picture;
+}
+
+QWidget* MainForm::BuildFieldTab(const std::vector<std::string_view>& names, int columns, QWidget* buttons) {
+  auto* page = new QWidget;
+  auto* background = new QLabel(page);
+  background->setScaledContents(true);
+  background->lower();
+  m_backgrounds.push_back(background);
+  page->installEventFilter(this);
+
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(6);
+  grid->setVerticalSpacing(3);
+  const int rows = (static_cast<int>(names.size()) + columns - 1) / columns;
+  int labelIndex = static_cast<int>(m_textFields.size() + m_checkFields.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const config::ConfigField* field = config::FieldCatalogue::Find(names[i]);
+    if (field == nullptr) continue;
+    const std::string name(field->name);
+    auto* label = new QLabel(FromAnsi(field->label));
+    label->setObjectName(name == "motd_display_time" ? QStringLiteral("Label5")
+                                                     : QStringLiteral("lblLabels_%1").arg(labelIndex));
+    ++labelIndex;
+    QWidget* control = nullptr;
+    if (field->IsCheckBox()) {
+      auto* box = new CheckField;
+      m_checkFields.emplace(name, box);
+      control = box;
+    } else {
+      auto* edit = new TextField(field->maxLength);
+      edit->setMinimumWidth(110);
+      m_textFields.emplace(name, edit);
+      control = edit;
+    }
+    control->setObjectName(QString::fromLatin1(field->name.data(), static_cast<qsizetype>(field->name.size())));
+    if (!field->tooltip.empty()) control->setToolTip(FromAnsi(field->tooltip));
+    label->setBuddy(control);
+    const int row = static_cast<int>(i) % rows;
+    const int column = static_cast<int>(i) / rows * 3;
+    grid->addWidget(label, row, column, Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(control, row, column + 1);
+    if (column > 0) grid->setColumnMinimumWidth(column - 1, 14);
+  }
+  grid->setRowStretch(rows, 1);
+
+  auto* layout = new QVBoxLayout(page);
+  layout->addLayout(grid, 1);
+  layout->addWidget(buttons);
+  return page;
+}
+
+QWidget* MainForm::BuildAutoexecTab() {
+  auto* buttons = new QWidget;
+  auto* row = new QHBoxLayout(buttons);
+  row->setContentsMargins(0, 6, 0, 0);
+  auto* info = MakeButton("Command10", QStringLiteral("Autoexec.cfg &Info"), {});
+  auto* write = MakeButton("Command1", QStringLiteral("&Write to Autoexec.cfg File"), {});
+  auto* reset = MakeButton("Command14", QStringLiteral("Set all Fields to &Default"), {});
+  auto* reread = MakeButton("Command13", QStringLiteral("&Re-Read Auotexec.cfg File"), {});
+  for (QPushButton* b : {info, write, reset, reread}) row->addWidget(b);
+  connect(info, &QPushButton::clicked, this, &MainForm::ShowAutoexecCfgInfo);
+  connect(write, &QPushButton::clicked, this, &MainForm::WriteAutoexecCfg);
+  connect(reset, &QPushButton::clicked, this, &MainForm::ResetAutoexecFields);
+  connect(reread, &QPushButton::clicked, this, &MainForm::RereadAutoexecCfg);
+  QWidget* page = BuildFieldTab(kAutoexecTabFields, 2, buttons);
+  m_backgrounds.back()->setObjectName(QStringLiteral("Image1"));
+  m_backgrounds.back()->setPixmap(QPixmap(QStringLiteral(":/ui/images/bg_autoexec.svg")));
+  return page;
+}
+
+QWidget* MainForm::BuildServerTab() {
+  auto* buttons = new QWidget;
+  auto* row = new QHBoxLayout(buttons);
+  row->setContentsMargins(0, 6, 0, 0);
+  auto* info = MakeButton("Command8", QStringLiteral("Server.cfg &Info"), {});
+  auto* reset = MakeButton("Command15", QStringLiteral("Set all Fields to &Default"), {});
+  auto* write = MakeButton("Command3", QStringLiteral("&Write to Server Config File"), {});
+  auto* reread = MakeButton("Command12", QStringLiteral("&Re-Read Server.cfg File"), {});
+  for (QPushButton* b : {info, reset, write, reread}) row->addWidget(b);
+  connect(info, &QPushButton::clicked, this, &MainForm::ShowServerCfgInfo);
+  connect(reset, &QPushButton::clicked, this, &MainForm::ResetServerFields);
+  connect(write, &QPushButton::clicked, this, &MainForm::WriteServerCfg);
+  connect(reread, &QPushButton::clicked, this, &MainForm::RereadServerCfg);
+  QWidget* page = BuildFieldTab(kServerTabFields, 3, buttons);
+  m_backgrounds.back()->setObjectName(QStringLiteral("Image2"));
+  m_backgrounds.back()->setPixmap(QPixmap(QStringLiteral(":/ui/images/bg_server.svg")));
+  // Hidden on the other tabs, but its cell keeps its place.
+  QWidget* lan = m_checkFields.at("sv_lan");
+  QSizePolicy policy = lan->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  lan->setSizePolicy(policy);
+  return page;
+}
+
+QWidget* MainForm::BuildMapTab() {
+  auto* page = new QWidget;
+  auto* background = new QLabel(page);
+  background->setObjectName(QStringLiteral("Image3"));
+  background->setScaledContents(true);
+  background->setPixmap(QPixmap(QStringLiteral(":/ui/images/bg_maps.svg")));
+  background->lower();
+  m_backgrounds.push_back(background);
+  page->installEventFilter(this);
+
+  // Starting map and available maps.
+  auto* label1 = new QLabel(QStringLiteral("Starting Map:"));
+  label1->setObjectName(QStringLiteral("Label1"));
+  m_startingMap = new QComboBox;
+  m_startingMap->setObjectName(QStringLiteral("Combo1"));
+  m_startingMap->setEditable(false);
+  m_startingMap->setToolTip(QStringLiteral("Pick a starting map."));
+  m_startingMap->setMinimumWidth(150);
+  auto* label3 = new QLabel(QStringLiteral("Available Maps"));
+  label3->setObjectName(QStringLiteral("Label3"));
+  m_available = new MapList(QStringLiteral("List2"));
+  m_available->setToolTip(QStringLiteral("These are the available maps"));
+  m_available->SetDragIcon(m_listDragIcon, QStringLiteral("List2"));
+  auto* left = new QVBoxLayout;
+  left->addWidget(label1);
+  left->addWidget(m_startingMap);
+  left->addSpacing(6);
+  left->addWidget(label3);
+  left->addWidget(m_available, 1);
+
+  // Add, and the place where the window's own remove picture lies.
+  m_addPicture = MakePicture(page, "Picture4", "add.svg",
+                             "Add the highlighted map from the Available Maps to the MapCycle.txt file");
+  QSizePolicy keep = m_addPicture->sizePolicy();
+  keep.setRetainSizeWhenHidden(true);
+  m_addPicture->setSizePolicy(keep);
+  m_removeSlot = new QWidget;
+  m_removeSlot->setFixedSize(m_addPicture->sizeHint());
+  m_removeSlot->installEventFilter(this);
+  auto* middle = new QVBoxLayout;
+  middle->addStretch(1);
+  middle->addWidget(m_addPicture);
+  middle->addWidget(m_removeSlot);
+  middle->addStretch(1);
+
+  // The map cycle with its moves, the trash and its two buttons.
+  auto* label2 = new QLabel(QStringLiteral("MapCycle.txt"));
+  label2->setObjectName(QStringLiteral("Label2"));
+  m_cycle = new MapList(QStringLiteral("List1"));
+  m_cycle->setToolTip(QStringLiteral(
+      "These are the maps in the C:\\Sierra\\Half-Life\\TFC\\Mapcycle.txt file -- You can add to it or take a map from it."));
+  m_cycle->SetDragIcon(m_listDragIcon, QStringLiteral("List2"));
+  m_cycle->AcceptDropsFrom(QStringLiteral("List2"));
+  m_available->AcceptDropsFrom(QString());
+  auto* up = MakePicture(page, "Picture2", "up.svg", "Move Up in the order the highlighted map");
+  auto* down = MakePicture(page, "Picture3", "down.svg", "Move Down in the order the highlighted map");
+  auto* moves = new QVBoxLayout;
+  moves->addWidget(up);
+  moves->addWidget(down);
+  moves->addStretch(1);
+  auto* cycleRow = new QHBoxLayout;
+  cycleRow->addWidget(m_cycle, 1);
+  cycleRow->addLayout(moves);
+
+  auto* frame = new QFrame;
+  frame->setObjectName(QStringLiteral("Picture1"));
+  frame->setFrameShape(QFrame::Panel);
+  frame->setFrameShadow(QFrame::Sunken);
+  m_trash = new TrashPicture(frame);
+  m_trash->setPixmap(m_trashDragIcon);
+  m_trash->setAlignment(Qt::AlignCenter);
+  m_trash->setToolTip(QStringLiteral("Clears the MapCycle.txt listing on the right so you can start fresh"));
+  auto* txtitem = new QLineEdit(QStringLiteral("Text1"), m_trash);
+  txtitem->setObjectName(QStringLiteral("txtitem"));
+  txtitem->setGeometry(0, 0, 0, 0);
+  auto* frameLayout = new QHBoxLayout(frame);
+  frameLayout->setContentsMargins(4, 4, 4, 4);
+  frameLayout->addWidget(m_trash);
+  auto* saveCycle = MakeButton("Command9", QStringLiteral("&Write to Mapcycle.txt"),
+                               QStringLiteral("Save the new MapCycle.txt file"));
+  auto* rereadCycle = MakeButton("Command11", QStringLiteral("Re-&Read MapCycle.txt File"),
+                                 QStringLiteral("Re-Read the Values from the Mapcycle.txt file"));
+  auto* cycleButtons = new QVBoxLayout;
+  cycleButtons->addWidget(saveCycle);
+  cycleButtons->addWidget(rereadCycle);
+  auto* cycleTools = new QHBoxLayout;
+  cycleTools->addWidget(frame);
+  cycleTools->addLayout(cycleButtons, 1);
+  auto* right = new QVBoxLayout;
+  right->addWidget(label2);
+  right->addLayout(cycleRow, 1);
+  right->addLayout(cycleTools);
+
+  // Message of the day.
+  m_motd = new QPlainTextEdit;
+  m_motd->setObjectName(QStringLiteral("Text9"));
+  m_motd->setToolTip(QStringLiteral(
+      "This is the Message of the Day... It will display for a few seconds to a new player after they join your game."));
+  m_motd->setMinimumWidth(230);
+  auto* saveMotd = MakeButton("Command16", QStringLiteral("Write to &Message of the Day"),
+                              QStringLiteral("Write to the Message of the Day File"));
+  auto* rereadMotd = MakeButton("Command17", QStringLiteral("&Re-Read MOTD"),
+                                QStringLiteral("Re-Read the text from the Message of the Day file."));
+  auto* clearMotd = MakeButton("Command18", QStringLiteral("&Clear MOTD"),
+                               QStringLiteral("Clear the screen of the Message of the Day"));
+  auto* motdButtons = new QHBoxLayout;
+  motdButtons->addWidget(rereadMotd);
+  motdButtons->addWidget(clearMotd);
+  auto* motdColumn = new QVBoxLayout;
+  motdColumn->addWidget(m_motd, 1);
+  motdColumn->addWidget(saveMotd);
+  motdColumn->addLayout(motdButtons);
+
+  auto* top = new QHBoxLayout;
+  top->addLayout(left, 3);
+  top->addLayout(middle);
+  top->addLayout(right, 3);
+  top->addSpacing(10);
+  top->addLayout(motdColumn, 4);
+
+  // Server location.
+  auto* label4 = new QLabel(QStringLiteral("Location of hlds.exe file (dedicated server file)"));
+  label4->setObjectName(QStringLiteral("Label4"));
+  m_gamePath = new QLineEdit(QStringLiteral("hlds.exe location goes here"));
+  m_gamePath->setObjectName(QStringLiteral("GamePath"));
+  m_gamePath->setReadOnly(true);
+  m_gamePath->setToolTip(QStringLiteral(
+      "You cannot edit this control from here.  You have to click on the 'Change Location of hlds.exe button'."));
+  auto* changeLocation = MakeButton(
+      "Command19", QStringLiteral("&Change Location of hlds.exe"),
+      QStringLiteral(
+          "This will open up the form that allows you to change the directory location of the hlds.exe file"));
+  auto* location = new QHBoxLayout;
+  location->addWidget(m_gamePath, 1);
+  location->addWidget(changeLocation);
+
+  // Launch, stop, leave and links.
+  auto* startDedicated = MakeButton("Command2", QStringLiteral("Start &Dedicated Server"),
+                                    QStringLiteral("Start a dedicated TFC Server"));
+  auto* startListen = MakeButton("Command20", QStringLiteral("Start &Listen Server"), {});
+  auto* stop = MakeButton("Command21", QStringLiteral("&Stop Server"), {});
+  auto* join = MakeButton(
+      "Command4", QStringLiteral("&Join Your Game"),
+      QStringLiteral("Join the Dedicated Server that you have running - You must start a dedicated server first."));
+  auto* quit = MakeButton("Command5", QStringLiteral("&Quit This Program"), QStringLiteral("Quit the Quorvane Program."));
+  auto* mail = MakeButton("Command6", QStringLiteral("&Email Comments on This Program"),
+                          QStringLiteral("Email to the creator of the Quorvane Program"));
+  auto* web = MakeButton("Command7", QStringLiteral("Go To Quorvane &Website"),
+                         QStringLiteral("Go To the Quorvane Website."));
+  auto* launchGrid = new QGridLayout;
+  launchGrid->addWidget(startDedicated, 0, 0);
+  launchGrid->addWidget(startListen, 0, 1);
+  launchGrid->addWidget(stop, 0, 2);
+  launchGrid->addWidget(join, 0, 3);
+  launchGrid->addWidget(quit, 1, 0);
+  launchGrid->addWidget(mail, 1, 1, 1, 2);
+  launchGrid->addWidget(web, 1, 3);
+
+  auto* layout = new QVBoxLayout(page);
+  layout->addLayout(top, 1);
+  layout->addSpacing(6);
+  layout->addWidget(label4);
+  layout->addLayout(location);
+  layout->addSpacing(6);
+  layout->addLayout(launchGrid);
+
+  connect(m_addPicture, &QToolButton::clicked, this, &MainForm::AddSelectedMap);
+  connect(up, &QToolButton::clicked, this, &MainForm::MoveSelectedMapUp);
+  connect(down, &QToolButton::clicked, this, &MainForm::MoveSelectedMapDown);
+  connect(m_trash, &TrashPicture::clicked, this, &MainForm::ClearMapCycle);
+  connect(m_trash, &TrashPicture::draggedOver, this, [this](const QString& source) {
+    if (source == QLatin1String("List1")) m_cycle->SetDragIcon(m_trashDragIcon, QStringLiteral("picTrash"));
+  });
+  connect(m_cycle, &MapList::pressed, this,
+          [this] { m_cycle->SetDragIcon(m_listDragIcon, QStringLiteral("List2")); });
+  connect(m_cycle, &MapList::dropped, this, [this](const QString& source) {
+    if (source == QLatin1String("List2")) AddSelectedMap();
+  });
+  connect(m_cycle, &MapList::deletePressed, this, &MainForm::DeleteSelectedMapAsked);
+  connect(saveCycle, &QPushButton::clicked, this, &MainForm::SaveMapCycle);
+  connect(rereadCycle, &QPushButton::clicked, this, &MainForm::RereadMapCycle);
+  connect(saveMotd, &QPushButton::clicked, this, &MainForm::SaveMotd);
+  connect(rereadMotd, &QPushButton::clicked, this, &MainForm::RereadMotd);
+  connect(clearMotd, &QPushButton::clicked, this, &MainForm::ClearMotd);
+  connect(changeLocation, &QPushButton::clicked, this, &MainForm::changeLocationRequested);
+  connect(startDedicated, &QPushButton::clicked, this, [this] { m_launcher.StartDedicatedServer(); });
+  connect(startListen, &QPushButton::clicked, this, [this] { m_launcher.StartListenServer(); });
+  connect(stop, &QPushButton::clicked, this, [this] { m_launcher.StopDedicatedServer(); });
+  connect(join, &QPushButton::clicked, this, [this] { m_launcher.JoinYourGame(); });
+  connect(quit, &QPushButton::clicked, this, &MainForm::quitRequested);
+  connect(mail, &QPushButton::clicked, this, [this] { m_launcher.EmailComments(); });
+  connect(web, &QPushButton::clicked, this, [this] { m_launcher.OpenWebsite(); });
+  return page;
+}
+
+void MainForm::Load() {
+  if (m_loaded) return;
+  m_loaded = true;
+  SizeBackgrounds();
+  show();
+  if (auto* txtitem = findChild<QLineEdit*>(QStringLiteral("txtitem"))) txtitem->hide();
+  if (m_fs.IsPresent(std::string(install::kDefaultHldsExe)))
+    m_gamePath->setText(FromAnsi(install::kDefaultGameDirShown));
+  m_tabs->setCurrentIndex(kMapTab);
+  OnTabChanged(kMapTab);
+  emit loaded();
+}
+
+void MainForm::Unload() {
+  m_unloading = true;
+  close();
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+  if (m_unloading) {
+    event->accept();
+    return;
+  }
+  // Leaving goes through the quit sequence, whichever way the user asks.
+  event->ignore();
+  emit quitRequested();
+}
+
+void MainForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!m_loaded) Load();
+  PlaceRemovePicture();
+}
+
+void MainForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  SizeBackgrounds();
+  PlaceRemovePicture();
+}
+
+bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize || event->type() == QEvent::Move) {
+    if (watched == m_removeSlot) {
+      PlaceRemovePicture();
+    } else if (event->type() == QEvent::Resize) {
+      SizeBackgrounds();
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void MainForm::SizeBackgrounds() {
+  for (QLabel* background : m_backgrounds) {
+    if (QWidget* page = background->parentWidget()) background->setGeometry(page->rect());
+  }
+}
+
+void MainForm::PlaceRemovePicture() {
+  if (m_removeSlot == nullptr || m_removePicture == nullptr) return;
+  m_removePicture->setGeometry(QRect(m_removeSlot->mapTo(this, QPoint(0, 0)), m_removeSlot->size()));
+  m_removePicture->raise();
+}
+
+void MainForm::OnTabChanged(int index) {
+  m_addPicture->setVisible(index == kMapTab);
+  m_removePicture->setVisible(index == kMapTab);
+  m_checkFields.at("sv_lan")->setVisible(index == kServerTab);
+}
+
+// ---- FieldStore and LaunchWindow
+
+std::string MainForm::GetText(std::string_view name) const {
+  if (auto it = m_textFields.find(std::string(name)); it != m_textFields.end()) return ToAnsi(it->second->Value());
+  if (auto it = m_checkFields.find(std::string(name)); it != m_checkFields.end())
+    return std::to_string(it->second->State());
+  return {};
+}
+
+void MainForm::SetText(std::string_view name, const std::string& value) {
+  if (auto it = m_textFields.find(std::string(name)); it != m_textFields.end()) it->second->SetValue(FromAnsi(value));
+}
+
+int MainForm::GetCheck(std::string_view name) const {
+  auto it = m_checkFields.find(std::string(name));
+  return it == m_checkFields.end() ? 0 : it->second->State();
+}
+
+void MainForm::SetCheck(std::string_view name, int state) {
+  if (auto it = m_checkFields.find(std::string(name)); it != m_checkFields.end()) it->second->SetState(state);
+}
+
+std::string MainForm::GameDir() const { return ToAnsi(m_gamePath->text()); }
+
+void MainForm::SetGameDir(const std::string& gameDir) { m_gamePath->setText(FromAnsi(gameDir)); }
+
+std::string MainForm::StartingMap() const { return ToAnsi(m_startingMap->currentText()); }
+
+void MainForm::FocusStartingMap() { m_startingMap->setFocus(Qt::OtherFocusReason); }
+
+void MainForm::ShowMessage(const std::string& text) { m_dialogs.Inform(FromAnsi(text)); }
+
+std::string MainForm::Path(std::string_view relative) const { return install::GamePath(GameDir(), relative); }
+
+// ---- Lists and message
+
+void MainForm::ClearStartingMaps() { m_startingMap->clear(); }
+
+void MainForm::AddStartingMaps(const std::vector<std::string>& names) {
+  const QString chosen = m_startingMap->currentText();
+  std::vector<std::string> all;
+  all.reserve(static_cast<std::size_t>(m_startingMap->count()) + names.size());
+  for (int i = 0; i < m_startingMap->count(); ++i) all.push_back(ToAnsi(m_startingMap->itemText(i)));
+  all.insert(all.end(), names.begin(), names.end());
+  maps::SortMapNames(all);
+  m_startingMap->clear();
+  m_startingMap->addItems(ToQStrings(all));
+  // Filling the list chooses no starting map of its own accord.
+  m_startingMap->setCurrentIndex(chosen.isEmpty() ? -1 : m_startingMap->findText(chosen));
+}
+
+void MainForm::ClearAvailableMaps() { m_available->clear(); }
+
+void MainForm::AddAvailableMaps(const std::vector<std::string>& names) {
+  std::vector<std::string> all = ItemTexts(m_available);
+  all.insert(all.end(), names.begin(), names.end());
+  maps::SortMapNames(all);
+  m_available->clear();
+  m_available->addItems(ToQStrings(all));
+}
+
+void MainForm::SetMapCycle(const std::vector<std::string>& entries) {
+  m_cycle->clear();
+  m_cycle->addItems(ToQStrings(entries));
+}
+
+std::vector<std::string> MainForm::MapCycle() const { return ItemTexts(m_cycle); }
+
+void MainForm::SetMotd(const std::string& bytes) {
+  m_motdAsRead = FromAnsi(bytes);
+  m_motd->setPlainText(ForDisplay(m_motdAsRead));
+  m_motdShown = BoxText(m_motd);
+}
+
+std::string MainForm::Motd() const {
+  const QString shown = BoxText(m_motd);
+  if (shown == m_motdShown) return ToAnsi(m_motdAsRead);
+  QString text = shown;
+  text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+  return ToAnsi(text);
+}
+
+// ---- Operations
+
+void MainForm::ShowAutoexecCfgInfo() {
+  m_dialogs.Inform(
+      QStringLiteral("This program expects to have the Autoexec.cfg in a certain format.  It expects to find the "
+                     "Autoexec.Cfg file in the location") +
+      m_gamePath->text() +
+      QStringLiteral("  and it expectgs the file to be formatted with the field name on the left with no quotes "
+                     "around it and then one tab space and then the field value enclosed in double-quotes.  If your "
+                     "file is not in this format, please use an editor like notepad to put it in this format."));
+}
+
+void MainForm::ShowServerCfgInfo() {
+  m_dialogs.Inform(
+      QStringLiteral("This program expects to have the Server.cfg in a certain format.  It expects to find the "
+                     "Server.Cfg file located at") +
+      m_gamePath->text() +
+      QStringLiteral(" and the format of the file is with the field name on the left with no quotes around it and "
+                     "then one tab space and then the field value enclosed in double-quotes.  If your file is not in "
+                     "this format, please use an editor like notepad to put it in this format."));
+}
+
+void MainForm::ReportWrite(bool ok, const std::string& file, const std::string& reason, const QString& success) {
+  if (ok) {
+    m_dialogs.Inform(success);
+    return;
+  }
+  m_dialogs.Inform(QStringLiteral("Quorvane could not write %1: %2").arg(FromAnsi(file), QString::fromStdString(reason)));
+}
+
+void MainForm::WriteAutoexecCfg() {
+  const config::WriteResult result = config::WriteAutoexecCfg(m_fs, GameDir(), *this);
+  ReportWrite(result.ok, result.file, result.reason,
+              QStringLiteral("The new Autoexec.cfg file has been created successfully"));
+}
+
+void MainForm::WriteServerCfg() {
+  const config::WriteResult result = config::WriteServerCfg(m_fs, GameDir(), *this);
+  ReportWrite(result.ok, result.file, result.reason,
+              QStringLiteral("The new Server.cfg and Listenserver.cfg files have been created successfully"));
+}
+
+void MainForm::RereadAutoexecCfg() {
+  if (!m_fs.IsPresent(Path(install::kAutoexecCfg))) {
+    m_dialogs.Inform(QStringLiteral("The Program cannot find your Autoexec.cfg File, Try saving it first"));
+    return;
+  }
+  config::LoadCfgFile(m_fs, Path(install::kAutoexecCfg), *this);
+}
+
+void MainForm::RereadServerCfg() {
+  if (!m_fs.IsPresent(Path(install::kServerCfgCheck))) {
+    m_dialogs.Inform(QStringLiteral("The Program cannot find your Server.cfg File, Try saving it first"));
+    return;
+  }
+  config::LoadCfgFile(m_fs, Path(install::kServerCfg), *this);
+}
+
+void MainForm::ResetAutoexecFields() {
+  if (m_dialogs.AskYesNo(QStringLiteral("Are you sure you want to set all Fields to their Default Value ?"),
+                         QStringLiteral("Set Autoexec.Cfg fields to Default Values"), Dialogs::Icon::Stop))
+    config::ResetAutoexecFields(*this);
+}
+
+void MainForm::ResetServerFields() {
+  if (m_dialogs.AskYesNo(QStringLiteral("Are you sure you want to set all Fields to their Default Value ?"),
+                         QStringLiteral("Set Server.Cfg fields to Default Values"), Dialogs::Icon::Stop))
+    config::ResetServerFields(*this);
+}
+
+void MainForm::SaveMapCycle() {
+  const std::string path = Path(install::kMapCycle);
+  const install::IoResult result = maps::SaveMapCycle(m_fs, path, MapCycle());
+  ReportWrite(result.ok, path, result.error, QStringLiteral("The Mapcycle.txt file has been created."));
+}
+
+void MainForm::RereadMapCycle() {
+  if (!m_fs.IsPresent(Path(install::kMapCycleCheck))) {
+    m_dialogs.Inform(QStringLiteral("The Program cannot find your Mapcycle.txt, Try saving it first"));
+    return;
+  }
+  std::vector<std::string> entries;
+  // A file that cannot be read leaves the cycle empty, as a re-read always starts afresh.
+  if (!maps::LoadMapCycle(m_fs, Path(install::kMapCycle), entries)) entries.clear();
+  SetMapCycle(entries);
+}
+
+void MainForm::SaveMotd() {
+  const std::string path = Path(install::kMotd);
+  const install::IoResult result = maps::SaveMotd(m_fs, path, Motd());
+  ReportWrite(result.ok, path, result.error, QStringLiteral("The MOTD.txt file has been saved."));
+}
+
+void MainForm::RereadMotd() {
+  std::string text;
+  if (maps::LoadMotd(m_fs, Path(install::kMotd), text)) SetMotd(text);
+}
+
+void MainForm::ClearMotd() { m_motd->clear(); }
+
+int MainForm::SelectedCycleRow() const {
+  const QList<QListWidgetItem*> selected = m_cycle->selectedItems();
+  return selected.isEmpty() ? -1 : m_cycle->row(selected.first());
+}
+
+void MainForm::AddSelectedMap() {
+  const QList<QListWidgetItem*> selected = m_available->selectedItems();
+  if (selected.isEmpty()) return;
+  m_cycle->addItem(selected.first()->text());
+}
+
+void MainForm::RemoveSelectedMap() {
+  const int row = SelectedCycleRow();
+  if (row >= 0) delete m_cycle->takeItem(row);
+}
+
+void MainForm::MoveSelectedMapUp() {
+  const int row = SelectedCycleRow();
+  if (row <= 0) return;
+  QListWidgetItem* item = m_cycle->takeItem(row);
+  m_cycle->insertItem(row - 1, item);
+  m_cycle->setCurrentRow(row - 1);
+}
+
+void MainForm::MoveSelectedMapDown() {
+  const int row = SelectedCycleRow();
+  if (row < 0 || row >= m_cycle->count() - 1) return;
+  QListWidgetItem* item = m_cycle->takeItem(row);
+  m_cycle->insertItem(row + 1, item);
+  m_cycle->setCurrentRow(row + 1);
+}
+
+void MainForm::ClearMapCycle() { m_cycle->clear(); }
+
+void MainForm::DeleteSelectedMapAsked() {
+  if (SelectedCycleRow() < 0) return;
+  if (m_dialogs.AskYesNo(QStringLiteral("Delete this map ?"), QStringLiteral("Delete Map from Mapcycle.txt"),
+                         Dialogs::Icon::Question))
+    RemoveSelectedMap();
+}
+
+}  // namespace quorvane::ui

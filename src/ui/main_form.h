@@ -1,0 +1,148 @@
+#pragma once
+// The program's one working window: every configuration field, the map cycle
+// and message editors, the server location and the launch buttons, on the
+// three tabs of SSTab1. Its controls are the only copy of the configuration in
+// memory, so it is also the core's FieldStore and LaunchWindow.
+#include <QPixmap>
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "config/field_store.h"
+#include "install/file_system.h"
+#include "launch/launcher.h"
+#include "launch/sound_player.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+
+namespace quorvane::ui {
+
+class CheckField;
+class Dialogs;
+class MapList;
+class TextField;
+class TrashPicture;
+
+class MainForm : public QWidget, public config::FieldStore, public launch::LaunchWindow {
+  Q_OBJECT
+ public:
+  MainForm(install::FileSystem& fs, Dialogs& dialogs, launch::SoundPlayer& sound, launch::ProcessStarter& starter,
+           launch::ServerControl& server, QWidget* parent = nullptr);
+  ~MainForm() override;
+
+  // The window's load: sizes, shows itself, opens on the map tab. Runs once;
+  // showing the window runs it too. Emits loaded() at its end, where the
+  // start-up sequence puts its start window in front.
+  void Load();
+  bool IsLoaded() const { return m_loaded; }
+  // Closes the window for good; a close from the frame only asks to quit.
+  void Unload();
+
+  // config::FieldStore: texts are single-byte code page bytes.
+  std::string GetText(std::string_view name) const override;
+  void SetText(std::string_view name, const std::string& value) override;
+  int GetCheck(std::string_view name) const override;
+  void SetCheck(std::string_view name, int state) override;
+
+  // launch::LaunchWindow.
+  std::string GameDir() const override;
+  std::string StartingMap() const override;
+  void FocusStartingMap() override;
+  void ShowMessage(const std::string& text) override;
+
+  void SetGameDir(const std::string& gameDir);
+
+  // What the workspace load and the location change fill.
+  void ClearStartingMaps();
+  void AddStartingMaps(const std::vector<std::string>& names);  // kept sorted
+  void ClearAvailableMaps();
+  void AddAvailableMaps(const std::vector<std::string>& names);  // kept sorted
+  void SetMapCycle(const std::vector<std::string>& entries);
+  std::vector<std::string> MapCycle() const;
+  void SetMotd(const std::string& bytes);
+  std::string Motd() const;
+
+  // The operations behind the buttons, callable without a click.
+  void ShowAutoexecCfgInfo();
+  void ShowServerCfgInfo();
+  void WriteAutoexecCfg();
+  void WriteServerCfg();
+  void RereadAutoexecCfg();
+  void RereadServerCfg();
+  void ResetAutoexecFields();
+  void ResetServerFields();
+  void SaveMapCycle();
+  void RereadMapCycle();
+  void SaveMotd();
+  void RereadMotd();
+  void ClearMotd();
+  void AddSelectedMap();
+  void RemoveSelectedMap();
+  void MoveSelectedMapUp();
+  void MoveSelectedMapDown();
+  void ClearMapCycle();
+  void DeleteSelectedMapAsked();
+
+  launch::Launcher& Launcher() { return m_launcher; }
+
+ signals:
+  void loaded();
+  void quitRequested();             // Command5 and the frame's close control
+  void changeLocationRequested();   // Command19
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* BuildFieldTab(const std::vector<std::string_view>& names, int columns, QWidget* buttons);
+  QWidget* BuildAutoexecTab();
+  QWidget* BuildServerTab();
+  QWidget* BuildMapTab();
+  QPushButton* MakeButton(const char* name, const QString& caption, const QString& tooltip);
+  QToolButton* MakePicture(QWidget* parent, const char* name, const char* icon, const QString& tooltip);
+  void OnTabChanged(int index);
+  void PlaceRemovePicture();
+  void SizeBackgrounds();
+  void ReportWrite(bool ok, const std::string& file, const std::string& reason, const QString& success);
+  int SelectedCycleRow() const;
+  std::string Path(std::string_view relative) const;
+
+  install::FileSystem& m_fs;
+  Dialogs& m_dialogs;
+  launch::Launcher m_launcher;
+
+  QTabWidget* m_tabs = nullptr;
+  std::vector<QLabel*> m_backgrounds;
+  std::unordered_map<std::string, TextField*> m_textFields;
+  std::unordered_map<std::string, CheckField*> m_checkFields;
+  QComboBox* m_startingMap = nullptr;
+  MapList* m_cycle = nullptr;
+  MapList* m_available = nullptr;
+  TrashPicture* m_trash = nullptr;
+  QToolButton* m_addPicture = nullptr;
+  QToolButton* m_removePicture = nullptr;
+  QWidget* m_removeSlot = nullptr;  // where Picture6 lies over the map tab
+  QPlainTextEdit* m_motd = nullptr;
+  QLineEdit* m_gamePath = nullptr;
+  QPixmap m_listDragIcon;
+  QPixmap m_trashDragIcon;
+  // The message as last read, and as the box showed it then: an unedited
+  // message is written back byte for byte, lone CR or LF included.
+  QString m_motdAsRead;
+  QString m_motdShown;
+  bool m_loaded = false;
+  bool m_unloading = false;
+};
+
+}  // namespace quorvane::ui

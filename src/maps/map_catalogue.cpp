@@ -1,20 +1,26 @@
 #include "maps/map_catalogue.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "install/game_paths.h"
 #include "install/text_case.h"
 
 namespace quorvane::maps {
+namespace {
 
-std::string MapNameOf(std::string_view fileName) {
+std::size_t MapNameLength(std::string_view fileName) {
   const std::size_t dot = fileName.rfind('.');
-  return std::string(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
+  return dot == std::string_view::npos ? fileName.size() : dot;
 }
+
+}  // namespace
+
+std::string MapNameOf(std::string_view fileName) { return std::string(fileName.substr(0, MapNameLength(fileName))); }
 
 std::vector<std::string> ListMapFiles(install::FileSystem& fs, const std::string& gameDir) {
   std::vector<std::string> names = fs.ListFiles(install::GamePath(gameDir, install::kMapsDir));
-  for (std::string& name : names) name = MapNameOf(name);
+  for (std::string& name : names) name.resize(MapNameLength(name));
   return names;
 }
 

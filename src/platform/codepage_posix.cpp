@@ -103,9 +103,17 @@ bool DecodeUtf8(std::string_view s, std::size_t& pos, char32_t& cp) {
   return true;
 }
 
+bool IsAscii(std::string_view s) {
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string AnsiToUtf8(std::string_view ansi) {
+  if (IsAscii(ansi)) return std::string(ansi);  // file names mostly are
   const auto& t = Tables();
   std::string out;
   out.reserve(ansi.size());
@@ -114,6 +122,7 @@ std::string AnsiToUtf8(std::string_view ansi) {
 }
 
 std::string Utf8ToAnsi(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::string(utf8);
   const auto& t = Tables();
   std::string out;
   out.reserve(utf8.size());

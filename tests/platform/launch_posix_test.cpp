@@ -1,18 +1,12 @@
 // The launch buttons against real processes: the stand-in server is installed
 // under the game's program names in a temporary installation.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/inotify.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <set>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,72 +15,14 @@
 #include "platform/file_system.h"
 #include "platform/process_starter.h"
 #include "platform/server_control.h"
+#include "support/standin_processes.h"
 
 namespace quorvane::platform {
 namespace {
 
 namespace fs = std::filesystem;
 using Words = std::vector<std::string>;
-
-struct Record {
-  long long pid = 0;
-  long long child = 0;
-  std::string cwd;
-  Words args;
-};
-
-// Waits, without polling, until `name` appears in `dir` (the stand-in renames its record into place).
-bool WaitForFile(const fs::path& dir, const std::string& name, int timeoutMs) {
-  const int fd = inotify_init1(IN_CLOEXEC);
-  if (fd < 0) return false;
-  inotify_add_watch(fd, dir.c_str(), IN_MOVED_TO | IN_CREATE);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  bool found = fs::exists(dir / name);
-  while (!found) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left.count())) > 0) {
-      char buf[4096];
-      [[maybe_unused]] const ssize_t n = read(fd, buf, sizeof buf);
-    }
-    found = fs::exists(dir / name);
-  }
-  close(fd);
-  return found;
-}
-
-// True once the process has ended (a zombie nobody reaps counts as ended).
-bool WaitForExit(long long pid, int timeoutMs) {
-  const int fd = static_cast<int>(syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
-  if (fd < 0) return errno == ESRCH;
-  pollfd p{fd, POLLIN, 0};
-  const bool ended = poll(&p, 1, timeoutMs) > 0;
-  close(fd);
-  return ended;
-}
-
-bool IsRunning(long long pid) { return !WaitForExit(pid, 0); }
-
-// Live processes other than this one whose working directory is `dir`.
-std::set<long long> ProcessesIn(const fs::path& dir) {
-  std::set<long long> found;
-  const std::string self = std::to_string(getpid());
-  std::error_code ec;
-  for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name == self || name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::error_code e2;
-    const fs::path cwd = fs::read_symlink(it->path() / "cwd", e2);
-    if (!e2 && cwd == dir && IsRunning(std::stoll(name))) found.insert(std::stoll(name));
-  }
-  return found;
-}
-
-void InstallStandIn(const fs::path& target) {
-  fs::copy_file(QUORVANE_STANDIN, target, fs::copy_options::overwrite_existing);
-  fs::permissions(target, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-}
+using namespace test_support;
 
 struct Window : launch::LaunchWindow, launch::SoundPlayer {
   std::string gameDir;
@@ -121,20 +57,10 @@ class LaunchPosixTest : public ::testing::Test {
     for (const char* v : {"QUORVANE_STANDIN_CHILD", "QUORVANE_STANDIN_IGNORE_TERM", "QUORVANE_STANDIN_RECORD"}) {
       unsetenv(v);
     }
-    std::set<long long> left = ProcessesIn(m_dir);
-    left.insert(m_started.begin(), m_started.end());
-    for (const long long pid : left) KillGroup(pid);
-    for (const long long pid : left) EXPECT_TRUE(WaitForExit(pid, 2000)) << pid;
     // Nothing this test started may outlive it.
-    EXPECT_TRUE(ProcessesIn(m_dir).empty());
+    EXPECT_TRUE(EndAll(m_dir, m_started));
     fs::current_path(m_previousDir);
     fs::remove_all(m_dir);
-  }
-
-  static void KillGroup(long long pid) {
-    const pid_t group = getpgid(static_cast<pid_t>(pid));
-    if (group > 0 && group != getpgrp()) kill(-group, SIGKILL);
-    kill(static_cast<pid_t>(pid), SIGKILL);
   }
 
   launch::Launcher MakeLauncher(NativeProcessStarter& starter, NativeServerControl& control) {
@@ -142,26 +68,9 @@ class LaunchPosixTest : public ::testing::Test {
   }
 
   // Reads the stand-in's record; remembers what it started for the clean-up.
-  Record ReadRecord() {
-    Record r;
-    if (!WaitForFile(m_dir, "standin-record.txt", 5000)) {
-      ADD_FAILURE() << "the stand-in left no record";
-      return r;
-    }
-    std::ifstream in(m_dir / "standin-record.txt");
-    std::string line;
-    size_t count = 0;
-    while (std::getline(in, line)) {
-      if (line.rfind("pid=", 0) == 0) r.pid = std::stoll(line.substr(4));
-      else if (line.rfind("child=", 0) == 0) r.child = std::stoll(line.substr(6));
-      else if (line.rfind("cwd=", 0) == 0) r.cwd = line.substr(4);
-      else if (line.rfind("argc=", 0) == 0) {
-        count = std::stoul(line.substr(5));
-        break;
-      }
-    }
-    while (r.args.size() < count && std::getline(in, line)) r.args.push_back(line);
-    EXPECT_EQ(r.args.size(), count);
+  StandInRecord ReadRecord() {
+    StandInRecord r = ReadStandInRecord(m_dir);
+    EXPECT_TRUE(r.complete) << "the stand-in left no complete record";
     if (r.pid != 0) m_started.push_back(r.pid);
     if (r.child != 0) m_started.push_back(r.child);
     return r;
@@ -199,7 +108,7 @@ TEST_P(DedicatedParametersTest, ReachTheServerAsPlainWordsInGameDir) {
   NativeServerControl control(OurServers());
   MakeLauncher(starter, control).StartDedicatedServer();
 
-  const Record r = ReadRecord();
+  const StandInRecord r = ReadRecord();
   EXPECT_EQ(r.args, c.args);
   EXPECT_EQ(fs::path(r.cwd), m_dir);
   EXPECT_EQ(fs::current_path(), m_dir);
@@ -235,7 +144,7 @@ TEST_F(LaunchPosixTest, ListenWithoutItsFileWritesItAndStartsNothingThenStarts) 
   EXPECT_TRUE(m_window.cues.empty());
 
   launcher.StartListenServer();
-  const Record r = ReadRecord();
+  const StandInRecord r = ReadRecord();
   EXPECT_EQ(r.args, (Words{"-game", "tfc", "-console", "+sv_lan", "0", "+maxplayers", "8", "+map", "2fort"}));
   EXPECT_EQ(fs::path(r.cwd), m_dir);
 }
@@ -245,7 +154,7 @@ TEST_F(LaunchPosixTest, JoinConnectsToTheLocalServer) {
   NativeProcessStarter starter("/nonexistent/wine");
   NativeServerControl control(OurServers());
   MakeLauncher(starter, control).JoinYourGame();
-  const Record r = ReadRecord();
+  const StandInRecord r = ReadRecord();
   EXPECT_EQ(r.args, (Words{"-console", "+connect", "127.0.0.1:27016"}));
   EXPECT_EQ(fs::path(r.cwd), m_dir);
   EXPECT_EQ(m_window.cues, (Words{"c:\\windows\\media\\launch.wav"}));
@@ -277,7 +186,7 @@ TEST_P(ProgramChoiceTest, StartsTheRightProgramOrSaysWhyNot) {
     return;
   }
   EXPECT_TRUE(m_window.messages.empty());
-  const Record r = ReadRecord();
+  const StandInRecord r = ReadRecord();
   Words expected = c.leadingArgs;
   for (const char* w : {"-game", "tfc", "-port", "27015", "+map", "2fort"}) expected.push_back(w);
   for (std::string& w : expected) {
@@ -337,7 +246,7 @@ TEST_P(StopTest, EndsTheServerAndItsGroup) {
   NativeServerControl control(OurServers());
   launch::Launcher launcher = MakeLauncher(starter, control);
   launcher.StartDedicatedServer();
-  const Record r = ReadRecord();
+  const StandInRecord r = ReadRecord();
   ASSERT_NE(r.pid, 0);
   ASSERT_EQ(r.child != 0, GetParam().child);
   ASSERT_EQ(control.FindServer(), r.pid);
@@ -361,7 +270,7 @@ TEST_F(LaunchPosixTest, StopWithoutServerChangesNothing) {
   NativeProcessStarter starter("/nonexistent/wine");
   NativeServerControl launchAll(OurServers());
   MakeLauncher(starter, launchAll).StartDedicatedServer();
-  const Record r = ReadRecord();
+  const StandInRecord r = ReadRecord();
 
   NativeServerControl none([](launch::ServerControl::Handle) { return false; });
   const auto before = std::chrono::steady_clock::now();
@@ -379,7 +288,7 @@ TEST_F(LaunchPosixTest, ServerIsFoundUnderEachOfItsNames) {
     InstallStandIn(m_dir / name);
     launch::LaunchRequest request{"Open", m_window.gameDir + "\\" + name, " -game tfc", m_window.gameDir, 0};
     ASSERT_TRUE(starter.Start(request).ok);
-    const Record r = ReadRecord();
+    const StandInRecord r = ReadRecord();
     EXPECT_EQ(control.FindServer(), r.pid);
     KillGroup(r.pid);
     ASSERT_TRUE(WaitForExit(r.pid, 2000));

@@ -82,6 +82,12 @@ IoResult NativeFileSystem::ReadFile(const std::string& path, std::string& bytes)
 }
 
 IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view bytes) {
+  // Windows refuses this by itself; Wine run as root would not, so say it here.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return Failed("Cannot create", path);
+  }
   FileHandle file(
       CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return Failed("Cannot create", path);

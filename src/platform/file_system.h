@@ -18,7 +18,7 @@ class NativeFileSystem : public install::FileSystem {
 
   install::IoResult ReadFile(const std::string& path, std::string& bytes) override;
   install::IoResult WriteFile(const std::string& path, std::string_view bytes) override;
-  // Fails when `to` exists already, as the game's home system does.
+  // Fails when `to` exists already, as on Windows, rather than replacing it.
   install::IoResult Rename(const std::string& from, const std::string& to) override;
   // Files only; a directory is not removed.
   install::IoResult Remove(const std::string& path) override;

@@ -4,6 +4,9 @@
 
 #include <filesystem>
 
+#include "install/settings_file.h"
+#include "platform/path_resolver.h"
+
 namespace quorvane::platform {
 namespace {
 
@@ -13,6 +16,11 @@ TEST(ProgramDirectoryTest, isTheDirectoryHoldingThisTestProgram) {
   EXPECT_EQ(dir.front(), '/');
   EXPECT_NE(dir.back(), '/');
   EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(dir) / "platform_tests")) << dir;
+}
+
+TEST(ProgramDirectoryTest, settingsFileNameLandsBesideTheProgram) {
+  const std::string dir = ProgramDirectory();
+  EXPECT_EQ(ResolvePath(dir + std::string(install::kSettingsFileName)), std::filesystem::path(dir) / "Quorvane.ini");
 }
 
 }  // namespace

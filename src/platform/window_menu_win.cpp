@@ -14,9 +14,19 @@ bool RemoveCloseEntry(void* nativeWindow) {
   HMENU menu = GetSystemMenu(window, FALSE);
   if (menu == nullptr) return false;
   const int count = GetMenuItemCount(menu);
-  // By position, last first, so the second position still names the separator.
-  if (count >= 1) RemoveMenu(menu, static_cast<UINT>(count - 1), MF_BYPOSITION);
-  if (count >= 2) RemoveMenu(menu, static_cast<UINT>(count - 2), MF_BYPOSITION);
+  // On a standard menu Close is the last entry with a separator above it.
+  // Some systems append entries of their own (Wine adds "About Wine"), so
+  // the entries go by where Close stands, and by position only without one.
+  int close = count - 1;
+  for (int i = 0; i < count; ++i) {
+    if (GetMenuItemID(menu, i) == SC_CLOSE) close = i;
+  }
+  if (close >= 0) RemoveMenu(menu, static_cast<UINT>(close), MF_BYPOSITION);
+  const bool separatorAbove =
+      close >= 1 && (GetMenuState(menu, static_cast<UINT>(close - 1), MF_BYPOSITION) & MF_SEPARATOR) != 0;
+  if (close >= 1 && (separatorAbove || close == count - 1)) {
+    RemoveMenu(menu, static_cast<UINT>(close - 1), MF_BYPOSITION);
+  }
   DrawMenuBar(window);
   return true;
 }

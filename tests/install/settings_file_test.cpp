@@ -53,64 +53,31 @@ INSTANTIATE_TEST_SUITE_P(
         ItemCase{"emptyText", "", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ReadItemTest, emptyTextGivesEmptyItem) {
-  std::size_t pos = 0;
-  EXPECT_EQ(ReadItem("", pos), "");
-  EXPECT_EQ(pos, 0u);
+TEST(ReadServerLocationTest, firstItemOfTheFileOrEmpty) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"D:\\HL\r\nE:\\Other\r\n", "D:\\HL"}, {"\"C:\\Games, Old\"", "C:\\Games, Old"}, {"", ""}};
+  for (const auto& [bytes, location] : cases) {
+    MemoryFileSystem fs;
+    fs.AddFile(kIni, bytes);
+    EXPECT_EQ(ReadServerLocation(fs, kIni), location);
+  }
+  MemoryFileSystem missing;
+  EXPECT_EQ(ReadServerLocation(missing, kIni), "");
 }
 
-struct LocationFile {
-  const char* name;
-  std::string bytes;
-  std::string location;
-};
-
-class ReadServerLocationTest : public ::testing::TestWithParam<LocationFile> {};
-
-TEST_P(ReadServerLocationTest, readsFirstItem) {
-  MemoryFileSystem fs;
-  fs.AddFile(kIni, GetParam().bytes);
-  EXPECT_EQ(ReadServerLocation(fs, kIni), GetParam().location);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, ReadServerLocationTest,
-    ::testing::Values(LocationFile{"plain", "C:\\SIERRA\\HALF-LIFE\r\n", "C:\\SIERRA\\HALF-LIFE"},
-                      LocationFile{"unquotedComma", "C:\\Games, Old\r\n", "C:\\Games"},
-                      LocationFile{"quotedComma", "\"C:\\Games, Old\"\r\n", "C:\\Games, Old"},
-                      LocationFile{"severalLines", "D:\\HL\r\nE:\\Other\r\n", "D:\\HL"},
-                      LocationFile{"noLineEnd", "C:\\", "C:\\"},
-                      LocationFile{"empty", "", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ReadServerLocationTest, missingFileGivesEmptyText) {
-  MemoryFileSystem fs;
-  EXPECT_EQ(ReadServerLocation(fs, kIni), "");
-}
-
-TEST(SaveServerLocationTest, writesExactBytes) {
+TEST(SaveServerLocationTest, writesExactBytesAndReadsBack) {
   const std::pair<std::string, std::string> cases[] = {
       {"C:\\SIERRA\\HALF-LIFE", "C:\\SIERRA\\HALF-LIFE\r\n"},
+      {"C:\\Sierra\\Half-Life\\", "C:\\Sierra\\Half-Life\\\r\n"},
       {"C:\\Games, Old", "\"C:\\Games, Old\"\r\n"},
+      {"C:\\a,b,c\\", "\"C:\\a,b,c\\\"\r\n"},
       {"", "\r\n"},
   };
   for (const auto& [location, bytes] : cases) {
     MemoryFileSystem fs;
-    fs.AddDirectory("C:\\Quorvane");
+    fs.AddFile(kIni, "a longer old value\r\n");
     ASSERT_TRUE(SaveServerLocation(fs, kIni, location)) << location;
-    EXPECT_EQ(fs.Bytes(kIni), bytes) << location;
-  }
-  MemoryFileSystem fs;
-  fs.AddDirectory("C:\\Quorvane");
-  ASSERT_TRUE(SaveServerLocation(fs, kIni, "C:\\SIERRA\\HALF-LIFE"));
-  EXPECT_EQ(fs.Bytes(kIni)->size(), 21u);
-}
-
-TEST(SaveServerLocationTest, saveThenRead_roundTrip) {
-  for (const std::string location : {"C:\\SIERRA\\HALF-LIFE", "C:\\Sierra\\Half-Life\\", "C:\\Games, Old", "C:\\a,b,c\\", "C:\\", ""}) {
-    MemoryFileSystem fs;
-    fs.AddFile(kIni, "old value\r\n");
-    ASSERT_TRUE(SaveServerLocation(fs, kIni, location));
+    EXPECT_EQ(fs.Bytes(kIni), bytes);
     EXPECT_EQ(ReadServerLocation(fs, kIni), location);
   }
 }

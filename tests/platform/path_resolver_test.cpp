@@ -88,18 +88,5 @@ TEST_F(PathResolverTest, driveLettersGoThroughWineMapping) {
   EXPECT_EQ(ResolvePath("\\" + m_dir.Text() + "\\HL", prefix), m_dir.Path() / "hl");
 }
 
-TEST(DefaultWinePrefixTest, followsWinePrefixThenHome) {
-  const char* saved = std::getenv("WINEPREFIX");
-  const std::string savedText = saved ? saved : "";
-  ::setenv("WINEPREFIX", "/opt/games/prefix", 1);
-  EXPECT_EQ(DefaultWinePrefix(), fs::path("/opt/games/prefix"));
-  ::unsetenv("WINEPREFIX");
-  const char* home = std::getenv("HOME");
-  if (home && *home) {
-    EXPECT_EQ(DefaultWinePrefix(), fs::path(home) / ".wine");
-  }
-  if (saved) ::setenv("WINEPREFIX", savedText.c_str(), 1);
-}
-
 }  // namespace
 }  // namespace quorvane::platform

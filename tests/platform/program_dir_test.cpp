@@ -10,16 +10,12 @@
 namespace quorvane::platform {
 namespace {
 
-TEST(ProgramDirectoryTest, isTheDirectoryHoldingThisTestProgram) {
+TEST(ProgramDirectoryTest, isThisTestProgramsDirectory_andHoldsTheSettingsFile) {
   const std::string dir = ProgramDirectory();
   ASSERT_FALSE(dir.empty());
   EXPECT_EQ(dir.front(), '/');
   EXPECT_NE(dir.back(), '/');
   EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(dir) / "platform_tests")) << dir;
-}
-
-TEST(ProgramDirectoryTest, settingsFileNameLandsBesideTheProgram) {
-  const std::string dir = ProgramDirectory();
   EXPECT_EQ(ResolvePath(dir + std::string(install::kSettingsFileName)), std::filesystem::path(dir) / "Quorvane.ini");
 }
 

@@ -1,6 +1,7 @@
-// Opens the main window on the stored server location and fills it from the
-// installation found there.
+// The program starts with its opening window; every later step follows from
+// a window's timer or a click, until the closing window ends the event loop.
 #include <QApplication>
+#include <QDir>
 
 #include "install/settings_file.h"
 #include "platform/file_system.h"
@@ -10,11 +11,12 @@
 #include "platform/sound.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
-#include "ui/installation_fill.h"
-#include "ui/main_form.h"
+#include "ui/start_sequence.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // Windows come and go during start-up; only the sequence says when it is over.
+  QApplication::setQuitOnLastWindowClosed(false);
   quorvane::ui::InstallComicFont();
   QApplication::setFont(quorvane::ui::ProgramFont());
 
@@ -24,14 +26,13 @@ int main(int argc, char* argv[]) {
   quorvane::platform::NativeServerControl server;
   quorvane::ui::Dialogs dialogs;
 
-  quorvane::ui::MainForm form(fs, dialogs, sound, starter, server);
-  QObject::connect(&form, &quorvane::ui::MainForm::quitRequested, &form, &quorvane::ui::MainForm::Unload);
-  form.Load();
+  quorvane::app::StartPlaces places;
+  places.settingsPath = quorvane::platform::ProgramDirectory() + std::string(quorvane::install::kSettingsFileName);
+  places.nativeInstallDirs = quorvane::app::SteamInstallDirs(QDir::homePath().toStdString());
 
-  const std::string settings = quorvane::platform::ProgramDirectory() + std::string(quorvane::install::kSettingsFileName);
-  if (fs.IsPresent(settings)) {
-    form.SetGameDir(quorvane::install::ReadServerLocation(fs, settings));
-    quorvane::ui::FillFromInstallation(form, fs);
-  }
+  quorvane::ui::StartSequence sequence({fs, sound, dialogs, starter, server, places});
+  QObject::connect(&sequence, &quorvane::ui::StartSequence::ended, &app, &QCoreApplication::exit,
+                   Qt::QueuedConnection);
+  sequence.Start();
   return app.exec();
 }

@@ -212,11 +212,13 @@ void StartSequence::QuitProgram() {
     Finish();
   });
   m_bye->show();
+  m_services.dialogs.SetParent(nullptr);
   m_main->Unload();
   Unload(m_main);
 }
 
 void StartSequence::UnloadAllWindows() {
+  m_services.dialogs.SetParent(nullptr);
   for (QWidget* window : LoadedWindows()) Unload(window);
 }
 

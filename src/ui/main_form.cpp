@@ -182,7 +182,7 @@ QWidget* MainForm::BuildFieldTab(const std::vector<std::string_view>& names, int
     const int row = static_cast<int>(i) % rows;
     const int column = static_cast<int>(i) / rows * 3;
     grid->addWidget(label, row, column, Qt::AlignRight | Qt::AlignVCenter);
-    grid->addWidget(control, row, column + 1);
+    grid->addWidget(control, row, column + 1, field->IsCheckBox() ? Qt::AlignLeft | Qt::AlignVCenter : Qt::Alignment());
     if (column > 0) grid->setColumnMinimumWidth(column - 1, 14);
   }
   grid->setRowStretch(rows, 1);

@@ -21,13 +21,23 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export HOME=$root/home XDG_CONFIG_HOME=$root/home/.config XDG_DATA_HOME=$root/home/.local/share
 export XDG_CACHE_HOME=$root/home/.cache XDG_RUNTIME_DIR=$root/runtime
 unset DISPLAY WAYLAND_DISPLAY
-trap 'wineserver -k 2>/dev/null || true' EXIT
-if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-  wineserver -w
-fi
+full=$root/full
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  if mountpoint -q "$full"; then umount "$full"; fi
+}
+trap cleanup EXIT
+# No display and no sound card here: Wine's null display, and no audio driver.
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d '' /f >/dev/null 2>&1
+wineserver -w
 echo "Wine ready: $((SECONDS - start)) s"
+
+# A file system too small for the full-disk test to fill.
+mkdir -p "$full"
+if ! mountpoint -q "$full" && mount -t tmpfs -o size=64k tmpfs "$full" 2>/dev/null; then
+  export QUORVANE_WIN_FULL_DIR="$(winepath -w "$full" 2>/dev/null)"
+fi
 
 failed=0
 mapfile -t programs < <(find "$build/tests" -maxdepth 1 -name '*_tests.exe' | sort)
@@ -45,9 +55,10 @@ for exe in "${programs[@]}"; do
     failed=1
   fi
   echo "--- $name: $status"
-  grep -E '^\[  (PASSED|FAILED|  SKIPPED) *\]|tests? ran|^\[  FAILED  \]' "$log" || true
+  grep -E '^\[(==========|  PASSED  |  FAILED  |  SKIPPED )\]' "$log" || true
   [[ $status == ok ]] || tail -n 60 "$log"
 done
-wineserver -k 2>/dev/null || true
+cleanup
+trap - EXIT
 echo "Windows stage: $((SECONDS - start)) s"
 exit $failed

@@ -116,8 +116,9 @@ class MemoryFileSystem : public install::FileSystem {
   bool IsDirectory(const std::string& path) override {
     Record("IsDirectory", path);
     if (Failing(Op::IsDirectory, path)) return false;
-    if (Split(path).empty()) return true;
     const Entry* e = Find(path);
+    // A drive or other top-level name exists unless a file took its place.
+    if (Split(path).size() <= 1) return e == nullptr || e->isDirectory;
     return e != nullptr && e->isDirectory;
   }
 

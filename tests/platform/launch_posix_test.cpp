@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "config/cfg_writer.h"
 #include "launch/launcher.h"
 #include "platform/file_system.h"
 #include "platform/process_starter.h"
@@ -129,36 +128,6 @@ INSTANTIATE_TEST_SUITE_P(
                       {"-game", "tfc", "-port", "27015;rm", "-rf", "~", "+map", "$(touch", "X)", "`touch", "pwned`",
                        "\"quoted", "words\"", "'single'", "a|b&c>out;touch${IFS}pwned2"}}),
     [](const ::testing::TestParamInfo<ParameterCase>& info) { return info.param.name; });
-
-TEST_F(LaunchPosixTest, ListenWithoutItsFileWritesItAndStartsNothingThenStarts) {
-  NativeProcessStarter starter("/nonexistent/wine");
-  NativeServerControl control(OurServers());
-  launch::Launcher launcher = MakeLauncher(starter, control);
-
-  launcher.StartListenServer();
-  std::string written;
-  ASSERT_TRUE(m_files.ReadFile(m_window.gameDir + "\\Tfc\\listenserver.cfg", written));
-  EXPECT_EQ(written, config::ListenServerCfgText(m_fields));
-  EXPECT_TRUE(fs::exists(m_dir / "tfc" / "listenserver.cfg"));  // into the existing lower-case directory
-  EXPECT_TRUE(ProcessesIn(m_dir).empty());
-  EXPECT_TRUE(m_window.cues.empty());
-
-  launcher.StartListenServer();
-  const StandInRecord r = ReadRecord();
-  EXPECT_EQ(r.args, (Words{"-game", "tfc", "-console", "+sv_lan", "0", "+maxplayers", "8", "+map", "2fort"}));
-  EXPECT_EQ(fs::path(r.cwd), m_dir);
-}
-
-TEST_F(LaunchPosixTest, JoinConnectsToTheLocalServer) {
-  m_fields.SetText("port", "27099");
-  NativeProcessStarter starter("/nonexistent/wine");
-  NativeServerControl control(OurServers());
-  MakeLauncher(starter, control).JoinYourGame();
-  const StandInRecord r = ReadRecord();
-  EXPECT_EQ(r.args, (Words{"-console", "+connect", "127.0.0.1:27016"}));
-  EXPECT_EQ(fs::path(r.cwd), m_dir);
-  EXPECT_EQ(m_window.cues, (Words{"c:\\windows\\media\\launch.wav"}));
-}
 
 struct ProgramCase {
   const char* name;

@@ -73,13 +73,6 @@ class LaunchButtonsTest : public ::testing::Test {
   std::vector<long long> m_started;
 };
 
-TEST_F(LaunchButtonsTest, startDedicatedWithoutMapWarnsAndStartsNothing) {
-  Press("Command2");
-  EXPECT_EQ(m_sound.played, Words{"c:\\windows\\media\\uhoh.wav"});
-  EXPECT_EQ(m_dialogs.Texts(), QStringList{"You Must Select a Starting Map Before you can Start a Game."});
-  EXPECT_TRUE(test_support::ProcessesIn(Dir()).empty());
-}
-
 TEST_F(LaunchButtonsTest, startDedicatedStartsTheServerWithTheWindowsFields) {
   ChooseMap("well");
   Press("Command2");

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Any finding aborts the test that made it, so ctest fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+start=$SECONDS
+build=${QUORVANE_ASAN_BUILD_DIR:-build-asan}
+flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
+cmake --build "$build"
+echo "Sanitizer build: $((SECONDS - start)) s"
+
+# Leaks that belong to the system's libraries (fonts, GL, the Qt platform
+# plugins) are not ours; everything else counts.
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure -j2
+echo "Sanitizer stage: $((SECONDS - start)) s"

@@ -30,7 +30,8 @@ int main(int argc, char* argv[]) {
   places.settingsPath = quorvane::platform::ProgramDirectory() + std::string(quorvane::install::kSettingsFileName);
   places.nativeInstallDirs = quorvane::app::SteamInstallDirs(QDir::homePath().toStdString());
 
-  quorvane::ui::StartSequence sequence({fs, sound, dialogs, starter, server, places});
+  quorvane::ui::StartSequence sequence(
+      {fs, sound, dialogs, starter, server, places, quorvane::ui::TimerMode::Real, {}});
   QObject::connect(&sequence, &quorvane::ui::StartSequence::ended, &app, &QCoreApplication::exit,
                    Qt::QueuedConnection);
   sequence.Start();

@@ -10,19 +10,16 @@
 #include "install/file_system.h"
 #include "launch/launcher.h"
 #include "launch/sound_player.h"
+#include "ui/locate_window.h"
+#include "ui/main_form.h"
+#include "ui/splash_windows.h"
 #include "ui/ticker.h"
 
 class QLineEdit;
 
 namespace quorvane::ui {
 
-class Bye;
 class Dialogs;
-class Intro;
-class LocateWindow;
-class MainForm;
-class SoundForm;
-class StartButton;
 
 // Never seen: its load settles GameDir and then unloads it.
 class CheckLocation : public QWidget {

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# The program end to end on a virtual X server (after the normal build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${QUORVANE_BUILD_DIR:-build}
+if ! command -v xvfb-run >/dev/null; then
+  echo "xvfb-run is not installed: end-to-end test not run"
+  exit 0
+fi
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target quorvane
+xvfb-run -a bash tests/e2e/run_e2e.sh "$build"

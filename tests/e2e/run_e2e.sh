@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Drives the built program on a real X server: start-up with a stored
+# location, "Let's Rock !!", write the server configuration by its access
+# key, quit, then compare the files it wrote and its exit code.
+# Usage: tests/e2e/run_e2e.sh [build-dir]   (run under xvfb-run)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-${QUORVANE_BUILD_DIR:-build}}
+program=$(cd "$build" && pwd)/src/quorvane
+[[ -x $program ]] || { echo "no program at $program"; exit 1; }
+command -v xdotool >/dev/null || { echo "xdotool is missing"; exit 1; }
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+  [[ -n $pid ]] && kill "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The program finds its settings file beside itself.
+mkdir -p "$work/bin" "$work/hl"
+cp "$program" "$work/bin/quorvane"
+cp -r "$here/installation/." "$work/hl/"
+printf '%s\r\n' "$work/hl" >"$work/bin/Quorvane.ini"
+
+wait_for() {  # wait_for DESCRIPTION COMMAND...: retries for up to 30 s
+  local what=$1
+  shift
+  for _ in $(seq 300); do
+    if "$@" >/dev/null 2>&1; then return 0; fi
+    sleep 0.1
+  done
+  echo "timed out waiting for $what"
+  exit 1
+}
+
+"$work/bin/quorvane" >"$work/program.log" 2>&1 &
+pid=$!
+
+# The opening window lasts 4.5 s; then the main window and the start window.
+wait_for "main window" xdotool search --onlyvisible --name '^Quorvane$'
+main=$(xdotool search --onlyvisible --name '^Quorvane$' | head -1)
+start_window() {
+  for w in $(xdotool search --onlyvisible --pid "$pid"); do
+    # No caption of its own: the window system shows the program's name.
+    [[ $w != "$main" && $(xdotool getwindowname "$w") != Quorvane ]] && { echo "$w"; return 0; }
+  done
+  return 1
+}
+wait_for "start window" start_window
+start=$(start_window)
+xdotool windowactivate --sync "$start" 2>/dev/null || xdotool windowfocus --sync "$start"
+sleep 0.5
+xdotool key --window "$start" space   # RockOn has the focus
+
+# The load fills the window; then the Server Config tab and Alt+W.
+sleep 1
+xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+xdotool key --window "$main" ctrl+shift+Tab
+sleep 0.3
+xdotool key --window "$main" alt+w
+# The confirmation box.
+wait_for "server.cfg written" test -f "$work/hl/tfc/server.bak"
+sleep 0.5
+xdotool key Return
+sleep 0.5
+xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+xdotool key --window "$main" ctrl+Tab
+sleep 0.3
+xdotool key --window "$main" alt+q
+
+status=0
+for _ in $(seq 200); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+  echo "the program did not end after quitting"
+  exit 1
+fi
+wait "$pid" || status=$?
+pid=
+[[ $status -eq 0 ]] || { echo "exit code $status"; cat "$work/program.log"; exit 1; }
+
+fail=0
+same() {  # same ACTUAL EXPECTED
+  if ! cmp -s "$1" "$2"; then
+    echo "differs: ${1#$work/}"
+    diff <(od -c "$2") <(od -c "$1") | head -20
+    fail=1
+  fi
+}
+same "$work/hl/tfc/server.cfg" "$here/expected/server.cfg"
+same "$work/hl/tfc/listenserver.cfg" "$here/expected/listenserver.cfg"
+same "$work/hl/tfc/server.bak" "$here/installation/tfc/server.cfg"
+printf '%s\r\n' "$work/hl" | cmp -s - "$work/bin/Quorvane.ini" || { echo "Quorvane.ini changed"; fail=1; }
+[[ $fail -eq 0 ]] && echo "e2e: passed"
+exit $fail

@@ -1,5 +1,7 @@
 #include "install/settings_file.h"
 
+#include "install/keep_previous.h"
+
 namespace quorvane::install {
 namespace {
 
@@ -58,7 +60,7 @@ IoResult SaveServerLocation(FileSystem& fs, const std::string& settingsPath, con
   line += gameDir;
   if (quote) line += '"';
   line += "\r\n";
-  return fs.WriteFile(settingsPath, line);
+  return WriteKeepingPrevious(fs, settingsPath, line);
 }
 
 }  // namespace quorvane::install

@@ -1,5 +1,6 @@
 #include "maps/map_cycle.h"
 
+#include "install/keep_previous.h"
 #include "install/settings_file.h"
 
 namespace quorvane::maps {
@@ -21,7 +22,7 @@ install::IoResult SaveMapCycle(install::FileSystem& fs, const std::string& path,
     content += entry;
     content += "\r\n";
   }
-  return fs.WriteFile(path, content);
+  return install::WriteKeepingPrevious(fs, path, content);
 }
 
 }  // namespace quorvane::maps

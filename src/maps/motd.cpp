@@ -1,5 +1,7 @@
 #include "maps/motd.h"
 
+#include "install/keep_previous.h"
+
 namespace quorvane::maps {
 
 install::IoResult LoadMotd(install::FileSystem& fs, const std::string& path, std::string& text) {
@@ -18,7 +20,7 @@ install::IoResult SaveMotd(install::FileSystem& fs, const std::string& path, con
   content.reserve(text.size() + 2);
   content += text;
   content += "\r\n";
-  return fs.WriteFile(path, content);
+  return install::WriteKeepingPrevious(fs, path, content);
 }
 
 }  // namespace quorvane::maps

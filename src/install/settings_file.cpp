@@ -52,8 +52,8 @@ std::string ReadServerLocation(FileSystem& fs, const std::string& settingsPath) 
 }
 
 IoResult SaveServerLocation(FileSystem& fs, const std::string& settingsPath, const std::string& gameDir) {
-  // Quoted, a comma stays part of the location when it is read back.
-  const bool quote = gameDir.find(',') != std::string::npos;
+  // Quoted, a comma and leading blanks stay part of the location when it is read back.
+  const bool quote = gameDir.find(',') != std::string::npos || gameDir.starts_with(' ') || gameDir.starts_with('\t');
   std::string line;
   line.reserve(gameDir.size() + 4);
   if (quote) line += '"';

@@ -16,7 +16,7 @@ std::string ReadItem(std::string_view text, std::size_t& pos);
 
 // GameDir from the settings file: its first item, empty when unreadable.
 std::string ReadServerLocation(FileSystem& fs, const std::string& settingsPath);
-// Writes the text and CR LF; a text holding a comma is written in double quotes.
+// Writes the text and CR LF; a text holding a comma or starting with a blank is written in double quotes.
 IoResult SaveServerLocation(FileSystem& fs, const std::string& settingsPath, const std::string& gameDir);
 
 }  // namespace quorvane::install

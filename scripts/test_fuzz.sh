@@ -18,9 +18,10 @@ export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 failed=0
 for t in "${targets[@]}"; do
-  seeds=tests/fuzz/corpus/${t%_fuzz}
-  work=$build/corpus/${t%_fuzz}
-  artifacts=$build/artifacts/$t
+  # Absolute: the path-resolution target works from a directory of its own.
+  seeds=$PWD/tests/fuzz/corpus/${t%_fuzz}
+  work=$(realpath -m "$build/corpus/${t%_fuzz}")
+  artifacts=$(realpath -m "$build/artifacts/$t")
   mkdir -p "$work" "$artifacts"
   log=$build/$t.log
   # New inputs go to the build directory; the committed seeds stay as written.

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Builds a release and prints the program's figures as one table: reader
+# throughput and memory, writer time, the map listing as it grows, the
+# workspace load, start-up against a bare Qt window, and the soak.
+# QUORVANE_SOAK_CYCLES overrides the soak's 10 000 cycles.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+bash scripts/setup.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+build=${QUORVANE_BENCH_BUILD_DIR:-build-bench}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+targets=(config_bench maps_bench soak_bench read_rss_bench quorvane bare_window quorvane_first_window)
+for optional in workspace_bench main_form_bench; do
+  [[ -f bench/$optional.cpp ]] && targets+=("$optional")
+done
+cmake --build "$build" --target "${targets[@]}" >/dev/null
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+rows=()
+row() { rows+=("$(printf '| %s | %s | %s |' "$1" "$2" "$3")"); }
+
+# Google Benchmark's CSV: name,iterations,real_time,cpu_time,time_unit,bytes_per_second,...
+bench_csv() { "$@" --benchmark_format=csv 2>/dev/null | grep '^"'; }
+
+while IFS=, read -r name _ real _ unit bps _; do
+  name=${name//\"/}
+  case $name in
+    BM_ApplyCfgText) row "Reader, 1 MB in memory" "$(awk -v b="$bps" 'BEGIN{printf "%.0f MB/s", b/1e6}')" "≥ 100 MB/s" ;;
+    BM_LoadCfgFile) row "Reader, 1 MB through the file layer" "$(awk -v b="$bps" 'BEGIN{printf "%.0f MB/s", b/1e6}')" "≥ 100 MB/s" ;;
+    BM_WriteServerCfg|BM_WriteAutoexecCfg) row "Writer, ${name#BM_} (in memory)" "$(printf '%.1f %s' "$real" "$unit")" "well under 1 ms" ;;
+  esac
+done < <(bench_csv "$build/bench/config_bench" --benchmark_filter='ApplyCfgText|LoadCfgFile|WriteServerCfg|WriteAutoexecCfg')
+
+"$build/bench/read_rss_bench" generate "$work/big.cfg" 100
+big=$("$build/bench/read_rss_bench" read "$work/big.cfg")
+rm -f "$work/big.cfg"
+row "Reader, 100 MiB file from disk, own process" "$big" "≥ 100 MB/s; RSS < 3× file"
+
+first=""
+while IFS=, read -r name _ real _ unit _; do
+  name=${name//\"/}
+  count=${name#BM_ScanMaps/}
+  ms=$(printf '%.1f' "$real")
+  [[ -z $first ]] && first="$count $ms"
+  per=$(awk -v t="$real" -v n="$count" 'BEGIN{printf "%.2f", t*1000/n}')
+  row "Map listing, $count files" "$ms $unit ($per µs a file)" "200 000 under 1500 ms, near-linear"
+done < <(bench_csv "$build/bench/maps_bench" --benchmark_filter=BM_ScanMaps)
+
+if [[ -x $build/bench/workspace_bench ]]; then
+  while IFS=, read -r name _ real _ unit _; do
+    row "Workspace load, ${name//\"/}" "$(printf '%.1f %s' "$real" "$unit")" "2 000 maps under 50 ms"
+  done < <(bench_csv "$build/bench/workspace_bench")
+fi
+
+# Start-up: both programs under one virtual X server, ten runs each, medians.
+start_up=$(xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "
+  cd '$work'
+  echo \"bare \$('$PWD/$build/tests/tools/quorvane_first_window' 10 '$PWD/$build/tests/tools/bare_window')\"
+  echo \"quorvane \$('$PWD/$build/tests/tools/quorvane_first_window' 10 '$PWD/$build/src/quorvane')\"")
+read -r _ bare_ms bare_kib <<<"$(grep '^bare' <<<"$start_up")"
+read -r _ prog_ms prog_kib <<<"$(grep '^quorvane' <<<"$start_up")"
+row "Start to first window, bare Qt window (floor)" "${bare_ms} ms, peak RSS $((bare_kib / 1024)) MiB" "—"
+row "Start to first window, the program" \
+  "${prog_ms} ms ($(awk -v a="$prog_ms" -v b="$bare_ms" 'BEGIN{printf "%.2f", a/b}')× floor), peak RSS $((prog_kib / 1024)) MiB (floor + $(((prog_kib - bare_kib) / 1024)) MiB)" \
+  "≤ 1.3× floor; RSS ≤ floor + 15 MiB"
+
+soak=$("$build/bench/soak_bench" "${QUORVANE_SOAK_CYCLES:-10000}" | tr '\n' ' ')
+row "Soak, write → re-read of 5 files" "$soak" "identical bytes, flat memory"
+
+echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(free -g | awk '/^Mem:/{print $2}') GiB memory"
+echo
+echo "| Measure | Result | Goal |"
+echo "|---|---|---|"
+printf '%s\n' "${rows[@]}"

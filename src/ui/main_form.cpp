@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmapCache>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -76,6 +77,17 @@ QString BoxText(const QPlainTextEdit* box) {
   return text;
 }
 
+// The pictures are drawn from SVG once per run, not once per window.
+QPixmap Picture(const QString& name) {
+  const QString path = QStringLiteral(":/ui/images/") + name;
+  QPixmap pixmap;
+  if (!QPixmapCache::find(path, &pixmap)) {
+    pixmap = QPixmap(path);
+    QPixmapCache::insert(path, pixmap);
+  }
+  return pixmap;
+}
+
 std::vector<std::string> ItemTexts(const QListWidget* list) {
   std::vector<std::string> texts;
   texts.reserve(static_cast<std::size_t>(list->count()));
@@ -101,8 +113,8 @@ MainForm::MainForm(install::FileSystem& fs, Dialogs& dialogs, launch::SoundPlaye
   setWindowTitle(QStringLiteral("Quorvane"));
   setFont(ProgramFont());
 
-  m_listDragIcon = QPixmap(QStringLiteral(":/ui/images/drag_map.svg"));
-  m_trashDragIcon = QPixmap(QStringLiteral(":/ui/images/trash.svg"));
+  m_listDragIcon = Picture(QStringLiteral("drag_map.svg"));
+  m_trashDragIcon = Picture(QStringLiteral("trash.svg"));
 
   m_tabs = new QTabWidget(this);
   m_tabs->setObjectName(QStringLiteral("SSTab1"));
@@ -119,6 +131,8 @@ MainForm::MainForm(install::FileSystem& fs, Dialogs& dialogs, launch::SoundPlaye
   connect(m_removePicture, &QToolButton::clicked, this, &MainForm::RemoveSelectedMap);
   m_removePicture->raise();
 
+  // The window opens on the map tab (the load selects it again).
+  m_tabs->setCurrentIndex(kMapTab);
   connect(m_tabs, &QTabWidget::currentChanged, this, &MainForm::OnTabChanged);
   OnTabChanged(m_tabs->currentIndex());
   resize(sizeHint());
@@ -136,7 +150,7 @@ QPushButton* MainForm::MakeButton(const char* name, const QString& caption, cons
 QToolButton* MainForm::MakePicture(QWidget* parent, const char* name, const char* icon, const QString& tooltip) {
   auto* picture = new QToolButton(parent);
   picture->setObjectName(QLatin1String(name));
-  picture->setIcon(QIcon(QStringLiteral(":/ui/images/") + QLatin1String(icon)));
+  picture->setIcon(QIcon(Picture(QLatin1String(icon))));
   picture->setIconSize(QSize(16, 16));
   picture->setAutoRaise(true);
   picture->setFocusPolicy(Qt::NoFocus);
@@ -208,7 +222,7 @@ QWidget* MainForm::BuildAutoexecTab() {
   connect(reread, &QPushButton::clicked, this, &MainForm::RereadAutoexecCfg);
   QWidget* page = BuildFieldTab(kAutoexecTabFields, 2, buttons);
   m_backgrounds.back()->setObjectName(QStringLiteral("Image1"));
-  m_backgrounds.back()->setPixmap(QPixmap(QStringLiteral(":/ui/images/bg_autoexec.svg")));
+  m_backgrounds.back()->setProperty("picture", QStringLiteral("bg_autoexec.svg"));
   return page;
 }
 
@@ -227,7 +241,7 @@ QWidget* MainForm::BuildServerTab() {
   connect(reread, &QPushButton::clicked, this, &MainForm::RereadServerCfg);
   QWidget* page = BuildFieldTab(kServerTabFields, 3, buttons);
   m_backgrounds.back()->setObjectName(QStringLiteral("Image2"));
-  m_backgrounds.back()->setPixmap(QPixmap(QStringLiteral(":/ui/images/bg_server.svg")));
+  m_backgrounds.back()->setProperty("picture", QStringLiteral("bg_server.svg"));
   // Hidden on the other tabs, but its cell keeps its place.
   QWidget* lan = m_checkFields.at("sv_lan");
   QSizePolicy policy = lan->sizePolicy();
@@ -241,7 +255,7 @@ QWidget* MainForm::BuildMapTab() {
   auto* background = new QLabel(page);
   background->setObjectName(QStringLiteral("Image3"));
   background->setScaledContents(true);
-  background->setPixmap(QPixmap(QStringLiteral(":/ui/images/bg_maps.svg")));
+  background->setProperty("picture", QStringLiteral("bg_maps.svg"));
   background->lower();
   m_backgrounds.push_back(background);
   page->installEventFilter(this);
@@ -495,6 +509,12 @@ void MainForm::PlaceRemovePicture() {
 }
 
 void MainForm::OnTabChanged(int index) {
+  // A tab's background is drawn the first time the tab is seen; drawing all
+  // three would slow the window's opening for pictures nobody sees yet.
+  if (index >= 0 && index < static_cast<int>(m_backgrounds.size())) {
+    QLabel* background = m_backgrounds[static_cast<std::size_t>(index)];
+    if (background->pixmap().isNull()) background->setPixmap(Picture(background->property("picture").toString()));
+  }
   m_addPicture->setVisible(index == kMapTab);
   m_removePicture->setVisible(index == kMapTab);
   m_checkFields.at("sv_lan")->setVisible(index == kServerTab);

@@ -7,4 +7,11 @@ bash scripts/setup.sh "${BUILD_PACKAGES[@]}"
 build=${QUORVANE_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_TESTS=OFF -DQUORVANE_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target quorvane
+# Without a stored location, try the program on a sample installation.
+if [[ ! -f "$build/src/Quorvane.ini" ]]; then
+  sample="$(pwd)/$build/sample-install"
+  bash scripts/make_sample_install.sh "$sample"
+  printf '%s\r\n' "$sample" > "$build/src/Quorvane.ini"
+  echo "Sample installation in $sample"
+fi
 exec "$build/src/quorvane"

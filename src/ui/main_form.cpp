@@ -187,6 +187,7 @@ QWidget* MainForm::BuildFieldTab(const std::vector<std::string_view>& names, int
     } else {
       auto* edit = new TextField(field->maxLength);
       edit->setMinimumWidth(110);
+      edit->setMaximumWidth(200);
       m_textFields.emplace(name, edit);
       control = edit;
     }
@@ -199,7 +200,11 @@ QWidget* MainForm::BuildFieldTab(const std::vector<std::string_view>& names, int
     grid->addWidget(control, row, column + 1, field->IsCheckBox() ? Qt::AlignLeft | Qt::AlignVCenter : Qt::Alignment());
     if (column > 0) grid->setColumnMinimumWidth(column - 1, 14);
   }
+  // Rows of check boxes as tall as rows of text boxes, so the columns line up.
+  const int rowHeight = QLineEdit().sizeHint().height();
+  for (int row = 0; row < rows; ++row) grid->setRowMinimumHeight(row, rowHeight);
   grid->setRowStretch(rows, 1);
+  grid->setColumnStretch(columns * 3 - 1, 1);
 
   auto* layout = new QVBoxLayout(page);
   layout->addLayout(grid, 1);

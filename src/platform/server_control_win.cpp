@@ -1,11 +1,13 @@
 #include "platform/server_control.h"
 
+#include <vector>
+
 #include "platform/win32_api.h"
 
 namespace quorvane::platform {
 namespace {
 
-constexpr const char* kServerTitle = "HLDS";
+constexpr char kServerTitle[] = "HLDS";
 
 HWND AsWindow(launch::ServerControl::Handle handle) {
   return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
@@ -14,10 +16,23 @@ HWND AsWindow(launch::ServerControl::Handle handle) {
 }  // namespace
 
 std::optional<launch::ServerControl::Handle> NativeServerControl::FindServer() {
-  // The windows come in the system's order, so without a filter this is the
-  // window FindWindowA(NULL, "HLDS") would give.
-  for (HWND window = FindWindowExA(nullptr, nullptr, nullptr, kServerTitle); window != nullptr;
-       window = FindWindowExA(nullptr, window, nullptr, kServerTitle)) {
+  // Top-level windows in the order FindWindowA(NULL, "HLDS") walks them, the
+  // title compared as it compares it (without regard to case). One
+  // snapshot, rather than FindWindowEx from window to window, so a window
+  // that closes meanwhile does not cut the walk short.
+  struct Walk {
+    std::vector<HWND> servers;
+  } walk;
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        char title[8] = {};
+        if (GetWindowTextA(window, title, sizeof title) == 4 && lstrcmpiA(title, kServerTitle) == 0) {
+          reinterpret_cast<Walk*>(data)->servers.push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&walk));
+  for (HWND window : walk.servers) {
     const Handle handle = static_cast<Handle>(reinterpret_cast<INT_PTR>(window));
     if (!m_accept || m_accept(handle)) return handle;
   }

@@ -11,6 +11,8 @@
 #include "platform/process_starter.h"
 #include "platform/server_control.h"
 #include "platform/win_scratch.h"
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 namespace quorvane::platform {
 namespace {
@@ -93,11 +95,38 @@ class LaunchWinTest : public ::testing::Test {
     SetEnvironmentVariableA("QUORVANE_STANDIN_RECORD", nullptr);
     SetEnvironmentVariableA("QUORVANE_STANDIN_IGNORE_TERM", nullptr);
     SetCurrentDirectoryA(m_previousDir.c_str());
-    for (HANDLE process : m_processes) {
-      TerminateProcess(process, 1);
-      EXPECT_EQ(WaitForSingleObject(process, kWaitMs), WAIT_OBJECT_0) << "a stand-in outlived its test";
-      CloseHandle(process);
+    // Every program started from this installation goes, found by where it lives.
+    for (DWORD pid : ProcessesIn(m_dir.Path())) {
+      if (HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+        TerminateProcess(p, 1);
+        EXPECT_EQ(WaitForSingleObject(p, kWaitMs), WAIT_OBJECT_0) << "a stand-in outlived its test";
+        CloseHandle(p);
+      }
     }
+    for (HANDLE process : m_processes) CloseHandle(process);
+  }
+
+  static std::string ImageOf(DWORD pid) {
+    HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (p == nullptr) return {};
+    char name[MAX_PATH * 2];
+    DWORD size = sizeof name;
+    const bool ok = QueryFullProcessImageNameA(p, 0, name, &size) != 0;
+    CloseHandle(p);
+    return ok ? std::string(name, size) : std::string();
+  }
+
+  static std::vector<DWORD> ProcessesIn(const std::string& dir) {
+    std::vector<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+      if (Lower(ImageOf(entry.th32ProcessID)).rfind(Lower(dir + "\\"), 0) == 0) found.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return found;
   }
 
   // The build names the stand-in by its path on the build machine; under Wine
@@ -143,15 +172,12 @@ class LaunchWinTest : public ::testing::Test {
     return r;
   }
 
-  // Only windows of the processes this test started count.
+  // Only windows of the programs in this test's installation count.
   NativeServerControl::Filter OurServers() {
     return [this](launch::ServerControl::Handle h) {
       DWORD pid = 0;
       GetWindowThreadProcessId(reinterpret_cast<HWND>(static_cast<INT_PTR>(h)), &pid);
-      for (HANDLE p : m_processes) {
-        if (GetProcessId(p) == pid) return true;
-      }
-      return false;
+      return Lower(ImageOf(pid)).rfind(Lower(m_dir.Path() + "\\"), 0) == 0;
     };
   }
 

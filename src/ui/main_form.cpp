@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmapCache>
@@ -161,7 +162,6 @@ QToolButton* MainForm::MakePicture(QWidget* parent, const char* name, const char
 QWidget* MainForm::BuildFieldTab(const std::vector<std::string_view>& names, int columns, QWidget* buttons) {
   auto* page = new QWidget;
   auto* background = new QLabel(page);
-  background->setScaledContents(true);
   background->lower();
   m_backgrounds.push_back(background);
   page->installEventFilter(this);
@@ -259,7 +259,6 @@ QWidget* MainForm::BuildMapTab() {
   auto* page = new QWidget;
   auto* background = new QLabel(page);
   background->setObjectName(QStringLiteral("Image3"));
-  background->setScaledContents(true);
   background->setProperty("picture", QStringLiteral("bg_maps.svg"));
   background->lower();
   m_backgrounds.push_back(background);
@@ -505,6 +504,26 @@ void MainForm::SizeBackgrounds() {
   for (QLabel* background : m_backgrounds) {
     if (QWidget* page = background->parentWidget()) background->setGeometry(page->rect());
   }
+  if (m_tabs != nullptr) DrawBackground(m_tabs->currentIndex());
+}
+
+void MainForm::DrawBackground(int tab) {
+  // Only the tab in view gets its picture, drawn from the SVG at the tab's
+  // own size: scaling a bitmap, or drawing all three, slowed the opening.
+  if (tab < 0 || tab >= static_cast<int>(m_backgrounds.size())) return;
+  QLabel* background = m_backgrounds[static_cast<std::size_t>(tab)];
+  const QSize size = background->size();
+  if (size.isEmpty() || background->pixmap().size() == size) return;
+  const QString path = QStringLiteral(":/ui/images/") + background->property("picture").toString();
+  const QString key = QStringLiteral("%1@%2x%3").arg(path).arg(size.width()).arg(size.height());
+  QPixmap pixmap;
+  if (!QPixmapCache::find(key, &pixmap)) {
+    QImageReader reader(path);
+    reader.setScaledSize(size);
+    pixmap = QPixmap::fromImage(reader.read());
+    QPixmapCache::insert(key, pixmap);
+  }
+  background->setPixmap(pixmap);
 }
 
 void MainForm::PlaceRemovePicture() {
@@ -514,12 +533,7 @@ void MainForm::PlaceRemovePicture() {
 }
 
 void MainForm::OnTabChanged(int index) {
-  // A tab's background is drawn the first time the tab is seen; drawing all
-  // three would slow the window's opening for pictures nobody sees yet.
-  if (index >= 0 && index < static_cast<int>(m_backgrounds.size())) {
-    QLabel* background = m_backgrounds[static_cast<std::size_t>(index)];
-    if (background->pixmap().isNull()) background->setPixmap(Picture(background->property("picture").toString()));
-  }
+  DrawBackground(index);
   m_addPicture->setVisible(index == kMapTab);
   m_removePicture->setVisible(index == kMapTab);
   m_checkFields.at("sv_lan")->setVisible(index == kServerTab);

@@ -114,6 +114,7 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
   void OnTabChanged(int index);
   void PlaceRemovePicture();
   void SizeBackgrounds();
+  void DrawBackground(int tab);
   void ReportWrite(bool ok, const std::string& file, const std::string& reason, const QString& success);
   int SelectedCycleRow() const;
   std::string Path(std::string_view relative) const;

@@ -26,6 +26,8 @@ MapList::MapList(const QString& name, QWidget* parent) : QListWidget(parent) {
 void MapList::SetDragIcon(const QPixmap& icon, const QString& iconName) {
   m_dragIcon = icon;
   m_dragIconName = iconName;
+  // A drag under way shows the new picture as its pointer wherever no drop is taken.
+  if (m_activeDrag && !icon.isNull()) m_activeDrag->setDragCursor(icon, Qt::IgnoreAction);
 }
 
 void MapList::AcceptDropsFrom(const QString& sourceName) { m_acceptFrom = sourceName; }
@@ -59,7 +61,9 @@ void MapList::startDrag(Qt::DropActions) {
     drag->setPixmap(m_dragIcon);
     drag->setHotSpot(QPoint(m_dragIcon.width() / 2, m_dragIcon.height() / 2));
   }
+  m_activeDrag = drag;
   drag->exec(Qt::CopyAction, Qt::CopyAction);
+  m_activeDrag = nullptr;
 }
 
 bool MapList::Accepts(const QMimeData* data) const {

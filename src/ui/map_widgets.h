@@ -3,6 +3,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
+#include <QPointer>
+
+class QDrag;
 
 class QMimeData;
 
@@ -43,6 +46,7 @@ class MapList : public QListWidget {
 
   QPixmap m_dragIcon;
   QString m_dragIconName;
+  QPointer<QDrag> m_activeDrag;
   QString m_acceptFrom;
 };
 

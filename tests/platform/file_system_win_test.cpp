@@ -108,6 +108,7 @@ TEST(FileSystemWinTest, failuresCarryTheSystemsReason) {
       files.Remove(dir / "missing.cfg"),
       files.Rename(dir / "missing.cfg", dir / "other.cfg"),
       files.CreateDirectory(dir / "no such dir\\Maps"),
+      files.CreateDirectory(dir.MakeDir("Maps")),
   };
   for (const install::IoResult& r : results) {
     EXPECT_FALSE(r.ok);
@@ -144,15 +145,6 @@ TEST(FileSystemWinTest, readOnlyBackupStaysAndSoDoesTheFile) {
   EXPECT_FALSE(files.Rename(cfg, bak));
   EXPECT_EQ(ReadAll(bak), "old");
   EXPECT_EQ(ReadAll(cfg), "current");
-}
-
-TEST(FileSystemWinTest, createDirectoryOnceOnly) {
-  WinScratch dir;
-  NativeFileSystem files;
-  const std::string maps = install::GamePath(dir.Path(), "\\Maps");
-  EXPECT_TRUE(files.CreateDirectory(maps));
-  EXPECT_TRUE(files.IsDirectory(maps));
-  EXPECT_FALSE(files.CreateDirectory(maps));
 }
 
 TEST(FileSystemWinTest, listingHoldsOrdinaryFilesWithTheirAnsiNames) {

@@ -57,10 +57,16 @@ IoResult NativeFileSystem::ReadFile(const std::string& path, std::string& bytes)
     ::close(fd);
     return Errno(error);
   }
-  std::string content;
-  char buffer[65536];
+  // Read straight into a string sized from the file, so a large file costs
+  // one copy and no regrowth; a file that grows meanwhile is read to its end.
+  struct stat info {};
+  std::size_t expected = 0;
+  if (::fstat(fd, &info) == 0 && info.st_size > 0) expected = static_cast<std::size_t>(info.st_size);
+  std::string content(expected + 1, '\0');
+  std::size_t filled = 0;
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (filled == content.size()) content.resize(content.size() * 2);
+    const ssize_t n = ::read(fd, content.data() + filled, content.size() - filled);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -68,9 +74,10 @@ IoResult NativeFileSystem::ReadFile(const std::string& path, std::string& bytes)
       ::close(fd);
       return Errno(error);
     }
-    content.append(buffer, static_cast<std::size_t>(n));
+    filled += static_cast<std::size_t>(n);
   }
   ::close(fd);
+  content.resize(filled);
   bytes = std::move(content);
   return IoResult::Success();
 }

@@ -55,9 +55,11 @@ std::vector<std::string_view> SplitComponents(std::string_view text) {
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 std::string Join(const std::string& base, std::string_view name) {
-  std::string out = base;
-  if (!out.empty() && out.back() != '/') out += '/';
-  out.append(name);
+  std::string out;
+  out.reserve(base.size() + 1 + name.size());
+  out.append(base);
+  if (!out.empty() && out.back() != '/') out.push_back('/');
+  out.append(name.data(), name.size());
   return out;
 }
 
@@ -109,7 +111,7 @@ fs::path ResolvePath(std::string_view pathText, const fs::path& winePrefix) {
     }
     base = Join(base, native);
   }
-  if (base.empty()) base = ".";
+  if (base.empty()) return fs::path(".");
   if (trailingSeparator && base.back() != '/') base += '/';
   return fs::path(base);
 }

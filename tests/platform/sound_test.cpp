@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DurationCase{"listChunkFirst", Wave(8000, 4000, true), 500},
                       DurationCase{"cutShort", Wave(8000, 8000, false, true), 500},
                       DurationCase{"empty", std::string(), -1},
-                      DurationCase{"notRiff", std::string("MZ\x90\0\3\0\0\0\4\0\0\0\xff\xff", 16), -1},
+                      DurationCase{"notRiff", std::string("MZ\x90\0\3\0\0\0\4\0\0\0\xff\xff", 15), -1},
                       DurationCase{"noFormat", std::string("RIFF\0\0\0\0WAVEdata\4\0\0\0abcd", 24), -1},
                       DurationCase{"zeroRate", Wave(0, 100), -1},
                       DurationCase{"headerOnly", std::string("RIFF\0\0\0\0WAVE", 12), -1}),

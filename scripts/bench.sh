@@ -56,8 +56,8 @@ fi
 # Start-up: both programs under one virtual X server, ten runs each, medians.
 start_up=$(xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "
   cd '$work'
-  echo \"bare \$('$PWD/$build/tests/tools/quorvane_first_window' 10 '$PWD/$build/tests/tools/bare_window')\"
-  echo \"quorvane \$('$PWD/$build/tests/tools/quorvane_first_window' 10 '$PWD/$build/src/quorvane')\"")
+  echo \"bare \$('$PWD/$build/bench/quorvane_first_window' 10 '$PWD/$build/bench/bare_window')\"
+  echo \"quorvane \$('$PWD/$build/bench/quorvane_first_window' 10 '$PWD/$build/src/quorvane')\"")
 read -r _ bare_ms bare_kib <<<"$(grep '^bare' <<<"$start_up")"
 read -r _ prog_ms prog_kib <<<"$(grep '^quorvane' <<<"$start_up")"
 row "Start to first window, bare Qt window (floor)" "${bare_ms} ms, peak RSS $((bare_kib / 1024)) MiB" "—"

@@ -2,9 +2,12 @@
 # Creates a small game installation to try the program on: the game's tfc/
 # and valve/ directories with configuration files, a dozen maps with their
 # briefings, a map cycle and a message of the day.
-# Usage: scripts/make_sample_install.sh DIRECTORY
+# With a stand-in server program given, it also stands in as hlds.exe and
+# hl.exe, so every launch button can be tried without the game.
+# Usage: scripts/make_sample_install.sh DIRECTORY [STAND-IN PROGRAM]
 set -euo pipefail
-dir=${1:?usage: make_sample_install.sh DIRECTORY}
+dir=${1:?usage: make_sample_install.sh DIRECTORY [STAND-IN PROGRAM]}
+standin=${2:-}
 mkdir -p "$dir/tfc/maps" "$dir/valve"
 
 # A hand-kept server.cfg: LF line ends, comments, quoted and bare values.
@@ -56,3 +59,8 @@ done
 
 printf '2fort\r\nwell\r\ncasbah\r\nrock2\r\navanti\r\ndustbowl' > "$dir/tfc/mapcycle.txt"
 printf 'Welcome to Friday Night TFC!\r\n\r\nNo spawn camping. Be nice to new players.\r\n' > "$dir/tfc/motd.txt"
+
+if [[ -n "$standin" ]]; then
+  install -m 755 "$standin" "$dir/hlds.exe"
+  install -m 755 "$standin" "$dir/hl.exe"
+fi

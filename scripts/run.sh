@@ -6,11 +6,11 @@ source scripts/packages.sh
 bash scripts/setup.sh "${BUILD_PACKAGES[@]}"
 build=${QUORVANE_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_TESTS=OFF -DQUORVANE_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target quorvane
+cmake --build "$build" --target quorvane quorvane_standin
 # Without a stored location, try the program on a sample installation.
 if [[ ! -f "$build/src/Quorvane.ini" ]]; then
   sample="$(pwd)/$build/sample-install"
-  bash scripts/make_sample_install.sh "$sample"
+  bash scripts/make_sample_install.sh "$sample" "$build/tests/standin/quorvane_standin"
   printf '%s\r\n' "$sample" > "$build/src/Quorvane.ini"
   echo "Sample installation in $sample"
 fi

@@ -9,6 +9,10 @@
 #include "platform/window_menu.h"
 #include "ui/shrink.h"
 
+// The pictures live in this static library's resources, which a program
+// linking it must register before the first window needs them.
+static void InitSequenceResources() { Q_INIT_RESOURCE(sequence); }
+
 namespace quorvane::ui {
 
 namespace {
@@ -21,6 +25,7 @@ constexpr int kByeTimer2Ms = 1200;
 constexpr int kByeTimer1Ms = 4500;
 
 QLabel* MakeImage(QWidget* window, const char* picture) {
+  InitSequenceResources();
   auto* image = new QLabel(window);
   image->setObjectName("Image1");
   image->setPixmap(QPixmap(QString(":/sequence/") + picture));

@@ -1,12 +1,30 @@
 #include "ui/dialogs.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace quorvane::ui {
 
+namespace {
+
+// Without a window manager nothing hands the keyboard back to the window the
+// user was working in when a box closes, so do it here.
+int RunModal(QMessageBox& box) {
+  const QPointer<QWidget> previous = QApplication::activeWindow();
+  const int result = box.exec();
+  if (previous && previous->isVisible()) {
+    previous->raise();
+    previous->activateWindow();
+  }
+  return result;
+}
+
+}  // namespace
+
 void Dialogs::Inform(const QString& text, const QString& title) {
   QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, m_parent);
-  box.exec();
+  RunModal(box);
 }
 
 bool Dialogs::AskYesNo(const QString& text, const QString& title, Icon icon) {
@@ -14,7 +32,7 @@ bool Dialogs::AskYesNo(const QString& text, const QString& title, Icon icon) {
                   QMessageBox::Yes | QMessageBox::No, m_parent);
   box.setDefaultButton(QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
+  return RunModal(box) == QMessageBox::Yes;
 }
 
 }  // namespace quorvane::ui

@@ -174,6 +174,9 @@ void StartSequence::RockOn() {
   MainFormTarget target(*m_main, [this] { LoadSoundForm(); });
   app::LoadWorkspace(m_services.fs, target);
   Unload(m_start);
+  // The start window had the keyboard; hand it back to the window the user works in.
+  m_main->raise();
+  m_main->activateWindow();
 }
 
 void StartSequence::LoadSoundForm() {

@@ -1,6 +1,6 @@
 #include "ui/fonts.h"
 
-#include <QFontDatabase>
+#include <QFont>
 #include <QStringList>
 
 namespace quorvane::ui {
@@ -10,9 +10,11 @@ const QString kFamily = QStringLiteral("Comic Sans MS");
 const QString kStandIn = QStringLiteral("Comic Neue");
 }  // namespace
 
+// Font matching tries the family itself before its substitutes, so the
+// substitution costs nothing where the real font is installed; asking the font
+// database first would load every font on the system at start-up.
 void InstallComicFont() {
   if (!QFont::substitutes(kFamily).isEmpty()) return;
-  if (QFontDatabase::hasFamily(kFamily)) return;
   QFont::insertSubstitution(kFamily, kStandIn);
 }
 

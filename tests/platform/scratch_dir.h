@@ -1,13 +1,11 @@
 #pragma once
 // A temporary directory for tests that touch the real disk, removed with
 // everything in it when the test ends.
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <string_view>
 
 namespace quorvane::platform::testing {
 
@@ -17,28 +15,22 @@ class ScratchDir {
     std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-test-XXXXXX").string();
     if (::mkdtemp(pattern.data())) m_path = pattern;
   }
-  ~ScratchDir() {
-    std::error_code ec;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
+  ~ScratchDir() { std::filesystem::remove_all(m_path, m_error); }
   const std::filesystem::path& Path() const { return m_path; }
   std::string Text() const { return m_path.string(); }
-
-  std::filesystem::path MakeDir(std::string_view relative) const {
+  std::filesystem::path MakeDir(const std::string& relative) const {
     std::filesystem::create_directories(m_path / relative);
     return m_path / relative;
   }
-  std::filesystem::path MakeFile(std::string_view relative, std::string_view bytes = "") const {
+  std::filesystem::path MakeFile(const std::string& relative, const std::string& bytes = "") const {
     std::filesystem::create_directories((m_path / relative).parent_path());
-    std::ofstream(m_path / relative, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(m_path / relative, std::ios::binary) << bytes;
     return m_path / relative;
   }
 
  private:
   std::filesystem::path m_path;
+  std::error_code m_error;
 };
 
 inline std::string Slurp(const std::filesystem::path& p) {

@@ -21,13 +21,13 @@ TEST(FileSystemWinTest, presenceCountsOrdinaryFilesOnly) {
   for (const auto& [attributes, present] : cases) {
     EXPECT_EQ(files.IsPresent(dir.MakeFile(std::to_string(attributes) + ".cfg", "x", attributes)), present) << attributes;
   }
-  EXPECT_FALSE(files.IsPresent(dir.MakeDir("server.cfg")));
-  EXPECT_FALSE(files.IsPresent(dir / "missing.cfg"));
+  CreateDirectoryA((dir / "dir.cfg").c_str(), nullptr);
+  for (const char* absent : {"dir.cfg", "missing.cfg"}) EXPECT_FALSE(files.IsPresent(dir / absent)) << absent;
 }
 
 TEST(FileSystemWinTest, pathsIgnoreLetterCaseAndDoubledBackslashes) {
   testing::WinScratch dir;
-  dir.MakeDir("tfc");
+  CreateDirectoryA((dir / "tfc").c_str(), nullptr);
   dir.MakeFile("tfc\\MapCycle.txt", "2fort\r\n");
   NativeFileSystem files;
   // GameDir with a closing backslash gives a doubled one in every built path.

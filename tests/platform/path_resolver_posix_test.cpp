@@ -30,9 +30,8 @@ TEST_F(PathResolverTest, matchesExistingComponentsWithoutCase) {
       {"\\Tfc\\Maps\\", "tfc/maps/"},
       {"\\\\Tfc\\\\mapcycle.txt", "tfc/MapCycle.txt"},  // GameDir with a trailing backslash
       {"\\Tfc\\New\\Deeper\\x.cfg", "tfc/New/Deeper/x.cfg"},  // missing part kept as written
-      {"\\Sound\\a.wav", "Sound/a.wav"},  // an exact match wins
-      {"\\sound\\a.wav", "sound/a.wav"},
-      {"\\SOUND\\a.wav", "Sound/a.wav"},  // otherwise the smallest name, whatever the directory order
+      {"\\sound\\a.wav", "sound/a.wav"},  // an exact match wins, otherwise the smallest name
+      {"\\SOUND\\a.wav", "Sound/a.wav"},
       {"\\\xC9QUIPE\\x", "\xC3\xA9quipe/x"},  // code-page text against UTF-8 names
   };
   for (const auto& [relative, expected] : cases) {

@@ -30,10 +30,6 @@ class WinScratch {
   }
   const std::string& Path() const { return m_path; }
   std::string operator/(std::string_view relative) const { return m_path + "\\" + std::string(relative); }
-  std::string MakeDir(std::string_view relative) const {
-    CreateDirectoryA((*this / relative).c_str(), nullptr);
-    return *this / relative;
-  }
   std::string MakeFile(std::string_view relative, std::string_view bytes = "", DWORD attributes = 0) const {
     std::ofstream(*this / relative, std::ios::binary) << bytes;
     if (attributes != 0) SetFileAttributesA((*this / relative).c_str(), attributes);

@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -35,12 +34,9 @@ inline void InstallStandIn(const std::filesystem::path& target) {
 inline bool WaitForFile(const std::filesystem::path& dir, const std::string& name, int timeoutMs) {
   const int fd = inotify_init1(IN_CLOEXEC);
   inotify_add_watch(fd, dir.c_str(), IN_MOVED_TO | IN_CREATE);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  char buf[4096];
   pollfd p{fd, POLLIN, 0};
-  while (!std::filesystem::exists(dir / name)) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0 || read(fd, buf, sizeof buf) <= 0) break;
+  char events[4096];
+  while (!std::filesystem::exists(dir / name) && poll(&p, 1, timeoutMs) > 0 && read(fd, events, sizeof events) > 0) {
   }
   close(fd);
   return std::filesystem::exists(dir / name);

@@ -1,326 +1,214 @@
-// Every writer against faults made real on the disk: a full disk, a file or
-// directory that cannot be changed, a directory where the file should be, an
-// old backup that cannot be deleted and a game directory that vanishes
-// mid-write. Each time the previous content survives (as the file or as its
-// .bak), the failure is reported, and the next write once the fault is gone
-// is an ordinary one.
-#include <gtest/gtest.h>
+// Every writer against faults made real on the disk (needs root): a full
+// disk, a file or directory that cannot be changed, a directory where the file
+// should be and a directory that vanishes mid-write. Each time the previous
+// content survives (as the file or its .bak), the failure is reported, and the
+// next write once the fault is gone is an ordinary one. And a writer killed at
+// any moment leaves a complete copy of each server file, as itself or its .bak.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
-#include <string>
-#include <vector>
+#include <random>
+#include <utility>
 
+#include "config/cfg_reader.h"
 #include "config/cfg_writer.h"
-#include "config/field_store.h"
 #include "config/resets.h"
 #include "install/settings_file.h"
 #include "maps/map_cycle.h"
 #include "maps/motd.h"
 #include "platform/file_system.h"
-#include "support/real_faults.h"
+#include "platform/scratch_dir.h"
+#include "support/memory_file_system.h"
 
 namespace quorvane {
 namespace {
 
 namespace fs = std::filesystem;
-using test_support::FaultDisk;
-using test_support::FaultingFileSystem;
-using test_support::Immutable;
 
-struct Outcome {
-  bool ok;
-  std::string reason;
+std::optional<std::string> Read(const fs::path& p) {
+  return fs::is_regular_file(p) ? std::optional(platform::testing::Slurp(p)) : std::nullopt;
+}
+bool SetImmutable(const fs::path& p, bool on) {
+  return std::system(((on ? "chattr +i '" : "chattr -i '") + p.string() + "' 2>/dev/null").c_str()) == 0;
+}
+
+// Runs `vanish` once, just before the first file is written.
+struct VanishingFileSystem : platform::NativeFileSystem {
+  std::function<void()> vanish;
+  install::IoResult WriteFile(const std::string& path, std::string_view bytes) override {
+    if (vanish) std::exchange(vanish, nullptr)();
+    return NativeFileSystem::WriteFile(path, bytes);
+  }
 };
 
-// One file a writer produces, by its native place under the scratch root.
-struct Target {
-  std::string file;
-  std::string bak;  // empty: the writer keeps no backup
-  std::string pathText;  // the program's own text for the file, relative to the root
-};
-
-struct Writer {
-  std::string name;
-  std::string directory;  // native, under the root: the one that holds the files
-  std::vector<Target> targets;
-  std::function<Outcome(install::FileSystem&, const std::string& root)> write;
-  std::function<std::vector<std::string>()> expected;  // bytes of each target after a good write
-};
-
-config::MemoryFieldStore Fields() {
+// Long values: the files outgrow the page that truncating the previous one frees.
+const std::string kLong(6000, 'x');
+config::MemoryFieldStore Fields(const std::string& hostname = kLong) {
   config::MemoryFieldStore fields;
   config::ApplyServerDefaults(fields);
   config::ApplyAutoexecDefaults(fields);
-  fields.SetText("port", "27016");
-  // Longer than a page, so a rewrite needs more room than truncating the old file frees.
-  fields.SetText("hostname", "Fault Test Server " + std::string(6000, 'h'));
-  fields.SetText("rate", std::string(6000, '9'));
+  fields.SetText("hostname", hostname);
+  fields.SetText("rate", kLong);
   return fields;
 }
+install::IoResult Io(const config::WriteResult& r) { return {r.ok, r.reason}; }
 
-Outcome FromWrite(const config::WriteResult& r) { return {r.ok, r.reason}; }
-Outcome FromIo(const install::IoResult& r) { return {r.ok, r.error}; }
-
-const std::vector<std::string> kCycle(1000, "2fort_longer_name");
-const std::string kMotd = "Welcome\r\n" + std::string(6000, 'm');
-const std::string kLocation = "C:\\" + std::string(6000, 'L');
-
-std::string CycleText() {
-  std::string text;
-  for (const std::string& entry : kCycle) text += entry + "\r\n";
-  return text;
-}
-
-std::vector<Writer> Writers() {
-  return {
-      Writer{"ServerFiles", "hl/tfc",
-             {{"hl/tfc/server.cfg", "hl/tfc/server.bak", "/hl\\Tfc\\server.cfg"},
-              {"hl/tfc/listenserver.cfg", "hl/tfc/listenserver.bak", "/hl\\Tfc\\listenserver.cfg"}},
-             [](install::FileSystem& files, const std::string& root) {
-               config::MemoryFieldStore fields = Fields();
-               return FromWrite(config::WriteServerCfg(files, root + "/hl", fields));
-             },
-             [] {
-               const config::MemoryFieldStore fields = Fields();
-               return std::vector<std::string>{config::ServerCfgText(fields), config::ListenServerCfgText(fields)};
-             }},
-      Writer{"Autoexec", "hl/valve",
-             {{"hl/valve/autoexec.cfg", "hl/valve/autoexec.bak", "/hl\\Valve\\autoexec.cfg"}},
-             [](install::FileSystem& files, const std::string& root) {
-               config::MemoryFieldStore fields = Fields();
-               return FromWrite(config::WriteAutoexecCfg(files, root + "/hl", fields));
-             },
-             [] {
-               config::MemoryFieldStore fields = Fields();
-               if (fields.GetText("gl_texturemode").empty()) fields.SetText("gl_texturemode", "gl_texturemode");
-               return std::vector<std::string>{config::AutoexecCfgText(fields)};
-             }},
-      Writer{"MapCycle", "hl/tfc",
-             {{"hl/tfc/mapcycle.txt", "", "/hl\\Tfc\\mapcycle.txt"}},
-             [](install::FileSystem& files, const std::string& root) {
-               return FromIo(maps::SaveMapCycle(files, root + "/hl\\Tfc\\mapcycle.txt", kCycle));
-             },
-             [] { return std::vector<std::string>{CycleText()}; }},
-      Writer{"Motd", "hl/tfc",
-             {{"hl/tfc/motd.txt", "", "/hl\\Tfc\\motd.txt"}},
-             [](install::FileSystem& files, const std::string& root) {
-               return FromIo(maps::SaveMotd(files, root + "/hl\\Tfc\\motd.txt", kMotd));
-             },
-             [] { return std::vector<std::string>{kMotd + "\r\n"}; }},
-      Writer{"SettingsFile", "prog",
-             {{"prog/Quorvane.ini", "", "/prog\\Quorvane.ini"}},
-             [](install::FileSystem& files, const std::string& root) {
-               return FromIo(install::SaveServerLocation(files, root + "/prog\\Quorvane.ini", kLocation));
-             },
-             [] { return std::vector<std::string>{kLocation + "\r\n"}; }},
-  };
-}
-
-void PrintTo(const Writer& writer, std::ostream* os) { *os << writer.name; }
-
-std::optional<std::string> Read(const fs::path& p) {
-  std::error_code ec;
-  if (!fs::is_regular_file(p, ec)) return std::nullopt;
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string Previous(const Target& t) { return "// previous " + t.file + "\r\nhostname\t\"old\"\r\n"; }
-
-class RealFault : public ::testing::TestWithParam<Writer> {
- protected:
-  void SetUp() override {
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make faults real (tmpfs, immutable files)";
-  }
-
-  // The installation with the previous content of every target in place.
-  void Populate(const fs::path& root, bool withPrevious = true) {
-    for (const char* dir : {"hl/tfc/maps", "hl/valve", "prog"}) fs::create_directories(root / dir);
-    if (!withPrevious) return;
-    for (const Target& t : GetParam().targets) std::ofstream(root / t.file, std::ios::binary) << Previous(t);
-  }
-
-  // The previous content is still somewhere, and no half-written file is left.
-  void ExpectPreviousSurvives(const fs::path& base) {
-    for (const Target& t : GetParam().targets) {
-      const std::optional<std::string> file = Read(base / t.file);
-      const std::optional<std::string> bak = t.bak.empty() ? std::nullopt : Read(base / t.bak);
-      EXPECT_TRUE(file == Previous(t) || bak == Previous(t)) << t.file << " lost its previous content";
-      if (file) {
-        EXPECT_EQ(*file, Previous(t)) << t.file << " holds a partial write";
-      }
-    }
-  }
-
-  // After the fault is gone a write is as usual: new bytes, previous in the .bak.
-  void ExpectNormalWrite(const fs::path& root, const std::vector<std::optional<std::string>>& before) {
-    platform::NativeFileSystem files;
-    const Outcome again = GetParam().write(files, root.string());
-    EXPECT_TRUE(again.ok) << again.reason;
-    const std::vector<std::string> expected = GetParam().expected();
-    for (std::size_t i = 0; i < GetParam().targets.size(); ++i) {
-      const Target& t = GetParam().targets[i];
-      EXPECT_EQ(Read(root / t.file), expected[i]) << t.file;
-      if (!t.bak.empty()) {
-        EXPECT_EQ(Read(root / t.bak), before[i]) << t.bak;
-      }
-    }
-  }
-
-  std::vector<std::optional<std::string>> Snapshot(const fs::path& root) {
-    std::vector<std::optional<std::string>> contents;
-    for (const Target& t : GetParam().targets) contents.push_back(Read(root / t.file));
-    return contents;
-  }
+struct Writer {
+  const char* name;
+  const char* directory;           // under the root; holds every file the writer makes
+  std::vector<std::string> files;  // a .cfg keeps its previous content as .bak
+  std::function<install::IoResult(install::FileSystem&, const std::string& root)> write;
+};
+const Writer kWriters[] = {
+    {"ServerFiles", "hl/tfc", {"server.cfg", "listenserver.cfg"},
+     [](auto& fs, auto& root) { return Io(config::WriteServerCfg(fs, root + "/hl", Fields())); }},
+    {"Autoexec", "hl/valve", {"autoexec.cfg"},
+     [](auto& fs, auto& root) { auto f = Fields(); return Io(config::WriteAutoexecCfg(fs, root + "/hl", f)); }},
+    {"MapCycle", "hl/tfc", {"mapcycle.txt"},
+     [](auto& fs, auto& root) { return maps::SaveMapCycle(fs, root + "/hl\\Tfc\\mapcycle.txt", {500, kLong.substr(0, 20)}); }},
+    {"Motd", "hl/tfc", {"motd.txt"}, [](auto& fs, auto& root) { return maps::SaveMotd(fs, root + "/hl\\Tfc\\motd.txt", kLong); }},
+    {"SettingsFile", "prog", {"Quorvane.ini"},
+     [](auto& fs, auto& root) { return install::SaveServerLocation(fs, root + "/prog\\Quorvane.ini", "C:\\" + kLong); }},
 };
 
-TEST_P(RealFault, fullDiskKeepsThePreviousFileAndSaysSo) {
-  FaultDisk disk(64 * 1024);
-  if (!disk.ok()) GTEST_SKIP() << disk.error();
-  Populate(disk.Root());
-  const fs::path filler = disk.Fill();
+enum Fault { kFullDisk, kImmutableFile, kImmutableDirectory, kDirectoryInPlace, kVanishingDirectory };
+const char* const kFaultNames[] = {"FullDisk", "ImmutableFile", "ImmutableDirectory", "DirectoryInPlace", "Vanishing"};
 
-  platform::NativeFileSystem files;
-  const Outcome outcome = GetParam().write(files, disk.Root().string());
-  EXPECT_FALSE(outcome.ok);
-  EXPECT_NE(outcome.reason.find("No space left on device"), std::string::npos) << outcome.reason;
-  ExpectPreviousSurvives(disk.Root());
+class RealFault : public ::testing::TestWithParam<std::tuple<int, Fault>> {};
 
+TEST_P(RealFault, previousContentSurvivesTheFailureIsReportedAndTheNextWriteIsNormal) {
+  const char* const reasons[] = {"No space left on device", "Operation not permitted", "Operation not permitted",
+                                 "Is a directory", "No such file or directory"};
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to make faults real (tmpfs, immutable files)";
+  const auto [writer, fault] = GetParam();
+  const Writer& w = kWriters[writer];
+  platform::testing::ScratchDir scratch;
+  const fs::path root = scratch.Path(), dir = root / w.directory, filler = root / "filler";
+  std::unique_ptr<const fs::path, void (*)(const fs::path*)> unmount(
+      &root, [](const fs::path* p) { ::umount2(p->c_str(), MNT_DETACH); });
+  if (fault == kFullDisk && ::mount("tmpfs", root.c_str(), "tmpfs", 0, "size=65536") != 0) GTEST_SKIP() << "no tmpfs";
+  for (const char* d : {"hl/tfc", "hl/valve", "prog"}) fs::create_directories(root / d);
+  // In an unchangeable directory, or with a directory in its place, there is no previous file.
+  const bool previous = fault != kImmutableDirectory && fault != kDirectoryInPlace;
+  auto Previous = [](const std::string& f) { return "// previous " + f + "\r\n"; };
+  auto Bak = [&](const std::string& f) { return f.ends_with(".cfg") ? dir / (f.substr(0, f.size() - 4) + ".bak") : ""; };
+  std::vector<fs::path> locked;
+  for (const std::string& f : w.files) {
+    if (previous) std::ofstream(dir / f, std::ios::binary) << Previous(f);
+    if (fault == kImmutableFile) locked.push_back(dir / f);
+  }
+  if (fault == kImmutableDirectory) locked.push_back(dir);
+  for (const fs::path& p : locked)
+    if (!SetImmutable(p, true)) GTEST_SKIP() << "cannot make " << p << " immutable";
+  if (fault == kDirectoryInPlace) fs::create_directories(dir / w.files.front() / "inside");
+  const std::string fill = "head -c 1M /dev/zero >'" + filler.string() + "' 2>/dev/null";
+  ASSERT_TRUE(fault != kFullDisk || std::system(fill.c_str()) != 0) << "the disk did not fill up";
+  VanishingFileSystem files;
+  if (fault == kVanishingDirectory) files.vanish = [&] { fs::rename(dir, root / "away"); };
+
+  const install::IoResult failed = w.write(files, root.string());
+  EXPECT_TRUE(!failed.ok && failed.error.find(reasons[fault]) != std::string::npos) << failed.error;
+  EXPECT_FALSE(files.vanish) << "the directory never vanished";
+
+  // Undo the fault, then look for the previous content.
+  for (const fs::path& p : locked) SetImmutable(p, false);
   fs::remove(filler);
-  const auto before = Snapshot(disk.Root());
-  ExpectNormalWrite(disk.Root(), before);
-}
-
-TEST_P(RealFault, readOnlyFileIsLeftAsItWasAndSaysSo) {
-  FaultDisk disk;
-  ASSERT_TRUE(disk.ok()) << disk.error();
-  Populate(disk.Root());
-  {
-    std::vector<std::unique_ptr<Immutable>> locks;
-    for (const Target& t : GetParam().targets) {
-      locks.push_back(std::make_unique<Immutable>(disk.Root() / t.file));
-      if (!locks.back()->ok()) GTEST_SKIP() << "cannot make a file immutable: " << locks.back()->error();
-    }
-    platform::NativeFileSystem files;
-    const Outcome outcome = GetParam().write(files, disk.Root().string());
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_NE(outcome.reason.find("Operation not permitted"), std::string::npos) << outcome.reason;
-    ExpectPreviousSurvives(disk.Root());
+  if (fault == kVanishingDirectory) {
+    EXPECT_FALSE(fs::exists(dir)) << "no directory is made up in its place";
+    fs::rename(root / "away", dir);
   }
-  const auto before = Snapshot(disk.Root());
-  ExpectNormalWrite(disk.Root(), before);
-}
-
-TEST_P(RealFault, readOnlyDirectoryGetsNoNewFileAndSaysSo) {
-  FaultDisk disk;
-  ASSERT_TRUE(disk.ok()) << disk.error();
-  Populate(disk.Root(), false);
-  {
-    Immutable lock(disk.Root() / GetParam().directory);
-    if (!lock.ok()) GTEST_SKIP() << "cannot make a directory immutable: " << lock.error();
-    platform::NativeFileSystem files;
-    const Outcome outcome = GetParam().write(files, disk.Root().string());
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_NE(outcome.reason.find("Operation not permitted"), std::string::npos) << outcome.reason;
-    for (const Target& t : GetParam().targets) EXPECT_FALSE(fs::exists(disk.Root() / t.file)) << t.file;
+  EXPECT_TRUE(fault != kDirectoryInPlace || fs::remove_all(dir / w.files.front()) == 2) << "the directory was replaced";
+  std::vector<std::optional<std::string>> before;
+  for (const std::string& f : w.files) {
+    before.push_back(Read(dir / f));
+    const bool kept = before.back() == Previous(f) || (!before.back() && Read(Bak(f)) == Previous(f));
+    EXPECT_TRUE(previous ? kept : !before.back() || (fault == kDirectoryInPlace && f != w.files.front())) << f;
   }
-  const auto before = Snapshot(disk.Root());
-  ExpectNormalWrite(disk.Root(), before);
-}
 
-TEST_P(RealFault, directoryInThePlaceOfTheFileIsKeptAndReported) {
-  FaultDisk disk;
-  ASSERT_TRUE(disk.ok()) << disk.error();
-  Populate(disk.Root(), false);
-  const Target& first = GetParam().targets.front();
-  fs::create_directories(disk.Root() / first.file / "inside");
-
-  platform::NativeFileSystem files;
-  const Outcome outcome = GetParam().write(files, disk.Root().string());
-  EXPECT_FALSE(outcome.ok);
-  EXPECT_NE(outcome.reason.find("Is a directory"), std::string::npos) << outcome.reason;
-  EXPECT_TRUE(fs::is_directory(disk.Root() / first.file / "inside")) << "the directory is left alone";
-  const std::vector<std::string> expected = GetParam().expected();
-  for (std::size_t i = 1; i < GetParam().targets.size(); ++i)
-    EXPECT_EQ(Read(disk.Root() / GetParam().targets[i].file), expected[i]) << "the other file is still written";
-
-  fs::remove_all(disk.Root() / first.file);
-  const auto before = Snapshot(disk.Root());
-  ExpectNormalWrite(disk.Root(), before);
-}
-
-TEST_P(RealFault, directoryThatVanishesBeforeTheWriteIsReported) {
-  FaultDisk disk;
-  ASSERT_TRUE(disk.ok()) << disk.error();
-  Populate(disk.Root());
-  const fs::path dir = disk.Root() / GetParam().directory;
-  const fs::path away = disk.Root() / "away";
+  // The next write gives the bytes the writer makes in memory, and the .bak the ones before it.
+  test_support::MemoryFileSystem memory;
+  memory.AddDirectory(dir.string());
+  ASSERT_TRUE(w.write(memory, root.string()).ok);
   platform::NativeFileSystem real;
-  FaultingFileSystem files(real, FaultingFileSystem::Op::Write,
-                           disk.Root().string() + GetParam().targets.front().pathText,
-                           [&] { fs::rename(dir, away); });
-
-  const Outcome outcome = GetParam().write(files, disk.Root().string());
-  ASSERT_TRUE(files.fired());
-  EXPECT_FALSE(outcome.ok);
-  EXPECT_NE(outcome.reason.find("No such file or directory"), std::string::npos) << outcome.reason;
-  EXPECT_FALSE(fs::exists(dir)) << "no directory is made up in its place";
-  // What was in the directory went with it, backup included.
-  const fs::path base = disk.Root() / "moved";
-  fs::create_directories((base / GetParam().directory).parent_path());
-  fs::rename(away, base / GetParam().directory);
-  ExpectPreviousSurvives(base);
-
-  fs::rename(base / GetParam().directory, dir);
-  const auto before = Snapshot(disk.Root());
-  ExpectNormalWrite(disk.Root(), before);
-}
-
-INSTANTIATE_TEST_SUITE_P(Writers, RealFault, ::testing::ValuesIn(Writers()),
-                         [](const auto& info) { return info.param.name; });
-
-// The configuration writers keep a .bak; one that cannot be deleted blocks the
-// backup, and the file is written where it stands.
-class UndeletableBackup : public RealFault {};
-
-TEST_P(UndeletableBackup, inPlaceWriteOnAFullDiskPutsThePreviousBytesBack) {
-  FaultDisk disk(64 * 1024);
-  if (!disk.ok()) GTEST_SKIP() << disk.error();
-  Populate(disk.Root());
-  const Target& t = GetParam().targets.front();
-  std::ofstream(disk.Root() / t.bak, std::ios::binary) << "old backup\r\n";
-  {
-    Immutable lock(disk.Root() / t.bak);
-    if (!lock.ok()) GTEST_SKIP() << "cannot make a file immutable: " << lock.error();
-    const fs::path filler = disk.Fill();
-    platform::NativeFileSystem files;
-    const Outcome outcome = GetParam().write(files, disk.Root().string());
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(Read(disk.Root() / t.file), Previous(t));
-    EXPECT_EQ(Read(disk.Root() / t.bak), "old backup\r\n");
-
-    fs::remove(filler);
-    const Outcome inPlace = GetParam().write(files, disk.Root().string());
-    EXPECT_TRUE(inPlace.ok) << inPlace.reason;
-    EXPECT_EQ(Read(disk.Root() / t.file), GetParam().expected().front());
-    EXPECT_EQ(Read(disk.Root() / t.bak), "old backup\r\n") << "the old backup stays as it was";
+  EXPECT_TRUE(w.write(real, root.string()).ok);
+  for (std::size_t i = 0; i < w.files.size(); ++i) {
+    EXPECT_EQ(Read(dir / w.files[i]), memory.Bytes((dir / w.files[i]).string())) << w.files[i];
+    EXPECT_TRUE(Bak(w.files[i]).empty() || Read(Bak(w.files[i])) == before[i]) << w.files[i];
   }
-  const auto before = Snapshot(disk.Root());
-  ExpectNormalWrite(disk.Root(), before);
 }
 
-std::vector<Writer> ConfigurationWriters() {
-  std::vector<Writer> all = Writers();
-  all.resize(2);
-  return all;
+INSTANTIATE_TEST_SUITE_P(WritersAndFaults, RealFault,
+                         ::testing::Combine(::testing::Range(0, 5),
+                                            ::testing::Values(kFullDisk, kImmutableFile, kImmutableDirectory,
+                                                              kDirectoryInPlace, kVanishingDirectory)),
+                         [](const auto& info) {
+                           return kWriters[std::get<0>(info.param)].name + std::string(kFaultNames[std::get<1>(info.param)]);
+                         });
+
+// A whole server file as the writer makes it, whichever hostname it carries.
+bool Complete(const fs::path& p, std::string (*text)(const config::FieldStore&)) {
+  const std::optional<std::string> bytes = Read(p);
+  config::MemoryFieldStore fields;
+  config::ApplyCfgText(bytes.value_or(""), fields);
+  const std::string host = fields.GetText("hostname");
+  return (host.starts_with("run ") || host.starts_with("seed ")) && text(fields) == bytes;
 }
 
-INSTANTIATE_TEST_SUITE_P(ConfigurationWriters, UndeletableBackup, ::testing::ValuesIn(ConfigurationWriters()),
-                         [](const auto& info) { return info.param.name; });
+// A stand-in program writes the server files through the real writer in a
+// loop; it is killed a few hundred times at moments that vary with its progress.
+TEST(KillDuringWrite, aCompleteCopyOfEachServerFileSurvivesEveryKill) {
+  platform::testing::ScratchDir scratch;
+  const fs::path tfc = scratch.Path() / "hl/tfc";
+  fs::create_directories(tfc);
+  std::string program = QUORVANE_CFG_WRITE_LOOP, gameDir = scratch.Text() + "/hl";
+  std::mt19937 random(20240601);
+  for (int round = 0; round < 300 && !HasFailure(); ++round) {
+    const config::MemoryFieldStore seed = Fields("seed " + std::to_string(round));
+    std::ofstream(tfc / "server.cfg", std::ios::binary) << config::ServerCfgText(seed);
+    std::ofstream(tfc / "listenserver.cfg", std::ios::binary) << config::ListenServerCfgText(seed);
+    // Stale backups that are no complete file, so only this round's copies count.
+    std::ofstream(tfc / "server.bak") << "stale";
+    std::ofstream(tfc / "listenserver.bak") << "stale";
+
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    char* argv[] = {program.data(), gameDir.data(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ), 0) << program;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    // Let it finish between zero and three writes (a byte each), then kill it somewhere in the next.
+    char progress;
+    for (int i = static_cast<int>(random() % 4); i > 0; --i) ASSERT_EQ(::read(out[0], &progress, 1), 1);
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(random() % 400);
+         std::chrono::steady_clock::now() < end;) {
+    }
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ::close(out[0]);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended on its own with status " << status;
+    EXPECT_TRUE(Complete(tfc / "server.cfg", config::ServerCfgText) ||
+                Complete(tfc / "server.bak", config::ServerCfgText)) << "round " << round;
+    EXPECT_TRUE(Complete(tfc / "listenserver.cfg", config::ListenServerCfgText) ||
+                Complete(tfc / "listenserver.bak", config::ListenServerCfgText)) << "round " << round;
+  }
+}
 
 }  // namespace
 }  // namespace quorvane

@@ -42,13 +42,11 @@ const std::string kListenCfg = "C:\\HL\\Tfc\\listenserver.cfg";
 
 class LauncherTest : public ::testing::Test {
  protected:
-  LauncherTest() {
-    fs.AddDirectory("C:\\HL\\tfc");
-    fields.SetText("maxplayers", "8");
-  }
   Events Press(void (Launcher::*button)(), const std::string& map = "", const std::string& port = "27015") {
     rec.events.clear();
     rec.map = map;
+    fs.AddDirectory("C:\\HL\\tfc");
+    fields.SetText("maxplayers", "8");
     fields.SetText("port", port);
     (Launcher(fs, fields, rec, rec, rec, rec).*button)();
     return rec.events;
@@ -59,7 +57,7 @@ class LauncherTest : public ::testing::Test {
   Recorder rec;
 };
 
-TEST_F(LauncherTest, startButtonsPlayTheirCueThenStartOrAskForAMap) {
+TEST_F(LauncherTest, launchButtonsPlayTheirCueThenStartOrAskForAMap) {
   fs.AddFile(kListenCfg, "existing");
   const Events noMap{"cue c:\\windows\\media\\uhoh.wav",
                      "message You Must Select a Starting Map Before you can Start a Game.", "focus"};
@@ -74,6 +72,9 @@ TEST_F(LauncherTest, startButtonsPlayTheirCueThenStartOrAskForAMap) {
             (Events{kCommand, "chdir C:\\HL",
                     "Open|C:\\HL\\hl.exe| -game tfc -console +sv_lan 0 +maxplayers 8 +map 2Fort|C:\\HL|0"}));
   EXPECT_EQ(fs.Bytes(kListenCfg), "existing");
+  // Join plays its cue first and always connects to the fixed port.
+  EXPECT_EQ(Press(&Launcher::JoinYourGame, "", "27099"),
+            (Events{"cue c:\\windows\\media\\launch.wav", "Open|C:\\HL\\hl.exe| -console +connect 127.0.0.1:27016|C:\\HL|0"}));
 }
 
 TEST_F(LauncherTest, listenWithoutItsFileWritesItAndStartsNothing) {
@@ -82,11 +83,6 @@ TEST_F(LauncherTest, listenWithoutItsFileWritesItAndStartsNothing) {
     EXPECT_TRUE(Press(&Launcher::StartListenServer, map).empty()) << map;
     EXPECT_EQ(fs.Bytes(kListenCfg), config::ListenServerCfgText(fields));
   }
-}
-
-TEST_F(LauncherTest, joinPlaysItsCueFirstAndAlwaysConnectsToTheFixedPort) {
-  EXPECT_EQ(Press(&Launcher::JoinYourGame, "", "27099"),
-            (Events{"cue c:\\windows\\media\\launch.wav", "Open|C:\\HL\\hl.exe| -console +connect 127.0.0.1:27016|C:\\HL|0"}));
 }
 
 TEST_F(LauncherTest, startFailureIsShownWithTheProgramAndTheSystemsReason) {

@@ -63,13 +63,6 @@ TEST_F(NativeFileSystemTest, renameRefusesAnExistingTarget) {
   EXPECT_TRUE(m_fs.Rename(Text("Tfc\\server.cfg"), Text("Tfc\\server.bak")));
 }
 
-TEST_F(NativeFileSystemTest, listFiles_givesRegularFilesOnlyInTheCodePage) {
-  m_dir.MakeFile("maps/\xC3\xA9t\xC3\xA9.bsp");
-  m_dir.MakeDir("maps/sub.dir");
-  fs::create_symlink("nothing", m_dir.Path() / "maps/dangling.bsp");
-  EXPECT_EQ(m_fs.ListFiles(Text("MAPS\\")), std::vector<std::string>{"\xE9t\xE9.bsp"});
-}
-
 TEST_F(NativeFileSystemTest, writeIntoMissingOrImmutablePlaces_failsAndChangesNothing) {
   EXPECT_EQ(m_fs.WriteFile(Text("nowhere\\file.txt"), "x").error, std::strerror(ENOENT));
   const fs::path file = m_dir.MakeFile("tfc/motd.txt", "keep");

@@ -10,6 +10,9 @@
 namespace quorvane::platform::testing {
 
 class ScratchDir {
+  std::filesystem::path m_path;
+  std::error_code m_error;
+
  public:
   ScratchDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-test-XXXXXX").string();
@@ -27,10 +30,6 @@ class ScratchDir {
     std::ofstream(m_path / relative, std::ios::binary) << bytes;
     return m_path / relative;
   }
-
- private:
-  std::filesystem::path m_path;
-  std::error_code m_error;
 };
 
 inline std::string Slurp(const std::filesystem::path& p) {

@@ -11,6 +11,8 @@
 namespace quorvane::platform::testing {
 
 class WinScratch {
+  std::string m_path;
+
  public:
   WinScratch() {
     char temp[MAX_PATH] = {};
@@ -35,9 +37,6 @@ class WinScratch {
     if (attributes != 0) SetFileAttributesA((*this / relative).c_str(), attributes);
     return *this / relative;
   }
-
- private:
-  std::string m_path;
 };
 
 inline std::string ReadAll(const std::string& path) {

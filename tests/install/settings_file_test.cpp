@@ -5,74 +5,40 @@
 #include <string>
 #include <vector>
 
+#include "install/keep_previous.h"
 #include "support/memory_file_system.h"
 
 namespace quorvane::install {
 namespace {
 
 using test_support::MemoryFileSystem;
-
+using Items = std::vector<std::string>;
 constexpr const char* kIni = "C:\\Quorvane\\Quorvane.ini";
 
-struct ItemCase {
-  const char* name;
-  std::string text;
-  std::vector<std::string> items;  // every item, read until the text runs out
-};
-
-class ReadItemTest : public ::testing::TestWithParam<ItemCase> {};
-
-TEST_P(ReadItemTest, splitsTextIntoItems) {
-  const ItemCase& c = GetParam();
-  std::vector<std::string> items;
-  std::size_t pos = 0;
-  while (pos < c.text.size()) {
-    const std::size_t before = pos;
-    items.push_back(ReadItem(c.text, pos));
-    ASSERT_GT(pos, before) << "no progress at offset " << before;
+TEST(SettingsFile, textSplitsIntoItemsAtCommasAndLineEnds) {
+  const std::pair<std::string, Items> cases[] = {
+      {"C:\\SIERRA\\HALF-LIFE\r\n", {"C:\\SIERRA\\HALF-LIFE"}}, {"  \tC:\\Games", {"C:\\Games"}},
+      {"C:\\Games, Old\r\n", {"C:\\Games", "Old"}},             {"\"C:\\Games, Old\"\r\n", {"C:\\Games, Old"}},
+      {"\"a\" junk,b", {"a", "b"}},                              {"\"open, still\r\nnext", {"open, still", "next"}},
+      {"2fort  ,well", {"2fort  ", "well"}},                     {"a\nb\rc", {"a", "b", "c"}},
+      {"a\r\n\r\nb\r\n", {"a", "", "b"}},                        {"   \r\nb", {"", "b"}},
+      {"a,\r\nb", {"a", "", "b"}},                               {std::string("m\0p\xff", 4), {std::string("m\0p\xff", 4)}},
+      {"", {}}};
+  for (const auto& [text, expected] : cases) {
+    Items items;
+    for (std::size_t pos = 0; pos < text.size();) {
+      const std::size_t before = pos;
+      items.push_back(ReadItem(text, pos));
+      ASSERT_GT(pos, before) << "no progress in " << text;
+    }
+    EXPECT_EQ(items, expected) << text;
   }
-  EXPECT_EQ(items, c.items);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, ReadItemTest,
-    ::testing::Values(
-        ItemCase{"plain", "C:\\SIERRA\\HALF-LIFE\r\n", {"C:\\SIERRA\\HALF-LIFE"}},
-        ItemCase{"leadingBlanksSkipped", "  \tC:\\Games", {"C:\\Games"}},
-        ItemCase{"commaEndsItem", "C:\\Games, Old\r\n", {"C:\\Games", "Old"}},
-        ItemCase{"quotedKeepsCommas", "\"C:\\Games, Old\"\r\n", {"C:\\Games, Old"}},
-        ItemCase{"quotedThenJunk", "\"a\" junk,b", {"a", "b"}},
-        ItemCase{"unclosedQuoteEndsAtLine", "\"open, still\r\nnext", {"open, still", "next"}},
-        ItemCase{"trailingBlanksKept", "2fort  ,well", {"2fort  ", "well"}},
-        ItemCase{"lfLines", "a\nb\n", {"a", "b"}},
-        ItemCase{"crLines", "a\rb\r", {"a", "b"}},
-        ItemCase{"blankLineIsEmptyItem", "a\r\n\r\nb\r\n", {"a", "", "b"}},
-        ItemCase{"blanksOnlyLine", "   \r\nb", {"", "b"}},
-        ItemCase{"commaBeforeLineEnd", "a,\r\nb", {"a", "", "b"}},
-        ItemCase{"binaryBytesKept", std::string("m\0p\xff", 4), {std::string("m\0p\xff", 4)}},
-        ItemCase{"emptyText", "", {}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ReadServerLocationTest, firstItemOfTheFileOrEmpty) {
+TEST(SettingsFile, locationIsSavedAsOneItemAndReadsBackUnchanged) {
   const std::pair<std::string, std::string> cases[] = {
-      {"D:\\HL\r\nE:\\Other\r\n", "D:\\HL"}, {"\"C:\\Games, Old\"", "C:\\Games, Old"}, {"", ""}};
-  for (const auto& [bytes, location] : cases) {
-    MemoryFileSystem fs;
-    fs.AddFile(kIni, bytes);
-    EXPECT_EQ(ReadServerLocation(fs, kIni), location);
-  }
-  MemoryFileSystem missing;
-  EXPECT_EQ(ReadServerLocation(missing, kIni), "");
-}
-
-TEST(SaveServerLocationTest, writesExactBytesAndReadsBack) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"C:\\SIERRA\\HALF-LIFE", "C:\\SIERRA\\HALF-LIFE\r\n"},
-      {"C:\\Sierra\\Half-Life\\", "C:\\Sierra\\Half-Life\\\r\n"},
-      {"C:\\Games, Old", "\"C:\\Games, Old\"\r\n"},
-      {"C:\\a,b,c\\", "\"C:\\a,b,c\\\"\r\n"},
-      {"", "\r\n"},
-  };
+      {"C:\\SIERRA\\HALF-LIFE", "C:\\SIERRA\\HALF-LIFE\r\n"}, {"C:\\Games, Old", "\"C:\\Games, Old\"\r\n"},
+      {"C:\\a,b,c\\", "\"C:\\a,b,c\\\"\r\n"},                 {"", "\r\n"}};
   for (const auto& [location, bytes] : cases) {
     MemoryFileSystem fs;
     fs.AddFile(kIni, "a longer old value\r\n");
@@ -80,15 +46,39 @@ TEST(SaveServerLocationTest, writesExactBytesAndReadsBack) {
     EXPECT_EQ(fs.Bytes(kIni), bytes);
     EXPECT_EQ(ReadServerLocation(fs, kIni), location);
   }
+  // Files a fuzzer found: the location they give must survive a save and a read.
+  for (const std::string bytes : {"  \"  \"1\xff\\ld\\HL\"\x0f\nsecond Dd\r\n", "\"\t C:\\Half-Life\"\r\n",
+                                  "\" C:\\Games, Old\"", "D:\\HL\r\nE:\\Other\r\n"}) {
+    MemoryFileSystem fs;
+    fs.AddFile(kIni, bytes);
+    const std::string location = ReadServerLocation(fs, kIni);
+    ASSERT_TRUE(SaveServerLocation(fs, kIni, location));
+    EXPECT_EQ(ReadServerLocation(fs, kIni), location) << bytes;
+  }
+  MemoryFileSystem missing;
+  EXPECT_EQ(ReadServerLocation(missing, kIni), "");
 }
 
-TEST(SaveServerLocationTest, failedWrite_isReported) {
-  MemoryFileSystem fs;
-  fs.AddFile(kIni, "C:\\Old\r\n");
-  fs.FailOn(MemoryFileSystem::Op::Write, kIni, MemoryFileSystem::kDenied);
-  const IoResult result = SaveServerLocation(fs, kIni, "C:\\New");
-  EXPECT_FALSE(result);
-  EXPECT_EQ(result.error, MemoryFileSystem::kDenied);
+TEST(SettingsFile, failedRewriteLeavesThePreviousBytesAndSaysWhy) {
+  using Op = MemoryFileSystem::Op;
+  const char* noSpace = MemoryFileSystem::kNoSpace;
+  struct Case {
+    Op op;
+    int times;
+    std::optional<std::size_t> keep;
+    std::optional<std::string> after;
+    std::string reason;
+  };
+  for (const Case& c : {Case{Op::Write, 1, 4, "old\r\n", noSpace}, Case{Op::Write, -1, {}, "old\r\n", noSpace},
+                        Case{Op::Write, 2, 3, "old", noSpace + std::string(" (the previous content could not be put back)")},
+                        Case{Op::Read, -1, {}, "old\r\n", noSpace}}) {
+    MemoryFileSystem fs;
+    fs.AddFile(kIni, "old\r\n");
+    fs.FailOn(c.op, kIni, noSpace, c.times, c.keep);
+    const IoResult r = WriteKeepingPrevious(fs, kIni, "new location\r\n");
+    EXPECT_TRUE(!r && r.error == c.reason) << r.error;
+    EXPECT_EQ(fs.Bytes(kIni), c.after);
+  }
 }
 
 }  // namespace

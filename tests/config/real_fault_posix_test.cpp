@@ -5,7 +5,6 @@
 // next write once the fault is gone is an ordinary one. And a writer killed at
 // any moment leaves a complete copy of each server file, as itself or its .bak.
 #include <signal.h>
-#include <spawn.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +29,7 @@
 #include "platform/file_system.h"
 #include "platform/scratch_dir.h"
 #include "support/memory_file_system.h"
+#include "support/real_faults.h"
 
 namespace quorvane {
 namespace {
@@ -38,9 +38,6 @@ namespace fs = std::filesystem;
 
 std::optional<std::string> Read(const fs::path& p) {
   return fs::is_regular_file(p) ? std::optional(platform::testing::Slurp(p)) : std::nullopt;
-}
-bool SetImmutable(const fs::path& p, bool on) {
-  return std::system(((on ? "chattr +i '" : "chattr -i '") + p.string() + "' 2>/dev/null").c_str()) == 0;
 }
 
 // Runs `vanish` once, just before the first file is written.
@@ -64,12 +61,9 @@ config::MemoryFieldStore Fields(const std::string& hostname = kLong) {
 }
 install::IoResult Io(const config::WriteResult& r) { return {r.ok, r.reason}; }
 
-struct Writer {
-  const char* name;
-  const char* directory;           // under the root; holds every file the writer makes
-  std::vector<std::string> files;  // a .cfg keeps its previous content as .bak
-  std::function<install::IoResult(install::FileSystem&, const std::string& root)> write;
-};
+// A writer keeps every file it makes in one directory under the root; a .cfg keeps its previous content as .bak.
+using WriteUnder = std::function<install::IoResult(install::FileSystem&, const std::string& root)>;
+struct Writer { const char* name; const char* directory; std::vector<std::string> files; WriteUnder write; };
 const Writer kWriters[] = {
     {"ServerFiles", "hl/tfc", {"server.cfg", "listenserver.cfg"},
      [](auto& fs, auto& root) { return Io(config::WriteServerCfg(fs, root + "/hl", Fields())); }},
@@ -103,14 +97,14 @@ TEST_P(RealFault, previousContentSurvivesTheFailureIsReportedAndTheNextWriteIsNo
   const bool previous = fault != kImmutableDirectory && fault != kDirectoryInPlace;
   auto Previous = [](const std::string& f) { return "// previous " + f + "\r\n"; };
   auto Bak = [&](const std::string& f) { return f.ends_with(".cfg") ? dir / (f.substr(0, f.size() - 4) + ".bak") : ""; };
-  std::vector<fs::path> locked;
+  std::vector<std::unique_ptr<test_support::Immutable>> locks;
   for (const std::string& f : w.files) {
     if (previous) std::ofstream(dir / f, std::ios::binary) << Previous(f);
-    if (fault == kImmutableFile) locked.push_back(dir / f);
+    if (fault == kImmutableFile) locks.push_back(std::make_unique<test_support::Immutable>(dir / f));
   }
-  if (fault == kImmutableDirectory) locked.push_back(dir);
-  for (const fs::path& p : locked)
-    if (!SetImmutable(p, true)) GTEST_SKIP() << "cannot make " << p << " immutable";
+  if (fault == kImmutableDirectory) locks.push_back(std::make_unique<test_support::Immutable>(dir));
+  for (const auto& lock : locks)
+    if (!lock->ok()) GTEST_SKIP() << "cannot make a file immutable: " << lock->error();
   if (fault == kDirectoryInPlace) fs::create_directories(dir / w.files.front() / "inside");
   const std::string fill = "head -c 1M /dev/zero >'" + filler.string() + "' 2>/dev/null";
   ASSERT_TRUE(fault != kFullDisk || std::system(fill.c_str()) != 0) << "the disk did not fill up";
@@ -122,7 +116,7 @@ TEST_P(RealFault, previousContentSurvivesTheFailureIsReportedAndTheNextWriteIsNo
   EXPECT_FALSE(files.vanish) << "the directory never vanished";
 
   // Undo the fault, then look for the previous content.
-  for (const fs::path& p : locked) SetImmutable(p, false);
+  locks.clear();
   fs::remove(filler);
   if (fault == kVanishingDirectory) {
     EXPECT_FALSE(fs::exists(dir)) << "no directory is made up in its place";
@@ -171,7 +165,8 @@ TEST(KillDuringWrite, aCompleteCopyOfEachServerFileSurvivesEveryKill) {
   platform::testing::ScratchDir scratch;
   const fs::path tfc = scratch.Path() / "hl/tfc";
   fs::create_directories(tfc);
-  std::string program = QUORVANE_CFG_WRITE_LOOP, gameDir = scratch.Text() + "/hl";
+  const char* program = QUORVANE_CFG_WRITE_LOOP;
+  const std::string gameDir = scratch.Text() + "/hl";
   std::mt19937 random(20240601);
   for (int round = 0; round < 300 && !HasFailure(); ++round) {
     const config::MemoryFieldStore seed = Fields("seed " + std::to_string(round));
@@ -183,14 +178,10 @@ TEST(KillDuringWrite, aCompleteCopyOfEachServerFileSurvivesEveryKill) {
 
     int out[2];
     ASSERT_EQ(::pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    char* argv[] = {program.data(), gameDir.data(), nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ), 0) << program;
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = ::fork();
+    // The child writes a byte on the pipe after every complete write.
+    if (pid == 0) ::dup2(out[1], STDOUT_FILENO), ::execl(program, program, gameDir.c_str(), nullptr), ::_exit(127);
+    ASSERT_GT(pid, 0);
     ::close(out[1]);
     // Let it finish between zero and three writes (a byte each), then kill it somewhere in the next.
     char progress;

@@ -62,13 +62,7 @@ TEST(SettingsFile, locationIsSavedAsOneItemAndReadsBackUnchanged) {
 TEST(SettingsFile, failedRewriteLeavesThePreviousBytesAndSaysWhy) {
   using Op = MemoryFileSystem::Op;
   const char* noSpace = MemoryFileSystem::kNoSpace;
-  struct Case {
-    Op op;
-    int times;
-    std::optional<std::size_t> keep;
-    std::optional<std::string> after;
-    std::string reason;
-  };
+  struct Case { Op op; int times; std::optional<std::size_t> keep; std::optional<std::string> after; std::string reason; };
   for (const Case& c : {Case{Op::Write, 1, 4, "old\r\n", noSpace}, Case{Op::Write, -1, {}, "old\r\n", noSpace},
                         Case{Op::Write, 2, 3, "old", noSpace + std::string(" (the previous content could not be put back)")},
                         Case{Op::Read, -1, {}, "old\r\n", noSpace}}) {

@@ -5,8 +5,8 @@
 // regard to ASCII letter case, a top-level name (a drive) always exists, and a
 // rename onto an existing file fails, as on the system the program was made for.
 // FailOn makes an operation fail on a path (empty: any path) for the next
-// `times` calls; a failing write can keep its first `keepBytes` bytes, as a
-// full disk does (nullopt: the file is left untouched, as by a failed open).
+// `times` calls (-1: always); a failing write can keep its first `keepBytes`
+// bytes, as a full disk does (nullopt: the file is left untouched, as by a failed open).
 #include <map>
 #include <optional>
 #include <string>
@@ -20,11 +20,8 @@ namespace quorvane::test_support {
 class MemoryFileSystem : public install::FileSystem {
  public:
   enum class Op { Read, Write, Rename, Remove };
-  static constexpr int kAlways = -1;
-  static constexpr const char* kNotFound = "No such file or directory";
-  static constexpr const char* kExists = "File exists";
-  static constexpr const char* kDenied = "Permission denied";
-  static constexpr const char* kNoSpace = "No space left on device";
+  static constexpr const char *kNotFound = "No such file or directory", *kExists = "File exists";
+  static constexpr const char *kDenied = "Permission denied", *kNoSpace = "No space left on device";
   static constexpr const char* kIsDirectory = "Is a directory";
 
   // Creates the directory and every missing parent.
@@ -38,25 +35,23 @@ class MemoryFileSystem : public install::FileSystem {
     AddDirectory(Parent(path));
     m_entries[Key(path)] = Entry{Split(path).back(), false, std::string(bytes)};
   }
-  void FailOn(Op op, std::string_view path, std::string reason, int times = kAlways,
+  void FailOn(Op op, std::string_view path, std::string reason, int times = -1,
               std::optional<std::size_t> keepBytes = std::nullopt) {
     m_rules.push_back(Rule{op, path.empty() ? std::string() : Key(path), std::move(reason), times, keepBytes});
   }
-
   bool Exists(std::string_view path) const { return m_entries.count(Key(path)) != 0; }
   std::optional<std::string> Bytes(std::string_view path) const {
-    const Entry* e = Find(path);
-    return e == nullptr || e->isDirectory ? std::nullopt : std::optional(e->bytes);
+    auto it = m_entries.find(Key(path));
+    return it == m_entries.end() || it->second.isDirectory ? std::nullopt : std::optional(it->second.bytes);
   }
 
-  bool IsPresent(const std::string& path) override { return Find(path) != nullptr && !Find(path)->isDirectory; }
+  bool IsPresent(const std::string& path) override { return Exists(path) && !m_entries.at(Key(path)).isDirectory; }
   bool IsDirectory(const std::string& path) override {
-    return Find(path) != nullptr ? Find(path)->isDirectory : Split(path).size() <= 1;
+    return Exists(path) ? m_entries.at(Key(path)).isDirectory : Split(path).size() <= 1;
   }
   install::IoResult ReadFile(const std::string& path, std::string& bytes) override {
-    if (const Rule* r = Failing(Op::Read, path)) return Fail(r->reason);
-    if (!IsPresent(path)) return Fail(Exists(path) ? kIsDirectory : kNotFound);
-    bytes = Find(path)->bytes;
+    if (auto failure = Check(Op::Read, path)) return *failure;
+    bytes = m_entries.at(Key(path)).bytes;
     return {};
   }
   install::IoResult WriteFile(const std::string& path, std::string_view bytes) override {
@@ -69,24 +64,20 @@ class MemoryFileSystem : public install::FileSystem {
     return r != nullptr ? Fail(r->reason) : install::IoResult{};
   }
   install::IoResult Rename(const std::string& from, const std::string& to) override {
-    if (const Rule* r = Failing(Op::Rename, from)) return Fail(r->reason);
-    if (!IsPresent(from)) return Fail(Exists(from) ? kIsDirectory : kNotFound);
-    if (Exists(to)) return Fail(kExists);
-    if (!IsDirectory(Parent(to))) return Fail(kNotFound);
+    if (auto failure = Check(Op::Rename, from)) return *failure;
+    if (Exists(to) || !IsDirectory(Parent(to))) return Fail(Exists(to) ? kExists : kNotFound);
     Entry moved = m_entries.extract(Key(from)).mapped();
     moved.name = Split(to).back();
     m_entries.emplace(Key(to), std::move(moved));
     return {};
   }
   install::IoResult Remove(const std::string& path) override {
-    if (const Rule* r = Failing(Op::Remove, path)) return Fail(r->reason);
-    if (!IsPresent(path)) return Fail(Exists(path) ? kIsDirectory : kNotFound);
+    if (auto failure = Check(Op::Remove, path)) return *failure;
     m_entries.erase(Key(path));
     return {};
   }
   install::IoResult CreateDirectory(const std::string& path) override {
-    if (Split(path).empty() || Exists(path)) return Fail(kExists);
-    if (!IsDirectory(Parent(path))) return Fail(kNotFound);
+    if (Split(path).empty() || Exists(path) || !IsDirectory(Parent(path))) return Fail(Exists(path) ? kExists : kNotFound);
     m_entries.emplace(Key(path), Entry{Split(path).back(), true, {}});
     return {};
   }
@@ -105,6 +96,12 @@ class MemoryFileSystem : public install::FileSystem {
   struct Rule { Op op; std::string key; std::string reason; int remaining; std::optional<std::size_t> keepBytes; };
 
   static install::IoResult Fail(std::string why) { return install::IoResult::Failure(std::move(why)); }
+  // The failure of an operation on an existing file, if any.
+  std::optional<install::IoResult> Check(Op op, const std::string& path) {
+    if (const Rule* r = Failing(op, path)) return Fail(r->reason);
+    if (!IsPresent(path)) return Fail(Exists(path) ? kIsDirectory : kNotFound);
+    return std::nullopt;
+  }
   static std::vector<std::string> Split(std::string_view path) {
     std::vector<std::string> parts(1);
     for (char c : path)
@@ -125,10 +122,6 @@ class MemoryFileSystem : public install::FileSystem {
     std::string joined;
     for (std::size_t i = 0; i + (whole ? 0 : 1) < parts.size(); ++i) joined = Join(joined, parts[i]);
     return joined;
-  }
-  const Entry* Find(std::string_view path) const {
-    auto it = m_entries.find(Key(path));
-    return it == m_entries.end() ? nullptr : &it->second;
   }
   const Rule* Failing(Op op, std::string_view path) {
     for (Rule& r : m_rules)

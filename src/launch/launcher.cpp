@@ -13,6 +13,7 @@ constexpr const char* kCommandCue = "c:\\windows\\media\\Military_command.wav";
 constexpr const char* kJoinCue = "c:\\windows\\media\\launch.wav";
 constexpr const char* kNoMapMessage = "You Must Select a Starting Map Before you can Start a Game.";
 constexpr const char* kStartFailed = "Quorvane could not start ";
+const std::string kWriteFailed = "Quorvane could not write ";
 constexpr const char* kOpenVerb = "Open";
 constexpr const char* kJoinParameters = " -console +connect 127.0.0.1:27016";
 constexpr int kStopPauseMs = 1000;
@@ -28,6 +29,12 @@ bool StartingMapChosen(LaunchWindow& window, SoundPlayer& sound) {
   }
   sound.PlaySoundCue(kCommandCue);
   return true;
+}
+
+// One of the game's programs under GameDir, started hidden with GameDir as its
+// working directory; the parameter pieces arrive joined and unchanged.
+LaunchRequest GameRequest(const std::string& gameDir, std::string_view program, std::string parameters) {
+  return LaunchRequest{kOpenVerb, install::GamePath(gameDir, program), std::move(parameters), gameDir, kHide};
 }
 
 }  // namespace
@@ -46,7 +53,8 @@ void Launcher::StartListenServer() {
   const std::string gameDir = m_window.GameDir();
   if (!m_fs.IsPresent(install::GamePath(gameDir, install::kListenServerCfg))) {
     // This press only creates the file; the next one starts the game.
-    config::WriteListenServerCfg(m_fs, gameDir, m_fields);
+    const config::WriteResult written = config::WriteListenServerCfg(m_fs, gameDir, m_fields);
+    if (!written) m_window.ShowMessage(kWriteFailed + written.file + ": " + written.reason);
     return;
   }
   if (!StartingMapChosen(m_window, m_sound)) return;
@@ -55,48 +63,21 @@ void Launcher::StartListenServer() {
 
 void Launcher::LaunchDedicatedServer(const std::string& map) {
   const std::string gameDir = m_window.GameDir();
-  LaunchRequest request;
-  request.verb = kOpenVerb;
-  request.file = install::GamePath(gameDir, install::kHldsExe);
-  request.parameters = " -game tfc";
-  request.parameters += " -port ";
-  request.parameters += m_fields.GetText("port");
-  request.parameters += " +map ";
-  request.parameters += map;
-  request.directory = gameDir;
-  request.showCommand = kHide;
   m_starter.SetCurrentDirectory(gameDir);
-  Launch(request);
+  Launch(GameRequest(gameDir, install::kHldsExe, " -game tfc -port " + m_fields.GetText("port") + " +map " + map));
 }
 
 void Launcher::LaunchListenServer(const std::string& map) {
   const std::string gameDir = m_window.GameDir();
-  LaunchRequest request;
-  request.verb = kOpenVerb;
-  request.file = install::GamePath(gameDir, install::kHlExe);
-  request.parameters = " -game tfc";
-  request.parameters += " -console";
-  request.parameters += " +sv_lan 0";
-  request.parameters += " +maxplayers ";
-  request.parameters += m_fields.GetText("maxplayers");
-  request.parameters += " +map ";
-  request.parameters += map;
-  request.directory = gameDir;
-  request.showCommand = kHide;
   m_starter.SetCurrentDirectory(gameDir);
-  Launch(request);
+  Launch(GameRequest(gameDir, install::kHlExe,
+                     " -game tfc -console +sv_lan 0 +maxplayers " + m_fields.GetText("maxplayers") + " +map " + map));
 }
 
 void Launcher::JoinYourGame() {
   m_sound.PlaySoundCue(kJoinCue);
   const std::string gameDir = m_window.GameDir();
-  LaunchRequest request;
-  request.verb = kOpenVerb;
-  request.file = install::GamePath(gameDir, install::kHlExe);
-  request.parameters = kJoinParameters;
-  request.directory = gameDir;
-  request.showCommand = kHide;
-  Launch(request);
+  Launch(GameRequest(gameDir, install::kHlExe, kJoinParameters));
 }
 
 void Launcher::StopDedicatedServer() {

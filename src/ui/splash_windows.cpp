@@ -43,33 +43,50 @@ void CentreOnScreen(QWidget& window, QSize size) {
 
 }  // namespace
 
-Intro::Intro(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_sound(sound), m_image(MakeImage(this, "intro.svg")) {
-  setObjectName("Intro");
+SplashWindow::SplashWindow(launch::SoundPlayer& sound, const char* picture, const char* firstCue,
+                           const char* secondCue, int timer2Ms, int timer1Ms, TimerMode mode, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      m_sound(sound),
+      m_image(MakeImage(this, picture)),
+      m_first{firstCue},
+      m_second{secondCue} {
   setWindowTitle(QString());
   setAttribute(Qt::WA_QuitOnClose, false);
   CentreOnScreen(*this, {480, 320});
-  platform::RemoveCloseEntry(*this);
-  connect(new Ticker(this, "Timer2", kIntroTimer2Ms, mode), &Ticker::ticked, this, &Intro::OnTimer2);
-  connect(new Ticker(this, "Timer1", kIntroTimer1Ms, mode), &Ticker::ticked, this, &Intro::OnTimer1);
+  connect(new Ticker(this, "Timer2", timer2Ms, mode), &Ticker::ticked, this, &SplashWindow::OnTimer2);
+  connect(new Ticker(this, "Timer1", timer1Ms, mode), &Ticker::ticked, this, &SplashWindow::OnTimer1);
 }
 
-void Intro::OnTimer2() {
+void SplashWindow::OnTimer2() {
   m_first.Play(m_sound);
   m_second.Play(m_sound);
 }
 
-void Intro::OnTimer1() {
-  // The shrink lets events run, and with them this timer again.
+void SplashWindow::OnTimer1() {
   if (m_done) return;
+  // Set first: the shrink lets events run, and with them this timer again.
   m_done = true;
   ShrinkWindow(*this);
   emit finished();
 }
 
-void Intro::closeEvent(QCloseEvent* event) { event->ignore(); }
+void SplashWindow::Finish() {
+  if (m_done) return;
+  m_done = true;
+  hide();
+  emit finished();
+}
 
-void Intro::resizeEvent(QResizeEvent*) { m_image->setGeometry(rect()); }
+void SplashWindow::resizeEvent(QResizeEvent*) { m_image->setGeometry(rect()); }
+
+Intro::Intro(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent)
+    : SplashWindow(sound, "intro.svg", app::kAsscan2Wav, app::kSgun1Wav, kIntroTimer2Ms, kIntroTimer1Ms, mode,
+                   parent) {
+  setObjectName("Intro");
+  platform::RemoveCloseEntry(*this);
+}
+
+void Intro::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 StartButton::StartButton(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent)
     : QWidget(parent, Qt::Window), m_sound(sound), m_image(MakeImage(this, "start.svg")) {
@@ -105,37 +122,15 @@ SoundForm::SoundForm(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent
 }
 
 Bye::Bye(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_sound(sound), m_image(MakeImage(this, "bye.svg")) {
+    : SplashWindow(sound, "bye.svg", app::kSgun1Wav, app::kAsscan2Wav, kByeTimer2Ms, kByeTimer1Ms, mode, parent) {
   setObjectName("bye");
-  setWindowTitle(QString());
-  setAttribute(Qt::WA_QuitOnClose, false);
-  CentreOnScreen(*this, {480, 320});
-  connect(new Ticker(this, "Timer2", kByeTimer2Ms, mode), &Ticker::ticked, this, &Bye::OnTimer2);
-  connect(new Ticker(this, "Timer1", kByeTimer1Ms, mode), &Ticker::ticked, this, &Bye::OnTimer1);
-}
-
-void Bye::OnTimer2() {
-  m_first.Play(m_sound);
-  m_second.Play(m_sound);
-}
-
-void Bye::OnTimer1() {
-  if (m_done) return;
-  m_done = true;
-  ShrinkWindow(*this);
-  emit finished();
 }
 
 // Closing it from its title bar only cuts the farewell short: the program
 // must still end rather than leave its hidden windows behind.
 void Bye::closeEvent(QCloseEvent* event) {
   event->ignore();
-  if (m_done) return;
-  m_done = true;
-  hide();
-  emit finished();
+  Finish();
 }
-
-void Bye::resizeEvent(QResizeEvent*) { m_image->setGeometry(rect()); }
 
 }  // namespace quorvane::ui

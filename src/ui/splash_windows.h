@@ -11,20 +11,21 @@ class QPushButton;
 
 namespace quorvane::ui {
 
-// Opening window: two sounds on the first tick of Timer2, then Timer1 ends it.
-class Intro : public QWidget {
+// Opening and closing windows: a picture, two sounds on the first tick of
+// Timer2, and on the first tick of Timer1 the window shrinks away.
+class SplashWindow : public QWidget {
   Q_OBJECT
 
- public:
-  Intro(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent = nullptr);
-
  signals:
-  // Timer1 has shrunk the window away; the start-up check comes next.
+  // Shrunk away (or, for the closing window, closed by the user).
   void finished();
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
+  SplashWindow(launch::SoundPlayer& sound, const char* picture, const char* firstCue, const char* secondCue,
+               int timer2Ms, int timer1Ms, TimerMode mode, QWidget* parent);
   void resizeEvent(QResizeEvent* event) override;
+  // Ends the window at once, unless it has already ended.
+  void Finish();
 
  private:
   void OnTimer1();
@@ -32,9 +33,20 @@ class Intro : public QWidget {
 
   launch::SoundPlayer& m_sound;
   QLabel* m_image;
-  app::OnceCue m_first{app::kAsscan2Wav};
-  app::OnceCue m_second{app::kSgun1Wav};
+  app::OnceCue m_first;
+  app::OnceCue m_second;
   bool m_done = false;
+};
+
+// Opening window; it cannot be closed by the user.
+class Intro : public SplashWindow {
+  Q_OBJECT
+
+ public:
+  Intro(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent = nullptr);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 };
 
 // Start window in front of the main window.
@@ -69,30 +81,15 @@ class SoundForm : public QWidget {
   app::OnceCue m_cue{app::kVoxLoginWav};
 };
 
-// Closing window: two sounds on the first tick of Timer2, then Timer1 ends the program.
-class Bye : public QWidget {
+// Closing window; the sounds play in the opening window's reverse order.
+class Bye : public SplashWindow {
   Q_OBJECT
 
  public:
   Bye(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent = nullptr);
 
- signals:
-  // Shrunk away (or closed by the user); every window is to be unloaded now.
-  void finished();
-
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-
- private:
-  void OnTimer1();
-  void OnTimer2();
-
-  launch::SoundPlayer& m_sound;
-  QLabel* m_image;
-  app::OnceCue m_first{app::kSgun1Wav};
-  app::OnceCue m_second{app::kAsscan2Wav};
-  bool m_done = false;
 };
 
 }  // namespace quorvane::ui

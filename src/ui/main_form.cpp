@@ -5,10 +5,8 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmapCache>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -30,6 +28,7 @@
 #include "ui/field_widgets.h"
 #include "ui/fonts.h"
 #include "ui/map_widgets.h"
+#include "ui/pictures.h"
 
 static void InitUiResources() { Q_INIT_RESOURCE(ui); }
 
@@ -78,16 +77,7 @@ QString BoxText(const QPlainTextEdit* box) {
   return text;
 }
 
-// The pictures are drawn from SVG once per run, not once per window.
-QPixmap Picture(const QString& name) {
-  const QString path = QStringLiteral(":/ui/images/") + name;
-  QPixmap pixmap;
-  if (!QPixmapCache::find(path, &pixmap)) {
-    pixmap = QPixmap(path);
-    QPixmapCache::insert(path, pixmap);
-  }
-  return pixmap;
-}
+QPixmap Picture(const QString& name) { return SvgPicture(QStringLiteral(":/ui/images/") + name); }
 
 std::vector<std::string> ItemTexts(const QListWidget* list) {
   std::vector<std::string> texts;
@@ -515,15 +505,7 @@ void MainForm::DrawBackground(int tab) {
   const QSize size = background->size();
   if (size.isEmpty() || background->pixmap().size() == size) return;
   const QString path = QStringLiteral(":/ui/images/") + background->property("picture").toString();
-  const QString key = QStringLiteral("%1@%2x%3").arg(path).arg(size.width()).arg(size.height());
-  QPixmap pixmap;
-  if (!QPixmapCache::find(key, &pixmap)) {
-    QImageReader reader(path);
-    reader.setScaledSize(size);
-    pixmap = QPixmap::fromImage(reader.read());
-    QPixmapCache::insert(key, pixmap);
-  }
-  background->setPixmap(pixmap);
+  background->setPixmap(SvgPicture(path, size));
 }
 
 void MainForm::PlaceRemovePicture() {

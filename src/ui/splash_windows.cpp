@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "platform/window_menu.h"
+#include "ui/pictures.h"
 #include "ui/shrink.h"
 
 // The pictures live in this static library's resources, which a program
@@ -28,7 +29,7 @@ QLabel* MakeImage(QWidget* window, const char* picture) {
   InitSequenceResources();
   auto* image = new QLabel(window);
   image->setObjectName("Image1");
-  image->setPixmap(QPixmap(QString(":/sequence/") + picture));
+  image->setPixmap(SvgPicture(QString(":/sequence/") + picture));
   image->setScaledContents(true);
   return image;
 }

@@ -20,8 +20,9 @@ void TextField::SetValue(const QString& value) {
   setMaxLength(kLineEditMax);
   if (value.size() > kLineEditMax) m_oversized = value;
   setText(value);
-  if (m_typingLimit <= 0) return;
-  setMaxLength(std::max<int>(m_typingLimit, text().size()));
+  if (m_typingLimit > 0) setMaxLength(std::max<int>(m_typingLimit, text().size()));
+  // Show a value that does not fit from its start, as the file has it.
+  setCursorPosition(0);
 }
 
 QString TextField::Value() const {

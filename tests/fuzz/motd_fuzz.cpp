@@ -1,6 +1,5 @@
 // Any bytes as motd.txt: the message is the file less at most one line end,
 // and every write and re-read gives the same message back.
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,8 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   quorvane::test_support::MemoryFileSystem fs;
   fs.AddFile(path, bytes);
   std::string text = "before", again;
-  if (!quorvane::maps::LoadMotd(fs, path, text).ok || !bytes.starts_with(text) || bytes.size() - text.size() > 2)
-    __builtin_trap();
+  if (!quorvane::maps::LoadMotd(fs, path, text).ok || !bytes.starts_with(text) || bytes.size() - text.size() > 2) __builtin_trap();
   if (!quorvane::maps::SaveMotd(fs, path, text).ok || fs.Bytes(path) != text + "\r\n") __builtin_trap();
   if (!quorvane::maps::LoadMotd(fs, path, again).ok || again != text) __builtin_trap();
   return 0;

@@ -20,15 +20,14 @@ namespace quorvane::test_support {
 class MemoryFileSystem : public install::FileSystem {
  public:
   enum class Op { Read, Write, Rename, Remove };
-  static constexpr const char *kNotFound = "No such file or directory", *kExists = "File exists";
+  static constexpr const char *kNotFound = "No such file or directory", *kExists = "File exists", *kIsDirectory = "Is a directory";
   static constexpr const char *kDenied = "Permission denied", *kNoSpace = "No space left on device";
-  static constexpr const char* kIsDirectory = "Is a directory";
 
   // Creates the directory and every missing parent.
   void AddDirectory(std::string_view path) {
-    std::string key;
+    std::string spelled;
     for (const std::string& part : Split(path))
-      m_entries.try_emplace(key = Join(key, Fold(part)), Entry{part, true, {}});
+      m_entries.try_emplace(Key(spelled.append("\\").append(part)), Entry{part, true, {}});
   }
   // Creates or replaces a file, with its parent directories.
   void AddFile(std::string_view path, std::string_view bytes) {
@@ -41,8 +40,7 @@ class MemoryFileSystem : public install::FileSystem {
   }
   bool Exists(std::string_view path) const { return m_entries.count(Key(path)) != 0; }
   std::optional<std::string> Bytes(std::string_view path) const {
-    auto it = m_entries.find(Key(path));
-    return it == m_entries.end() || it->second.isDirectory ? std::nullopt : std::optional(it->second.bytes);
+    return Exists(path) && !m_entries.at(Key(path)).isDirectory ? std::optional(m_entries.at(Key(path)).bytes) : std::nullopt;
   }
 
   bool IsPresent(const std::string& path) override { return Exists(path) && !m_entries.at(Key(path)).isDirectory; }
@@ -55,8 +53,7 @@ class MemoryFileSystem : public install::FileSystem {
     return {};
   }
   install::IoResult WriteFile(const std::string& path, std::string_view bytes) override {
-    if (IsDirectory(path) && Exists(path)) return Fail(kIsDirectory);
-    if (!Exists(path) && !IsDirectory(Parent(path))) return Fail(kNotFound);
+    if (Exists(path) ? IsDirectory(path) : !IsDirectory(Parent(path))) return Fail(Exists(path) ? kIsDirectory : kNotFound);
     const Rule* r = Failing(Op::Write, path);
     if (r != nullptr && !r->keepBytes) return Fail(r->reason);
     Entry& entry = m_entries.try_emplace(Key(path), Entry{Split(path).back(), false, {}}).first->second;
@@ -66,9 +63,8 @@ class MemoryFileSystem : public install::FileSystem {
   install::IoResult Rename(const std::string& from, const std::string& to) override {
     if (auto failure = Check(Op::Rename, from)) return *failure;
     if (Exists(to) || !IsDirectory(Parent(to))) return Fail(Exists(to) ? kExists : kNotFound);
-    Entry moved = m_entries.extract(Key(from)).mapped();
+    Entry& moved = m_entries[Key(to)] = m_entries.extract(Key(from)).mapped();
     moved.name = Split(to).back();
-    m_entries.emplace(Key(to), std::move(moved));
     return {};
   }
   install::IoResult Remove(const std::string& path) override {
@@ -78,15 +74,12 @@ class MemoryFileSystem : public install::FileSystem {
   }
   install::IoResult CreateDirectory(const std::string& path) override {
     if (Split(path).empty() || Exists(path) || !IsDirectory(Parent(path))) return Fail(Exists(path) ? kExists : kNotFound);
-    m_entries.emplace(Key(path), Entry{Split(path).back(), true, {}});
-    return {};
+    return AddDirectory(path), install::IoResult{};
   }
   std::vector<std::string> ListFiles(const std::string& directory) override {
     std::vector<std::string> names;
-    const std::string prefix = Key(directory) + '\\';
     for (const auto& [key, e] : m_entries)
-      if (!e.isDirectory && key.starts_with(prefix) && key.find('\\', prefix.size()) == std::string::npos)
-        names.push_back(e.name);
+      if (!e.isDirectory && Parent(key) == Key(directory)) names.push_back(e.name);
     return names;
   }
 
@@ -110,18 +103,17 @@ class MemoryFileSystem : public install::FileSystem {
     if (parts.back().empty()) parts.pop_back();
     return parts;
   }
-  static std::string Fold(std::string s) {
-    for (char& c : s) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c;
-    return s;
+  // The path in its normal form with letters folded: the entry's key.
+  static std::string Key(std::string_view path) {
+    std::string key;
+    for (const std::string& part : Split(path)) key.append(key.empty() ? 0 : 1, '\\').append(part);
+    for (char& c : key) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c;
+    return key;
   }
-  static std::string Join(const std::string& a, const std::string& b) { return a.empty() ? b : a + '\\' + b; }
-  static std::string Key(std::string_view path) { return Fold(Parent(path, true)); }
-  // The path less its last component (or, whole, the path in its normal form).
-  static std::string Parent(std::string_view path, bool whole = false) {
-    const std::vector<std::string> parts = Split(path);
-    std::string joined;
-    for (std::size_t i = 0; i + (whole ? 0 : 1) < parts.size(); ++i) joined = Join(joined, parts[i]);
-    return joined;
+  // The path less its last component and any separators after it.
+  static std::string Parent(std::string_view path) {
+    path = path.substr(0, path.find_last_not_of("\\/") + 1);
+    return std::string(path.substr(0, path.find_last_of("\\/") == path.npos ? 0 : path.find_last_of("\\/")));
   }
   const Rule* Failing(Op op, std::string_view path) {
     for (Rule& r : m_rules)

@@ -15,12 +15,9 @@ namespace quorvane::test_support {
 
 class Immutable {
  public:
-  explicit Immutable(std::filesystem::path path) : m_path(std::move(path)) { m_error = Set(true); }
-  ~Immutable() {
-    if (ok()) Set(false);
-  }
+  explicit Immutable(std::filesystem::path path) : m_path(std::move(path)), m_error(Set(true)) {}
+  ~Immutable() { if (ok()) Set(false); }
   Immutable(const Immutable&) = delete;
-  Immutable& operator=(const Immutable&) = delete;
   bool ok() const { return m_error.empty(); }
   const std::string& error() const { return m_error; }
 

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include <fstream>
+#include <map>
+#include <sstream>
 
 #include "config/cfg_writer.h"
 #include "support/memory_file_system.h"
@@ -37,63 +38,37 @@ struct Recorder : LaunchWindow, SoundPlayer, ProcessStarter, ServerControl {
   void SendClose(Handle h) override { events.push_back("close " + std::to_string(h)); }
 };
 
-const std::string kCommand = "cue c:\\windows\\media\\Military_command.wav";
 const std::string kListenCfg = "C:\\HL\\Tfc\\listenserver.cfg";
 
-class LauncherTest : public ::testing::Test {
- protected:
-  Events Press(void (Launcher::*button)(), const std::string& map = "", const std::string& port = "27015") {
-    rec.events.clear();
-    rec.map = map;
+// Each press, its installation and its events come from a data file.
+TEST(LauncherTest, eachPressGivesItsCueMessageRequestAndListenFileInOrder) {
+  const std::map<std::string, void (Launcher::*)()> buttons{{"dedicated", &Launcher::StartDedicatedServer},
+      {"listen", &Launcher::StartListenServer}, {"join", &Launcher::JoinYourGame}, {"stop", &Launcher::StopDedicatedServer}};
+  std::ifstream in(QUORVANE_TEST_DATA "/launch/presses.tsv");
+  int presses = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("#")) continue;
+    std::istringstream fields(line);
+    std::string button, port, server, error, cfg;
+    Recorder rec;
+    for (std::string* field : {&button, &port, &server, &error, &cfg}) std::getline(fields, *field, '|');
+    std::getline(fields, rec.map, '\t');
+    Events expected;
+    for (std::string event; std::getline(fields, event, '\t');) expected.push_back(event);
+    test_support::MemoryFileSystem fs;
     fs.AddDirectory("C:\\HL\\tfc");
-    fields.SetText("maxplayers", "8");
-    fields.SetText("port", port);
-    (Launcher(fs, fields, rec, rec, rec, rec).*button)();
-    return rec.events;
+    if (!cfg.empty()) fs.AddFile(kListenCfg, cfg);
+    config::MemoryFieldStore store;
+    store.SetText("maxplayers", "8");
+    store.SetText("port", port);
+    if (!server.empty()) rec.server = std::stoll(server);
+    if (!error.empty()) rec.startResult = {false, error};
+    (Launcher(fs, store, rec, rec, rec, rec).*buttons.at(button))();
+    EXPECT_EQ(rec.events, expected) << line;
+    EXPECT_EQ(fs.Bytes(kListenCfg), cfg.empty() ? config::ListenServerCfgText(store) : cfg) << line;
+    ++presses;
   }
-
-  test_support::MemoryFileSystem fs;
-  config::MemoryFieldStore fields;
-  Recorder rec;
-};
-
-TEST_F(LauncherTest, launchButtonsPlayTheirCueThenStartOrAskForAMap) {
-  fs.AddFile(kListenCfg, "existing");
-  const Events noMap{"cue c:\\windows\\media\\uhoh.wav",
-                     "message You Must Select a Starting Map Before you can Start a Game.", "focus"};
-  EXPECT_EQ(Press(&Launcher::StartDedicatedServer), noMap);
-  EXPECT_EQ(Press(&Launcher::StartListenServer), noMap);
-  EXPECT_EQ(Press(&Launcher::StartDedicatedServer, "2Fort"),
-            (Events{kCommand, "chdir C:\\HL", "Open|C:\\HL\\hlds.exe| -game tfc -port 27015 +map 2Fort|C:\\HL|0"}));
-  // Pieces are joined unchanged: an empty port leaves two blanks, a map keeps its own.
-  EXPECT_EQ(Press(&Launcher::StartDedicatedServer, "my map ", "").back(),
-            "Open|C:\\HL\\hlds.exe| -game tfc -port  +map my map |C:\\HL|0");
-  EXPECT_EQ(Press(&Launcher::StartListenServer, "2Fort"),
-            (Events{kCommand, "chdir C:\\HL",
-                    "Open|C:\\HL\\hl.exe| -game tfc -console +sv_lan 0 +maxplayers 8 +map 2Fort|C:\\HL|0"}));
-  EXPECT_EQ(fs.Bytes(kListenCfg), "existing");
-  // Join plays its cue first and always connects to the fixed port.
-  EXPECT_EQ(Press(&Launcher::JoinYourGame, "", "27099"),
-            (Events{"cue c:\\windows\\media\\launch.wav", "Open|C:\\HL\\hl.exe| -console +connect 127.0.0.1:27016|C:\\HL|0"}));
-}
-
-TEST_F(LauncherTest, listenWithoutItsFileWritesItAndStartsNothing) {
-  for (const std::string map : {"", "2fort"}) {
-    fs.Remove(kListenCfg);
-    EXPECT_TRUE(Press(&Launcher::StartListenServer, map).empty()) << map;
-    EXPECT_EQ(fs.Bytes(kListenCfg), config::ListenServerCfgText(fields));
-  }
-}
-
-TEST_F(LauncherTest, startFailureIsShownWithTheProgramAndTheSystemsReason) {
-  rec.startResult = {false, "No such file or directory"};
-  EXPECT_EQ(Press(&Launcher::JoinYourGame).back(), "message Quorvane could not start C:\\HL\\hl.exe: No such file or directory");
-}
-
-TEST_F(LauncherTest, stopEndsTheServerPausesAndSendsClose_orWithoutOneOnlyWaits) {
-  EXPECT_EQ(Press(&Launcher::StopDedicatedServer), Events{"pause 1000"});
-  rec.server = 4242;
-  EXPECT_EQ(Press(&Launcher::StopDedicatedServer), (Events{"terminate 4242", "pause 1000", "close 4242"}));
+  EXPECT_EQ(presses, 11);
 }
 
 }  // namespace

@@ -4,22 +4,16 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/scratch_dir.h"
+#include "support/real_faults.h"
 
 namespace quorvane::platform {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::Slurp;
-
-// chattr +i or -i; root ignores permission bits, not this.
-bool Chattr(const char* change, const fs::path& p) {
-  return std::system(("chattr " + std::string(change) + " '" + p.string() + "' 2>/dev/null").c_str()) == 0;
-}
 
 class NativeFileSystemTest : public ::testing::Test {
  protected:
@@ -29,8 +23,8 @@ class NativeFileSystemTest : public ::testing::Test {
 };
 
 TEST_F(NativeFileSystemTest, presenceMeansARegularFile_andAFifoIsNeverOpened) {
-  m_dir.MakeFile("Tfc/server.cfg", "x");
-  m_dir.MakeDir("Tfc/maps");
+  m_dir.Make("Tfc/server.cfg", "x");
+  m_dir.Make("Tfc/maps/");
   fs::create_symlink("server.cfg", m_dir.Path() / "Tfc/link.cfg");
   fs::create_symlink("gone.cfg", m_dir.Path() / "Tfc/dangling.cfg");
   ASSERT_EQ(::mkfifo((m_dir.Path() / "Tfc/fifo.cfg").c_str(), 0600), 0);
@@ -44,46 +38,31 @@ TEST_F(NativeFileSystemTest, presenceMeansARegularFile_andAFifoIsNeverOpened) {
   EXPECT_FALSE(m_fs.WriteFile(Text("tfc\\fifo.cfg"), "x"));
 }
 
-TEST_F(NativeFileSystemTest, writeThenRead_keepsEveryByte_andRewritingTruncates) {
+TEST_F(NativeFileSystemTest, everyByteIsKept_rewritingTruncates_andRenameRefusesAnExistingTarget) {
   std::string bytes, back;
   for (int i = 0; i < 3 * 65536 + 7; ++i) bytes += static_cast<char>(i * 7 % 256);
-  ASSERT_TRUE(m_fs.WriteFile(Text("data.bin"), bytes));
-  ASSERT_TRUE(m_fs.ReadFile(Text("DATA.BIN"), back));
+  ASSERT_TRUE(m_fs.WriteFile(Text("server.cfg"), bytes));
+  ASSERT_TRUE(m_fs.ReadFile(Text("SERVER.CFG"), back));
   EXPECT_EQ(back, bytes);
-  ASSERT_TRUE(m_fs.WriteFile(Text("data.bin"), "short"));
-  EXPECT_EQ(Slurp(m_dir.Path() / "data.bin"), "short");
+  ASSERT_TRUE(m_fs.WriteFile(Text("Server.cfg"), "new"));
+  EXPECT_EQ(Slurp(m_dir.Make("server.bak", "old").parent_path() / "server.cfg"), "new");
+  EXPECT_EQ(m_fs.Rename(Text("Server.cfg"), Text("Server.bak")).error, std::strerror(EEXIST));
+  EXPECT_EQ(Slurp(m_dir.Path() / "server.bak"), "old");
 }
 
-TEST_F(NativeFileSystemTest, renameRefusesAnExistingTarget) {
-  m_dir.MakeFile("tfc/server.cfg", "new");
-  m_dir.MakeFile("tfc/server.bak", "old");
-  EXPECT_EQ(m_fs.Rename(Text("Tfc\\server.cfg"), Text("Tfc\\server.bak")).error, std::strerror(EEXIST));
-  EXPECT_EQ(Slurp(m_dir.Path() / "tfc/server.bak"), "old");
-  ASSERT_TRUE(m_fs.Remove(Text("Tfc\\server.bak")));
-  EXPECT_TRUE(m_fs.Rename(Text("Tfc\\server.cfg"), Text("Tfc\\server.bak")));
-}
-
-TEST_F(NativeFileSystemTest, writeIntoMissingOrImmutablePlaces_failsAndChangesNothing) {
-  EXPECT_EQ(m_fs.WriteFile(Text("nowhere\\file.txt"), "x").error, std::strerror(ENOENT));
-  const fs::path file = m_dir.MakeFile("tfc/motd.txt", "keep");
-  const fs::path dir = m_dir.MakeDir("locked");
-  if (!Chattr("+i", file) || !Chattr("+i", dir)) GTEST_SKIP() << "no chattr +i on this file system";
-  const install::IoResult results[] = {m_fs.WriteFile(Text("tfc\\motd.txt"), "lost"),
-                                       m_fs.Rename(Text("tfc\\motd.txt"), Text("tfc\\motd.bak")),
-                                       m_fs.WriteFile(Text("Locked\\new.txt"), "x")};
-  Chattr("-i", file);
-  Chattr("-i", dir);
-  for (const install::IoResult& r : results) EXPECT_EQ(r.error, std::strerror(EPERM));
+TEST_F(NativeFileSystemTest, writeIntoAMissingImmutableOrFullPlace_failsAndChangesNothing) {
+  const fs::path file = m_dir.Make("tfc/motd.txt", "keep"), full = m_dir.Make("full/");
+  const test_support::Immutable lockFile(file), lockDir(m_dir.Make("locked/"));
+  if (!lockFile.ok() || !lockDir.ok() || ::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "needs root for immutable files and a small tmpfs: " << lockFile.error();
+  }
+  const std::pair<const char*, int> cases[] = {
+      {"nowhere\\file.txt", ENOENT}, {"tfc\\motd.txt", EPERM}, {"Locked\\new.txt", EPERM}, {"Full\\big.bin", ENOSPC}};
+  for (const auto& [path, error] : cases) {
+    EXPECT_EQ(m_fs.WriteFile(Text(path), std::string(256 * 1024, 'x')).error, std::strerror(error)) << path;
+  }
+  ::umount2(full.c_str(), MNT_DETACH);
   EXPECT_EQ(Slurp(file), "keep");
-  EXPECT_FALSE(fs::exists(dir / "new.txt"));
-}
-
-TEST_F(NativeFileSystemTest, fullDisk_failsTheWrite) {
-  const fs::path small = m_dir.MakeDir("small");
-  if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";
-  const install::IoResult big = m_fs.WriteFile(Text("small\\big.bin"), std::string(256 * 1024, 'x'));
-  ::umount2(small.c_str(), MNT_DETACH);
-  EXPECT_EQ(big.error, std::strerror(ENOSPC));
 }
 
 }  // namespace

@@ -15,15 +15,15 @@ namespace fs = std::filesystem;
 class PathResolverTest : public ::testing::Test {
  protected:
   PathResolverTest() {
-    m_dir.MakeFile("hl/tfc/MapCycle.txt", "2fort\r\n");
-    for (const char* dir : {"hl/tfc/maps", "hl/\xC3\xA9quipe"}) m_dir.MakeDir(dir);
+    m_dir.Make("hl/tfc/MapCycle.txt", "2fort\r\n");
+    for (const char* dir : {"hl/tfc/maps/", "hl/\xC3\xA9quipe/"}) m_dir.Make(dir);
   }
   std::string GameDir() const { return m_dir.Text() + "/hl"; }
   fs::path Native(const std::string& relative) const { return m_dir.Path() / "hl" / relative; }
   testing::ScratchDir m_dir;
 };
 
-TEST_F(PathResolverTest, matchesExistingComponentsWithoutCase) {
+TEST_F(PathResolverTest, matchesExistingComponentsWithoutCase_andANewFileGoesIntoTheLowerCaseDirectory) {
   const std::pair<std::string, std::string> cases[] = {
       {"\\Tfc\\mapcycle.txt", "tfc/MapCycle.txt"},
       {"\\Tfc\\Maps\\", "tfc/maps/"},
@@ -31,19 +31,15 @@ TEST_F(PathResolverTest, matchesExistingComponentsWithoutCase) {
       {"\\\xC9QUIPE\\x", "\xC3\xA9quipe/x"},  // code-page text against UTF-8 names
   };
   for (const auto& [relative, expected] : cases) EXPECT_EQ(ResolvePath(GameDir() + relative), Native(expected)) << relative;
-}
-
-TEST_F(PathResolverTest, newFileGoesIntoTheExistingLowerCaseDirectory) {
-  NativeFileSystem files;
-  ASSERT_TRUE(files.WriteFile(GameDir() + "\\Tfc\\Maps\\Well.bsp", "hi"));
+  ASSERT_TRUE(NativeFileSystem().WriteFile(GameDir() + "\\Tfc\\Maps\\Well.bsp", "hi"));
   EXPECT_EQ(testing::Slurp(Native("tfc/maps/Well.bsp")), "hi");
   EXPECT_FALSE(fs::exists(Native("Tfc")));
 }
 
 TEST_F(PathResolverTest, driveLettersGoThroughWineMappingOrToTheRoot) {
   const fs::path prefix = m_dir.Path() / "wine";
-  m_dir.MakeFile("wine/drive_c/Sierra/Half-Life/hlds.exe", "MZ");
-  m_dir.MakeDir("wine/dosdevices");
+  m_dir.Make("wine/drive_c/Sierra/Half-Life/hlds.exe", "MZ");
+  m_dir.Make("wine/dosdevices/");
   fs::create_directory_symlink("../drive_c", prefix / "dosdevices" / "c:");
   EXPECT_EQ(ResolvePath("c:\\sierra\\half-life\\\\hlds.exe", prefix), prefix / "dosdevices/c:/Sierra/Half-Life/hlds.exe");
   EXPECT_EQ(ResolvePath("c:" + m_dir.Text() + "\\HL\\TFC", m_dir.Path() / "no-wine-here"), Native("tfc"));

@@ -1,8 +1,8 @@
 #pragma once
 // A temporary directory for tests that touch the real disk, removed with
-// everything in it when the test ends.
-#include <stdlib.h>
-
+// everything in it when the test ends. Its name has a blank (paths are never
+// quoted on their way) and no leading dot (Wine hides such names).
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -15,19 +15,17 @@ class ScratchDir {
 
  public:
   ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) m_path = pattern;
+    long long n = std::chrono::steady_clock::now().time_since_epoch().count();
+    do m_path = std::filesystem::temp_directory_path() / ("quorvane test " + std::to_string(n++));
+    while (!std::filesystem::create_directory(m_path, m_error) && !m_error);
   }
   ~ScratchDir() { std::filesystem::remove_all(m_path, m_error); }
   const std::filesystem::path& Path() const { return m_path; }
   std::string Text() const { return m_path.string(); }
-  std::filesystem::path MakeDir(const std::string& relative) const {
-    std::filesystem::create_directories(m_path / relative);
-    return m_path / relative;
-  }
-  std::filesystem::path MakeFile(const std::string& relative, const std::string& bytes = "") const {
+  // A file holding `bytes`, or a directory when `relative` ends in a slash; with its parents.
+  std::filesystem::path Make(const std::string& relative, const std::string& bytes = "") const {
     std::filesystem::create_directories((m_path / relative).parent_path());
-    std::ofstream(m_path / relative, std::ios::binary) << bytes;
+    if (!relative.ends_with('/')) std::ofstream(m_path / relative, std::ios::binary) << bytes;
     return m_path / relative;
   }
 };

@@ -1,0 +1,78 @@
+// The Win32 side of the platform layer on the real system (under Wine in the
+// cross build): files under the program's own path text, the settings file and
+// the window menu.
+#include <gtest/gtest.h>
+
+#include "install/game_paths.h"
+#include "install/settings_file.h"
+#include "platform/file_system.h"
+#include "platform/program_dir.h"
+#include "platform/scratch_dir.h"
+#include "platform/win32_api.h"
+#include "platform/window_menu_win.h"
+
+namespace quorvane::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FileSystemWinTest, presenceCountsOrdinaryFilesOnly_whateverTheLetterCase) {
+  testing::ScratchDir dir;
+  NativeFileSystem files;
+  const std::pair<DWORD, bool> cases[] = {{FILE_ATTRIBUTE_NORMAL, true},  {FILE_ATTRIBUTE_READONLY, true},
+                                          {FILE_ATTRIBUTE_ARCHIVE, true}, {FILE_ATTRIBUTE_HIDDEN, false},
+                                          {FILE_ATTRIBUTE_SYSTEM, false}};
+  for (const auto& [attributes, present] : cases) {
+    const fs::path file = dir.Make(std::to_string(attributes) + ".cfg", "x");
+    SetFileAttributesW(file.c_str(), attributes);
+    EXPECT_EQ(files.IsPresent(file.string()), present) << attributes;
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only would keep it from being removed
+  }
+  dir.Make("dir.cfg/");
+  dir.Make("tfc\\MapCycle.txt");
+  // Letter case does not matter, nor the doubled backslash a GameDir with a closing one gives.
+  EXPECT_TRUE(files.IsPresent(install::GamePath(dir.Text() + "\\", install::kMapCycle)));
+  for (const char* absent : {"dir.cfg", "missing.cfg"}) EXPECT_FALSE(files.IsPresent(dir.Text() + "\\" + absent)) << absent;
+}
+
+TEST(FileSystemWinTest, backupRenameNeverReplacesTheOldBackup_andAReadOnlyOneStays) {
+  testing::ScratchDir dir;
+  const std::string cfg = dir.Make("server.cfg", "new").string(), bak = dir.Make("server.bak", "old").string();
+  NativeFileSystem files;
+  EXPECT_FALSE(files.Rename(cfg, bak));
+  SetFileAttributesA(bak.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(files.Remove(bak));
+  EXPECT_EQ(testing::Slurp(bak), "old");
+  SetFileAttributesA(bak.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(files.Remove(bak));
+  ASSERT_TRUE(files.Rename(cfg, bak));
+  EXPECT_EQ(testing::Slurp(bak), "new");
+  EXPECT_FALSE(files.IsPresent(cfg));
+}
+
+TEST(SettingsFileWinTest, livesBesideTheProgram) {
+  const std::string dir = ProgramDirectory();
+  EXPECT_TRUE(fs::is_regular_file(dir + "\\platform_tests.exe")) << dir;
+  NativeFileSystem files;
+  ASSERT_TRUE(install::SaveServerLocation(files, dir + std::string(install::kSettingsFileName), "C:\\SIERRA"));
+  EXPECT_EQ(testing::Slurp(dir + "\\Quorvane.ini"), "C:\\SIERRA\r\n");
+  files.Remove(dir + "\\Quorvane.ini");
+}
+
+TEST(WindowMenuWinTest, closeAndItsSeparatorLeaveTheSystemMenu) {
+  auto has = [](HMENU menu, UINT command) { return GetMenuState(menu, command, MF_BYCOMMAND) != static_cast<UINT>(-1); };
+  HWND window = CreateWindowExA(0, "STATIC", "Intro", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  HMENU menu = GetSystemMenu(window, FALSE);
+  const int before = GetMenuItemCount(menu);
+  ASSERT_TRUE(has(menu, SC_CLOSE));
+  EXPECT_TRUE(RemoveCloseEntry(window));
+  EXPECT_EQ(GetMenuItemCount(menu), before - 2);
+  EXPECT_FALSE(has(menu, SC_CLOSE));
+  EXPECT_TRUE(has(menu, SC_MOVE)) << "the other entries stay";
+  EXPECT_FALSE(GetMenuState(menu, static_cast<UINT>(before - 3), MF_BYPOSITION) & MF_SEPARATOR) << "no separator left last";
+  DestroyWindow(window);
+}
+
+}  // namespace
+}  // namespace quorvane::platform

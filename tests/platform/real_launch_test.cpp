@@ -1,0 +1,120 @@
+// The launch buttons against real processes: the stand-in server is installed
+// under the game's program names in a temporary installation.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "launch/launcher.h"
+#include "platform/file_system.h"
+#include "platform/process_starter.h"
+#include "platform/scratch_dir.h"
+#include "platform/server_control.h"
+#include "support/standin_processes.h"
+
+namespace quorvane::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using Words = std::vector<std::string>;
+using namespace test_support;
+
+class RealLaunchTest : public ::testing::Test, launch::LaunchWindow, launch::SoundPlayer {
+  std::string GameDir() const override { return m_dir.Text(); }
+  std::string StartingMap() const override { return m_map; }
+  void FocusStartingMap() override {}
+  void ShowMessage(const std::string& text) override { m_messages.push_back(text); }
+  void PlaySoundCue(const std::string&) override {}
+
+ protected:
+  void SetUp() override {
+    InstallStandIn(m_dir.Path() / "hlds.exe");
+#ifndef _WIN32  // every stand-in starts a child in its group and ignores the polite end request
+    setenv("QUORVANE_STANDIN_CHILD", "1", 1);
+    setenv("QUORVANE_STANDIN_IGNORE_TERM", "1", 1);
+#endif
+  }
+  void TearDown() override {
+    EXPECT_TRUE(EndAll(m_dir.Path(), m_started)) << "a started program outlived the test";
+    fs::current_path(m_previousDir);  // out of the directory the launch went into, back on the same drive
+  }
+  // Presses a button with the starter given `wine`; returns the record a started
+  // stand-in left, and remembers what it started for the clean-up.
+  StandInRecord Press(void (launch::Launcher::*button)(), const std::string& wine = "/nonexistent/wine") {
+    NativeProcessStarter starter(wine);
+    (launch::Launcher(m_files, m_fields, *this, *this, starter, m_control).*button)();
+    if (!m_messages.empty() || button != &launch::Launcher::StartDedicatedServer) return {};
+    StandInRecord r = ReadStandInRecord(m_dir.Path());
+    EXPECT_TRUE(r.complete) << "the stand-in left no complete record";
+    m_started.insert(m_started.end(), {r.pid, r.child});
+    return r;
+  }
+
+  testing::ScratchDir m_dir;
+  fs::path m_previousDir = fs::current_path();
+  std::string m_map = "2fort";
+  Words m_messages;
+  config::MemoryFieldStore m_fields;
+  NativeFileSystem m_files;
+  std::vector<long long> m_started;
+  // Only the servers this test started count: other servers may run on the machine.
+  NativeServerControl m_ours{[this](launch::ServerControl::Handle h) {
+#ifdef _WIN32  // a window, of a process
+    DWORD pid = 0;
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(static_cast<INT_PTR>(h)), &pid);
+    h = pid;
+#endif
+    return std::count(m_started.begin(), m_started.end(), h) != 0;
+  }};
+  NativeServerControl m_control = m_ours;
+};
+
+// The port is left empty throughout: no empty word stands for it.
+TEST_F(RealLaunchTest, fieldsReachTheServerAsPlainWordsInGameDir_andNothingRunsThem) {
+  m_map = "my map $(touch X) `touch Y`;touch Z c|d>out";
+  Words words{"-game", "tfc", "-port", "+map", "my", "map", "$(touch", "X)", "`touch", "Y`;touch", "Z", "c|d>out"};
+#ifndef _WIN32  // Windows programs take quotes apart themselves
+  m_map += " \"a b\"";
+  words.insert(words.end(), {"\"a", "b\""});
+#endif
+  const StandInRecord r = Press(&launch::Launcher::StartDedicatedServer);
+  EXPECT_EQ(r.args, words);
+  EXPECT_TRUE(fs::equivalent(r.cwd, m_dir.Path())) << r.cwd;
+  EXPECT_TRUE(fs::equivalent(fs::current_path(), m_dir.Path()));
+  for (const char* made : {"X", "Y", "Z", "out"}) EXPECT_FALSE(fs::exists(m_dir.Path() / made)) << made;
+}
+
+TEST_F(RealLaunchTest, onlyAStopThatFindsTheServerEndsIt_withItsChildEvenWhenTheyIgnoreTheEndRequest) {
+  const StandInRecord r = Press(&launch::Launcher::StartDedicatedServer);
+  m_control = NativeServerControl([](launch::ServerControl::Handle) { return false; });
+  Press(&launch::Launcher::StopDedicatedServer);
+  EXPECT_TRUE(IsRunning(r.pid));
+  m_control = m_ours;
+  Press(&launch::Launcher::StopDedicatedServer);
+  EXPECT_TRUE(WaitForExit(r.pid, 20000));
+  EXPECT_TRUE(WaitForExit(r.child, 20000));
+  EXPECT_TRUE(m_messages.empty());
+}
+
+#ifdef _WIN32
+TEST_F(RealLaunchTest, closeRequestEndsTheServerThroughItsWindow) {
+  const StandInRecord r = Press(&launch::Launcher::StartDedicatedServer);
+  m_ours.SendClose(m_ours.FindServer().value_or(0));
+  EXPECT_TRUE(WaitForExit(r.pid, 20000));
+}
+#else
+TEST_F(RealLaunchTest, programChoiceFollowsWhatLiesInGameDir) {
+  fs::rename(m_dir.Path() / "hlds.exe", m_dir.Path() / "wine");
+  Press(&launch::Launcher::StartDedicatedServer);
+  EXPECT_EQ(m_messages, Words{"Quorvane could not start " + m_dir.Text() + "\\hlds.exe: No such file or directory"});
+  EXPECT_TRUE(ProcessesIn(m_dir.Path()).empty());
+  m_messages.clear();
+  InstallStandIn(m_dir.Path() / "hlds_run");  // the Linux server beside a missing hlds.exe
+  EXPECT_EQ(Press(&launch::Launcher::StartDedicatedServer).args, (Words{"-game", "tfc", "-port", "+map", "2fort"}));
+  std::ofstream(m_dir.Path() / "hlds.exe") << "MZ\x90";  // a Windows program runs through wine
+  EXPECT_EQ(Press(&launch::Launcher::StartDedicatedServer, (m_dir.Path() / "wine").string()).args,
+            (Words{(m_dir.Path() / "hlds.exe").string(), "-game", "tfc", "-port", "+map", "2fort"}));
+}
+#endif
+
+}  // namespace
+}  // namespace quorvane::platform

@@ -23,7 +23,6 @@ class TempInstall {
   TempInstall(const TempInstall&) = delete;
   TempInstall& operator=(const TempInstall&) = delete;
 
-  const std::filesystem::path& Root() const { return m_root; }
   // The installation directory as GameDir text (no closing separator).
   std::string GameDir() const { return (m_root / "hl").string(); }
   std::filesystem::path Path(std::string_view relative) const { return m_root / "hl" / relative; }

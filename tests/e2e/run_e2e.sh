@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives the built program on a real X server: start-up with a stored
 # location, "Let's Rock !!", write the server configuration by its access
-# key, quit, then compare the files it wrote and its exit code.
+# key, start and stop the dedicated server (a stand-in takes its place), quit,
+# then compare the files it wrote, the server's command line and the exit code.
 # Usage: tests/e2e/run_e2e.sh [build-dir]   (run under xvfb-run)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -22,6 +23,9 @@ trap cleanup EXIT
 mkdir -p "$work/bin" "$work/hl"
 cp "$program" "$work/bin/quorvane"
 cp -r "$here/installation/." "$work/hl/"
+standin=$(cd "$build" && pwd)/tests/standin/quorvane_standin
+[[ -x $standin ]] || { echo "no stand-in server at $standin"; exit 1; }
+install -m 755 "$standin" "$work/hl/hlds.exe"
 printf '%s\r\n' "$work/hl" >"$work/bin/Quorvane.ini"
 
 wait_for() {  # wait_for DESCRIPTION COMMAND...: retries for up to 30 s
@@ -68,6 +72,24 @@ sleep 0.5
 xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
 xdotool key --window "$main" ctrl+Tab
 sleep 0.3
+
+# Pick the first starting map, start the dedicated server, then stop it.
+xdotool mousemove --window "$main" 134 69 click 1
+sleep 0.5
+xdotool key Escape
+sleep 0.2
+xdotool key Home
+sleep 0.3
+xdotool key --window "$main" alt+d
+wait_for "the server's start" test -f "$work/hl/standin-record.txt"
+server=$(sed -n 's/^pid=//p' "$work/hl/standin-record.txt")
+xdotool key --window "$main" alt+s
+for _ in $(seq 50); do
+  [[ $(ps -o stat= -p "$server" 2>/dev/null) == Z* || -z $(ps -o pid= -p "$server" 2>/dev/null) ]] && break
+  sleep 0.1
+done
+server_state=$(ps -o stat= -p "$server" 2>/dev/null || true)
+sleep 0.3
 xdotool key --window "$main" alt+q
 
 status=0
@@ -95,5 +117,10 @@ same "$work/hl/tfc/server.cfg" "$here/expected/server.cfg"
 same "$work/hl/tfc/listenserver.cfg" "$here/expected/listenserver.cfg"
 same "$work/hl/tfc/server.bak" "$here/installation/tfc/server.cfg"
 printf '%s\r\n' "$work/hl" | cmp -s - "$work/bin/Quorvane.ini" || { echo "Quorvane.ini changed"; fail=1; }
+printf '%s\n' -game tfc -port 27015 +map 2Fort >"$work/expected-args"
+sed -n '/^argc=/,$p' "$work/hl/standin-record.txt" | tail -n +2 | cmp -s - "$work/expected-args" ||
+  { echo "the server was started with other arguments:"; cat "$work/hl/standin-record.txt"; fail=1; }
+grep -qx "cwd=$work/hl" "$work/hl/standin-record.txt" || { echo "the server ran in another directory"; fail=1; }
+[[ -z $server_state || $server_state == Z* ]] || { echo "the server still runs after Stop Server"; kill "$server"; fail=1; }
 [[ $fail -eq 0 ]] && echo "e2e: passed"
 exit $fail

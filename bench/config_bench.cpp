@@ -49,7 +49,6 @@ void BM_LoadCfgFile(benchmark::State& state) {
   config::MemoryFieldStore fields;
   for (auto _ : state) {
     benchmark::DoNotOptimize(config::LoadCfgFile(fs, "C:\\HL\\Tfc\\server.cfg", fields));
-    fs.ClearLog();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
@@ -81,7 +80,6 @@ void BM_WriteServerCfg(benchmark::State& state) {
   config::MemoryFieldStore fields = Defaults();
   for (auto _ : state) {
     benchmark::DoNotOptimize(config::WriteServerCfg(fs, "C:\\HL", fields));
-    fs.ClearLog();
   }
 }
 BENCHMARK(BM_WriteServerCfg);
@@ -92,7 +90,6 @@ void BM_WriteAutoexecCfg(benchmark::State& state) {
   config::MemoryFieldStore fields = Defaults();
   for (auto _ : state) {
     benchmark::DoNotOptimize(config::WriteAutoexecCfg(fs, "C:\\HL", fields));
-    fs.ClearLog();
   }
 }
 BENCHMARK(BM_WriteAutoexecCfg);
@@ -106,7 +103,6 @@ void BM_WriteBasicFiles(benchmark::State& state) {
     benchmark::DoNotOptimize(config::WriteBasicServerCfg(fs, "C:\\HL", fields));
     benchmark::DoNotOptimize(config::WriteBasicAutoexecCfg(fs, "C:\\HL", fields));
     benchmark::DoNotOptimize(config::WriteListenServerCfg(fs, "C:\\HL", fields));
-    fs.ClearLog();
   }
 }
 BENCHMARK(BM_WriteBasicFiles);

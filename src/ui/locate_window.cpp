@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QStringListModel>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,10 +64,11 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent)
   m_dir->setHeaderHidden(true);
   for (int column = 1; column < m_dirModel->columnCount(); ++column) m_dir->hideColumn(column);
 
-  m_fileModel = new QFileSystemModel(this);
-  m_fileModel->setFilter(QDir::Files);
-  m_fileModel->setNameFilterDisables(false);
+  // A plain listing: a file-system model keeps showing the directories on the
+  // way to any place it was once pointed at, whatever its filter says.
+  m_fileModel = new QStringListModel(this);
   m_file = new QListView(this);
+  m_file->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_file->setObjectName("File1");
   m_file->setModel(m_fileModel);
 
@@ -94,8 +96,7 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent)
   });
   connect(m_save, &QPushButton::clicked, this, &LocateWindow::saveRequested);
 
-  // Load: File1 shows programs only; Dir1 starts in the current directory.
-  m_fileModel->setNameFilters({"*.exe"});
+  // Load: File1 shows programs only ("*.exe"); Dir1 starts in the current directory.
   m_dirPath = QDir::currentPath();
   OnDirChanged();
 }
@@ -128,8 +129,8 @@ void LocateWindow::OnDirChanged() {
   m_dir->setCurrentIndex(index);
   m_dir->scrollTo(index);
   m_settingDir = false;
-  m_fileModel->setRootPath(m_dirPath);
-  m_file->setRootIndex(m_fileModel->index(m_dirPath));
+  m_fileModel->setStringList(
+      QDir(m_dirPath).entryList({QStringLiteral("*.exe")}, QDir::Files, QDir::Name | QDir::IgnoreCase));
   m_gamePath->setText(m_dirPath);
 }
 

@@ -8,6 +8,7 @@ class QFileSystemModel;
 class QLabel;
 class QLineEdit;
 class QListView;
+class QStringListModel;
 class QPushButton;
 class QTreeView;
 
@@ -57,7 +58,7 @@ class LocateWindow : public QWidget {
   QTreeView* m_dir;
   QListView* m_file;
   QFileSystemModel* m_dirModel;
-  QFileSystemModel* m_fileModel;
+  QStringListModel* m_fileModel;
   QPushButton* m_save;
   bool m_settingDir = false;
 };

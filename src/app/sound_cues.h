@@ -19,7 +19,6 @@ class OnceCue {
     m_played = true;
     player.PlaySoundCue(m_path);
   }
-  bool Played() const { return m_played; }
 
  private:
   const char* m_path;

@@ -1,12 +1,12 @@
 #include "config/cfg_writer.h"
 
 #include <array>
-#include <optional>
 #include <string_view>
 
 #include "config/field_catalogue.h"
 #include "install/build_info.h"
 #include "install/game_paths.h"
+#include "install/keep_previous.h"
 
 namespace quorvane::config {
 namespace {
@@ -88,12 +88,9 @@ void AppendField(std::string& out, std::string_view writtenName, const std::stri
   out.append(kEol);
 }
 
-struct BackupOutcome {
-  install::IoResult result;
-  bool renamed = false;
-};
+}  // namespace
 
-BackupOutcome MoveToBackup(install::FileSystem& fs, const std::string& cfgPath, const std::string& bakPath) {
+BackupOutcome BackupCfgFile(install::FileSystem& fs, const std::string& cfgPath, const std::string& bakPath) {
   BackupOutcome outcome;
   if (fs.IsPresent(bakPath)) {
     install::IoResult removed = fs.Remove(bakPath);
@@ -114,6 +111,8 @@ BackupOutcome MoveToBackup(install::FileSystem& fs, const std::string& cfgPath, 
   return outcome;
 }
 
+namespace {
+
 WriteResult Failure(const std::string& path, std::string reason) {
   WriteResult r;
   r.ok = false;
@@ -122,30 +121,16 @@ WriteResult Failure(const std::string& path, std::string reason) {
   return r;
 }
 
-// Rewrites a file where it stands. The old bytes are held so that a failed
-// write cannot leave a truncated file behind.
+// Rewrites a file where it stands, putting the old bytes back if the write fails.
 WriteResult WriteInPlace(install::FileSystem& fs, const std::string& path, const std::string& text) {
-  std::optional<std::string> previous;
-  if (fs.IsPresent(path)) {
-    std::string bytes;
-    install::IoResult read = fs.ReadFile(path, bytes);
-    if (!read) return Failure(path, read.error);
-    previous = std::move(bytes);
-  }
-  install::IoResult written = fs.WriteFile(path, text);
+  install::IoResult written = install::WriteKeepingPrevious(fs, path, text);
   if (written) return {};
-  std::string reason = written.error;
-  if (previous) {
-    if (!fs.WriteFile(path, *previous)) reason += " (the previous content could not be put back)";
-  } else if (fs.IsPresent(path)) {
-    fs.Remove(path);
-  }
-  return Failure(path, std::move(reason));
+  return Failure(path, std::move(written.error));
 }
 
 WriteResult WriteWithBackup(install::FileSystem& fs, const std::string& cfgPath, const std::string& bakPath,
                             const std::string& text) {
-  BackupOutcome backup = MoveToBackup(fs, cfgPath, bakPath);
+  BackupOutcome backup = BackupCfgFile(fs, cfgPath, bakPath);
   if (!backup.renamed) return WriteInPlace(fs, cfgPath, text);
 
   install::IoResult written = fs.WriteFile(cfgPath, text);
@@ -199,10 +184,6 @@ std::string BasicAutoexecCfgText(const FieldStore& fields) {
   for (std::string_view name : kAutoexecLines)
     if (name != "cl_himodels") AppendField(out, name, FieldValue(fields, name), Align::OneTab);
   return out;
-}
-
-install::IoResult BackupCfgFile(install::FileSystem& fs, const std::string& cfgPath, const std::string& bakPath) {
-  return MoveToBackup(fs, cfgPath, bakPath).result;
 }
 
 WriteResult WriteServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldStore& fields) {

@@ -24,9 +24,14 @@ std::string AutoexecCfgText(const FieldStore& fields);  // gl_texturemode as the
 std::string BasicServerCfgText(const FieldStore& fields);
 std::string BasicAutoexecCfgText(const FieldStore& fields);
 
+struct BackupOutcome {
+  install::IoResult result;  // why the old backup could not be deleted or the rename failed
+  bool renamed = false;      // cfgPath now stands as bakPath
+};
+
 // Deletes bakPath when present, then renames cfgPath to bakPath when present.
-install::IoResult BackupCfgFile(install::FileSystem& fs, const std::string& cfgPath,
-                                const std::string& bakPath);
+// An old backup that cannot be deleted leaves cfgPath where it is.
+BackupOutcome BackupCfgFile(install::FileSystem& fs, const std::string& cfgPath, const std::string& bakPath);
 
 // Each writes with a backup; when the new file cannot be written after the
 // rename, the previous file is put back from its .bak before reporting.

@@ -14,7 +14,6 @@ class TextField : public QLineEdit {
 
   void SetValue(const QString& value);
   QString Value() const;
-  int TypingLimit() const { return m_typingLimit; }
 
  private:
   void OnTextChanged(const QString& text);

@@ -34,7 +34,7 @@ QList<DriveEntry> AvailableDrives() {
 }
 
 LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_kind(kind), m_drives(std::move(drives)) {
+    : QWidget(parent, Qt::Window), m_drives(std::move(drives)) {
   setObjectName(kind == Kind::FirstRun ? "LocateFile" : "LocateFile2");
   setWindowTitle(kind == Kind::FirstRun ? "Locate HLDS.EXE File" : "Locate HLDS.exe File");
   setAttribute(Qt::WA_QuitOnClose, false);

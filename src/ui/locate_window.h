@@ -30,12 +30,10 @@ class LocateWindow : public QWidget {
   enum class Kind { FirstRun, ChangeLocation };
   LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent = nullptr);
 
-  Kind WindowKind() const { return m_kind; }
   QString GamePathText() const;
   void SetGamePathText(const QString& text);
   // The path of Dir1. Program path text ("C:\", "D:\Games\Half-Life") is
   // resolved first; a place that does not exist leaves Dir1 where it was.
-  QString DirPath() const { return m_dirPath; }
   void SetDirPath(const QString& pathText);
   void SelectDrive(int index);
 
@@ -49,7 +47,6 @@ class LocateWindow : public QWidget {
  private:
   void OnDirChanged();
 
-  Kind m_kind;
   QList<DriveEntry> m_drives;
   QString m_dirPath;
   QLabel* m_label;

@@ -42,7 +42,6 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
   // showing the window runs it too. Emits loaded() at its end, where the
   // start-up sequence puts its start window in front.
   void Load();
-  bool IsLoaded() const { return m_loaded; }
   // Closes the window for good; a close from the frame only asks to quit.
   void Unload();
 

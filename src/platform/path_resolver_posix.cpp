@@ -22,18 +22,34 @@ bool Exists(const std::string& native) {
   return ::lstat(native.c_str(), &st) == 0;
 }
 
+bool IsLowerCase(std::string_view ansi) {
+  for (const char c : ansi) {
+    if (install::FoldCase(static_cast<unsigned char>(c)) != static_cast<unsigned char>(c)) return false;
+  }
+  return true;
+}
+
 // The entry of `directory` whose name equals `wanted` without regard to case.
-// With several such entries (possible only here, never on Windows) the
-// smallest name is taken so the answer does not depend on directory order.
+// A file system that tells case apart may hold several (`Tfc` and `tfc`); the
+// choice must not depend on how the request spells the name, or a presence
+// test, a read and a write of one path could reach different files. So the
+// all-lower-case name wins, as the game itself names its folders, else the
+// first in byte order.
 bool FindNoCase(const std::string& directory, std::string_view wanted, std::string& found) {
   DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
   if (!dir) return false;
   bool any = false;
+  bool foundLower = false;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    if (!install::EqualNoCase(Utf8ToAnsi(name), wanted)) continue;
-    if (!any || name < found) found = name;
+    const std::string ansi = Utf8ToAnsi(name);
+    if (!install::EqualNoCase(ansi, wanted)) continue;
+    const bool lower = IsLowerCase(ansi);
+    if (!any || (lower && !foundLower) || (lower == foundLower && name < found)) {
+      found = name;
+      foundLower = lower;
+    }
     any = true;
   }
   ::closedir(dir);
@@ -97,14 +113,15 @@ fs::path ResolvePath(std::string_view pathText, const fs::path& winePrefix) {
   for (std::string_view part : SplitComponents(rest)) {
     const std::string native = AnsiToUtf8(part);
     if (matching && part != "." && part != "..") {
-      std::string candidate = Join(base, native);
-      if (Exists(candidate)) {
-        base = std::move(candidate);
-        continue;
-      }
       std::string found;
       if (FindNoCase(base, part, found)) {
         base = Join(base, found);
+        continue;
+      }
+      // A directory that may be entered but not listed still holds the name as written.
+      std::string candidate = Join(base, native);
+      if (Exists(candidate)) {
+        base = std::move(candidate);
         continue;
       }
       matching = false;

@@ -17,17 +17,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A name holding a NUL names nothing: the system would read it cut short.
 bool Exists(const std::string& native) {
+  if (native.find('\0') != std::string::npos) return false;
   struct stat st {};
   return ::lstat(native.c_str(), &st) == 0;
 }
 
-bool IsLowerCase(std::string_view ansi) {
-  for (const char c : ansi) {
-    if (install::FoldCase(static_cast<unsigned char>(c)) != static_cast<unsigned char>(c)) return false;
-  }
-  return true;
+std::string LowerCase(std::string_view ansi) {
+  std::string lower(ansi);
+  for (char& c : lower) c = static_cast<char>(install::FoldCase(static_cast<unsigned char>(c)));
+  return lower;
 }
+
+bool IsLowerCase(std::string_view ansi) { return LowerCase(ansi) == ansi; }
 
 // The entry of `directory` whose name equals `wanted` without regard to case.
 // A file system that tells case apart may hold several (`Tfc` and `tfc`); the
@@ -113,8 +116,14 @@ fs::path ResolvePath(std::string_view pathText, const fs::path& winePrefix) {
   for (std::string_view part : SplitComponents(rest)) {
     const std::string native = AnsiToUtf8(part);
     if (matching && part != "." && part != "..") {
+      // The all-lower-case entry wins whenever it is there, so no listing is needed for it.
+      std::string lower = Join(base, AnsiToUtf8(LowerCase(part)));
+      if (Exists(lower)) {
+        base = std::move(lower);
+        continue;
+      }
       std::string found;
-      if (FindNoCase(base, part, found)) {
+      if (part.find('\0') == std::string_view::npos && FindNoCase(base, part, found)) {
         base = Join(base, found);
         continue;
       }

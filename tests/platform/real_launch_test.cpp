@@ -85,10 +85,11 @@ TEST_F(RealLaunchTest, fieldsReachTheServerAsPlainWordsInGameDir_andNothingRunsT
   for (const char* made : {"X", "Y", "Z", "out"}) EXPECT_FALSE(fs::exists(m_dir.Path() / made)) << made;
 }
 
-// A server found on the system counts for nothing while the started one runs.
 TEST_F(RealLaunchTest, stopEndsTheServerItStarted_withItsChildEvenWhenTheyIgnoreTheEndRequest) {
   const StandInRecord r = Press(&launch::Launcher::StartDedicatedServer);
+#ifndef _WIN32  // the start names the server's group, so no search is needed; Windows finds it by its window
   m_control = NativeServerControl([](launch::ServerControl::Handle) { return false; });
+#endif
   Press(&launch::Launcher::StopDedicatedServer);
   EXPECT_TRUE(WaitForExit(r.pid, 20000));
   EXPECT_TRUE(WaitForExit(r.child, 20000));

@@ -160,10 +160,11 @@ IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view b
   if (!FlushFileBuffers(file.get())) return fail("Cannot write");
   if (!file.Close()) return fail("Cannot write");
   // An existing file is replaced keeping its attributes and security; a new one is the temporary renamed.
-  const bool replaced = attributes != INVALID_FILE_ATTRIBUTES
-                            ? ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                           nullptr, nullptr) != 0
-                            : MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  const bool replaced =
+      attributes != INVALID_FILE_ATTRIBUTES
+          ? ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+          : MoveFileExA(temp.c_str(), path.c_str(), kMoveFlags) != 0;
   if (!replaced) {
     const DWORD error = GetLastError();
     DeleteFileA(temp.c_str());

@@ -196,7 +196,9 @@ launch::StartResult NativeProcessStarter::OpenLink(const std::string& url) {
   // fromUserInput gives "host/page" without a scheme its web scheme.
   const QUrl link = QUrl::fromUserInput(QString::fromStdString(AnsiToUtf8(url)));
   if (!link.isValid()) return launch::StartResult::Failure(link.errorString().toStdString());
-  if (!QDesktopServices::openUrl(link)) return launch::StartResult::Failure("no program opens " + link.toString().toStdString());
+  if (!QDesktopServices::openUrl(link)) {
+    return launch::StartResult::Failure("no program opens " + link.toString().toStdString());
+  }
   return {};
 }
 

@@ -103,8 +103,8 @@ TEST_F(NativeFileSystemTest, aFileWithTwoNamesChangesUnderBoth) {
 // A write killed half-way leaves `.<name>.quorvane-tmp-XXXXXX`; the next write of that file clears its own only.
 TEST_F(NativeFileSystemTest, nextWriteRemovesItsOwnStaleTemporaries_andNothingElse) {
   const char* stale[] = {".motd.txt.quorvane-tmp-a1B2c3", ".motd.txt.quorvane-tmp-zzzzzz"};
-  const char* kept[] = {".server.cfg.quorvane-tmp-a1B2c3", ".motd.txt.quorvane-tmp-a1B2c3d", "motd.txt.quorvane-tmp-a1B2c3",
-                        ".motd.txt.quorvane-tmp-"};
+  const char* kept[] = {".server.cfg.quorvane-tmp-a1B2c3", ".motd.txt.quorvane-tmp-a1B2c3d",
+                        "motd.txt.quorvane-tmp-a1B2c3", ".motd.txt.quorvane-tmp-"};
   m_dir.Make("motd.txt", "old");
   for (const char* name : stale) m_dir.Make(name, "half");
   for (const char* name : kept) m_dir.Make(name, "other");

@@ -62,7 +62,8 @@ TEST(FileSystemWinTest, writeReplacesAnExistingFileWhole_andLeavesNoTemporary) {
 // A write ended half-way leaves `.<name>.quorvane-tmp-XXXXXX`; the next write of that file clears its own only.
 TEST(FileSystemWinTest, nextWriteRemovesItsOwnStaleTemporaries_andNothingElse) {
   testing::ScratchDir dir;
-  const char* kept[] = {".server.cfg.quorvane-tmp-ABC123", ".motd.txt.quorvane-tmp-ABC1234", "motd.txt.quorvane-tmp-ABC123"};
+  const char* kept[] = {".server.cfg.quorvane-tmp-ABC123", ".motd.txt.quorvane-tmp-ABC1234",
+                        "motd.txt.quorvane-tmp-ABC123"};
   const fs::path stale = dir.Make(".motd.txt.quorvane-tmp-ABC123", "half");
   for (const char* name : kept) dir.Make(name, "other");
   NativeFileSystem files;

@@ -100,7 +100,9 @@ int CreateTemporary(const std::string& directory, const std::string& name, std::
 }
 
 // Temporaries of this file left by a write that was killed; only names of
-// our own pattern, and only those of this file, are touched.
+// our own pattern, and only those of this file, are touched. A second copy of
+// the program writing the same file at the same moment would lose its write
+// and say so, which is better than temporaries piling up.
 void RemoveStaleTemporaries(const std::string& directory, const std::string& name) {
   DIR* dir = ::opendir(directory.c_str());
   if (!dir) return;

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
 
 #include "config/cfg_reader.h"
@@ -163,6 +164,18 @@ bool WholeFromOneRun(const fs::path& p, test_support::LoopFile file) {
   return memory.Bytes(test_support::LoopFilePath("M", file)) == bytes;
 }
 
+// The most temporaries any one file of `dir` has left: a kill leaves one, the next write clears it.
+std::size_t LeftTemporaries(const fs::path& dir) {
+  std::map<std::string, std::size_t> perFile;
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    if (const std::size_t mark = name.find(".quorvane-tmp-"); mark != std::string::npos) ++perFile[name.substr(0, mark)];
+  }
+  std::size_t most = 0;
+  for (const auto& [file, count] : perFile) most = std::max(most, count);
+  return most;
+}
+
 // A stand-in program writes the server files, map cycle, message and settings
 // file through the real writers in a loop; it is killed a few hundred times at
 // moments that vary with its progress.
@@ -204,6 +217,8 @@ TEST(KillDuringWrite, aCompleteCopyOfEachFileSurvivesEveryKill) {
     for (const auto& [name, text] : kServerFiles)
       EXPECT_TRUE(Complete(tfc / (name + ".cfg"), text) || Complete(tfc / (name + ".bak"), text)) << name << round;
     for (const auto& [path, file] : others) EXPECT_TRUE(WholeFromOneRun(path, file)) << path << round;
+    EXPECT_LE(LeftTemporaries(tfc), 1u) << "stale temporaries pile up, round " << round;
+    EXPECT_LE(LeftTemporaries(tfc.parent_path()), 1u) << "stale temporaries pile up, round " << round;
   }
 }
 

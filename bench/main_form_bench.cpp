@@ -23,6 +23,7 @@ struct Silent : launch::SoundPlayer, launch::ProcessStarter, launch::ServerContr
   launch::StartResult Start(const launch::LaunchRequest&) override { return {}; }
   void SetCurrentDirectory(const std::string&) override {}
   launch::StartResult OpenLink(const std::string&) override { return {}; }
+  bool IsRunning(Handle) override { return false; }
   std::optional<Handle> FindServer() override { return std::nullopt; }
   void Terminate(Handle) override {}
   void Pause(int) override {}

@@ -29,7 +29,8 @@ class FileSystem {
 
   // Whole-file read, bytes as stored.
   virtual IoResult ReadFile(const std::string& path, std::string& bytes) = 0;
-  // Create or truncate, write every byte, close. Fails unless every byte reached the file.
+  // Create or replace with every byte. Fails unless every byte reached the file; the real
+  // one replaces the file whole, so even a crash leaves its old bytes or all of the new.
   virtual IoResult WriteFile(const std::string& path, std::string_view bytes) = 0;
   virtual IoResult Rename(const std::string& from, const std::string& to) = 0;
   virtual IoResult Remove(const std::string& path) = 0;

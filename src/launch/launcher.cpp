@@ -64,7 +64,10 @@ void Launcher::StartListenServer() {
 void Launcher::LaunchDedicatedServer(const std::string& map) {
   const std::string gameDir = m_window.GameDir();
   m_starter.SetCurrentDirectory(gameDir);
-  Launch(GameRequest(gameDir, install::kHldsExe, " -game tfc -port " + m_fields.GetText("port") + " +map " + map));
+  const StartResult::Started started =
+      Launch(GameRequest(gameDir, install::kHldsExe, " -game tfc -port " + m_fields.GetText("port") + " +map " + map));
+  // A server started earlier may still run; the stop finds it by what it runs.
+  if (started) m_startedServer = started;
 }
 
 void Launcher::LaunchListenServer(const std::string& map) {
@@ -81,27 +84,37 @@ void Launcher::JoinYourGame() {
 }
 
 void Launcher::StopDedicatedServer() {
+  // The server this program started goes first; only when it has gone is
+  // another one looked for, by what it runs, so no other program is ever ended.
+  if (m_startedServer && !m_server.IsRunning(*m_startedServer)) m_startedServer.reset();
   // The pause runs even when nothing was found, so every press takes the same
   // second and the user sees the same thing whether or not a server ran.
-  const std::optional<ServerControl::Handle> server = m_server.FindServer();
+  const std::optional<ServerControl::Handle> server = m_startedServer ? m_startedServer : m_server.FindServer();
   if (server) m_server.Terminate(*server);
   m_server.Pause(kStopPauseMs);
   if (server) m_server.SendClose(*server);
+  if (m_startedServer && !m_server.IsRunning(*m_startedServer)) m_startedServer.reset();
 }
 
 void Launcher::EmailComments() {
-  m_starter.OpenLink(std::string("mailto:") + install::kMailAddress);
+  const std::string link = std::string("mailto:") + install::kMailAddress;
+  ReportFailure(link, m_starter.OpenLink(link));
 }
 
 void Launcher::OpenWebsite() {
-  m_starter.OpenLink(install::kDownloadPage);
+  ReportFailure(install::kDownloadPage, m_starter.OpenLink(install::kDownloadPage));
 }
 
-void Launcher::Launch(const LaunchRequest& request) {
+StartResult::Started Launcher::Launch(const LaunchRequest& request) {
   const StartResult result = m_starter.Start(request);
+  ReportFailure(request.file, result);
+  return result.started;
+}
+
+void Launcher::ReportFailure(const std::string& file, const StartResult& result) {
   if (result.ok) return;
   std::string text = kStartFailed;
-  text += request.file;
+  text += file;
   if (!result.error.empty()) {
     text += ": ";
     text += result.error;

@@ -19,9 +19,15 @@ struct LaunchRequest {
   int showCommand = 0;     // 0 = SW_HIDE
 };
 
-struct StartResult {
+struct [[nodiscard]] StartResult {
   bool ok = true;
   std::string error;  // the OS's reason when the start failed
+  // The started program as ServerControl knows it, where the system tells
+  // (on Linux its process group); a stop ends this one before any other.
+  using Started = std::optional<long long>;
+  Started started;
+
+  static StartResult Failure(std::string why) { return {false, std::move(why), std::nullopt}; }
 };
 
 class ProcessStarter {
@@ -36,8 +42,11 @@ class ProcessStarter {
 class ServerControl {
  public:
   virtual ~ServerControl() = default;
-  using Handle = long long;  // a window or process the platform found
-  virtual std::optional<Handle> FindServer() = 0;
+  using Handle = long long;  // a window, process or process group the platform found or started
+  // Whether the server this program started (StartResult::started) still runs.
+  [[nodiscard]] virtual bool IsRunning(Handle started) = 0;
+  // A running server this program did not start, judged by what it runs.
+  [[nodiscard]] virtual std::optional<Handle> FindServer() = 0;
   virtual void Terminate(Handle server) = 0;
   virtual void Pause(int milliseconds) = 0;  // blocks; no events run meanwhile
   virtual void SendClose(Handle server) = 0;
@@ -69,7 +78,9 @@ class Launcher {
   void LaunchListenServer(const std::string& map);
 
  private:
-  void Launch(const LaunchRequest& request);
+  // Reports a failure itself; gives what the start gave to stop it by.
+  StartResult::Started Launch(const LaunchRequest& request);
+  void ReportFailure(const std::string& file, const StartResult& result);
 
   install::FileSystem& m_fs;
   config::FieldStore& m_fields;
@@ -77,6 +88,8 @@ class Launcher {
   SoundPlayer& m_sound;
   ProcessStarter& m_starter;
   ServerControl& m_server;
+  // The dedicated server the last start gave, until it is found gone.
+  std::optional<ServerControl::Handle> m_startedServer;
 };
 
 }  // namespace quorvane::launch

@@ -17,6 +17,11 @@ class NativeFileSystem : public install::FileSystem {
   bool IsDirectory(const std::string& path) override;
 
   install::IoResult ReadFile(const std::string& path, std::string& bytes) override;
+  // Through a flushed temporary beside the file that then replaces it: a
+  // crash at any moment leaves the old bytes or all of the new. On Linux a
+  // link is followed to the file it ends at and owner and mode are kept; a
+  // file whose owner a rename would change, or that has other names, is
+  // rewritten where it stands instead.
   install::IoResult WriteFile(const std::string& path, std::string_view bytes) override;
   // Fails when `to` exists already, as on Windows, rather than replacing it.
   install::IoResult Rename(const std::string& from, const std::string& to) override;

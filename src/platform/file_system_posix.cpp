@@ -7,7 +7,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <random>
+#include <string>
 
 #include "platform/codepage.h"
 #include "platform/path_resolver.h"
@@ -19,7 +22,12 @@ using install::IoResult;
 
 IoResult Errno(int error) { return IoResult::Failure(std::strerror(error)); }
 
-std::string Native(const std::string& pathText) { return ResolvePath(pathText).string(); }
+// Empty, which names no file, for text holding a NUL: the system would take
+// that text cut short at the NUL and reach some other file.
+std::string Native(const std::string& pathText) {
+  if (pathText.find('\0') != std::string::npos) return {};
+  return ResolvePath(pathText).string();
+}
 
 bool StatFollowing(const std::string& native, struct stat& st) { return ::stat(native.c_str(), &st) == 0; }
 
@@ -34,6 +42,92 @@ int RegularOrError(int fd) {
 int CloseChecked(int fd) {
   // Linux releases the descriptor even when close reports an error; retrying would close someone else's.
   return ::close(fd) == 0 ? 0 : errno;
+}
+
+// Beside the file it replaces, hidden, and named so that nothing else takes
+// it for a game file: `.<name>.quorvane-tmp-XXXXXX`.
+constexpr const char* kTempMark = ".quorvane-tmp-";
+
+int WriteAll(int fd, std::string_view bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+// The file a chain of symbolic links ends at (which need not exist yet), so
+// the write replaces that file and leaves the links as they are.
+int FollowLinks(std::string path, std::string& target) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+      target = std::move(path);
+      return 0;
+    }
+    std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+    if (n < 0) return errno;
+    if (static_cast<std::size_t>(n) == link.size()) return ENAMETOOLONG;  // it changed meanwhile
+    link.resize(static_cast<std::size_t>(n));
+    if (!link.starts_with('/')) {
+      const std::size_t slash = path.rfind('/');
+      link = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + link;
+    }
+    path = std::move(link);
+  }
+  return ELOOP;
+}
+
+// A new temporary for `name` in `directory`, created as open() would create
+// the file itself (mode 0666 less the umask); -1 with errno on failure.
+int CreateTemporary(const std::string& directory, const std::string& name, std::string& temp) {
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937 engine(std::random_device{}());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = directory + "/." + name + kTempMark;
+    for (int i = 0; i < 6; ++i) temp += kLetters[engine() % (sizeof kLetters - 1)];
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+// Temporaries of this file left by a write that was killed; only names of
+// our own pattern, and only those of this file, are touched. A second copy of
+// the program writing the same file at the same moment would lose its write
+// and say so, which is better than temporaries piling up.
+void RemoveStaleTemporaries(const std::string& directory, const std::string& name) {
+  DIR* dir = ::opendir(directory.c_str());
+  if (!dir) return;
+  const std::string prefix = "." + name + kTempMark;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view found = entry->d_name;
+    if (found.size() == prefix.size() + 6 && found.starts_with(prefix)) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
+// The old way, truncating the file itself: for files a rename cannot replace
+// faithfully. The caller keeps the previous bytes to put back.
+IoResult WriteInPlace(const std::string& target, std::string_view bytes) {
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd < 0) return Errno(errno);
+  int error = RegularOrError(fd);
+  if (!error) error = WriteAll(fd, bytes);
+  if (!error && ::fsync(fd) != 0) error = errno;
+  if (error) {
+    ::close(fd);
+    return Errno(error);
+  }
+  if (const int closed = CloseChecked(fd)) return Errno(closed);
+  return IoResult::Success();
 }
 
 }  // namespace
@@ -84,24 +178,65 @@ IoResult NativeFileSystem::ReadFile(const std::string& path, std::string& bytes)
 
 IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view bytes) {
   const std::string native = Native(path);
-  const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
-  if (fd < 0) return Errno(errno);
-  if (const int error = RegularOrError(fd)) {
-    ::close(fd);
+  if (native.empty()) return Errno(ENOENT);
+  std::string target;
+  if (const int error = FollowLinks(native, target)) return Errno(error);
+  struct stat st {};
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (!exists && errno != ENOENT) return Errno(errno);
+  if (exists) {
+    if (!S_ISREG(st.st_mode)) return Errno(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    // A rename would replace a file its owner made read-only; writing it in place is refused, and so is this.
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return Errno(errno);
+    // Other names of the same file would keep the old bytes after a rename.
+    if (st.st_nlink > 1) return WriteInPlace(target, bytes);
+  }
+  const std::size_t slash = target.rfind('/');
+  const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  RemoveStaleTemporaries(directory, name);
+
+  std::string temp;
+  const int fd = CreateTemporary(directory, name, temp);
+  if (fd < 0) {
+    const int error = errno;
+    // A directory we may not add to, around a file we may change: as before, in place.
+    if (exists && (error == EACCES || error == EPERM)) return WriteInPlace(target, bytes);
     return Errno(error);
   }
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int error = errno;
+  auto fail = [&](int error) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return Errno(error);
+  };
+  if (exists) {
+    // A file owned by someone else cannot be given back to them, and taking
+    // it over by a rename would lock its owner out of their own file: such a
+    // file is written where it stands, as before, keeping owner and mode.
+    if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
       ::close(fd);
-      return Errno(error);
+      ::unlink(temp.c_str());
+      return WriteInPlace(target, bytes);
     }
-    done += static_cast<std::size_t>(n);
+    if (::fchmod(fd, st.st_mode & 07777) != 0) return fail(errno);
   }
-  if (const int error = CloseChecked(fd)) return Errno(error);
+  if (const int error = WriteAll(fd, bytes)) return fail(error);
+  if (::fsync(fd) != 0) return fail(errno);
+  if (const int error = CloseChecked(fd)) {
+    ::unlink(temp.c_str());
+    return Errno(error);
+  }
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temp.c_str());
+    return Errno(error);
+  }
+  // The new name must survive a power cut too. Some file systems cannot
+  // flush a directory; the new content is in place either way.
+  if (const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
   return IoResult::Success();
 }
 

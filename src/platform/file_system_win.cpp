@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <limits>
+#include <random>
 #include <string>
 
 #include "platform/win32_api.h"
@@ -40,6 +41,42 @@ class FileHandle {
  private:
   HANDLE m_handle;
 };
+
+// Beside the file it replaces, hidden by its leading dot from the game's
+// listings, and named so nothing takes it for a game file.
+constexpr char kTempMark[] = ".quorvane-tmp-";
+constexpr std::size_t kTempSuffix = 6;
+
+HANDLE CreateTemporary(const std::string& directory, const std::string& name, std::string& temp) {
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937 engine(std::random_device{}());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = directory + "." + name + kTempMark;
+    for (std::size_t i = 0; i < kTempSuffix; ++i) temp += kLetters[engine() % (sizeof kLetters - 1)];
+    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return h;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+// Temporaries of this file left by a write that was ended half-way; only
+// names of our own pattern, and only those of this file.
+void RemoveStaleTemporaries(const std::string& directory, const std::string& name) {
+  if (HasWildcard(name)) return;
+  const std::string prefix = "." + name + kTempMark;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((directory + prefix + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string entry = found.cFileName;
+    // The search also matches short names and longer tails; only the exact pattern counts.
+    if (entry.size() == prefix.size() + kTempSuffix && lstrcmpiA(entry.substr(0, prefix.size()).c_str(),
+                                                                  prefix.c_str()) == 0) {
+      DeleteFileA((directory + entry).c_str());
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
 
 }  // namespace
 
@@ -88,23 +125,52 @@ IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view b
     SetLastError(ERROR_ACCESS_DENIED);
     return Failed("Cannot create", path);
   }
-  FileHandle file(
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Creating over a hidden or system file is refused by Windows too; a directory cannot be replaced.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotOrdinary) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return Failed("Cannot create", path);
+  }
+  const std::size_t cut = path.find_last_of("\\/");
+  const std::string directory = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+  const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  RemoveStaleTemporaries(directory, name);
+
+  std::string temp;
+  FileHandle file(CreateTemporary(directory, name, temp));
   if (!file.valid()) return Failed("Cannot create", path);
+  auto fail = [&](const char* what) {
+    const DWORD error = GetLastError();
+    if (file.valid()) file.Close();
+    DeleteFileA(temp.c_str());
+    SetLastError(error);
+    return Failed(what, path);
+  };
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD wrote = 0;
     const std::size_t left = bytes.size() - done;
     const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-    if (!::WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr)) return Failed("Cannot write", path);
+    if (!::WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr)) return fail("Cannot write");
     if (wrote == 0) {
       SetLastError(ERROR_DISK_FULL);
-      return Failed("Cannot write", path);
+      return fail("Cannot write");
     }
     done += wrote;
   }
-  if (!FlushFileBuffers(file.get())) return Failed("Cannot write", path);
-  if (!file.Close()) return Failed("Cannot write", path);
+  if (!FlushFileBuffers(file.get())) return fail("Cannot write");
+  if (!file.Close()) return fail("Cannot write");
+  // An existing file is replaced keeping its attributes and security; a new one is the temporary renamed.
+  constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  const bool replaced =
+      attributes != INVALID_FILE_ATTRIBUTES
+          ? ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+          : MoveFileExA(temp.c_str(), path.c_str(), kMoveFlags) != 0;
+  if (!replaced) {
+    const DWORD error = GetLastError();
+    DeleteFileA(temp.c_str());
+    SetLastError(error);
+    return Failed("Cannot write", path);
+  }
   return IoResult::Success();
 }
 

@@ -2,8 +2,9 @@
 // Windows-shaped path text to a native path.
 //
 // Backslashes and slashes both separate, doubled separators collapse, and
-// every component that exists is matched without regard to letter case (an
-// exact match wins). From the first component that does not exist, the rest
+// every component that exists is matched without regard to letter case. When
+// several entries match, the all-lower-case one is taken, else the first in
+// byte order, so every spelling of a path reaches the same file. From the first component that does not exist, the rest
 // is kept as written, so a new file lands in the directory that was matched.
 // `X:\...` goes through Wine's drive mapping (<prefix>/dosdevices/x:) when that
 // exists, otherwise to the root; text starting with a separator starts at the

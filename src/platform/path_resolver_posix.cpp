@@ -17,23 +17,42 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A name holding a NUL names nothing: the system would read it cut short.
 bool Exists(const std::string& native) {
+  if (native.find('\0') != std::string::npos) return false;
   struct stat st {};
   return ::lstat(native.c_str(), &st) == 0;
 }
 
+std::string LowerCase(std::string_view ansi) {
+  std::string lower(ansi);
+  for (char& c : lower) c = static_cast<char>(install::FoldCase(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+bool IsLowerCase(std::string_view ansi) { return LowerCase(ansi) == ansi; }
+
 // The entry of `directory` whose name equals `wanted` without regard to case.
-// With several such entries (possible only here, never on Windows) the
-// smallest name is taken so the answer does not depend on directory order.
+// A file system that tells case apart may hold several (`Tfc` and `tfc`); the
+// choice must not depend on how the request spells the name, or a presence
+// test, a read and a write of one path could reach different files. So the
+// all-lower-case name wins, as the game itself names its folders, else the
+// first in byte order.
 bool FindNoCase(const std::string& directory, std::string_view wanted, std::string& found) {
   DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
   if (!dir) return false;
   bool any = false;
+  bool foundLower = false;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    if (!install::EqualNoCase(Utf8ToAnsi(name), wanted)) continue;
-    if (!any || name < found) found = name;
+    const std::string ansi = Utf8ToAnsi(name);
+    if (!install::EqualNoCase(ansi, wanted)) continue;
+    const bool lower = IsLowerCase(ansi);
+    if (!any || (lower && !foundLower) || (lower == foundLower && name < found)) {
+      found = name;
+      foundLower = lower;
+    }
     any = true;
   }
   ::closedir(dir);
@@ -97,14 +116,21 @@ fs::path ResolvePath(std::string_view pathText, const fs::path& winePrefix) {
   for (std::string_view part : SplitComponents(rest)) {
     const std::string native = AnsiToUtf8(part);
     if (matching && part != "." && part != "..") {
-      std::string candidate = Join(base, native);
-      if (Exists(candidate)) {
-        base = std::move(candidate);
+      // The all-lower-case entry wins whenever it is there, so no listing is needed for it.
+      std::string lower = Join(base, AnsiToUtf8(LowerCase(part)));
+      if (Exists(lower)) {
+        base = std::move(lower);
         continue;
       }
       std::string found;
-      if (FindNoCase(base, part, found)) {
+      if (part.find('\0') == std::string_view::npos && FindNoCase(base, part, found)) {
         base = Join(base, found);
+        continue;
+      }
+      // A directory that may be entered but not listed still holds the name as written.
+      std::string candidate = Join(base, native);
+      if (Exists(candidate)) {
+        base = std::move(candidate);
         continue;
       }
       matching = false;

@@ -49,8 +49,12 @@ std::string FindOnPath(const std::string& name) {
   while (true) {
     const size_t colon = rest.find(':');
     const std::string_view dir = rest.substr(0, colon);
-    const fs::path candidate = fs::path(dir.empty() ? "." : std::string(dir)) / name;
-    if (IsExecutableFile(candidate)) return candidate.string();
+    // An empty or relative entry means the current directory, which by now is
+    // the game's: a file there named like the loader must never run.
+    if (dir.starts_with('/')) {
+      const fs::path candidate = fs::path(std::string(dir)) / name;
+      if (IsExecutableFile(candidate)) return candidate.string();
+    }
     if (colon == std::string_view::npos) return {};
     rest.remove_prefix(colon + 1);
   }
@@ -107,7 +111,7 @@ NativeProcessStarter::NativeProcessStarter(std::string wine) : m_wine(std::move(
 launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& request) {
   const fs::path file = ResolvePath(request.file);
   Program program = ChooseProgram(file, m_wine);
-  if (program.argv.empty()) return {false, program.error};
+  if (program.argv.empty()) return launch::StartResult::Failure(program.error);
 
   for (std::string& word : SplitParameters(AnsiToUtf8(request.parameters))) program.argv.push_back(std::move(word));
   const std::string directory = request.directory.empty() ? std::string(".") : ResolvePath(request.directory).string();
@@ -123,7 +127,7 @@ launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& req
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
     const int err = errno;
     if (devNull >= 0) ::close(devNull);
-    return {false, std::strerror(err)};
+    return launch::StartResult::Failure(std::strerror(err));
   }
 
   const pid_t middle = ::fork();
@@ -132,11 +136,12 @@ launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& req
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);
     if (devNull >= 0) ::close(devNull);
-    return {false, std::strerror(err)};
+    return launch::StartResult::Failure(std::strerror(err));
   }
   if (middle == 0) {
     // A new session makes the game its own process group, and the second
-    // fork hands it to init so it never becomes our zombie.
+    // fork hands it to init so it never becomes our zombie. The group keeps
+    // this process's id, which the start gives back to stop the game by.
     ::setsid();
     const pid_t game = ::fork();
     if (game < 0) {
@@ -174,9 +179,11 @@ launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& req
   if (got == static_cast<ssize_t>(sizeof failure)) {
     std::string reason = std::strerror(failure.error);
     if (failure.stage == 2) reason = "working directory " + directory + ": " + reason;
-    return {false, reason};
+    return launch::StartResult::Failure(reason);
   }
-  return {};
+  // The go-between led the new session and group, so the group carries its
+  // id; the number stays taken while any of the game's processes is in it.
+  return {true, {}, -static_cast<long long>(middle)};
 }
 
 void NativeProcessStarter::SetCurrentDirectory(const std::string& directory) {
@@ -188,8 +195,10 @@ void NativeProcessStarter::SetCurrentDirectory(const std::string& directory) {
 launch::StartResult NativeProcessStarter::OpenLink(const std::string& url) {
   // fromUserInput gives "host/page" without a scheme its web scheme.
   const QUrl link = QUrl::fromUserInput(QString::fromStdString(AnsiToUtf8(url)));
-  if (!link.isValid()) return {false, link.errorString().toStdString()};
-  if (!QDesktopServices::openUrl(link)) return {false, "no program opens " + link.toString().toStdString()};
+  if (!link.isValid()) return launch::StartResult::Failure(link.errorString().toStdString());
+  if (!QDesktopServices::openUrl(link)) {
+    return launch::StartResult::Failure("no program opens " + link.toString().toStdString());
+  }
   return {};
 }
 

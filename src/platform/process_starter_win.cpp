@@ -35,7 +35,7 @@ launch::StartResult Shell(const char* verb, const std::string& file, const char*
   const HINSTANCE result = ShellExecuteA(nullptr, verb, file.c_str(), parameters, directory, show);
   const INT_PTR code = reinterpret_cast<INT_PTR>(result);
   if (code > 32) return {};
-  return {false, ShellFailure(code)};
+  return launch::StartResult::Failure(ShellFailure(code));
 }
 
 bool IsMailLink(const std::string& url) {
@@ -56,7 +56,7 @@ launch::StartResult RunHidden(std::string commandLine) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process)) {
-    return {false, LastErrorMessage()};
+    return launch::StartResult::Failure(LastErrorMessage());
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);

@@ -16,8 +16,13 @@ class NativeServerControl : public launch::ServerControl {
   NativeServerControl() = default;
   explicit NativeServerControl(Filter accept);
 
-  // The first server the system lists.
-  std::optional<Handle> FindServer() override;
+  // On Linux a started server is its process group, as kill() names it (a
+  // negative number); it runs while any process of that group lives.
+  [[nodiscard]] bool IsRunning(Handle started) override;
+  // The first server the system lists: on Linux a process whose executable is
+  // hlds_linux or hlds.exe, a shell running the script hlds_run, or Wine
+  // running hlds.exe. A program that merely names such a file never counts.
+  [[nodiscard]] std::optional<Handle> FindServer() override;
   // The polite end request, to the server and everything in its process group.
   void Terminate(Handle server) override;
   // Waits on the monotonic clock, so a change of the wall clock does not stretch it.

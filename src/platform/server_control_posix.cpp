@@ -18,12 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The server under Wine keeps its Windows name; the Linux build runs as the
-// restarting script and the program it restarts.
-constexpr const char* kServerNames[] = {"hlds.exe", "hlds_run", "hlds_linux"};
-
 struct ProcessInfo {
-  std::string comm;
   char state = '?';
   long long group = 0;
   unsigned long long startTime = 0;
@@ -34,49 +29,22 @@ std::optional<ProcessInfo> ReadStat(long long pid) {
   std::string line;
   if (!std::getline(in, line)) return std::nullopt;
   // The name sits in parentheses and may itself hold blanks or parentheses.
-  const size_t open = line.find('(');
   const size_t close = line.rfind(')');
-  if (open == std::string::npos || close == std::string::npos || close < open) return std::nullopt;
-  ProcessInfo info;
-  info.comm = line.substr(open + 1, close - open - 1);
+  if (close == std::string::npos) return std::nullopt;
   std::istringstream rest(line.substr(close + 1));
   std::vector<std::string> fields;
   for (std::string f; rest >> f;) fields.push_back(f);
   if (fields.size() < 20) return std::nullopt;
+  ProcessInfo info;
   info.state = fields[0].empty() ? '?' : fields[0][0];
   info.group = std::stoll(fields[2]);
   info.startTime = std::stoull(fields[19]);
   return info;
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
-bool IsServerName(std::string name) {
-  // Both separators: Wine lists the Windows path of the program it runs.
-  const size_t cut = name.find_last_of("/\\");
-  if (cut != std::string::npos) name.erase(0, cut + 1);
-  name = Lower(name);
-  return std::any_of(std::begin(kServerNames), std::end(kServerNames), [&](const char* n) { return name == n; });
-}
-
-// The first two words cover a program run directly and a script run by its interpreter.
-bool CommandLineNamesServer(long long pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
-  std::string word;
-  for (int i = 0; i < 2 && std::getline(in, word, '\0'); ++i) {
-    if (IsServerName(word)) return true;
-  }
-  return false;
-}
-
 bool IsGone(char state) { return state == 'Z' || state == 'X' || state == 'x'; }
 
-}  // namespace
-
-std::optional<NativeServerControl::Handle> NativeServerControl::FindServer() {
+std::vector<long long> ProcessIds() {
   std::vector<long long> pids;
   std::error_code ec;
   for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
@@ -85,12 +53,99 @@ std::optional<NativeServerControl::Handle> NativeServerControl::FindServer() {
     pids.push_back(std::stoll(name));
   }
   std::sort(pids.begin(), pids.end());
+  return pids;
+}
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+// The last component, lower-case; both separators, as Wine lists a program by its Windows path.
+std::string BaseName(const std::string& path) {
+  const size_t cut = path.find_last_of("/\\");
+  return Lower(cut == std::string::npos ? path : path.substr(cut + 1));
+}
+
+// What the process runs. Unreadable for other users' processes, which we could not end anyway.
+std::string Executable(long long pid) {
+  std::error_code ec;
+  std::string exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec).string();
+  // An updated server keeps running the file it started from.
+  constexpr std::string_view kDeleted = " (deleted)";
+  if (exe.ends_with(kDeleted)) exe.resize(exe.size() - kDeleted.size());
+  return ec ? std::string() : BaseName(exe);
+}
+
+std::vector<std::string> CommandLine(long long pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+  std::vector<std::string> words;
+  for (std::string word; std::getline(in, word, '\0');) words.push_back(word);
+  return words;
+}
+
+// The script a shell runs: its first word after the options. `-c` and `-s`
+// run a command string or standard input instead, with no script at all.
+bool ShellRunsServerScript(const std::vector<std::string>& argv) {
+  for (size_t i = 1; i < argv.size(); ++i) {
+    const std::string& word = argv[i];
+    if (word == "--") return i + 1 < argv.size() && BaseName(argv[i + 1]) == "hlds_run";
+    if (word.size() < 2 || (word[0] != '-' && word[0] != '+')) return BaseName(word) == "hlds_run";
+    if (word.starts_with("--")) {
+      if (word == "--rcfile" || word == "--init-file") ++i;
+      continue;
+    }
+    if (word.find_first_of("cs") != std::string::npos) return false;
+    if (word.find_first_of("oO") != std::string::npos) ++i;  // takes the next word
+  }
+  return false;
+}
+
+bool IsServer(long long pid) {
+  const std::string exe = Executable(pid);
+  if (exe == "hlds_linux" || exe == "hlds.exe") return true;
+  const bool shell = exe == "sh" || exe == "bash" || exe == "dash";
+  const bool wine = exe == "wine" || exe == "wine64" || exe == "wine-preloader" || exe == "wine64-preloader";
+  if (!shell && !wine) return false;
+  const std::vector<std::string> argv = CommandLine(pid);
+  if (shell) return ShellRunsServerScript(argv);
+  // Wine names the process by the Windows program it runs; the loader
+  // itself, before it hands over, still has it as its first argument.
+  if (argv.empty()) return false;
+  const std::string first = BaseName(argv[0]);
+  if (first == "hlds.exe") return true;
+  return (first == "wine" || first == "wine64") && argv.size() > 1 && BaseName(argv[1]) == "hlds.exe";
+}
+
+// The group a start made: its leader was the go-between that exited, so a
+// process leading a group of that number is a later one that reused it.
+bool GroupRuns(long long group) {
+  bool member = false;
+  for (const long long pid : ProcessIds()) {
+    const std::optional<ProcessInfo> info = ReadStat(pid);
+    if (!info || info->group != group) continue;
+    if (pid == group) return false;
+    member = member || !IsGone(info->state);
+  }
+  return member;
+}
+
+bool IsOwnGroup(long long group) { return group == static_cast<long long>(::getpgrp()); }
+
+}  // namespace
+
+bool NativeServerControl::IsRunning(Handle started) {
+  if (started < 0) return GroupRuns(-started);
+  const std::optional<ProcessInfo> info = ReadStat(started);
+  return info && !IsGone(info->state);
+}
+
+std::optional<NativeServerControl::Handle> NativeServerControl::FindServer() {
   const long long self = static_cast<long long>(::getpid());
-  for (const long long pid : pids) {
+  for (const long long pid : ProcessIds()) {
     if (pid == self) continue;
     const std::optional<ProcessInfo> info = ReadStat(pid);
-    if (!info || IsGone(info->state)) continue;
-    if (!IsServerName(info->comm) && !CommandLineNamesServer(pid)) continue;
+    if (!info || IsGone(info->state) || !IsServer(pid)) continue;
     if (m_accept && !m_accept(pid)) continue;
     return pid;
   }
@@ -98,29 +153,32 @@ std::optional<NativeServerControl::Handle> NativeServerControl::FindServer() {
 }
 
 void NativeServerControl::Terminate(Handle server) {
+  if (server < 0) {
+    if (GroupRuns(-server) && !IsOwnGroup(-server)) ::kill(static_cast<pid_t>(server), SIGTERM);
+    return;
+  }
   const std::optional<ProcessInfo> info = ReadStat(server);
   if (!info) return;
   m_ended[server] = Ended{info->group, info->startTime};
   ::kill(static_cast<pid_t>(server), SIGTERM);
   // Never our own group: a server started from a terminal with us would take us along.
-  if (info->group > 0 && info->group != static_cast<long long>(::getpgrp())) {
-    ::kill(-static_cast<pid_t>(info->group), SIGTERM);
-  }
+  if (info->group > 0 && !IsOwnGroup(info->group)) ::kill(-static_cast<pid_t>(info->group), SIGTERM);
 }
 
 void NativeServerControl::SendClose(Handle server) {
+  if (server < 0) {
+    if (GroupRuns(-server) && !IsOwnGroup(-server)) ::kill(static_cast<pid_t>(server), SIGKILL);
+    return;
+  }
   const auto found = m_ended.find(server);
   if (found == m_ended.end()) return;
   const Ended ended = found->second;
   m_ended.erase(found);
   const std::optional<ProcessInfo> info = ReadStat(server);
-  if (info && !IsGone(info->state) && info->startTime == ended.startTime) {
-    ::kill(static_cast<pid_t>(server), SIGKILL);
-  }
+  // A later process with the same id is someone else's.
+  if (info && !IsGone(info->state) && info->startTime == ended.startTime) ::kill(static_cast<pid_t>(server), SIGKILL);
   // The restarting script brings the server back unless the whole group goes.
-  if (ended.group > 0 && ended.group != static_cast<long long>(::getpgrp())) {
-    ::kill(-static_cast<pid_t>(ended.group), SIGKILL);
-  }
+  if (ended.group > 0 && !IsOwnGroup(ended.group)) ::kill(-static_cast<pid_t>(ended.group), SIGKILL);
 }
 
 }  // namespace quorvane::platform

@@ -15,6 +15,9 @@ HWND AsWindow(launch::ServerControl::Handle handle) {
 
 }  // namespace
 
+// Starts on Windows give no handle, so this only asks after a window found earlier.
+bool NativeServerControl::IsRunning(Handle started) { return IsWindow(AsWindow(started)) != 0; }
+
 std::optional<launch::ServerControl::Handle> NativeServerControl::FindServer() {
   // Top-level windows in the order FindWindowA(NULL, "HLDS") walks them, the
   // title compared as it compares it (without regard to case). One

@@ -3,7 +3,8 @@
 // should be and a directory that vanishes mid-write. Each time the previous
 // content survives (as the file or its .bak), the failure is reported, and the
 // next write once the fault is gone is an ordinary one. And a writer killed at
-// any moment leaves a complete copy of each server file, as itself or its .bak.
+// any moment leaves a complete copy of each server file, as itself or its .bak,
+// and the map cycle, message and settings file each whole from one write.
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
 
 #include "config/cfg_reader.h"
@@ -27,6 +29,7 @@
 #include "platform/scratch_dir.h"
 #include "support/memory_file_system.h"
 #include "support/real_faults.h"
+#include "tools/write_loop_files.h"
 
 namespace quorvane {
 namespace {
@@ -150,12 +153,41 @@ bool Complete(const fs::path& p, std::string (*text)(const config::FieldStore&))
   return text(fields) == bytes;
 }
 
-// A stand-in program writes the server files through the real writer in a
-// loop; it is killed a few hundred times at moments that vary with its progress.
-TEST(KillDuringWrite, aCompleteCopyOfEachServerFileSurvivesEveryKill) {
+// One of the loop's other files is its bytes from one whole write, never a mix, a part or nothing.
+bool WholeFromOneRun(const fs::path& p, test_support::LoopFile file) {
+  const std::optional<std::string> bytes = Read(p);
+  const long run = test_support::LoopFileRun(bytes.value_or(""));
+  if (run < 0) return false;
+  test_support::MemoryFileSystem memory;
+  memory.AddDirectory("M\\Tfc");
+  if (!test_support::WriteLoopFile(memory, "M", file, static_cast<unsigned long>(run))) return false;
+  return memory.Bytes(test_support::LoopFilePath("M", file)) == bytes;
+}
+
+// The most temporaries any one file of `dir` has left: a kill leaves one, the next write clears it.
+std::size_t LeftTemporaries(const fs::path& dir) {
+  std::map<std::string, std::size_t> perFile;
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    if (const std::size_t mark = name.find(".quorvane-tmp-"); mark != std::string::npos) ++perFile[name.substr(0, mark)];
+  }
+  std::size_t most = 0;
+  for (const auto& [file, count] : perFile) most = std::max(most, count);
+  return most;
+}
+
+// A stand-in program writes the server files, map cycle, message and settings
+// file through the real writers in a loop; it is killed a few hundred times at
+// moments that vary with its progress.
+TEST(KillDuringWrite, aCompleteCopyOfEachFileSurvivesEveryKill) {
   platform::testing::ScratchDir scratch;
   const fs::path tfc = scratch.Path() / "hl/tfc";
   fs::create_directories(tfc);
+  const std::pair<fs::path, test_support::LoopFile> others[] = {{tfc / "mapcycle.txt", test_support::kLoopMapCycle},
+      {tfc / "motd.txt", test_support::kLoopMotd}, {tfc.parent_path() / "Quorvane.ini", test_support::kLoopSettings}};
+  platform::NativeFileSystem disk;
+  for (const test_support::LoopFile file : test_support::kLoopFiles)
+    ASSERT_TRUE(test_support::WriteLoopFile(disk, tfc.parent_path().string(), file, 0).ok);
   const char* program = QUORVANE_CFG_WRITE_LOOP;
   std::mt19937 random(20240601);
   for (int round = 0; round < 300 && !HasFailure(); ++round) {
@@ -172,9 +204,9 @@ TEST(KillDuringWrite, aCompleteCopyOfEachServerFileSurvivesEveryKill) {
     if (pid == 0) ::dup2(out[1], STDOUT_FILENO), ::execl(program, program, tfc.parent_path().c_str(), nullptr), ::_exit(127);
     ASSERT_GT(pid, 0);
     ::close(out[1]);
-    // Let it finish between zero and three writes (a byte each), then kill it somewhere in the next.
+    // Let it finish between zero and seven file writes (a byte each), then kill it somewhere in the next.
     char progress;
-    for (int i = static_cast<int>(random() % 4); i > 0; --i) ASSERT_EQ(::read(out[0], &progress, 1), 1);
+    for (int i = static_cast<int>(random() % 8); i > 0; --i) ASSERT_EQ(::read(out[0], &progress, 1), 1);
     const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(random() % 400);
     while (std::chrono::steady_clock::now() < end) {}
     ::kill(pid, SIGKILL);
@@ -184,6 +216,9 @@ TEST(KillDuringWrite, aCompleteCopyOfEachServerFileSurvivesEveryKill) {
     ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended on its own with status " << status;
     for (const auto& [name, text] : kServerFiles)
       EXPECT_TRUE(Complete(tfc / (name + ".cfg"), text) || Complete(tfc / (name + ".bak"), text)) << name << round;
+    for (const auto& [path, file] : others) EXPECT_TRUE(WholeFromOneRun(path, file)) << path << round;
+    EXPECT_LE(LeftTemporaries(tfc), 1u) << "stale temporaries pile up, round " << round;
+    EXPECT_LE(LeftTemporaries(tfc.parent_path()), 1u) << "stale temporaries pile up, round " << round;
   }
 }
 

@@ -1,6 +1,8 @@
 // Any path text against a small installation on disk: resolving it never
 // crashes, never builds a doubled separator, keeps a path under GameDir
-// inside GameDir, and never creates, removes or renames anything.
+// inside GameDir, reaches an existing entry by every spelling of the text,
+// and never creates, removes or renames anything.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -48,5 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (native.empty() || native.find("//") != std::string::npos) __builtin_trap();
   if ((underGameDir && input.find("..") == std::string::npos && !native.starts_with(gameDir)) || Snapshot() != g_tree)
     __builtin_trap();
+  struct stat st {};
+  if (native.find('\0') == std::string::npos && ::lstat(native.c_str(), &st) == 0) {
+    std::string shouted = input;
+    for (char& c : shouted) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    const std::string again =
+        quorvane::platform::ResolvePath(underGameDir ? gameDir + "\\" + shouted : shouted, g_root / "prefix").string();
+    if (again != native) __builtin_trap();
+  }
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "config/cfg_writer.h"
@@ -20,6 +21,7 @@ struct Recorder : LaunchWindow, SoundPlayer, ProcessStarter, ServerControl {
   std::string map;
   StartResult startResult;
   std::optional<Handle> server;
+  std::set<Handle> running;
 
   std::string GameDir() const override { return "C:\\HL"; }
   std::string StartingMap() const override { return map; }
@@ -32,6 +34,7 @@ struct Recorder : LaunchWindow, SoundPlayer, ProcessStarter, ServerControl {
   }
   void SetCurrentDirectory(const std::string& directory) override { events.push_back("chdir " + directory); }
   StartResult OpenLink(const std::string&) override { return {}; }
+  bool IsRunning(Handle h) override { return running.count(h) != 0; }
   std::optional<Handle> FindServer() override { return server; }
   void Terminate(Handle h) override { events.push_back("terminate " + std::to_string(h)); }
   void Pause(int ms) override { events.push_back("pause " + std::to_string(ms)); }
@@ -62,13 +65,33 @@ TEST(LauncherTest, eachPressGivesItsCueMessageRequestAndListenFileInOrder) {
     store.SetText("maxplayers", "8");
     store.SetText("port", port);
     if (!server.empty()) rec.server = std::stoll(server);
-    if (!error.empty()) rec.startResult = {false, error};
+    if (!error.empty()) rec.startResult = StartResult::Failure(error);
     (Launcher(fs, store, rec, rec, rec, rec).*buttons.at(button))();
     EXPECT_EQ(rec.events, expected) << line;
     EXPECT_EQ(fs.Bytes(kListenCfg), cfg.empty() ? config::ListenServerCfgText(store) : cfg) << line;
     ++presses;
   }
   EXPECT_EQ(presses, 11);
+}
+
+// The server found on the system (4242) waits until the one this program started (-77) is gone.
+TEST(LauncherTest, stopEndsTheServerItStartedFirst_andLooksForAnotherOnlyOnceThatIsGone) {
+  Recorder rec;
+  rec.map = "2fort";
+  rec.server = 4242;
+  rec.startResult.started = -77;
+  rec.running = {-77};
+  test_support::MemoryFileSystem fs;
+  config::MemoryFieldStore store;
+  Launcher launcher(fs, store, rec, rec, rec, rec);
+  launcher.LaunchDedicatedServer("2fort");
+  rec.events.clear();
+  launcher.StopDedicatedServer();
+  EXPECT_EQ(rec.events, (Events{"terminate -77", "pause 1000", "close -77"}));
+  rec.events.clear();
+  rec.running.clear();
+  launcher.StopDedicatedServer();
+  EXPECT_EQ(rec.events, (Events{"terminate 4242", "pause 1000", "close 4242"}));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -64,6 +66,104 @@ TEST_F(NativeFileSystemTest, writeIntoAMissingImmutableOrFullPlace_failsAndChang
   ::umount2(full.c_str(), MNT_DETACH);
   EXPECT_EQ(Slurp(file), "keep");
 }
+
+TEST_F(NativeFileSystemTest, pathTextHoldingANulReachesNoFile) {
+  m_dir.Make("tfc/mapcycle.txt", "keep");
+  const std::string cut = Text(std::string("tfc\\mapcycle.txt\0junk", 21));
+  std::string bytes;
+  EXPECT_FALSE(m_fs.IsPresent(cut));
+  EXPECT_FALSE(m_fs.ReadFile(cut, bytes));
+  EXPECT_EQ(m_fs.WriteFile(cut, "new").error, std::strerror(ENOENT));
+  EXPECT_FALSE(m_fs.Remove(cut));
+  EXPECT_EQ(Slurp(m_dir.Path() / "tfc/mapcycle.txt"), "keep");
+}
+
+// Server tools often link the configuration files elsewhere: the file at the end of the links changes, the links stay.
+TEST_F(NativeFileSystemTest, writeThroughLinks_replacesTheFileTheyEndAt_andKeepsTheLinks) {
+  const fs::path real = m_dir.Make("real/server.cfg", "old"), tfc = m_dir.Make("Tfc/");
+  fs::create_symlink("../real/server.cfg", tfc / "middle.cfg");
+  fs::create_symlink("middle.cfg", tfc / "server.cfg");
+  fs::create_symlink("../real/new.cfg", tfc / "dangling.cfg");
+  ASSERT_TRUE(m_fs.WriteFile(Text("tfc\\server.cfg"), "new"));
+  ASSERT_TRUE(m_fs.WriteFile(Text("tfc\\dangling.cfg"), "made"));
+  EXPECT_EQ(Slurp(real), "new");
+  EXPECT_EQ(Slurp(m_dir.Path() / "real/new.cfg"), "made");
+  EXPECT_EQ(fs::read_symlink(tfc / "server.cfg"), "middle.cfg");
+  EXPECT_EQ(fs::read_symlink(tfc / "dangling.cfg"), "../real/new.cfg");
+}
+
+// Another name of the same file sees what this one does, as it did when files were rewritten in place.
+TEST_F(NativeFileSystemTest, aFileWithTwoNamesChangesUnderBoth) {
+  const fs::path file = m_dir.Make("motd.txt", "old");
+  fs::create_hard_link(file, m_dir.Path() / "copy.txt");
+  ASSERT_TRUE(m_fs.WriteFile(Text("motd.txt"), "new"));
+  EXPECT_EQ(Slurp(m_dir.Path() / "copy.txt"), "new");
+}
+
+// A write killed half-way leaves `.<name>.quorvane-tmp-XXXXXX`; the next write of that file clears its own only.
+TEST_F(NativeFileSystemTest, nextWriteRemovesItsOwnStaleTemporaries_andNothingElse) {
+  const char* stale[] = {".motd.txt.quorvane-tmp-a1B2c3", ".motd.txt.quorvane-tmp-zzzzzz"};
+  const char* kept[] = {".server.cfg.quorvane-tmp-a1B2c3", ".motd.txt.quorvane-tmp-a1B2c3d",
+                        "motd.txt.quorvane-tmp-a1B2c3", ".motd.txt.quorvane-tmp-"};
+  m_dir.Make("motd.txt", "old");
+  for (const char* name : stale) m_dir.Make(name, "half");
+  for (const char* name : kept) m_dir.Make(name, "other");
+  ASSERT_TRUE(m_fs.WriteFile(Text("MOTD.txt"), "new"));
+  for (const char* name : stale) EXPECT_FALSE(fs::exists(m_dir.Path() / name)) << name;
+  for (const char* name : kept) EXPECT_EQ(Slurp(m_dir.Path() / name), "other") << name;
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.Path()), {}), 1 + std::size(kept));
+}
+
+struct Ownership {
+  const char* name;
+  uid_t owner;   // of the file and its directory before the write
+  mode_t mode;   // of the file before the write
+  uid_t writer;  // who writes it
+  int error;     // what the write reports, 0 for success
+};
+void PrintTo(const Ownership& o, std::ostream* out) { *out << o.name; }
+
+constexpr uid_t kRoot = 0, kUser = 65534, kOther = 12345;
+class KeepOwnership : public ::testing::TestWithParam<Ownership> {};
+
+TEST_P(KeepOwnership, writeKeepsTheFilesOwnerAndMode_orIsRefusedAsAWriteInPlaceWouldBe) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand files to other users";
+  const Ownership& row = GetParam();
+  testing::ScratchDir scratch;
+  const fs::path dir = scratch.Make("tfc/"), file = scratch.Make("tfc/motd.txt", "old");
+  ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
+  ASSERT_EQ(::chmod(scratch.Path().c_str(), 0755), 0);
+  ASSERT_EQ(::chown(file.c_str(), row.owner, row.owner), 0);
+  ASSERT_EQ(::chmod(file.c_str(), row.mode), 0);
+  // The writer runs in a child of its own, which may give up root for good.
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (row.writer != kRoot && (::setresgid(row.writer, row.writer, row.writer) != 0 ||
+                                ::setresuid(row.writer, row.writer, row.writer) != 0)) {
+      ::_exit(255);
+    }
+    const install::IoResult written = NativeFileSystem().WriteFile(scratch.Text() + "\\TFC\\motd.txt", "new");
+    ::_exit(written ? 0 : written.error == std::strerror(row.error) ? 1 : 2);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), row.error == 0 ? 0 : 1);
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, row.owner);
+  EXPECT_EQ(st.st_gid, row.owner);
+  EXPECT_EQ(st.st_mode & 07777, row.mode);
+  EXPECT_EQ(Slurp(file), row.error == 0 ? "new" : "old");
+}
+
+INSTANTIATE_TEST_SUITE_P(Owners, KeepOwnership, ::testing::Values(
+    Ownership{"RootWritingAUsersFile", kOther, 0640, kRoot, 0},
+    Ownership{"UserWritingTheirOwnFile", kUser, 0604, kUser, 0},
+    Ownership{"UserWritingAFileOthersOwnAndLetThemWrite", kOther, 0666, kUser, 0},
+    Ownership{"UserWritingTheirReadOnlyFile", kUser, 0444, kUser, EACCES},
+    Ownership{"UserWritingAFileOthersOwn", kOther, 0644, kUser, EACCES}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quorvane::platform

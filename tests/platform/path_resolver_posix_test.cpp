@@ -36,6 +36,51 @@ TEST_F(PathResolverTest, matchesExistingComponentsWithoutCase_andANewFileGoesInt
   EXPECT_FALSE(fs::exists(Native("Tfc")));
 }
 
+// Entries that differ in case only: the all-lower-case one, else the first in byte order, whatever the spelling.
+struct CaseTwinsDir {
+  CaseTwinsDir() {
+    m_dir.Make("hl/Tfc/mapcycle.txt", "upper");
+    m_dir.Make("hl/tfc/mapcycle.txt", "lower");
+    for (const char* dir : {"hl/tfc/Maps/", "hl/tfc/MAPS/", "hl/Sound/", "hl/SOUND/"}) m_dir.Make(dir);
+  }
+  testing::ScratchDir m_dir;
+};
+
+struct Spelling {
+  const char* name;
+  const char* text;  // under the installation
+  const char* native;
+};
+void PrintTo(const Spelling& s, std::ostream* out) { *out << s.name; }
+
+class CaseTwins : public ::testing::TestWithParam<Spelling>, protected CaseTwinsDir {};
+
+TEST_P(CaseTwins, everySpellingReachesTheSameEntry) {
+  EXPECT_EQ(ResolvePath(m_dir.Text() + "/hl" + GetParam().text), m_dir.Path() / "hl" / GetParam().native);
+}
+
+INSTANTIATE_TEST_SUITE_P(Spellings, CaseTwins, ::testing::Values(
+    Spelling{"AsTheUpperDirectory", "\\Tfc\\mapcycle.txt", "tfc/mapcycle.txt"},
+    Spelling{"AsTheLowerDirectory", "\\tfc\\mapcycle.txt", "tfc/mapcycle.txt"},
+    Spelling{"AllCapitals", "\\TFC\\MAPCYCLE.TXT", "tfc/mapcycle.txt"},
+    Spelling{"NewFileWithoutALowerCaseTwin", "\\tfc\\maps\\New.bsp", "tfc/MAPS/New.bsp"},
+    Spelling{"DirectoryWithoutALowerCaseTwin", "\\Tfc\\Maps\\", "tfc/MAPS/"},
+    Spelling{"FirstInByteOrder", "\\sound", "SOUND"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class CaseTwinFiles : public ::testing::Test, protected CaseTwinsDir {};
+
+TEST_F(CaseTwinFiles, presenceReadAndWriteAgreeOnOneFile) {
+  NativeFileSystem files;
+  EXPECT_TRUE(files.IsPresent(m_dir.Text() + "/hl\\Tfc\\MapCycle.txt"));
+  std::string bytes;
+  ASSERT_TRUE(files.ReadFile(m_dir.Text() + "/hl\\Tfc\\mapcycle.txt", bytes));
+  EXPECT_EQ(bytes, "lower");
+  ASSERT_TRUE(files.WriteFile(m_dir.Text() + "/hl\\TFC\\mapcycle.txt", "new"));
+  EXPECT_EQ(testing::Slurp(m_dir.Path() / "hl/tfc/mapcycle.txt"), "new");
+  EXPECT_EQ(testing::Slurp(m_dir.Path() / "hl/Tfc/mapcycle.txt"), "upper");
+}
+
 TEST_F(PathResolverTest, driveLettersGoThroughWineMappingOrToTheRoot) {
   const fs::path prefix = m_dir.Path() / "wine";
   m_dir.Make("wine/drive_c/Sierra/Half-Life/hlds.exe", "MZ");

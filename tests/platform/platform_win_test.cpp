@@ -50,6 +50,28 @@ TEST(FileSystemWinTest, backupRenameNeverReplacesTheOldBackup_andAReadOnlyOneSta
   EXPECT_FALSE(files.IsPresent(cfg));
 }
 
+TEST(FileSystemWinTest, writeReplacesAnExistingFileWhole_andLeavesNoTemporary) {
+  testing::ScratchDir dir;
+  const fs::path file = dir.Make("motd.txt", std::string(100000, 'o'));
+  NativeFileSystem files;
+  ASSERT_TRUE(files.WriteFile(dir.Text() + "\\MOTD.TXT", "new"));
+  EXPECT_EQ(testing::Slurp(file), "new");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1);
+}
+
+// A write ended half-way leaves `.<name>.quorvane-tmp-XXXXXX`; the next write of that file clears its own only.
+TEST(FileSystemWinTest, nextWriteRemovesItsOwnStaleTemporaries_andNothingElse) {
+  testing::ScratchDir dir;
+  const char* kept[] = {".server.cfg.quorvane-tmp-ABC123", ".motd.txt.quorvane-tmp-ABC1234",
+                        "motd.txt.quorvane-tmp-ABC123"};
+  const fs::path stale = dir.Make(".motd.txt.quorvane-tmp-ABC123", "half");
+  for (const char* name : kept) dir.Make(name, "other");
+  NativeFileSystem files;
+  ASSERT_TRUE(files.WriteFile(dir.Text() + "\\motd.txt", "new"));
+  EXPECT_FALSE(fs::exists(stale));
+  for (const char* name : kept) EXPECT_EQ(testing::Slurp(dir.Path() / name), "other") << name;
+}
+
 TEST(SettingsFileWinTest, livesBesideTheProgram) {
   const std::string dir = ProgramDirectory();
   EXPECT_TRUE(fs::is_regular_file(dir + "\\platform_tests.exe")) << dir;

@@ -1,7 +1,8 @@
-// Writes the server files again and again through the program's own writer,
-// each time with a new hostname, until something kills it. After every
-// complete write it puts one byte on stdout, so a test can time its kill
-// against the writer's progress.
+// Writes the server files, the map cycle, the message and the settings file
+// again and again through the program's own writers, each time with a new
+// run number, until something kills it. After every complete file write it
+// puts one byte on stdout, so a test can time its kill against the writer's
+// progress.
 // Usage: quorvane_cfg_write_loop GAMEDIR
 #include <unistd.h>
 
@@ -12,24 +13,40 @@
 #include "config/field_store.h"
 #include "config/resets.h"
 #include "platform/file_system.h"
+#include "tools/write_loop_files.h"
+
+namespace {
+
+bool Progress() { return ::write(STDOUT_FILENO, "w", 1) == 1; }
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+  using namespace quorvane;
   if (argc != 2) {
     std::fprintf(stderr, "usage: %s GAMEDIR\n", argv[0]);
     return 2;
   }
   const std::string gameDir = argv[1];
-  quorvane::config::MemoryFieldStore fields;
-  quorvane::config::ApplyServerDefaults(fields);
+  config::MemoryFieldStore fields;
+  config::ApplyServerDefaults(fields);
   fields.SetText("port", "27016");
-  quorvane::platform::NativeFileSystem files;
+  platform::NativeFileSystem files;
   for (unsigned long run = 1;; ++run) {
     fields.SetText("hostname", "run " + std::to_string(run));
-    const quorvane::config::WriteResult r = quorvane::config::WriteServerCfg(files, gameDir, fields);
+    const config::WriteResult r = config::WriteServerCfg(files, gameDir, fields);
     if (!r) {
       std::fprintf(stderr, "%s: %s\n", r.file.c_str(), r.reason.c_str());
       return 1;
     }
-    if (::write(STDOUT_FILENO, "w", 1) != 1) return 1;
+    if (!Progress()) return 1;
+    for (const test_support::LoopFile file : test_support::kLoopFiles) {
+      const install::IoResult written = test_support::WriteLoopFile(files, gameDir, file, run);
+      if (!written) {
+        std::fprintf(stderr, "%s: %s\n", test_support::LoopFilePath(gameDir, file).c_str(), written.error.c_str());
+        return 1;
+      }
+      if (!Progress()) return 1;
+    }
   }
 }

@@ -73,6 +73,7 @@ struct Outside : launch::SoundPlayer, launch::ProcessStarter, launch::ServerCont
   }
   void SetCurrentDirectory(const std::string&) override {}
   launch::StartResult OpenLink(const std::string&) override { return {}; }
+  bool IsRunning(Handle) override { return false; }
   std::optional<Handle> FindServer() override { return std::nullopt; }
   void Terminate(Handle) override {}
   void Pause(int ms) override { events.push_back("pause " + std::to_string(ms)); }
@@ -338,7 +339,7 @@ TEST(MapTab, launchButtonsStartWithTheWindowsFieldsAndMap_listenFirstWritesItsFi
             (Words{cue + "Military_command.wav", dir + "\\hl.exe| -game tfc -console +sv_lan 0 +maxplayers 12 +map well|" + dir,
                    cue + "launch.wav", dir + "\\hl.exe| -console +connect 127.0.0.1:27016|" + dir,
                    cue + "Military_command.wav", dir + "\\hlds.exe| -game tfc -port 27015 +map well|" + dir, "pause 1000"}));
-  t.outside.result = {false, "No such file or directory"};
+  t.outside.result = launch::StartResult::Failure("No such file or directory");
   t.Click("Command2");
   EXPECT_EQ(t.dialogs.shown,
             QStringList{QString::fromStdString("Quorvane could not start " + dir + "\\hlds.exe: No such file or directory")});

@@ -94,7 +94,6 @@ std::vector<std::string> LineSplitter::Feed(std::string_view bytes) {
 std::vector<std::string> LineSplitter::Finish() {
   std::vector<std::string> lines;
   EndLine(lines);
-  m_afterCr = false;
   m_escape = Escape::None;
   return lines;
 }
@@ -127,13 +126,8 @@ void LineSplitter::Take(char c, std::vector<std::string>& lines) {
     case Escape::None:
       break;
   }
-  if (c == '\n') {
-    if (!m_afterCr) EndLine(lines);
-    m_afterCr = false;
-    return;
-  }
-  m_afterCr = c == '\r';
-  if (c == '\r') return EndLine(lines);
+  // Empty lines are dropped, so CRLF needs no case of its own.
+  if (c == '\n' || c == '\r') return EndLine(lines);
   if (c == kEsc) {
     m_escape = Escape::Start;
     return;

@@ -9,8 +9,9 @@
 
 namespace quorvane::update {
 
-// Cuts a stream into lines at LF, at CRLF and at a CR not followed by LF, and
-// drops escape sequences, even when a chunk ends in the middle of either.
+// Cuts a stream into lines at LF and at CR (a progress update rewritten in
+// place), drops empty lines and escape sequences, even when a chunk ends in
+// the middle of a sequence.
 class LineSplitter {
  public:
   // A line longer than this is cut; the output is a program's, not the user's.
@@ -27,7 +28,6 @@ class LineSplitter {
   void EndLine(std::vector<std::string>& lines);
 
   std::string m_line;
-  bool m_afterCr = false;
   Escape m_escape = Escape::None;
 };
 

@@ -11,7 +11,9 @@
 //   twice   the first run on a fresh directory ends with an error, the next succeeds
 //   fail    stops with state 0x202 after replacing server.cfg
 //   nonet   cannot log in
-//   hang    replaces the edited files, prints some progress, then waits to be ended
+//   short   every run ends with an error before finishing
+//   hang    replaces the edited files, prints some progress, writes its process
+//           id to DIR/steamcmd-standin-pid, then waits to be ended
 // Every run adds one to DIR/steamcmd-standin-runs.
 #include <chrono>
 #include <cstdio>
@@ -21,6 +23,12 @@
 #include <string>
 #include <thread>
 #include <vector>
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -120,6 +128,7 @@ int main(int argc, char** argv) {
   Progress("0x5", "verifying install", {0, 12.5, 100});
   if (mode == "hang") {
     WriteStockConfig(dir);
+    Write(dir / "steamcmd-standin-pid", std::to_string(getpid()) + "\n");
     Progress("0x61", "downloading", {10, 45.23});
     for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
   }
@@ -132,7 +141,7 @@ int main(int argc, char** argv) {
     Say("\x1b[31mError! App '90' state is 0x202 after update job.\x1b[0m\n");
     return 8;
   }
-  if (mode == "twice" && !installed && run == 1) {
+  if (mode == "short" || (mode == "twice" && !installed && run == 1)) {
     // A first run that stops short, as this app's often does; SteamCMD still exits with 0.
     WriteStockConfig(dir);
     Say("Error! App '90' state is 0x10E after update job.\n");

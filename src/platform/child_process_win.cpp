@@ -44,7 +44,9 @@ void AppendQuoted(std::string& line, const std::string& word) {
   line += '"';
 }
 
-install::IoResult Failed(const std::string& what) { return install::IoResult::Failure(what + ": " + LastErrorMessage()); }
+install::IoResult Failed(const std::string& what) {
+  return install::IoResult::Failure(what + ": " + LastErrorMessage());
+}
 
 }  // namespace
 
@@ -74,7 +76,8 @@ install::IoResult ChildProcess::Start(const std::string& program, const std::vec
   HANDLE writeEnd = nullptr;
   if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return Failed("Cannot make a pipe");
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  HANDLE nul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+  HANDLE nul =
+      CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
 
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -129,7 +132,8 @@ ChildProcess::ReadStatus ChildProcess::Read(std::string& output, int waitMs) {
   DWORD available = 0;
   while (PeekNamedPipe(m_state->output, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
     DWORD n = 0;
-    if (!ReadFile(m_state->output, buffer, available < sizeof buffer ? available : sizeof buffer, &n, nullptr) || n == 0) break;
+    const DWORD want = available < sizeof buffer ? available : static_cast<DWORD>(sizeof buffer);
+    if (!ReadFile(m_state->output, buffer, want, &n, nullptr) || n == 0) break;
     output.append(buffer, n);
     got = true;
   }

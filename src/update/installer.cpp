@@ -111,8 +111,9 @@ void Installer::Finish(bool ok, std::string message) {
   // SteamCMD may have replaced the files whatever the outcome.
   const RestoreResult restored = RestoreUserFiles(m_fs, m_request.installDir, m_kept);
   m_result.restored = restored.restored;
-  if (!restored.Message().empty()) message += "\n" + restored.Message();
-  for (const std::string& note : m_notes) message += "\n" + note;
+  m_result.filesKept = restored.ok();
+  if (const std::string put = restored.Message(); !put.empty()) message.append("\n").append(put);
+  for (const std::string& more : m_notes) message.append("\n").append(more);
   m_result.message = std::move(message);
   SetState(ok ? 100 : m_percent, ok ? "finished" : m_cancelled ? "cancelled" : "failed");
   if (m_observer.onFinished) m_observer.onFinished(m_result);

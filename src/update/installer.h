@@ -37,6 +37,7 @@ struct InstallResult {
   std::string message;    // "Installed in DIR" or why not, then what was put back
   std::string backupDir;  // empty when nothing needed keeping
   std::vector<std::string> restored;
+  bool filesKept = true;  // false when a user's file could not be put back (the message says which)
 };
 
 class Installer {

@@ -28,10 +28,12 @@ TEST_P(FindSteamCmdTest, looksInTheUsualOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Places, FindSteamCmdTest,
     ::testing::Values(
-        FindCase{"pathFirst", System::Posix, "/bin:/opt/s", {"/opt/s/steamcmd", "/usr/games/steamcmd"}, "/opt/s/steamcmd"},
+        FindCase{"pathFirst", System::Posix, "/bin:/opt/s", {"/opt/s/steamcmd", "/usr/games/steamcmd"},
+                 "/opt/s/steamcmd"},
         FindCase{"emptyPathEntrySkipped", System::Posix, "::/bin", {"/steamcmd", "./steamcmd"}, ""},
         FindCase{"homeSteamcmd", System::Posix, "/bin",
-                 {"/home/u/steamcmd/steamcmd.sh", "/home/u/.steam/steamcmd/steamcmd.sh"}, "/home/u/steamcmd/steamcmd.sh"},
+                 {"/home/u/steamcmd/steamcmd.sh", "/home/u/.steam/steamcmd/steamcmd.sh"},
+                 "/home/u/steamcmd/steamcmd.sh"},
         FindCase{"dotSteam", System::Posix, "", {"/home/u/.steam/steamcmd/steamcmd.sh"},
                  "/home/u/.steam/steamcmd/steamcmd.sh"},
         FindCase{"debianPackage", System::Posix, "/bin", {"/usr/games/steamcmd"}, "/usr/games/steamcmd"},

@@ -2,11 +2,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/child_process.h"
 #include "platform/codepage.h"
@@ -31,12 +32,6 @@ void CloseFd(int& fd) {
 ChildExit FromStatus(int status) {
   if (WIFSIGNALED(status)) return {false, WTERMSIG(status)};
   return {true, WEXITSTATUS(status)};
-}
-
-void SleepMs(long ms) {
-  timespec t{ms / 1000, (ms % 1000) * 1000000L};
-  while (::nanosleep(&t, &t) != 0 && errno == EINTR) {
-  }
 }
 
 }  // namespace
@@ -184,7 +179,7 @@ void ChildProcess::Cancel(int graceMs) {
   for (int waited = 0; waited < graceMs; waited += kStepMs) {
     siginfo_t info{};
     if (::waitid(P_PID, static_cast<id_t>(group), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0) break;
-    SleepMs(kStepMs);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
   }
   ::kill(-group, SIGKILL);
   Wait();

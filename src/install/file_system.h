@@ -38,6 +38,10 @@ class FileSystem {
 
   // Names of the ordinary files in a directory, in the order the system lists them.
   virtual std::vector<std::string> ListFiles(const std::string& directory) = 0;
+  // Names of the subdirectories, without "." and "..".
+  virtual std::vector<std::string> ListDirectories(const std::string& directory) = 0;
+  // Removes an empty directory; one that still holds anything is left and reported.
+  virtual IoResult RemoveDirectory(const std::string& path) = 0;
 };
 
 }  // namespace quorvane::install

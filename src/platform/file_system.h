@@ -33,6 +33,9 @@ class NativeFileSystem : public install::FileSystem {
   // Regular files (and links to them) in directory order, names in the
   // single-byte code page; empty when the directory cannot be read.
   std::vector<std::string> ListFiles(const std::string& directory) override;
+  // Directories (and links to them), empty when the directory cannot be read.
+  std::vector<std::string> ListDirectories(const std::string& directory) override;
+  install::IoResult RemoveDirectory(const std::string& path) override;
 };
 
 }  // namespace quorvane::platform

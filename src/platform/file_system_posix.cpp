@@ -267,22 +267,42 @@ IoResult NativeFileSystem::CreateDirectory(const std::string& path) {
   return IoResult::Success();
 }
 
-std::vector<std::string> NativeFileSystem::ListFiles(const std::string& directory) {
+namespace {
+
+// Entries of one kind (S_IFREG or S_IFDIR, links followed) in directory order.
+std::vector<std::string> ListOfKind(const std::string& directory, mode_t kind) {
   std::vector<std::string> names;
   const std::string native = Native(directory);
   DIR* dir = ::opendir(native.c_str());
   if (!dir) return names;
   const int dirFd = ::dirfd(dir);
   while (const dirent* entry = ::readdir(dir)) {
-    bool regular = entry->d_type == DT_REG;
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    bool wanted = entry->d_type == (kind == S_IFREG ? DT_REG : DT_DIR);
     if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
       struct stat st {};
-      regular = ::fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+      wanted = ::fstatat(dirFd, entry->d_name, &st, 0) == 0 && (st.st_mode & S_IFMT) == kind;
     }
-    if (regular) names.push_back(Utf8ToAnsi(entry->d_name));
+    if (wanted) names.push_back(Utf8ToAnsi(entry->d_name));
   }
   ::closedir(dir);
   return names;
+}
+
+}  // namespace
+
+std::vector<std::string> NativeFileSystem::ListFiles(const std::string& directory) {
+  return ListOfKind(directory, S_IFREG);
+}
+
+std::vector<std::string> NativeFileSystem::ListDirectories(const std::string& directory) {
+  return ListOfKind(directory, S_IFDIR);
+}
+
+IoResult NativeFileSystem::RemoveDirectory(const std::string& path) {
+  if (::rmdir(Native(path).c_str()) != 0) return Errno(errno);
+  return IoResult::Success();
 }
 
 }  // namespace quorvane::platform

@@ -189,7 +189,11 @@ IoResult NativeFileSystem::CreateDirectory(const std::string& path) {
   return IoResult::Success();
 }
 
-std::vector<std::string> NativeFileSystem::ListFiles(const std::string& directory) {
+namespace {
+
+// Entries of the directory for which `wanted` holds, in the order the system lists them.
+template <typename Wanted>
+std::vector<std::string> ListWhere(const std::string& directory, Wanted wanted) {
   std::vector<std::string> names;
   std::string pattern = directory;
   if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
@@ -198,10 +202,28 @@ std::vector<std::string> NativeFileSystem::ListFiles(const std::string& director
   HANDLE search = FindFirstFileA(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
-    if ((found.dwFileAttributes & kNotOrdinary) == 0) names.emplace_back(found.cFileName);
+    if (wanted(found)) names.emplace_back(found.cFileName);
   } while (FindNextFileA(search, &found));
   FindClose(search);
   return names;
+}
+
+}  // namespace
+
+std::vector<std::string> NativeFileSystem::ListFiles(const std::string& directory) {
+  return ListWhere(directory, [](const WIN32_FIND_DATAA& f) { return (f.dwFileAttributes & kNotOrdinary) == 0; });
+}
+
+std::vector<std::string> NativeFileSystem::ListDirectories(const std::string& directory) {
+  return ListWhere(directory, [](const WIN32_FIND_DATAA& f) {
+    const std::string_view name = f.cFileName;
+    return (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != "." && name != "..";
+  });
+}
+
+IoResult NativeFileSystem::RemoveDirectory(const std::string& path) {
+  if (!RemoveDirectoryA(path.c_str())) return Failed("Cannot remove the directory", path);
+  return IoResult::Success();
 }
 
 }  // namespace quorvane::platform

@@ -12,6 +12,7 @@
 
 #undef CreateDirectory
 #undef SetCurrentDirectory
+#undef RemoveDirectory
 
 #include <string>
 

@@ -82,6 +82,19 @@ class MemoryFileSystem : public install::FileSystem {
       if (!e.isDirectory && Parent(key) == Key(directory)) names.push_back(e.name);
     return names;
   }
+  std::vector<std::string> ListDirectories(const std::string& directory) override {
+    std::vector<std::string> names;
+    for (const auto& [key, e] : m_entries)
+      if (e.isDirectory && Parent(key) == Key(directory)) names.push_back(e.name);
+    return names;
+  }
+  install::IoResult RemoveDirectory(const std::string& path) override {
+    if (!Exists(path) || !IsDirectory(path)) return Fail(Exists(path) ? "Not a directory" : kNotFound);
+    for (const auto& entry : m_entries)
+      if (Parent(entry.first) == Key(path)) return Fail("Directory not empty");
+    m_entries.erase(Key(path));
+    return {};
+  }
 
  private:
   // The name is the last component as spelled when the entry was made; an empty rule key matches any path.

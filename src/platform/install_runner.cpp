@@ -1,0 +1,58 @@
+#include "platform/install_runner.h"
+
+#include <cstdlib>
+
+#include "platform/child_process.h"
+#include "platform/file_system.h"
+
+namespace quorvane::platform {
+
+update::InstallResult RunInstaller(update::Installer& installer, const std::function<bool()>& cancelRequested) {
+  constexpr int kReadWaitMs = 50;
+  std::optional<update::StartCommand> next = installer.Begin();
+  while (next) {
+    ChildProcess child;
+    if (const install::IoResult started = child.Start(next->program, next->arguments); !started) {
+      next = installer.StartFailed(started.error);
+      continue;
+    }
+    ChildExit exit;
+    for (bool cancelled = false;;) {
+      std::string output;
+      const ChildProcess::ReadStatus status = child.Read(output, kReadWaitMs);
+      installer.Output(output);
+      if (!cancelled && cancelRequested && cancelRequested()) {
+        cancelled = true;
+        installer.Cancel();
+        child.Cancel();
+      }
+      if (child.TryWait(exit)) {
+        // What it wrote last; a grandchild still holding the pipe is not waited for.
+        std::string rest;
+        while (child.Read(rest, 0) == ChildProcess::ReadStatus::Data) {
+        }
+        installer.Output(rest);
+        break;
+      }
+      if (status == ChildProcess::ReadStatus::Closed) {
+        exit = child.Wait();
+        break;
+      }
+    }
+    next = installer.RunEnded(exit.exitedNormally, exit.code);
+  }
+  return installer.Result();
+}
+
+std::string DefaultInstallDirHere(const std::string& gameDir) {
+  NativeFileSystem files;
+  const auto present = [&files](const std::string& path) { return files.IsPresent(path); };
+  return update::DefaultInstallDir(gameDir, HomeDirectory(), ThisSystem(), present);
+}
+
+std::optional<std::string> FindSteamCmdHere() {
+  const char* path = std::getenv("PATH");
+  return update::FindSteamCmd(path != nullptr ? path : "", HomeDirectory(), ThisSystem(), IsProgramFile);
+}
+
+}  // namespace quorvane::platform

@@ -1,0 +1,31 @@
+#pragma once
+// The installer driven with real processes, for callers that may block (a
+// terminal, a worker thread, the tests), and what the installer needs to know
+// about this machine: where the user's home is, where SteamCMD is, the time.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "update/installer.h"
+#include "update/locations.h"
+
+namespace quorvane::platform {
+
+// Runs every SteamCMD run the installer asks for until it finishes.
+// `cancelRequested` is asked between reads (about every 50 ms); once it says
+// yes the running program and its process group are ended.
+update::InstallResult RunInstaller(update::Installer& installer, const std::function<bool()>& cancelRequested = {});
+
+update::System ThisSystem();
+// $HOME, or %USERPROFILE% on Windows; empty when unset.
+std::string HomeDirectory();
+// The first SteamCMD found where users put it (see update::FindSteamCmd).
+std::optional<std::string> FindSteamCmdHere();
+// The install directory offered first for `gameDir`.
+std::string DefaultInstallDirHere(const std::string& gameDir);
+// Local time as a backup folder's name.
+std::string BackupStampNow();
+// A file this user may run.
+bool IsProgramFile(const std::string& path);
+
+}  // namespace quorvane::platform

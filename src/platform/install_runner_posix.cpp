@@ -1,0 +1,31 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/install_runner.h"
+
+namespace quorvane::platform {
+
+update::System ThisSystem() { return update::System::Posix; }
+
+std::string HomeDirectory() {
+  const char* home = std::getenv("HOME");
+  return home != nullptr ? home : "";
+}
+
+bool IsProgramFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::string BackupStampNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  return update::BackupStamp(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                             local.tm_sec);
+}
+
+}  // namespace quorvane::platform

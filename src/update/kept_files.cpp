@@ -1,0 +1,148 @@
+#include "update/kept_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+namespace quorvane::update {
+
+namespace {
+
+using install::FileSystem;
+
+// The directory part of a '/'-separated relative name ("tfc"), or empty.
+std::string_view Folder(std::string_view relative) {
+  const std::size_t slash = relative.rfind('/');
+  return slash == std::string_view::npos ? std::string_view() : relative.substr(0, slash);
+}
+
+bool LooksLikeStamp(std::string_view name) {
+  constexpr std::string_view kShape = "0000-00-00_00-00-00";
+  if (name.size() < kShape.size()) return false;
+  for (std::size_t i = 0; i < kShape.size(); ++i) {
+    const bool digit = std::isdigit(static_cast<unsigned char>(name[i])) != 0;
+    if (kShape[i] == '0' ? !digit : name[i] != kShape[i]) return false;
+  }
+  return true;
+}
+
+// Creates `dir` unless it is there already.
+install::IoResult EnsureDirectory(FileSystem& fs, const std::string& dir) {
+  if (fs.IsDirectory(dir)) return install::IoResult::Success();
+  return fs.CreateDirectory(dir);
+}
+
+}  // namespace
+
+std::string JoinPath(std::string_view dir, std::string_view relative) {
+  const bool slashes = dir.find('/') != std::string_view::npos && dir.find('\\') == std::string_view::npos;
+  const char separator = slashes ? '/' : '\\';
+  std::string path(dir);
+  if (path.empty() || (path.back() != '/' && path.back() != '\\')) path.push_back(separator);
+  for (const char c : relative) path.push_back(c == '/' ? separator : c);
+  return path;
+}
+
+std::string BackupStamp(int year, int month, int day, int hour, int minute, int second) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d_%02d-%02d-%02d", year, month, day, hour, minute, second);
+  return text;
+}
+
+KeepResult KeepUserFiles(FileSystem& fs, std::string_view installDir, std::string_view stamp) {
+  KeepResult result;
+  for (const std::string_view relative : kKeptFiles) {
+    const std::string path = JoinPath(installDir, relative);
+    if (!fs.IsPresent(path)) continue;
+    KeptFile file{std::string(relative), {}};
+    if (const install::IoResult read = fs.ReadFile(path, file.bytes); !read) {
+      return {false, "Cannot read " + path + " to keep a copy: " + read.error, {}};
+    }
+    result.kept.files.push_back(std::move(file));
+  }
+  if (result.kept.files.empty()) return result;
+
+  const std::string root = JoinPath(installDir, kBackupFolder);
+  if (const install::IoResult made = EnsureDirectory(fs, root); !made) {
+    return {false, "Cannot create the backup folder " + root + ": " + made.error, {}};
+  }
+  // Two runs within one second get folders of their own.
+  std::string dir = JoinPath(root, stamp);
+  for (int n = 2; fs.IsDirectory(dir) || fs.IsPresent(dir); ++n) {
+    dir = JoinPath(root, std::string(stamp) + "-" + std::to_string(n));
+  }
+  if (const install::IoResult made = fs.CreateDirectory(dir); !made) {
+    return {false, "Cannot create the backup folder " + dir + ": " + made.error, {}};
+  }
+  for (const KeptFile& file : result.kept.files) {
+    const std::string folder = JoinPath(dir, Folder(file.relative));
+    const std::string copy = JoinPath(dir, file.relative);
+    install::IoResult done = EnsureDirectory(fs, folder);
+    if (done) done = fs.WriteFile(copy, file.bytes);
+    if (!done) {
+      return {false, "Cannot keep a copy of " + JoinPath(installDir, file.relative) + " in " + copy + ": " + done.error,
+              {}};
+    }
+  }
+  result.kept.backupDir = dir;
+  return result;
+}
+
+RestoreResult RestoreUserFiles(FileSystem& fs, std::string_view installDir, const KeptFiles& kept) {
+  RestoreResult result;
+  for (const KeptFile& file : kept.files) {
+    const std::string path = JoinPath(installDir, file.relative);
+    std::string now;
+    if (fs.IsPresent(path) && fs.ReadFile(path, now) && now == file.bytes) continue;
+    install::IoResult done = EnsureDirectory(fs, JoinPath(installDir, Folder(file.relative)));
+    if (done) done = fs.WriteFile(path, file.bytes);
+    if (done) {
+      result.restored.push_back(file.relative);
+    } else {
+      result.failures.push_back("Cannot put back " + path + ": " + done.error + ". Your copy is in " +
+                                JoinPath(kept.backupDir, file.relative) + ".");
+    }
+  }
+  return result;
+}
+
+std::string RestoreResult::Message() const {
+  std::string text;
+  if (!restored.empty()) {
+    text = "Put back your own ";
+    for (std::size_t i = 0; i < restored.size(); ++i) text += (i == 0 ? "" : ", ") + restored[i];
+    text += " (SteamCMD had replaced " + std::string(restored.size() == 1 ? "it" : "them") + ").";
+  }
+  for (const std::string& failure : failures) text += (text.empty() ? "" : "\n") + failure;
+  return text;
+}
+
+std::vector<std::string> PruneBackups(FileSystem& fs, std::string_view installDir, int keep) {
+  std::vector<std::string> problems;
+  const std::string root = JoinPath(installDir, kBackupFolder);
+  std::vector<std::string> folders = fs.ListDirectories(root);
+  std::erase_if(folders, [](const std::string& name) { return !LooksLikeStamp(name); });
+  if (static_cast<int>(folders.size()) <= keep) return problems;
+  std::sort(folders.begin(), folders.end());
+  folders.resize(folders.size() - static_cast<std::size_t>(std::max(keep, 0)));
+  for (const std::string& name : folders) {
+    const std::string dir = JoinPath(root, name);
+    for (const std::string_view relative : kKeptFiles) {
+      const std::string copy = JoinPath(dir, relative);
+      if (!fs.IsPresent(copy)) continue;
+      if (const install::IoResult removed = fs.Remove(copy); !removed) {
+        problems.push_back("Cannot remove the old backup " + copy + ": " + removed.error);
+      }
+    }
+    // Subfolders first; a folder still holding something else is left as it is.
+    for (const std::string_view sub : {"tfc", "valve"}) {
+      if (fs.IsDirectory(JoinPath(dir, sub))) fs.RemoveDirectory(JoinPath(dir, sub));
+    }
+    if (const install::IoResult removed = fs.RemoveDirectory(dir); !removed) {
+      problems.push_back("Cannot remove the old backup folder " + dir + ": " + removed.error);
+    }
+  }
+  return problems;
+}
+
+}  // namespace quorvane::update

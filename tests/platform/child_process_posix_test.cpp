@@ -1,0 +1,85 @@
+// The child process with real programs: /bin/sh stands for SteamCMD's shell script.
+#include "platform/child_process.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <string>
+
+#include "support/standin_processes.h"
+
+namespace quorvane::platform {
+namespace {
+
+// Reads until `text` has arrived or the output ends.
+std::string ReadUntil(ChildProcess& child, const std::string& text) {
+  std::string output;
+  while (output.find(text) == std::string::npos && child.Read(output, 5000) != ChildProcess::ReadStatus::Closed) {
+  }
+  return output;
+}
+
+TEST(ChildProcess, outputArrivesWhileTheProgramStillRuns) {
+  ChildProcess child;
+  ASSERT_TRUE(child.Start("/bin/sh", {"-c", "echo first; exec sleep 1000"}));
+  EXPECT_EQ(ReadUntil(child, "\n"), "first\n");
+  EXPECT_TRUE(child.Running());
+  child.Cancel(2000);
+  EXPECT_FALSE(child.Running());
+}
+
+TEST(ChildProcess, standardErrorIsMergedAndExitCodeKept) {
+  ChildProcess child;
+  ASSERT_TRUE(child.Start("/bin/sh", {"-c", "echo out; echo err >&2; exit 3"}));
+  EXPECT_EQ(ReadUntil(child, "err\n"), "out\nerr\n");
+  std::string rest;
+  EXPECT_EQ(child.Read(rest, 5000), ChildProcess::ReadStatus::Closed);
+  const ChildExit exit = child.Wait();
+  EXPECT_TRUE(exit.exitedNormally);
+  EXPECT_EQ(exit.code, 3);
+}
+
+TEST(ChildProcess, argumentsReachTheProgramUnsplit) {
+  ChildProcess child;
+  ASSERT_TRUE(child.Start("/bin/sh", {"-c", "printf '[%s]' \"$@\"", "sh", "a b", "$HOME", ""}));
+  EXPECT_EQ(ReadUntil(child, "[]"), "[a b][$HOME][]");
+}
+
+TEST(ChildProcess, missingProgramIsNamedInTheFailure) {
+  ChildProcess child;
+  const install::IoResult started = child.Start("/nonexistent/steamcmd", {});
+  EXPECT_FALSE(started);
+  EXPECT_EQ(started.error, "Cannot start /nonexistent/steamcmd: No such file or directory");
+  EXPECT_FALSE(child.Running());
+}
+
+TEST(ChildProcess, cancelEndsTheWholeProcessGroup) {
+  ChildProcess child;
+  ASSERT_TRUE(child.Start("/bin/sh", {"-c", "sleep 1000 & echo $!; wait"}));
+  const long long grandchild = std::stoll(ReadUntil(child, "\n"));
+  child.Cancel(2000);
+  EXPECT_TRUE(test_support::WaitForExit(grandchild, 5000));
+}
+
+TEST(ChildProcess, programDeafToTheEndRequestIsForcedAfterTheGrace) {
+  ChildProcess child;
+  ASSERT_TRUE(child.Start("/bin/sh", {"-c", "trap '' TERM; echo ready; while :; do sleep 1; done"}));
+  ReadUntil(child, "ready");
+  child.Cancel(100);
+  const ChildExit exit = child.Wait();
+  EXPECT_FALSE(exit.exitedNormally);
+  EXPECT_EQ(exit.code, SIGKILL);
+}
+
+TEST(ChildProcess, endingTheOwnerEndsTheProgram) {
+  long long pid = 0;
+  {
+    ChildProcess child;
+    ASSERT_TRUE(child.Start("/bin/sh", {"-c", "exec sleep 1000"}));
+    pid = child.ProcessId();
+  }
+  EXPECT_TRUE(test_support::WaitForExit(pid, 5000));
+}
+
+}  // namespace
+}  // namespace quorvane::platform

@@ -37,6 +37,11 @@ class ConsoleSession {
   // The answer once the quiet gap has passed, or Failed when nothing came.
   ConsoleStep Tick(std::int64_t nowMs);
   bool Busy() const { return m_state != State::Idle; }
+  // Gives up the command in hand (its packet could not be sent).
+  void Abandon() {
+    m_state = State::Idle;
+    m_answer.clear();
+  }
   // Lets a password that was refused be tried again (the user asked for it).
   void ForgetRefusal() { m_refused.reset(); }
 

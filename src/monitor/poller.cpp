@@ -33,15 +33,17 @@ std::vector<Packet> QueryPoller::Tick(std::int64_t nowMs) {
     Ask(QueryKind::Players, nowMs, out);
     m_nextPlayers = nowMs + kPlayersEveryMs;
   }
-  if (m_rulesAsked) {
+  if (m_rulesTries > 0 && !m_client.InFlight(QueryKind::Rules)) {
+    const std::size_t before = out.size();
     Ask(QueryKind::Rules, nowMs, out);
-    m_rulesAsked = false;
+    if (out.size() > before) --m_rulesTries;
   }
   return out;
 }
 
 QueryReply QueryPoller::Feed(Bytes datagram, std::int64_t nowMs) {
   QueryReply reply = m_client.Feed(datagram);
+  if (reply.type == QueryReply::Type::Rules) m_rulesTries = 0;
   std::vector<Packet> allowed;
   for (Packet& p : reply.send)
     if (Spend(nowMs)) allowed.push_back(std::move(p));

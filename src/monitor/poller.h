@@ -19,12 +19,19 @@ class QueryPoller {
   // 90 a minute is half of what the server allows.
   static constexpr int kBudgetPerMinute = 90;
 
-  void WantPlayers(bool on) { m_wantPlayers = on; }
-  void AskRules() { m_rulesAsked = true; }
+  // Players are asked at once when switched on, then every 4 s.
+  void WantPlayers(bool on) {
+    if (on && !m_wantPlayers) m_nextPlayers = 0;
+    m_wantPlayers = on;
+  }
+  // Asked until answered, three times at most.
+  void AskRules() { m_rulesTries = 3; }
   // The packets to send now; each is counted against the budget.
   std::vector<Packet> Tick(std::int64_t nowMs);
   // A datagram from the server; requests sent again in answer to a challenge are in `send`.
   QueryReply Feed(Bytes datagram, std::int64_t nowMs);
+  // When the request of `kind` now in flight (or the last one) was sent.
+  std::int64_t AskedAt(QueryKind kind) const { return m_askedAt[static_cast<int>(kind)]; }
   // How many packets went out during the last minute.
   int SentLastMinute(std::int64_t nowMs);
 
@@ -36,7 +43,8 @@ class QueryPoller {
   std::deque<std::int64_t> m_sent;
   std::int64_t m_nextInfo = 0, m_nextPlayers = 0;
   std::int64_t m_askedAt[3] = {0, 0, 0};
-  bool m_wantPlayers = false, m_rulesAsked = false;
+  bool m_wantPlayers = false;
+  int m_rulesTries = 0;
 };
 
 }  // namespace quorvane::monitor

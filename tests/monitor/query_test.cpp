@@ -238,6 +238,15 @@ TEST(Monitor, pollerAsksInfoEveryTwoSecondsAndPlayersOnlyWhenWanted) {
   EXPECT_EQ(packets, 6u);
 }
 
+TEST(Monitor, rulesAreAskedAgainUntilAnsweredThreeTimesAtMost) {
+  QueryPoller poller;
+  poller.AskRules();
+  int asked = 0;
+  for (std::int64_t ms = 0; ms < 20000; ms += 100)
+    for (const Packet& p : poller.Tick(ms)) asked += p[4] == 'V';
+  EXPECT_EQ(asked, 3);
+}
+
 TEST(Monitor, pollerStaysWithinItsBudgetWhenEveryRequestIsChallenged) {
   QueryPoller poller;
   poller.WantPlayers(true);

@@ -9,6 +9,13 @@ constexpr std::uint8_t kChallenge = 0x41, kInfo = 0x49, kOldInfo = 0x6D, kPlayer
 
 Packet Header() { return {0xFF, 0xFF, 0xFF, 0xFF}; }
 
+QueryReply Malformed(std::string why) {
+  QueryReply r;
+  r.type = QueryReply::Type::Malformed;
+  r.error = std::move(why);
+  return r;
+}
+
 void PutU32(Packet& p, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) p.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
@@ -194,7 +201,10 @@ SplitJoiner::Step SplitJoiner::Feed(Bytes datagram) {
   if (!group->parts[index]) group->parts[index] = Packet(payload.begin(), payload.end());
   for (int i = 0; i < group->total; ++i)
     if (!group->parts[i]) return step;
-  for (int i = 0; i < group->total; ++i) step.reply.insert(step.reply.end(), group->parts[i]->begin(), group->parts[i]->end());
+  for (int i = 0; i < group->total; ++i) {
+    const Packet& part = *group->parts[i];
+    step.reply.insert(step.reply.end(), part.begin(), part.end());
+  }
   m_pending.erase(group);
   step.state = Step::State::Complete;
   return step;
@@ -213,10 +223,10 @@ std::optional<Packet> QueryClient::Begin(QueryKind kind) {
 }
 
 QueryReply QueryClient::Feed(Bytes datagram) {
-  if (datagram.size() > kMaxDatagram) return {QueryReply::Type::Malformed, {}, {}, {}, {}, "A reply is too long"};
+  if (datagram.size() > kMaxDatagram) return Malformed("A reply is too long");
   if (datagram.size() >= 4 && datagram[0] == 0xFE) {
     SplitJoiner::Step step = m_splits.Feed(datagram);
-    if (step.state == SplitJoiner::Step::State::Refused) return {QueryReply::Type::Malformed, {}, {}, {}, {}, step.error};
+    if (step.state == SplitJoiner::Step::State::Refused) return Malformed(step.error);
     if (step.state == SplitJoiner::Step::State::Waiting) return {};
     return Whole(step.reply);
   }
@@ -226,14 +236,12 @@ QueryReply QueryClient::Feed(Bytes datagram) {
 QueryReply QueryClient::Whole(Bytes reply) {
   QueryReply out;
   if (reply.size() < 5 || reply[0] != 0xFF || reply[1] != 0xFF || reply[2] != 0xFF || reply[3] != 0xFF) {
-    out.type = QueryReply::Type::Malformed;
-    out.error = "A reply does not begin like a query reply";
-    return out;
+    return Malformed("A reply does not begin like a query reply");
   }
   const std::uint8_t type = reply[4];
   if (type == kChallenge) {
     Result<std::uint32_t> challenge = ParseChallenge(reply);
-    if (!challenge) return {QueryReply::Type::Malformed, {}, {}, {}, {}, challenge.Error()};
+    if (!challenge) return Malformed(challenge.Error());
     m_challenge = *challenge;
     for (QueryKind kind : {QueryKind::Info, QueryKind::Players, QueryKind::Rules}) {
       Flight& flight = Slot(kind);
@@ -256,26 +264,24 @@ QueryReply QueryClient::Whole(Bytes reply) {
   }
   const QueryKind kind = type == kPlayers ? QueryKind::Players : type == kRules ? QueryKind::Rules : QueryKind::Info;
   if (type != kInfo && type != kOldInfo && type != kPlayers && type != kRules) {
-    out.type = QueryReply::Type::Malformed;
-    out.error = "A reply of an unknown kind came";
-    return out;
+    return Malformed("A reply of an unknown kind came");
   }
   // Not asked for, or already answered (servers may send both info layouts): dropped.
   if (!Slot(kind).active) return out;
   Slot(kind) = {};
   if (kind == QueryKind::Info) {
     Result<ServerInfo> info = ParseInfo(reply);
-    if (!info) return {QueryReply::Type::Malformed, {}, {}, {}, {}, info.Error()};
+    if (!info) return Malformed(info.Error());
     out.type = QueryReply::Type::Info;
     out.info = std::move(*info);
   } else if (kind == QueryKind::Players) {
     Result<std::vector<Player>> players = ParsePlayers(reply);
-    if (!players) return {QueryReply::Type::Malformed, {}, {}, {}, {}, players.Error()};
+    if (!players) return Malformed(players.Error());
     out.type = QueryReply::Type::Players;
     out.players = std::move(*players);
   } else {
     Result<std::vector<Rule>> rules = ParseRules(reply);
-    if (!rules) return {QueryReply::Type::Malformed, {}, {}, {}, {}, rules.Error()};
+    if (!rules) return Malformed(rules.Error());
     out.type = QueryReply::Type::Rules;
     out.rules = std::move(*rules);
   }

@@ -29,7 +29,8 @@ class QtUdpLink : public DatagramLink {
       return {false, "The server address " + host + " cannot be found"};
     // A server on this machine is talked to from this machine's own address only.
     const QHostAddress local = address.isLoopback() ? QHostAddress(QHostAddress::LocalHost) : QHostAddress::AnyIPv4;
-    if (!m_socket.bind(local, 0)) return {false, "No UDP port could be opened: " + m_socket.errorString().toStdString()};
+    if (!m_socket.bind(local, 0))
+      return {false, "No UDP port could be opened: " + m_socket.errorString().toStdString()};
     m_peer = address;
     m_port = port;
     return {};

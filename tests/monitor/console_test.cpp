@@ -121,7 +121,8 @@ TEST_P(StatusAnswers, giveEachPlayersUserId) {
   }
 }
 
-const char* kHeader = "hostname:  Box\nmap     :  2fort at: 0 x, 0 y, 0 z\n\n#      name userid uniqueid frag time ping\n";
+const char* kHeader =
+    "hostname:  Box\nmap     :  2fort at: 0 x, 0 y, 0 z\n\n#      name userid uniqueid frag time ping\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Console, StatusAnswers,
@@ -129,8 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{"two", std::string(kHeader) + "# 1  \"Alpha\" 2 STEAM_0:1:234    5 12:34   45    0 1.2.3.4:27005\n"
                                                  "#12 \"Bo b\" 17 BOT    0 00:10    0    0\n2 users\n",
                    {{1, "Alpha", 2, "STEAM_0:1:234"}, {12, "Bo b", 17, "BOT"}}, true},
-        StatusCase{"quotesInName", "# 3 \"a \"x\" 9\" 4 STEAM_0:0:1 0 00:01 1 0 x\n", {{3, "a \"x\" 9", 4, "STEAM_0:0:1"}},
-                   true},
+        StatusCase{"quotesInName", "# 3 \"a \"x\" 9\" 4 STEAM_0:0:1 0 00:01 1 0 x\n",
+                   {{3, "a \"x\" 9", 4, "STEAM_0:0:1"}}, true},
         StatusCase{"noPlayers", std::string(kHeader) + "0 users\n", {}, true},
         StatusCase{"nameNotQuoted", "# 1 Alpha 2 STEAM_0:1:2\n", {}, false},
         StatusCase{"userIdMissing", "# 1 \"Alpha\" STEAM_0:1:2\n", {}, false},

@@ -114,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
                     MaskCase{"unquoted", "Rcon: \"rcon 9 pw status\" from \"1.2.3.4:5\"",
                              "Rcon: \"rcon 9 ******** status\" from \"1.2.3.4:5\""},
                     MaskCase{"neverClosed", "Rcon: \"rcon 9 \"secret", "Rcon: \"rcon 9 \"********"},
-                    MaskCase{"chatAboutRcon", "\"A<1><S><>\" say \"rcon 1 \"x\"\"", "\"A<1><S><>\" say \"rcon 1 \"x\"\""}),
+                    MaskCase{"chatAboutRcon", "\"A<1><S><>\" say \"rcon 1 \"x\"\"",
+                             "\"A<1><S><>\" say \"rcon 1 \"x\"\""}),
     [](const testing::TestParamInfo<MaskCase>& info) { return info.param.name; });
 
 }  // namespace

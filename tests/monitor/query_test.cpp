@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "monitor/poller.h"
 #include "monitor/wire.h"
 
@@ -51,29 +53,20 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName);
 
 TEST(Monitor, infoReadsEveryFieldOfTheCurrentLayout) {
-  const Result<ServerInfo> info = ParseInfo(kInfoAllExtras);
-  ASSERT_TRUE(info) << info.Error();
-  EXPECT_EQ(info->name, "Friday");
-  EXPECT_EQ(info->map, "2fort");
-  EXPECT_EQ(info->players, 5);
-  EXPECT_EQ(info->maxPlayers, 16);
-  EXPECT_EQ(info->bots, 1);
-  EXPECT_TRUE(info->vac);
-  EXPECT_EQ(info->version, "1.1.2.7/Stdio");
-  EXPECT_EQ(info->gamePort, 27016);
-  EXPECT_EQ(info->keywords, "ctf,tfc");
-  EXPECT_EQ(info->gameId, 20u);
+  const Result<ServerInfo> i = ParseInfo(kInfoAllExtras);
+  ASSERT_TRUE(i) << i.Error();
+  EXPECT_EQ(std::tie(i->name, i->map, i->version, i->keywords),
+            std::tie("Friday", "2fort", "1.1.2.7/Stdio", "ctf,tfc"));
+  EXPECT_EQ(std::tie(i->players, i->maxPlayers, i->bots, i->vac), std::make_tuple(5, 16, 1, true));
+  EXPECT_EQ(std::tie(i->gamePort, i->gameId), std::make_tuple(27016, 20u));
 }
 
 TEST(Monitor, infoReadsTheOldLayoutOfAMod) {
-  const Result<ServerInfo> info = ParseInfo(OldInfo(true));
-  ASSERT_TRUE(info) << info.Error();
-  EXPECT_EQ(info->layout, InfoLayout::Old);
-  EXPECT_EQ(info->address, "127.0.0.1:27015");
-  EXPECT_EQ(info->protocol, 47);
-  EXPECT_TRUE(info->password);
-  EXPECT_EQ(info->modLink, "http://link");
-  EXPECT_EQ(info->bots, 2);
+  const Result<ServerInfo> i = ParseInfo(OldInfo(true));
+  ASSERT_TRUE(i) << i.Error();
+  EXPECT_EQ(std::tie(i->layout, i->address, i->modLink),
+            std::make_tuple(InfoLayout::Old, "127.0.0.1:27015", "http://link"));
+  EXPECT_EQ(std::tie(i->protocol, i->password, i->bots), std::make_tuple(47, true, 2));
 }
 
 TEST(Monitor, everyShorterPrefixOfAnInfoReplyIsRefusedSaveTheOneWithoutExtras) {

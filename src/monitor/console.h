@@ -16,7 +16,7 @@
 
 namespace quorvane::monitor {
 
-struct ConsoleStep {
+struct [[nodiscard]] ConsoleStep {
   enum class Type { Nothing, Send, Done, Refused, Banned, Failed } type = Type::Nothing;
   Packet send;       // when Send
   std::string text;  // the answer (Done), the server's words (Refused, Banned), the reason (Failed)

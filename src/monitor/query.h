@@ -75,7 +75,7 @@ Result<std::vector<Rule>> ParseRules(Bytes reply);
 class SplitJoiner {
  public:
   static constexpr std::size_t kMaxPending = 4;
-  struct Step {
+  struct [[nodiscard]] Step {
     enum class State { Waiting, Complete, Refused } state = State::Waiting;
     Packet reply;  // when Complete
     std::string error;  // when Refused
@@ -93,7 +93,7 @@ class SplitJoiner {
 };
 
 // What one datagram meant to the query.
-struct QueryReply {
+struct [[nodiscard]] QueryReply {
   enum class Type { Nothing, Info, Players, Rules, Send, Malformed } type = Type::Nothing;
   ServerInfo info;
   std::vector<Player> players;

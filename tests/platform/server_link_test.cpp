@@ -43,9 +43,9 @@ std::uint16_t FreeUdpPort() {
 // A stand-in dedicated server in a scratch installation whose server.cfg holds the console password.
 class StandInServer {
  public:
-  explicit StandInServer(const QStringList& environment = {}) {
+  explicit StandInServer(const QStringList& environment = {}, const std::string& moreCfg = {}) {
     App();
-    m_dir.Make("tfc/server.cfg", "hostname \"Link Test\"\r\nrcon_password \"se cret\"\r\n");
+    m_dir.Make("tfc/server.cfg", "hostname \"Link Test\"\r\nrcon_password \"se cret\"\r\n" + moreCfg);
     m_dir.Make("tfc/maps/well.bsp");
     m_dir.Make("tfc/maps/2fort.bsp");
     m_port = FreeUdpPort();
@@ -179,6 +179,24 @@ TEST(ServerLink, logLinesArriveAfterLogaddressAddAndTheirPasswordsCanBeMasked) {
   ASSERT_NE(rcon, lines.end());
   EXPECT_NE(rcon->message.find("se cret"), std::string::npos);
   EXPECT_EQ(monitor::MaskPasswords(rcon->message).find("se cret"), std::string::npos);
+}
+
+TEST(ServerLink, withALogSecretOnlyLinesThatCarryItAreHeard) {
+  StandInServer server({}, "sv_logsecret 4711\r\n");
+  AwaitAnswering(server);
+  const std::unique_ptr<ConsoleLink> console = OpenConsole(server);
+  std::vector<std::string> trusting, plain;
+  LogListener withSecret(MakeUdpLink(), [&](const monitor::LogLine& l) { trusting.push_back(l.message); }, "4711");
+  LogListener without(MakeUdpLink(), [&](const monitor::LogLine& l) { plain.push_back(l.message); });
+  ASSERT_TRUE(withSecret.Open("127.0.0.1", server.Port()));
+  ASSERT_TRUE(without.Open("127.0.0.1", server.Port()));
+  for (const LogListener* log : {&withSecret, &without}) {
+    const std::string add = "logaddress_add 127.0.0.1 " + std::to_string(log->LocalPort());
+    ASSERT_EQ(RunCommand(*console, add, "se cret")->type, ConsoleStep::Type::Done);
+  }
+  ASSERT_EQ(RunCommand(*console, "say secret", "se cret")->type, ConsoleStep::Type::Done);
+  ASSERT_TRUE(Await([&] { return trusting.size() >= 2; }));
+  EXPECT_TRUE(plain.empty());
 }
 
 TEST(ServerLink, aKickedPlayerIsGoneFromStatusAndAMapChangeShowsInInfo) {

@@ -88,7 +88,8 @@ void ReadServerCfg() {
     while (!rest.empty() && (rest.back() == '\r' || rest.back() == ' ' || rest.back() == '\t')) rest.pop_back();
     if (!rest.empty() && rest[0] == '"') rest = rest.substr(1, rest.find('"', 1) - 1);
     else rest = rest.substr(0, rest.find_first_of(" \t"));
-    if (name == "rcon_password" || name == "hostname" || name == "sv_password") g_cvars[name] = rest;
+    if (name == "rcon_password" || name == "hostname" || name == "sv_password" || name == "sv_logsecret")
+      g_cvars[name] = rest;
   }
 }
 
@@ -101,8 +102,11 @@ std::string LogTime() {
   return text;
 }
 
+// With sv_logsecret set the lines carry it in place of "log ".
 void Log(const std::string& message) {
-  const std::string packet = Header() + "log " + LogTime() + message + "\n" + std::string(1, '\0');
+  const std::string& secret = g_cvars["sv_logsecret"];
+  const std::string lead = secret.empty() || secret == "0" ? "log " : "S" + secret;
+  const std::string packet = Header() + lead + LogTime() + message + "\n" + std::string(1, '\0');
   for (const UdpAddress& to : g_logTo) SendUdp(to, packet);
 }
 

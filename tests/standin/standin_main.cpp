@@ -1,20 +1,27 @@
 // A stand-in for the game's server and client programs. Tests install it
 // under the game's program names; it writes down how it was started and then
-// waits to be ended. It opens nothing on the network.
+// waits to be ended. Started as a server (a +map or a port on its line) it
+// also answers queries and the remote console over UDP on 127.0.0.1, and on
+// no other address (see standin_server.h).
 //
 // Environment:
 //   QUORVANE_STANDIN_RECORD       where to write the record (default:
 //                                 standin-record.txt in the working directory)
 //   QUORVANE_STANDIN_CHILD=1      start one child in the same process group
 //   QUORVANE_STANDIN_IGNORE_TERM=1  ignore the polite end request
+//   STEAM_GAMESERVER_A2S_INFO_REQUIRE_CHALLENGE=1  info only with a challenge
+//   QUORVANE_STANDIN_INFO=I|m|Im  the info reply layouts it sends (default I)
+//   QUORVANE_STANDIN_SPLIT=N      replies longer than N bytes go in split parts
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "standin_os.h"
+#include "standin_server.h"
 
 namespace fs = std::filesystem;
 using namespace quorvane::standin;
@@ -50,7 +57,7 @@ bool WriteRecord(const fs::path& target, const std::string& text) {
 
 int main(int argc, char** argv) {
   std::printf("Quorvane stand-in server: this is NOT the game. It records how it was started and waits to be "
-              "ended; it opens no network connection.\n");
+              "ended; it listens on 127.0.0.1 only.\n");
   std::fflush(stdout);
 
   if (EnvSet("QUORVANE_STANDIN_IGNORE_TERM")) IgnoreEndRequest();
@@ -79,6 +86,15 @@ int main(int argc, char** argv) {
   if (!WriteRecord(target, text)) {
     std::fprintf(stderr, "stand-in: could not write %s\n", target.string().c_str());
     return 2;
+  }
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  bool server = false;
+  for (const std::string& a : args) server = server || a == "+map" || a == "-port" || a == "+port";
+  if (server) {
+    std::string error;
+    if (StartServer(args, error)) ServeUntilEnded(ServeOnce);
+    // Another server on the port (parallel tests): the record still counts.
+    std::fprintf(stderr, "stand-in: no UDP side: %s\n", error.c_str());
   }
   WaitUntilEnded();
 }

@@ -3,6 +3,7 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include <winsock2.h>
 #include <windows.h>
 
 #include <cstdlib>
@@ -92,6 +93,77 @@ void WaitUntilEnded() {
   }
   // Closed (or the window never came): end as the server does when asked.
   std::exit(g_window != nullptr ? 0 : 3);
+}
+
+}  // namespace quorvane::standin
+
+namespace quorvane::standin {
+namespace {
+
+SOCKET g_socket = INVALID_SOCKET;
+void (*g_serve)() = nullptr;
+
+DWORD WINAPI ServeThread(LPVOID) {
+  for (;;) g_serve();
+}
+
+}  // namespace
+
+bool OpenUdp(unsigned short port, std::string& error) {
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
+    error = "WSAStartup failed";
+    return false;
+  }
+  g_socket = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (g_socket == INVALID_SOCKET ||
+      bind(g_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
+    error = "socket error " + std::to_string(WSAGetLastError());
+    if (g_socket != INVALID_SOCKET) closesocket(g_socket);
+    g_socket = INVALID_SOCKET;
+    return false;
+  }
+  return true;
+}
+
+bool ReceiveUdp(int timeoutMs, std::string& bytes, UdpAddress& from) {
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(g_socket, &readable);
+  timeval wait{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+  if (select(0, &readable, nullptr, nullptr, &wait) <= 0) return false;
+  char buffer[65536];
+  sockaddr_in sender{};
+  int length = sizeof sender;
+  const int n = recvfrom(g_socket, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&sender), &length);
+  if (n < 0) return false;
+  bytes.assign(buffer, static_cast<std::size_t>(n));
+  from = {ntohl(sender.sin_addr.s_addr), ntohs(sender.sin_port)};
+  return true;
+}
+
+void SendUdp(const UdpAddress& to, const std::string& bytes) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(to.port);
+  address.sin_addr.s_addr = htonl(static_cast<u_long>(to.ip));
+  sendto(g_socket, bytes.data(), static_cast<int>(bytes.size()), 0, reinterpret_cast<sockaddr*>(&address),
+         sizeof address);
+}
+
+long long NowMs() { return static_cast<long long>(GetTickCount64()); }
+
+char EnvironmentLetter() { return 'w'; }
+
+// The window's messages keep the main thread; the datagrams get their own.
+void ServeUntilEnded(void (*serve)()) {
+  g_serve = serve;
+  CreateThread(nullptr, 0, ServeThread, nullptr, 0, nullptr);
+  WaitUntilEnded();
 }
 
 }  // namespace quorvane::standin

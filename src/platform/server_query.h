@@ -1,0 +1,43 @@
+#pragma once
+// Asks one server for its info (every 2 s), players (every 4 s while wanted)
+// and rules (when asked) from the event loop, and hands on what it says.
+#include <QElapsedTimer>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "monitor/poller.h"
+#include "platform/udp_link.h"
+
+namespace quorvane::platform {
+
+class ServerQuery {
+ public:
+  struct Handlers {
+    std::function<void(const monitor::ServerInfo&, int roundTripMs)> info;
+    std::function<void(const std::vector<monitor::Player>&)> players;
+    std::function<void(const std::vector<monitor::Rule>&)> rules;
+    std::function<void(const std::string&)> problem;
+  };
+  ServerQuery(std::unique_ptr<DatagramLink> link, Handlers handlers);
+  NetResult Start(const std::string& host, std::uint16_t port);
+  void WantPlayers(bool on) { m_poller.WantPlayers(on); }
+  void AskRules() { m_poller.AskRules(); }
+  // Milliseconds since the last answer; -1 before the first.
+  std::int64_t SinceLastAnswerMs() const;
+
+ private:
+  void Tick();
+  void Receive(const std::vector<std::uint8_t>& datagram);
+
+  std::unique_ptr<DatagramLink> m_link;
+  Handlers m_handlers;
+  monitor::QueryPoller m_poller;
+  QElapsedTimer m_clock;
+  QTimer m_timer;
+  std::int64_t m_lastAnswer = -1;
+};
+
+}  // namespace quorvane::platform

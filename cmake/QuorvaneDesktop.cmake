@@ -36,8 +36,9 @@ if(QUORVANE_GZIP)
   add_custom_target(quorvane_package_docs ALL DEPENDS ${compressed})
   install(FILES ${generated}/quorvane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${generated}/changelog.Debian.gz ${generated}/copyright
-          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quorvane)
 endif()
+# Every warning the package draws is either fixed or overridden there with its reason.
 install(FILES ${packaging}/debian/lintian-overrides
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quorvane)
 
@@ -45,9 +46,9 @@ set(CPACK_PACKAGE_NAME quorvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${QUORVANE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configure and run a Team Fortress Classic server from a form")
+# CPack puts the summary above this as the synopsis line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "configure and run a Team Fortress Classic server from a form
-Quorvane gives the text configuration of a Half-Life Team Fortress Classic
+    "Quorvane gives the text configuration of a Half-Life Team Fortress Classic
 server a form: every setting of server.cfg, listenserver.cfg and autoexec.cfg
 is a text box or check box on a tabbed window, and the files are written back
 byte for byte, the previous version kept as a backup.

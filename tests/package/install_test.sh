@@ -15,8 +15,12 @@ chmod 755 "$work"
 user=quorvane-it$$
 pid=
 cleanup() {
-  [[ -n $pid ]] && kill "$pid" 2>/dev/null || true
-  userdel "$user" 2>/dev/null || true
+  # The user goes only once nothing of theirs runs any more.
+  if [[ -n $pid ]]; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  userdel "$user" 2>/dev/null || echo "could not remove the test user $user"
   rm -rf "$work"
 }
 trap cleanup EXIT

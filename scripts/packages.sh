@@ -4,3 +4,5 @@ BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-mu
 TEST_PACKAGES=(libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth x11-utils e2fsprogs xdotool clang libclang-rt-14-dev qstat)
 # The client check runs gamedig with node; Debian's nodejs and npm when none is there.
 CLIENT_PACKAGES=(nodejs npm)
+# Building the Debian package and checking it with the desktop's own validators.
+PACKAGE_PACKAGES=(dpkg-dev fakeroot lintian desktop-file-utils appstream)

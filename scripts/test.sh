@@ -5,7 +5,8 @@ cd "$(dirname "$0")/.."
 source scripts/packages.sh
 bash scripts/setup.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
-stages=(scripts/test_linux.sh scripts/test_clients.sh scripts/test_e2e.sh scripts/test_windows.sh scripts/test_sanitizers.sh scripts/test_fuzz.sh)
+stages=(scripts/test_linux.sh scripts/test_package.sh scripts/test_clients.sh scripts/test_e2e.sh scripts/test_windows.sh
+        scripts/test_sanitizers.sh scripts/test_fuzz.sh)
 for s in "${stages[@]}"; do
   echo "=== ${s}"
   bash "$s"

@@ -1,20 +1,56 @@
 // The program starts with its opening window; every later step follows from
 // a window's timer or a click, until the closing window ends the event loop.
+// Options answered in the terminal are settled first, without a display.
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 
-#include "install/settings_file.h"
+#include <cstdio>
+
+#include "app/command_line.h"
+#include "install/build_info.h"
 #include "platform/file_system.h"
 #include "platform/process_starter.h"
-#include "platform/program_dir.h"
 #include "platform/server_control.h"
+#include "platform/settings_place.h"
 #include "platform/sound.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
 #include "ui/start_sequence.h"
 
+namespace {
+
+QStringList RawArguments(int argc, char* argv[]) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
+}
+
+int AnswerInTerminal(const quorvane::app::CommandLine& commandLine,
+                     const quorvane::app::CommandLineDecision& decision) {
+  using quorvane::app::CommandLine;
+  std::FILE* out = CommandLine::AnswersOnStandardError(decision) ? stderr : stdout;
+  std::fputs(commandLine.AnswerText(decision).toLocal8Bit().constData(), out);
+  return CommandLine::ExitCode(decision);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  quorvane::app::CommandLine commandLine;
+  const quorvane::app::CommandLineDecision decision = commandLine.Read(RawArguments(argc, argv));
+  if (decision.action != quorvane::app::CommandLineAction::RunWindows) {
+    // Only so that the help names the program as it was started; no window system is involved.
+    const QCoreApplication terminal(argc, argv);
+    return AnswerInTerminal(commandLine, decision);
+  }
+
   QApplication app(argc, argv);
+  // The window system matches the windows to the installed desktop entry, and with it the icon.
+  QGuiApplication::setDesktopFileName(quorvane::install::kDesktopId);
+  QIcon icon;
+  for (const int size : {48, 128, 256}) icon.addFile(QString(":/icons/quorvane-%1.png").arg(size), QSize(size, size));
+  QApplication::setWindowIcon(icon);
   // Windows come and go during start-up; only the sequence says when it is over.
   QApplication::setQuitOnLastWindowClosed(false);
   quorvane::ui::InstallComicFont();
@@ -27,7 +63,7 @@ int main(int argc, char* argv[]) {
   quorvane::ui::Dialogs dialogs;
 
   quorvane::app::StartPlaces places;
-  places.settingsPath = quorvane::platform::ProgramDirectory() + std::string(quorvane::install::kSettingsFileName);
+  places.settingsPath = quorvane::platform::SettingsFilePath(fs);
   places.nativeInstallDirs = quorvane::app::SteamInstallDirs(QDir::homePath().toStdString());
 
   quorvane::ui::StartSequence sequence(

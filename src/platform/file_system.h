@@ -2,6 +2,8 @@
 // The real file system behind install::FileSystem. Path text is the
 // program's own (single-byte code page, backslashes, any letter case) and is
 // turned into a native path by ResolvePath before every call.
+#include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +38,18 @@ class NativeFileSystem : public install::FileSystem {
   // Directories (and links to them), empty when the directory cannot be read.
   std::vector<std::string> ListDirectories(const std::string& directory) override;
   install::IoResult RemoveDirectory(const std::string& path) override;
+
+  // POSIX: `pathText` names `native` from now on, bypassing ResolvePath, for a
+  // file that lies outside the game's Windows-shaped world under a name the
+  // code page may not hold (the settings file under /home/Łukasz). The first
+  // write makes its missing directories, private to the user.
+  void Route(std::string pathText, std::filesystem::path native);
+
+ private:
+  std::string Native(const std::string& pathText) const;
+  [[nodiscard]] install::IoResult MakeRoutedDirectories(const std::string& pathText) const;
+
+  std::map<std::string, std::filesystem::path, std::less<>> m_routes;
 };
 
 }  // namespace quorvane::platform

@@ -22,13 +22,6 @@ using install::IoResult;
 
 IoResult Errno(int error) { return IoResult::Failure(std::strerror(error)); }
 
-// Empty, which names no file, for text holding a NUL: the system would take
-// that text cut short at the NUL and reach some other file.
-std::string Native(const std::string& pathText) {
-  if (pathText.find('\0') != std::string::npos) return {};
-  return ResolvePath(pathText).string();
-}
-
 bool StatFollowing(const std::string& native, struct stat& st) { return ::stat(native.c_str(), &st) == 0; }
 
 // 0 for a regular file, else the reason it cannot be treated as one.
@@ -132,6 +125,30 @@ IoResult WriteInPlace(const std::string& target, std::string_view bytes) {
 
 }  // namespace
 
+void NativeFileSystem::Route(std::string pathText, std::filesystem::path native) {
+  m_routes.insert_or_assign(std::move(pathText), std::move(native));
+}
+
+// Empty, which names no file, for text holding a NUL: the system would take
+// that text cut short at the NUL and reach some other file.
+std::string NativeFileSystem::Native(const std::string& pathText) const {
+  if (pathText.find('\0') != std::string::npos) return {};
+  if (const auto route = m_routes.find(pathText); route != m_routes.end()) return route->second.string();
+  return ResolvePath(pathText).string();
+}
+
+IoResult NativeFileSystem::MakeRoutedDirectories(const std::string& pathText) const {
+  const auto route = m_routes.find(pathText);
+  if (route == m_routes.end()) return IoResult::Success();
+  std::filesystem::path made;
+  for (const std::filesystem::path& part : route->second.parent_path()) {
+    made /= part;
+    if (::mkdir(made.c_str(), 0700) == 0 || errno == EEXIST) continue;
+    return IoResult::Failure("cannot create the directory " + Utf8ToAnsi(made.string()) + ": " + std::strerror(errno));
+  }
+  return IoResult::Success();
+}
+
 bool NativeFileSystem::IsPresent(const std::string& path) {
   struct stat st {};
   return StatFollowing(Native(path), st) && S_ISREG(st.st_mode);
@@ -177,6 +194,7 @@ IoResult NativeFileSystem::ReadFile(const std::string& path, std::string& bytes)
 }
 
 IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view bytes) {
+  if (IoResult ready = MakeRoutedDirectories(path); !ready) return ready;
   const std::string native = Native(path);
   if (native.empty()) return Errno(ENOENT);
   std::string target;

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the Debian package (a release build of the program alone, with
+# Debian's own optimisation and hardening flags; no debugging information,
+# since the package strips it anyway) and prints its path.
+# Usage: scripts/package.sh   (QUORVANE_PACKAGE_BUILD_DIR overrides build-package)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+bash scripts/setup.sh "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+build=${QUORVANE_PACKAGE_BUILD_DIR:-build-package}
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+flags="$(dpkg-buildflags --get CXXFLAGS | sed 's/\(^\| \)-g\( \|$\)/ /') $(dpkg-buildflags --get CPPFLAGS)"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
+  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+  -DQUORVANE_BUILD_TESTS=OFF -DQUORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" --target quorvane quorvane_package_docs >/dev/null
+(cd "$build" && cpack -G DEB >/dev/null)
+ls "$PWD/$build"/quorvane_*.deb

@@ -1,0 +1,45 @@
+#pragma once
+// The program's command line. Started without arguments it opens its windows
+// as it always has; the options answered in the terminal are decided here,
+// before anything touches the window system, so they need no display.
+// Later options add an action and their values to the decision.
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+
+namespace quorvane::app {
+
+enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse };
+
+struct CommandLineDecision {
+  CommandLineAction action = CommandLineAction::RunWindows;
+  QString error;  // for Refuse: what was wrong, in one line
+};
+
+// Exit status of a command line the program refuses (1 is Qt's own for that;
+// 2 is what terminal programs use for a usage error).
+inline constexpr int kUsageExitCode = 2;
+
+class CommandLine {
+ public:
+  CommandLine();
+
+  // `arguments` as the system passed them, the program's own name first.
+  // Qt's own options (-platform, -style, -display, ...) are accepted and left
+  // for the application object to take.
+  [[nodiscard]] CommandLineDecision Read(const QStringList& arguments);
+
+  // What a terminal answer prints, and where: help and version on standard
+  // output with status 0, a refusal on standard error with kUsageExitCode.
+  // The usage line names the program as started when an application object exists.
+  [[nodiscard]] QString AnswerText(const CommandLineDecision& decision) const;
+  [[nodiscard]] static bool AnswersOnStandardError(const CommandLineDecision& decision);
+  [[nodiscard]] static int ExitCode(const CommandLineDecision& decision);
+
+ private:
+  QCommandLineParser m_parser;
+  QCommandLineOption m_help;
+  QCommandLineOption m_version;
+};
+
+}  // namespace quorvane::app

@@ -1,0 +1,57 @@
+// What the program does with its command line before any window exists.
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvane::app {
+namespace {
+
+struct CommandLineCase {
+  const char* name;
+  QStringList arguments;  // after the program's name
+  CommandLineAction action;
+  const char* answerHolds;  // a piece of the printed answer; "" when nothing is printed
+};
+
+class CommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(CommandLineTest, decidesTheActionAndItsAnswer) {
+  const CommandLineCase& c = GetParam();
+  CommandLine commandLine;
+  const CommandLineDecision decision = commandLine.Read(QStringList{"quorvane"} + c.arguments);
+  EXPECT_EQ(decision.action, c.action);
+  const QString answer = commandLine.AnswerText(decision);
+  if (*c.answerHolds) EXPECT_TRUE(answer.contains(c.answerHolds)) << answer.toStdString();
+  else EXPECT_TRUE(answer.isEmpty()) << answer.toStdString();
+  const bool refused = c.action == CommandLineAction::Refuse;
+  EXPECT_EQ(CommandLine::ExitCode(decision), refused ? 2 : 0);
+  EXPECT_EQ(CommandLine::AnswersOnStandardError(decision), refused);
+}
+
+using A = CommandLineAction;
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CommandLineTest,
+    ::testing::Values(
+        CommandLineCase{"noArguments_opensTheWindows", {}, A::RunWindows, ""},
+        CommandLineCase{"help_listsTheOptions", {"--help"}, A::ShowHelp, "-v, --version"},
+        CommandLineCase{"shortHelp_isHelp", {"-h"}, A::ShowHelp, "Usage:"},
+        CommandLineCase{"version_printsNameAndVersion", {"--version"}, A::ShowVersion, "quorvane 1."},
+        CommandLineCase{"shortVersion_isVersion", {"-v"}, A::ShowVersion, "quorvane 1."},
+        CommandLineCase{"unknownOption_isRefused", {"--bogus"}, A::Refuse, "quorvane: Unknown option 'bogus'."},
+        CommandLineCase{"strayArgument_isRefused", {"server.cfg"}, A::Refuse, "Unexpected argument 'server.cfg'."},
+        CommandLineCase{"refusalWinsOverVersion", {"--version", "--bogus"}, A::Refuse, "--help"},
+        CommandLineCase{"qtPlatformOption_isLeftToQt", {"-platform", "offscreen"}, A::RunWindows, ""},
+        CommandLineCase{"qtStyleWithEquals_isLeftToQt", {"-style=fusion"}, A::RunWindows, ""},
+        CommandLineCase{"qtDisplayAndFlag_areLeftToQt", {"-display", ":1", "-reverse"}, A::RunWindows, ""},
+        CommandLineCase{"qtOptionBeforeHelp_stillHelps", {"-platform", "xcb", "--help"}, A::ShowHelp, "--help"},
+        CommandLineCase{"unknownAfterQtOption_isRefused", {"-style", "fusion", "-bogus"}, A::Refuse, "bogus"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLineHelpTest, help_hidesQtsOwnOptions) {
+  CommandLine commandLine;
+  const QString help = commandLine.AnswerText(commandLine.Read({"quorvane", "--help"}));
+  EXPECT_FALSE(help.contains("platform")) << help.toStdString();
+}
+
+}  // namespace
+}  // namespace quorvane::app

@@ -91,6 +91,8 @@ untitled_window() {
 # window be asked to close. Another process cannot read the menu under Wine,
 # and Wine tells the X server nothing of it.
 wait_for "opening window" window_titled quorvane
+# The start window has the same title; it comes only with the main window.
+main_window >/dev/null && { echo "the opening window was gone before its menu was looked at"; exit 1; }
 focus "$(window_titled quorvane)"
 xdotool key alt+space
 wait_for "the opening window's menu" untitled_window

@@ -1,6 +1,6 @@
 # Cross build for 64-bit Windows with Debian's mingw-w64 (posix thread model).
-# Everything is linked statically so the programs run under Wine, or on a
-# Windows machine, without the compiler's DLLs beside them.
+# Without Qt everything is linked statically, so the programs run under Wine,
+# or on a Windows machine, without the compiler's DLLs beside them.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -15,4 +15,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Qt cross-built for Windows (given as CMAKE_PREFIX_PATH) is a root path too,
+# so its packages are found. Its DLLs use the compiler's runtime DLLs, which
+# the programs then share rather than carry a second copy of.
+if(CMAKE_PREFIX_PATH)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${CMAKE_PREFIX_PATH})
+else()
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+endif()

@@ -1,6 +1,42 @@
 #pragma once
-// A file or directory made unchangeable (the immutable attribute, needs root)
-// for as long as the object lives; ok() says whether that worked, error() why not.
+// A file or directory made unchangeable for as long as the object lives; ok()
+// says whether that worked, error() why not. On Linux the immutable attribute
+// (needs root). On Windows a file gets the read-only attribute, which the
+// program refuses to write through; a directory's attribute does not keep
+// files from being made in it, so a directory is reported as not done.
+#ifdef _WIN32
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace quorvane::test_support {
+
+class Immutable {
+ public:
+  explicit Immutable(std::filesystem::path path) : m_path(std::move(path)) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(m_path, ec)) {
+      m_error = "a directory cannot be made unwritable with its attributes";
+    } else if (!SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_READONLY)) {
+      m_error = "cannot make " + m_path.string() + " read-only: error " + std::to_string(GetLastError());
+    }
+  }
+  ~Immutable() {
+    if (ok()) SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  Immutable(const Immutable&) = delete;
+  bool ok() const { return m_error.empty(); }
+  const std::string& error() const { return m_error; }
+
+ private:
+  std::filesystem::path m_path;
+  std::string m_error;
+};
+
+}  // namespace quorvane::test_support
+#else
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -38,3 +74,4 @@ class Immutable {
 };
 
 }  // namespace quorvane::test_support
+#endif

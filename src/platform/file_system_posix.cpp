@@ -288,9 +288,8 @@ IoResult NativeFileSystem::CreateDirectory(const std::string& path) {
 namespace {
 
 // Entries of one kind (S_IFREG or S_IFDIR, links followed) in directory order.
-std::vector<std::string> ListOfKind(const std::string& directory, mode_t kind) {
+std::vector<std::string> ListOfKind(const std::string& native, mode_t kind) {
   std::vector<std::string> names;
-  const std::string native = Native(directory);
   DIR* dir = ::opendir(native.c_str());
   if (!dir) return names;
   const int dirFd = ::dirfd(dir);
@@ -311,11 +310,11 @@ std::vector<std::string> ListOfKind(const std::string& directory, mode_t kind) {
 }  // namespace
 
 std::vector<std::string> NativeFileSystem::ListFiles(const std::string& directory) {
-  return ListOfKind(directory, S_IFREG);
+  return ListOfKind(Native(directory), S_IFREG);
 }
 
 std::vector<std::string> NativeFileSystem::ListDirectories(const std::string& directory) {
-  return ListOfKind(directory, S_IFDIR);
+  return ListOfKind(Native(directory), S_IFDIR);
 }
 
 IoResult NativeFileSystem::RemoveDirectory(const std::string& path) {

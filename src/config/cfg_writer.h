@@ -10,7 +10,7 @@
 namespace quorvane::config {
 
 // Outcome of a write: which file failed and the OS's reason.
-struct WriteResult {
+struct [[nodiscard]] WriteResult {
   bool ok = true;
   std::string file;    // the path text of the file that failed
   std::string reason;  // the OS's message

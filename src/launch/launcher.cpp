@@ -89,19 +89,18 @@ void Launcher::StopDedicatedServer() {
   if (server) m_server.SendClose(*server);
 }
 
-void Launcher::EmailComments() {
-  m_starter.OpenLink(std::string("mailto:") + install::kMailAddress);
-}
+void Launcher::EmailComments() { OpenLink(std::string("mailto:") + install::kMailAddress); }
 
-void Launcher::OpenWebsite() {
-  m_starter.OpenLink(install::kDownloadPage);
-}
+void Launcher::OpenWebsite() { OpenLink(install::kDownloadPage); }
 
-void Launcher::Launch(const LaunchRequest& request) {
-  const StartResult result = m_starter.Start(request);
+void Launcher::OpenLink(const std::string& link) { ReportFailure(link, m_starter.OpenLink(link)); }
+
+void Launcher::Launch(const LaunchRequest& request) { ReportFailure(request.file, m_starter.Start(request)); }
+
+void Launcher::ReportFailure(const std::string& what, const StartResult& result) {
   if (result.ok) return;
   std::string text = kStartFailed;
-  text += request.file;
+  text += what;
   if (!result.error.empty()) {
     text += ": ";
     text += result.error;

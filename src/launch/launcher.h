@@ -19,7 +19,7 @@ struct LaunchRequest {
   int showCommand = 0;     // 0 = SW_HIDE
 };
 
-struct StartResult {
+struct [[nodiscard]] StartResult {
   bool ok = true;
   std::string error;  // the OS's reason when the start failed
 };
@@ -70,6 +70,9 @@ class Launcher {
 
  private:
   void Launch(const LaunchRequest& request);
+  void OpenLink(const std::string& link);
+  // "Quorvane could not start <what>: <reason>" when the start failed.
+  void ReportFailure(const std::string& what, const StartResult& result);
 
   install::FileSystem& m_fs;
   config::FieldStore& m_fields;

@@ -55,10 +55,11 @@ void PlayToEnd(const QString& file, int guardMs) {
 
 void RunHoldingEvents(std::function<void()> work, int timeoutMs) {
   QThread* worker = QThread::create(std::move(work));
-  // Freed by the event loop once it has ended, even if we stop waiting first.
+  // Work that outlasts the wait ends on its own, and the event loop frees it then.
   QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
   worker->start();
-  worker->wait(QDeadlineTimer(timeoutMs));
+  // Deleting it also drops the queued notice of its end.
+  if (worker->wait(QDeadlineTimer(timeoutMs))) delete worker;
 }
 
 void NativeSoundPlayer::PlaySoundCue(const std::string& path) {

@@ -26,8 +26,9 @@ bool ShrinkWindow(QWidget& window) {
   const int screenWidth = app::PixelsToTwips(area.width(), dpi);
   const int screenHeight = app::PixelsToTwips(area.height(), dpi);
   const QPointer<QWidget> alive(&window);
-  // Lets the window go smaller than its layout would like.
-  window.setMinimumSize(0, 0);
+  // Lets the window go smaller than its layout would like. Not (0, 0): a
+  // zero minimum counts as none, and the layout puts its own back.
+  window.setMinimumSize(1, 1);
   for (const app::TwipRect& step : app::ShrinkSteps(start, screenWidth, screenHeight)) {
     window.resize(std::max(0, app::TwipsToPixels(step.width, dpi) - decorationWidth),
                   std::max(0, app::TwipsToPixels(step.height, dpi) - decorationHeight));

@@ -8,10 +8,14 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
 
+#include "app/shrink_window.h"
 #include "support/memory_file_system.h"
 #include "ui/field_widgets.h"
 #include "ui/main_form.h"
+#include "ui/shrink.h"
 #include "ui/window_fixtures.h"
 
 namespace quorvane::ui {
@@ -142,6 +146,49 @@ INSTANTIATE_TEST_SUITE_P(Buttons, RereadFailureTest,
                                            RereadCase{"Command11", "\\Tfc\\mapcycle.txt"},
                                            RereadCase{"Command17", "\\Tfc\\motd.txt"}),
                          [](const auto& info) { return std::string(info.param.button); });
+
+// ---- The closing shrink
+
+// Records the outer frame a window has after each move or resize; each
+// resize also asks for a new layout, as the main window's backgrounds do.
+struct FrameLog : QObject {
+  explicit FrameLog(QWidget* content) : content(content) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize) content->updateGeometry();
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Move)
+      frames << static_cast<QWidget*>(watched)->frameGeometry();
+    return false;
+  }
+  QWidget* content;
+  QList<QRect> frames;
+};
+
+// The offscreen platform draws a frame of its own around a window, so its
+// outer frame is larger than the inside, as under a window manager.
+TEST(ShrinkWindow, theOuterFrameTakesTheLastStepEvenBelowTheLayoutsMinimum) {
+  FormOnDisk f;  // for its application
+  QWidget window;
+  auto* tall = new QWidget;
+  tall->setMinimumSize(300, 400);
+  (new QVBoxLayout(&window))->addWidget(tall);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  const double dpi = window.screen()->logicalDotsPerInchY();
+  const auto twips = [dpi](int pixels) { return app::PixelsToTwips(pixels, dpi); };
+  const auto pixels = [dpi](int twips) { return app::TwipsToPixels(twips, dpi); };
+  const QRect area = window.screen()->geometry();
+  const QRect frame = window.frameGeometry();
+  const app::TwipRect last =
+      app::ShrinkSteps({twips(frame.x()), twips(frame.y()), twips(frame.width()), twips(frame.height())},
+                       twips(area.width()), twips(area.height()))
+          .back();
+  FrameLog log(tall);
+  window.installEventFilter(&log);
+  ASSERT_TRUE(ShrinkWindow(window));
+  ASSERT_FALSE(log.frames.isEmpty());
+  EXPECT_EQ(log.frames.last(), QRect(pixels(last.left), pixels(last.top), pixels(last.width), pixels(last.height)));
+  EXPECT_FALSE(window.isVisible());
+}
 
 // ---- The start and closing sequence under hasty hands
 

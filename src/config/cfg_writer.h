@@ -24,7 +24,7 @@ std::string AutoexecCfgText(const FieldStore& fields);  // gl_texturemode as the
 std::string BasicServerCfgText(const FieldStore& fields);
 std::string BasicAutoexecCfgText(const FieldStore& fields);
 
-struct BackupOutcome {
+struct [[nodiscard]] BackupOutcome {
   install::IoResult result;  // why the old backup could not be deleted or the rename failed
   bool renamed = false;      // cfgPath now stands as bakPath
 };

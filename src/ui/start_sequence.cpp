@@ -96,6 +96,7 @@ void StartSequence::Unload(QWidget* window) {
 }
 
 void StartSequence::RunCheckLocation() {
+  const Busy busy(m_busy);
   m_check = new CheckLocation();
   app::RunStartupCheck(m_services.fs, m_services.places, *this);
   Unload(m_check);
@@ -172,15 +173,14 @@ void StartSequence::SaveLocateFile() {
 
 void StartSequence::RockOn() {
   // Runs once: a second press, or the close that follows the press, finds the load done.
-  if (!m_main || !m_start || m_rockedOn || m_quitting) return;
+  if (!m_main || !m_start || m_rockedOn || m_quitting || m_busy) return;
   m_rockedOn = true;
+  const Busy busy(m_busy);
   MainFormTarget target(*m_main, [this] { LoadSoundForm(); });
   const app::LoadReport report = app::LoadWorkspace(m_services.fs, target);
   Unload(m_start);
-  if (!m_main) return;
   m_main->MarkWorkspaceLoaded();
   for (const std::string& failure : report.failures) m_main->ShowMessage(failure);
-  if (!m_main) return;
   // The start window had the keyboard; hand it back to the window the user works in.
   m_main->raise();
   m_main->activateWindow();
@@ -216,8 +216,10 @@ void StartSequence::SaveLocateFile2() {
 
 void StartSequence::QuitProgram() {
   // Set before the shrink: it lets events run, and a second click on Quit
-  // would otherwise start a second shrink of the same window and delete it under the first.
-  if (!m_main || m_quitting) return;
+  // would otherwise start a second shrink of the same window and delete it
+  // under the first. Nor may the main window go while a load or save that
+  // fills it is under way (its message boxes let a close request through).
+  if (!m_main || m_quitting || m_busy) return;
   m_quitting = true;
   if (!ShrinkWindow(*m_main) || !m_main) return;
   m_bye = new Bye(m_services.sound, m_services.timers);

@@ -115,7 +115,7 @@ class StartSequence : public QObject, private app::LocationWindows {
   bool m_ended = false;
   bool m_rockedOn = false;
   bool m_quitting = false;
-  bool m_busy = false;  // a locate window's save is under way
+  bool m_busy = false;  // the start-up check, the workspace load or a locate window's save is under way
 };
 
 }  // namespace quorvane::ui

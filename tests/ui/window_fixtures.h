@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -43,14 +44,19 @@ inline QList<QStringList> Rows(const std::string& name) {
 
 // Message boxes that record what they would show: a message's text, or a question
 // as "<? or !><title>: <text>" (? for the question icon, ! for stop); a question gets `answer`.
+// `whileShown`, when set, runs while a message is up, as the user's actions do under a real box.
 struct RecordingDialogs : Dialogs {
-  void Inform(const QString& text, const QString&) override { shown << text; }
+  void Inform(const QString& text, const QString&) override {
+    shown << text;
+    if (whileShown) whileShown();
+  }
   bool AskYesNo(const QString& text, const QString& title, Icon icon) override {
     shown << (icon == Icon::Question ? "?" : "!") + title + ": " + text;
     return answer;
   }
   QStringList shown;
   bool answer = false;
+  std::function<void()> whileShown;
 };
 
 // The world outside the windows: records in order the sounds played ("sound <path>"), what it is

@@ -213,6 +213,23 @@ TEST_F(StartSequenceTest, closingStartButtonAfterLetsRock_loadsOnce) {
   EXPECT_EQ(sequence->Main()->GetText("hostname"), "typed after the load");
 }
 
+TEST_F(StartSequenceTest, closingTheMainWindowWhileTheLoadShowsAMessage_leavesTheWindowToTheLoad) {
+  Start(true);
+  Tick(sequence->IntroWindow(), "Timer1", 4500);
+  std::filesystem::remove(game.Path("Valve/autoexec.cfg"));  // so the load has messages to show
+  QPointer<MainForm> main = sequence->Main();
+  dialogs.whileShown = [main] {
+    if (main) main->close();
+    FlushUnloads();
+  };
+  QTest::mouseClick(sequence->StartWindow()->findChild<QPushButton*>("RockOn"), Qt::LeftButton);
+  dialogs.whileShown = nullptr;
+  FlushUnloads();
+  ASSERT_TRUE(main && main->isVisible());
+  EXPECT_EQ(main->GetText("hostname"), "Friday Night TFC");
+  EXPECT_EQ(sequence->ByeWindow(), nullptr);
+}
+
 // Clicks Quit again the moment the main window starts to shrink, as the
 // second click of a double click arrives while the first one's shrink runs.
 struct SecondClickDuringShrink : QObject {

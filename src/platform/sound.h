@@ -18,7 +18,8 @@ class NativeSoundPlayer : public launch::SoundPlayer {
 
 // Runs `work` on a thread of its own and blocks the calling thread, running
 // none of its events, until the work ends or `timeoutMs` has passed (the
-// work then finishes unwatched). Needs an application object.
+// work then finishes unwatched). Needs an application object. The POSIX
+// player's wait; the Windows one blocks in the system's own call.
 void RunHoldingEvents(std::function<void()> work, int timeoutMs);
 
 // Length of a PCM wave file in milliseconds, from its header; -1 when the

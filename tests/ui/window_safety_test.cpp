@@ -63,22 +63,6 @@ INSTANTIATE_TEST_SUITE_P(Fields, LineBreakTest,
                          ::testing::Values(LineBreakCase{"paste", Paste}, LineBreakCase{"drop", Drop}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(OneLineField, typingGoesOnAfterThePastedText) {
-  FormOnDisk f(1);
-  auto* hostname = f.Find<QLineEdit>("hostname");
-  QTest::keyClicks(hostname, "ab");
-  hostname->setCursorPosition(1);
-  Paste(hostname, QStringLiteral("\r\nx\n"));
-  QTest::keyClicks(hostname, "!");
-  EXPECT_EQ(f.form->GetText("hostname"), "a x !b");
-}
-
-TEST(OneLineField, aValueFromAFileKeepsItsCharacters) {
-  FormOnDisk f;
-  f.form->SetText("hostname", "a\nb");
-  EXPECT_EQ(f.form->GetText("hostname"), "a\nb");
-}
-
 TEST(OneLineField, writtenServerCfgHoldsThePastedValueOnItsOwnLine) {
   FormOnDisk f(1);
   Paste(f.Find<QLineEdit>("hostname"), QStringLiteral("a\nrcon_password \"x\"\nz"));
@@ -200,17 +184,6 @@ TEST_F(StartSequenceTest, closingStartButtonFromItsFrame_loadsTheWorkspaceAsLets
   ASSERT_NE(sequence->Main(), nullptr);
   EXPECT_EQ(sequence->Main()->GetText("hostname"), "Friday Night TFC");
   EXPECT_NE(sequence->SoundWindow(), nullptr);
-}
-
-TEST_F(StartSequenceTest, closingStartButtonAfterLetsRock_loadsOnce) {
-  Start(true);
-  Tick(sequence->IntroWindow(), "Timer1", 4500);
-  QPointer<StartButton> start = sequence->StartWindow();
-  QTest::mouseClick(start->findChild<QPushButton*>("RockOn"), Qt::LeftButton);
-  sequence->Main()->SetText("hostname", "typed after the load");
-  if (start) start->close();
-  FlushUnloads();
-  EXPECT_EQ(sequence->Main()->GetText("hostname"), "typed after the load");
 }
 
 TEST_F(StartSequenceTest, closingTheMainWindowWhileTheLoadShowsAMessage_leavesTheWindowToTheLoad) {

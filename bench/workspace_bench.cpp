@@ -80,8 +80,9 @@ void BM_LoadWorkspace(benchmark::State& state) {
   quorvane::platform::NativeFileSystem fs;
   for (auto _ : state) {
     MemoryWorkspace ws(install.root.string());
-    quorvane::app::LoadWorkspace(fs, ws);
-    if (ws.messages != 0 || ws.combo != 2006 || ws.list2 != 2006) state.SkipWithError("installation not loaded whole");
+    const quorvane::app::LoadReport report = quorvane::app::LoadWorkspace(fs, ws);
+    if (!report.ok() || ws.messages != 0 || ws.combo != 2006 || ws.list2 != 2006)
+      state.SkipWithError("installation not loaded whole");
     benchmark::DoNotOptimize(ws.cycle);
   }
 }

@@ -1,5 +1,7 @@
 #include "app/location_check.h"
 
+#include <functional>
+
 #include "config/cfg_reader.h"
 #include "install/game_paths.h"
 #include "install/settings_file.h"
@@ -10,6 +12,20 @@
 namespace quorvane::app {
 
 using install::GamePath;
+
+namespace {
+
+bool HoldsLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
+
+// Stores the location; a failure is shown, naming the file.
+install::IoResult Store(install::FileSystem& fs, const std::string& settingsPath, const std::string& location,
+                        const std::function<void(const std::string&)>& show) {
+  install::IoResult saved = install::SaveServerLocation(fs, settingsPath, location);
+  if (!saved) show(FailureMessage("write", settingsPath, saved.error));
+  return saved;
+}
+
+}  // namespace
 
 std::vector<std::string> SteamInstallDirs(const std::string& home) {
   if (home.empty()) return {};
@@ -39,7 +55,8 @@ StartBranch RunStartupCheck(install::FileSystem& fs, const StartPlaces& places, 
   if (!found.empty()) {
     windows.ShowMainForm();
     windows.SetMainGamePath(found);
-    install::SaveServerLocation(fs, places.settingsPath, found);
+    // Unstored, the place still serves this run; the next start looks for it again.
+    (void)Store(fs, places.settingsPath, found, [&](const std::string& text) { windows.ShowMessage(text); });
     windows.ProcessEventsAndPause();
     windows.ShowStartButton();
     return StartBranch::DefaultInstallation;
@@ -55,7 +72,11 @@ bool SaveFirstRunLocation(install::FileSystem& fs, const std::string& settingsPa
     windows.ShowMessage(kEmptyLocationMessage);
     return false;
   }
-  install::SaveServerLocation(fs, settingsPath, chosen);
+  if (HoldsLineBreak(chosen)) {
+    windows.ShowMessage(kLineBreakLocationMessage);
+    return false;
+  }
+  if (!Store(fs, settingsPath, chosen, [&](const std::string& text) { windows.ShowMessage(text); })) return false;
   windows.SetMainGamePath(chosen);
   windows.ShowMainForm();
   windows.ShowMessage(kLocationSavedMessage);
@@ -67,23 +88,41 @@ bool SaveFirstRunLocation(install::FileSystem& fs, const std::string& settingsPa
 
 install::IoResult SaveChangedLocation(install::FileSystem& fs, const std::string& settingsPath,
                                       const std::string& chosen, ChangeTarget& main) {
-  const install::IoResult saved = install::SaveServerLocation(fs, settingsPath, chosen);
+  const auto show = [&](const std::string& text) { main.ShowMessage(text); };
+  if (HoldsLineBreak(chosen)) {
+    show(kLineBreakLocationMessage);
+    return install::IoResult::Failure(kLineBreakLocationMessage);
+  }
+  install::IoResult saved = Store(fs, settingsPath, chosen, show);
+  if (!saved) return saved;
+  const auto note = [&](std::string_view verb, const std::string& path, const install::IoResult& result) {
+    if (!result) show(FailureMessage(verb, path, result.error));
+  };
   main.SetGameDir(chosen);
   main.BringToFront();
   main.ReplaceStartingMaps(maps::ScanMaps(fs, chosen));
   const std::string cycle = GamePath(chosen, install::kMapCycle);
   if (fs.IsPresent(cycle)) {
     std::vector<std::string> entries;
-    maps::LoadMapCycle(fs, cycle, entries);
+    note("read", cycle, maps::LoadMapCycle(fs, cycle, entries));
     main.SetMapCycle(entries);
   } else {
-    fs.WriteFile(GamePath(chosen, install::kMapCycleCreate), {});
+    const std::string created = GamePath(chosen, install::kMapCycleCreate);
+    note("write", created, fs.WriteFile(created, {}));
   }
   main.ReplaceAvailableMaps(maps::ScanMaps(fs, chosen));
-  config::LoadCfgFile(fs, GamePath(chosen, install::kServerCfg), main.Fields());
-  config::LoadCfgFile(fs, GamePath(chosen, install::kAutoexecCfg), main.Fields());
+  for (std::string_view file : {install::kServerCfg, install::kAutoexecCfg}) {
+    const std::string path = GamePath(chosen, file);
+    // A place without the file keeps the values the window has.
+    if (fs.IsPresent(path)) note("read", path, config::LoadCfgFile(fs, path, main.Fields()));
+  }
   std::string motd;
-  if (maps::LoadMotd(fs, GamePath(chosen, install::kMotd), motd)) main.SetMotd(motd);
+  const std::string motdPath = GamePath(chosen, install::kMotd);
+  if (fs.IsPresent(motdPath)) {
+    const install::IoResult read = maps::LoadMotd(fs, motdPath, motd);
+    note("read", motdPath, read);
+    if (read) main.SetMotd(motd);
+  }
   main.ShowMessage(kLocationSavedMessage);
   return saved;
 }

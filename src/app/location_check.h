@@ -17,6 +17,9 @@ inline constexpr const char* kRereadAdviceMessage =
     "Server.Cfg Screen and the Autoexec.Cfg Screen and Click on the 'Re-Read Server.Cfg File' Button and the "
     "'Re-Read Autoexec.Cfg File' Button.  You should also Go To the Game Map Screen and Click on the 'Re-Read "
     "Mapcycle.Txt File' Button and the 'Re-Read the MOTD.txt File' Button.";
+// Quorvane.ini holds the location as one line, so a name with a line break would come back cut.
+inline constexpr const char* kLineBreakLocationMessage =
+    "The name of this directory holds a line break, which Quorvane cannot store. Please select another directory.";
 
 // The windows the start-up check and the first-run save drive.
 class LocationWindows {
@@ -52,9 +55,10 @@ std::string FindDefaultInstallation(install::FileSystem& fs, const std::vector<s
 // The load of CheckLocation. Returns the branch it took.
 StartBranch RunStartupCheck(install::FileSystem& fs, const StartPlaces& places, LocationWindows& windows);
 
-// Command1 of LocateFile. False when nothing was chosen (LocateFile stays open).
-bool SaveFirstRunLocation(install::FileSystem& fs, const std::string& settingsPath, const std::string& chosen,
-                          LocationWindows& windows);
+// Command1 of LocateFile. False when nothing was stored: nothing or a name with a line break was
+// chosen, or the settings file could not be written (LocateFile stays open).
+[[nodiscard]] bool SaveFirstRunLocation(install::FileSystem& fs, const std::string& settingsPath,
+                                        const std::string& chosen, LocationWindows& windows);
 
 // The main window's side of the change-location save.
 class ChangeTarget : public Workspace {
@@ -64,7 +68,9 @@ class ChangeTarget : public Workspace {
 };
 
 // Command1 of LocateFile2: stores the place and reloads everything the main
-// window shows from it. The caller unloads LocateFile2 afterwards.
+// window shows from it. When the place cannot be stored the main window is
+// left as it was and the failure returned (already shown); the caller
+// unloads LocateFile2 only after a success.
 install::IoResult SaveChangedLocation(install::FileSystem& fs, const std::string& settingsPath,
                                       const std::string& chosen, ChangeTarget& main);
 

@@ -14,31 +14,31 @@ namespace {
 
 using install::GamePath;
 
-void Note(LoadReport& report, const std::string& path, const std::string& reason) {
-  report.failures.push_back(path + ": " + reason);
+void Note(LoadReport& report, std::string_view verb, const std::string& path, const std::string& reason) {
+  report.failures.push_back(FailureMessage(verb, path, reason));
 }
 
-void Note(LoadReport& report, const std::string& path, const install::IoResult& result) {
-  if (!result) Note(report, path, result.error);
+void Note(LoadReport& report, std::string_view verb, const std::string& path, const install::IoResult& result) {
+  if (!result) Note(report, verb, path, result.error);
 }
 
 void LoadAutoexec(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
   const std::string path = GamePath(ws.GameDir(), install::kAutoexecCfg);
   if (fs.IsPresent(path)) {
-    Note(report, path, config::LoadCfgFile(fs, path, ws.Fields()));
+    Note(report, "read", path, config::LoadCfgFile(fs, path, ws.Fields()));
     return;
   }
   ws.ShowMessage(MissingAutoexecMessage(ws.GameDir()));
   ws.ShowMessage(kAutoexecDefaultsMessage);
   config::ApplyAutoexecDefaults(ws.Fields());
   const config::WriteResult written = config::WriteBasicAutoexecCfg(fs, ws.GameDir(), ws.Fields());
-  if (!written) Note(report, written.file, written.reason);
+  if (!written) Note(report, "write", written.file, written.reason);
 }
 
 void LoadServerCfg(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
   const std::string path = GamePath(ws.GameDir(), install::kServerCfg);
   if (fs.IsPresent(path)) {
-    Note(report, path, config::LoadCfgFile(fs, path, ws.Fields()));
+    Note(report, "read", path, config::LoadCfgFile(fs, path, ws.Fields()));
     return;
   }
   ws.ShowMessage(MissingServerCfgMessage(ws.GameDir()));
@@ -46,7 +46,7 @@ void LoadServerCfg(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
   config::ApplyServerDefaults(ws.Fields());
   // Written before the fix-ups, so its port line holds what the field had.
   const config::WriteResult written = config::WriteBasicServerCfg(fs, ws.GameDir(), ws.Fields());
-  if (!written) Note(report, written.file, written.reason);
+  if (!written) Note(report, "write", written.file, written.reason);
 }
 
 std::vector<std::string> Catalogue(install::FileSystem& fs, const std::string& gameDir) {
@@ -57,7 +57,7 @@ std::vector<std::string> Catalogue(install::FileSystem& fs, const std::string& g
 
 void FillStartingMaps(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
   const std::string dir = GamePath(ws.GameDir(), install::kMapsDir);
-  if (fs.ListFiles(dir).empty() && !fs.IsDirectory(dir)) Note(report, dir, fs.CreateDirectory(dir));
+  if (fs.ListFiles(dir).empty() && !fs.IsDirectory(dir)) Note(report, "create", dir, fs.CreateDirectory(dir));
   ws.AddStartingMaps(Catalogue(fs, ws.GameDir()));
 }
 
@@ -65,18 +65,18 @@ void LoadCycle(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
   const std::string path = GamePath(ws.GameDir(), install::kMapCycle);
   if (fs.IsPresent(path)) {
     std::vector<std::string> entries;
-    Note(report, path, maps::LoadMapCycle(fs, path, entries));
+    Note(report, "read", path, maps::LoadMapCycle(fs, path, entries));
     ws.SetMapCycle(entries);
     return;
   }
   const std::string created = GamePath(ws.GameDir(), install::kMapCycleCreate);
-  Note(report, created, fs.WriteFile(created, {}));
+  Note(report, "write", created, fs.WriteFile(created, {}));
 }
 
 void LoadMessage(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
   const std::string path = GamePath(ws.GameDir(), install::kMotd);
   if (!fs.IsPresent(path)) {
-    Note(report, path, fs.WriteFile(path, {}));
+    Note(report, "write", path, fs.WriteFile(path, {}));
     return;
   }
   std::string text;
@@ -84,13 +84,17 @@ void LoadMessage(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
   if (read) {
     ws.SetMotd(text);
   } else {
-    Note(report, path, read.error);
+    Note(report, "read", path, read.error);
   }
 }
 
 void FillAvailableMaps(install::FileSystem& fs, Workspace& ws) { ws.AddAvailableMaps(Catalogue(fs, ws.GameDir())); }
 
 }  // namespace
+
+std::string FailureMessage(std::string_view verb, const std::string& path, const std::string& reason) {
+  return "Quorvane could not " + std::string(verb) + " " + path + ": " + reason;
+}
 
 std::string MissingAutoexecMessage(const std::string& gameDir) {
   return "This Form looks for your Autoexec.cfg file in the " + gameDir +

@@ -29,10 +29,13 @@ class Workspace {
 };
 
 // What went wrong on the way; the load itself never stops for it.
-struct LoadReport {
-  std::vector<std::string> failures;  // "<path>: <reason>"
+struct [[nodiscard]] LoadReport {
+  std::vector<std::string> failures;  // each a whole message, as FailureMessage words it
   bool ok() const { return failures.empty(); }
 };
+
+// "Quorvane could not <verb> <path>: <reason>", the form every file failure takes.
+std::string FailureMessage(std::string_view verb, const std::string& path, const std::string& reason);
 
 // The start-up load: configuration files (or defaults and basic files when
 // missing), fix-ups, map lists, map cycle, message of the day, then SoundForm.

@@ -136,7 +136,8 @@ WriteResult WriteWithBackup(install::FileSystem& fs, const std::string& cfgPath,
   install::IoResult written = fs.WriteFile(cfgPath, text);
   if (written) return {};
   std::string reason = written.error;
-  if (fs.IsPresent(cfgPath)) fs.Remove(cfgPath);
+  // A partly written file left in the way makes the rename below fail, which says so.
+  if (fs.IsPresent(cfgPath)) (void)fs.Remove(cfgPath);
   if (!fs.Rename(bakPath, cfgPath)) reason += " (the previous file is kept as " + bakPath + ")";
   return Failure(cfgPath, std::move(reason));
 }

@@ -10,7 +10,7 @@
 namespace quorvane::config {
 
 // Outcome of a write: which file failed and the OS's reason.
-struct WriteResult {
+struct [[nodiscard]] WriteResult {
   bool ok = true;
   std::string file;    // the path text of the file that failed
   std::string reason;  // the OS's message
@@ -24,7 +24,7 @@ std::string AutoexecCfgText(const FieldStore& fields);  // gl_texturemode as the
 std::string BasicServerCfgText(const FieldStore& fields);
 std::string BasicAutoexecCfgText(const FieldStore& fields);
 
-struct BackupOutcome {
+struct [[nodiscard]] BackupOutcome {
   install::IoResult result;  // why the old backup could not be deleted or the rename failed
   bool renamed = false;      // cfgPath now stands as bakPath
 };

@@ -9,7 +9,7 @@
 namespace quorvane::install {
 
 // What an operation did; on failure `error` holds the OS's reason.
-struct IoResult {
+struct [[nodiscard]] IoResult {
   bool ok = true;
   std::string error;
 

@@ -18,8 +18,8 @@ IoResult WriteKeepingPrevious(FileSystem& fs, const std::string& path, std::stri
     std::string now;
     if (fs.ReadFile(path, now) && now == *previous) return written;
     if (!fs.WriteFile(path, *previous)) written.error += " (the previous content could not be put back)";
-  } else if (fs.IsPresent(path)) {
-    fs.Remove(path);
+  } else if (fs.IsPresent(path) && !fs.Remove(path)) {
+    written.error += " (the partly written file could not be removed)";
   }
   return written;
 }

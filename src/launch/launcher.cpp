@@ -96,14 +96,11 @@ void Launcher::StopDedicatedServer() {
   if (m_startedServer && !m_server.IsRunning(*m_startedServer)) m_startedServer.reset();
 }
 
-void Launcher::EmailComments() {
-  const std::string link = std::string("mailto:") + install::kMailAddress;
-  ReportFailure(link, m_starter.OpenLink(link));
-}
+void Launcher::EmailComments() { OpenLink(std::string("mailto:") + install::kMailAddress); }
 
-void Launcher::OpenWebsite() {
-  ReportFailure(install::kDownloadPage, m_starter.OpenLink(install::kDownloadPage));
-}
+void Launcher::OpenWebsite() { OpenLink(install::kDownloadPage); }
+
+void Launcher::OpenLink(const std::string& link) { ReportFailure(link, m_starter.OpenLink(link)); }
 
 StartResult::Started Launcher::Launch(const LaunchRequest& request) {
   const StartResult result = m_starter.Start(request);
@@ -111,10 +108,10 @@ StartResult::Started Launcher::Launch(const LaunchRequest& request) {
   return result.started;
 }
 
-void Launcher::ReportFailure(const std::string& file, const StartResult& result) {
+void Launcher::ReportFailure(const std::string& what, const StartResult& result) {
   if (result.ok) return;
   std::string text = kStartFailed;
-  text += file;
+  text += what;
   if (!result.error.empty()) {
     text += ": ";
     text += result.error;

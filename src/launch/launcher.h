@@ -80,7 +80,9 @@ class Launcher {
  private:
   // Reports a failure itself; gives what the start gave to stop it by.
   StartResult::Started Launch(const LaunchRequest& request);
-  void ReportFailure(const std::string& file, const StartResult& result);
+  void OpenLink(const std::string& link);
+  // "Quorvane could not start <what>: <reason>" when the start failed.
+  void ReportFailure(const std::string& what, const StartResult& result);
 
   install::FileSystem& m_fs;
   config::FieldStore& m_fields;

@@ -20,6 +20,8 @@ std::string MapNameOf(std::string_view fileName) { return std::string(fileName.s
 
 std::vector<std::string> ListMapFiles(install::FileSystem& fs, const std::string& gameDir) {
   std::vector<std::string> names = fs.ListFiles(install::GamePath(gameDir, install::kMapsDir));
+  // A name with a line break would become two lines of mapcycle.txt.
+  std::erase_if(names, [](const std::string& name) { return name.find_first_of("\r\n") != std::string::npos; });
   for (std::string& name : names) name.resize(MapNameLength(name));
   return names;
 }

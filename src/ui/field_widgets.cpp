@@ -12,6 +12,26 @@ constexpr int kLineEditMax = 32767;
 TextField::TextField(int typingLimit, QWidget* parent) : QLineEdit(parent), m_typingLimit(typingLimit) {
   if (m_typingLimit > 0) setMaxLength(m_typingLimit);
   connect(this, &QLineEdit::textChanged, this, &TextField::OnTextChanged);
+  connect(this, &QLineEdit::textEdited, this, &TextField::OnTextEdited);
+}
+
+QString OneLine(const QString& text) {
+  QString line = text;
+  line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+  line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+  line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  return line;
+}
+
+void TextField::OnTextEdited(const QString& text) {
+  // A value is one line of its file: a line break typed, pasted or dropped
+  // in would start a line of its own there.
+  if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'))) return;
+  const int cursor = cursorPosition();
+  const int removed = static_cast<int>(text.left(cursor).count(QLatin1String("\r\n")));
+  const QString line = OneLine(text);
+  setText(line);
+  setCursorPosition(cursor - removed);
 }
 
 void TextField::SetValue(const QString& value) {

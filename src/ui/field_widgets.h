@@ -5,8 +5,13 @@
 
 namespace quorvane::ui {
 
-// A text box whose length limit applies to typing only: a longer value that a
-// file supplies is shown and given back whole.
+// The text with each line break (CR LF, lone CR, lone LF) turned into one blank.
+QString OneLine(const QString& text);
+
+// A one-line text box: what the user types, pastes or drops in loses its line
+// breaks to blanks, while a value from a file is shown as it is. Its length
+// limit applies to typing only: a longer value that a file supplies is shown
+// and given back whole.
 class TextField : public QLineEdit {
   Q_OBJECT
  public:
@@ -17,6 +22,7 @@ class TextField : public QLineEdit {
 
  private:
   void OnTextChanged(const QString& text);
+  void OnTextEdited(const QString& text);
 
   int m_typingLimit;  // 0: no limit of our own
   // A value longer than a line edit can hold; given back while the box still

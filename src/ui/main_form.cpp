@@ -430,7 +430,10 @@ QWidget* MainForm::BuildMapTab() {
   connect(clearMotd, &QPushButton::clicked, this, &MainForm::ClearMotd);
   connect(changeLocation, &QPushButton::clicked, this, &MainForm::changeLocationRequested);
   connect(startDedicated, &QPushButton::clicked, this, [this] { m_launcher.StartDedicatedServer(); });
-  connect(startListen, &QPushButton::clicked, this, [this] { m_launcher.StartListenServer(); });
+  connect(startListen, &QPushButton::clicked, this, [this] {
+    // It writes listenserver.cfg from the fields first.
+    if (!RefuseBeforeLoad()) m_launcher.StartListenServer();
+  });
   connect(stop, &QPushButton::clicked, this, [this] { m_launcher.StopDedicatedServer(); });
   connect(join, &QPushButton::clicked, this, [this] { m_launcher.JoinYourGame(); });
   connect(quit, &QPushButton::clicked, this, &MainForm::quitRequested);
@@ -630,16 +633,32 @@ void MainForm::ReportWrite(bool ok, const std::string& file, const std::string& 
     m_dialogs.Inform(success);
     return;
   }
-  m_dialogs.Inform(QStringLiteral("Quorvane could not write %1: %2").arg(FromAnsi(file), QString::fromStdString(reason)));
+  ReportFailure("write", file, reason);
+}
+
+void MainForm::ReportFailure(const char* verb, const std::string& file, const std::string& reason) {
+  m_dialogs.Inform(QStringLiteral("Quorvane could not %1 %2: %3")
+                       .arg(QLatin1String(verb), FromAnsi(file), QString::fromStdString(reason)));
+}
+
+void MainForm::MarkWorkspaceLoaded() { m_workspaceLoaded = true; }
+
+bool MainForm::RefuseBeforeLoad() {
+  // Until the first load the fields are empty, and writing them would wipe the user's files.
+  if (m_workspaceLoaded) return false;
+  m_dialogs.Inform(QStringLiteral("The configuration has not been loaded yet."));
+  return true;
 }
 
 void MainForm::WriteAutoexecCfg() {
+  if (RefuseBeforeLoad()) return;
   const config::WriteResult result = config::WriteAutoexecCfg(m_fs, GameDir(), *this);
   ReportWrite(result.ok, result.file, result.reason,
               QStringLiteral("The new Autoexec.cfg file has been created successfully"));
 }
 
 void MainForm::WriteServerCfg() {
+  if (RefuseBeforeLoad()) return;
   const config::WriteResult result = config::WriteServerCfg(m_fs, GameDir(), *this);
   ReportWrite(result.ok, result.file, result.reason,
               QStringLiteral("The new Server.cfg and Listenserver.cfg files have been created successfully"));
@@ -650,7 +669,9 @@ void MainForm::RereadAutoexecCfg() {
     m_dialogs.Inform(QStringLiteral("The Program cannot find your Autoexec.cfg File, Try saving it first"));
     return;
   }
-  config::LoadCfgFile(m_fs, Path(install::kAutoexecCfg), *this);
+  const std::string path = Path(install::kAutoexecCfg);
+  const install::IoResult read = config::LoadCfgFile(m_fs, path, *this);
+  if (!read) ReportFailure("read", path, read.error);
 }
 
 void MainForm::RereadServerCfg() {
@@ -658,7 +679,9 @@ void MainForm::RereadServerCfg() {
     m_dialogs.Inform(QStringLiteral("The Program cannot find your Server.cfg File, Try saving it first"));
     return;
   }
-  config::LoadCfgFile(m_fs, Path(install::kServerCfg), *this);
+  const std::string path = Path(install::kServerCfg);
+  const install::IoResult read = config::LoadCfgFile(m_fs, path, *this);
+  if (!read) ReportFailure("read", path, read.error);
 }
 
 void MainForm::ResetAutoexecFields() {
@@ -674,6 +697,7 @@ void MainForm::ResetServerFields() {
 }
 
 void MainForm::SaveMapCycle() {
+  if (RefuseBeforeLoad()) return;
   const std::string path = Path(install::kMapCycle);
   const install::IoResult result = maps::SaveMapCycle(m_fs, path, MapCycle());
   ReportWrite(result.ok, path, result.error, QStringLiteral("The Mapcycle.txt file has been created."));
@@ -685,20 +709,32 @@ void MainForm::RereadMapCycle() {
     return;
   }
   std::vector<std::string> entries;
+  const std::string path = Path(install::kMapCycle);
   // A file that cannot be read leaves the cycle empty, as a re-read always starts afresh.
-  if (!maps::LoadMapCycle(m_fs, Path(install::kMapCycle), entries)) entries.clear();
+  const install::IoResult read = maps::LoadMapCycle(m_fs, path, entries);
+  if (!read) entries.clear();
   SetMapCycle(entries);
+  if (!read) ReportFailure("read", path, read.error);
 }
 
 void MainForm::SaveMotd() {
+  if (RefuseBeforeLoad()) return;
   const std::string path = Path(install::kMotd);
   const install::IoResult result = maps::SaveMotd(m_fs, path, Motd());
   ReportWrite(result.ok, path, result.error, QStringLiteral("The MOTD.txt file has been saved."));
 }
 
 void MainForm::RereadMotd() {
+  const std::string path = Path(install::kMotd);
+  // No message at all leaves the box as it is.
+  if (!m_fs.IsPresent(path)) return;
   std::string text;
-  if (maps::LoadMotd(m_fs, Path(install::kMotd), text)) SetMotd(text);
+  const install::IoResult read = maps::LoadMotd(m_fs, path, text);
+  if (read) {
+    SetMotd(text);
+  } else {
+    ReportFailure("read", path, read.error);
+  }
 }
 
 void MainForm::ClearMotd() { m_motd->clear(); }

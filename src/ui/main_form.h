@@ -92,6 +92,10 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
 
   launch::Launcher& Launcher() { return m_launcher; }
 
+  // The fields hold the installation's values from here on; before, the
+  // buttons that write them refuse.
+  void MarkWorkspaceLoaded();
+
  signals:
   void loaded();
   void quitRequested();             // Command5 and the frame's close control
@@ -115,6 +119,10 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
   void SizeBackgrounds();
   void DrawBackground(int tab);
   void ReportWrite(bool ok, const std::string& file, const std::string& reason, const QString& success);
+  // "Quorvane could not <verb> <file>: <reason>".
+  void ReportFailure(const char* verb, const std::string& file, const std::string& reason);
+  // True, after saying so, while the first workspace load has not run.
+  bool RefuseBeforeLoad();
   int SelectedCycleRow() const;
   std::string Path(std::string_view relative) const;
 
@@ -143,6 +151,7 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
   QString m_motdShown;
   bool m_loaded = false;
   bool m_unloading = false;
+  bool m_workspaceLoaded = false;
 };
 
 }  // namespace quorvane::ui

@@ -3,8 +3,10 @@ class QWidget;
 
 namespace quorvane::ui {
 
-// The closing animation: the window shrinks around the screen's centre,
-// letting pending events run between steps, then hides. It stays loaded.
-void ShrinkWindow(QWidget& window);
+// The closing animation: the window's outer frame shrinks around the
+// screen's centre, letting pending events other than user input run between
+// steps, then the window hides. It stays loaded. False when the window was
+// deleted while it ran (the caller must not touch it then).
+[[nodiscard]] bool ShrinkWindow(QWidget& window);
 
 }  // namespace quorvane::ui

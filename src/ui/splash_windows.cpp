@@ -67,8 +67,7 @@ void SplashWindow::OnTimer1() {
   if (m_done) return;
   // Set first: the shrink lets events run, and with them this timer again.
   m_done = true;
-  ShrinkWindow(*this);
-  emit finished();
+  if (ShrinkWindow(*this)) emit finished();
 }
 
 void SplashWindow::Finish() {
@@ -104,6 +103,13 @@ StartButton::StartButton(launch::SoundPlayer& sound, TimerMode mode, QWidget* pa
   connect(m_rockOn, &QPushButton::clicked, this, &StartButton::rockOn);
   connect(new Ticker(this, "Timer1", kStartTimer1Ms, mode), &Ticker::ticked, this,
           [this] { m_cue.Play(m_sound); });
+}
+
+// Its only way on is the workspace load, whichever way the user leaves it:
+// closed bare, the fields would stay empty for the write buttons.
+void StartButton::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  emit rockOn();
 }
 
 void StartButton::resizeEvent(QResizeEvent*) {

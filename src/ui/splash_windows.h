@@ -60,6 +60,7 @@ class StartButton : public QWidget {
   void rockOn();
 
  protected:
+  void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:

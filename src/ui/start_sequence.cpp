@@ -96,6 +96,7 @@ void StartSequence::Unload(QWidget* window) {
 }
 
 void StartSequence::RunCheckLocation() {
+  const Busy busy(m_busy);
   m_check = new CheckLocation();
   app::RunStartupCheck(m_services.fs, m_services.places, *this);
   Unload(m_check);
@@ -163,17 +164,23 @@ void StartSequence::ShowLocateFile(const std::string& directory) {
 void StartSequence::ShowMessage(const std::string& text) { m_services.dialogs.Inform(FromAnsi(text)); }
 
 void StartSequence::SaveLocateFile() {
-  if (!m_locate) return;
+  if (!m_locate || m_busy) return;
+  const Busy busy(m_busy);
   const std::string chosen = ToAnsi(m_locate->GamePathText());
   if (!app::SaveFirstRunLocation(m_services.fs, m_services.places.settingsPath, chosen, *this)) return;
   Unload(m_locate);
 }
 
 void StartSequence::RockOn() {
-  if (!m_main) return;
+  // Runs once: a second press, or the close that follows the press, finds the load done.
+  if (!m_main || !m_start || m_rockedOn || m_quitting || m_busy) return;
+  m_rockedOn = true;
+  const Busy busy(m_busy);
   MainFormTarget target(*m_main, [this] { LoadSoundForm(); });
-  app::LoadWorkspace(m_services.fs, target);
+  const app::LoadReport report = app::LoadWorkspace(m_services.fs, target);
   Unload(m_start);
+  m_main->MarkWorkspaceLoaded();
+  for (const std::string& failure : report.failures) m_main->ShowMessage(failure);
   // The start window had the keyboard; hand it back to the window the user works in.
   m_main->raise();
   m_main->activateWindow();
@@ -198,16 +205,23 @@ void StartSequence::ChangeLocation() {
 }
 
 void StartSequence::SaveLocateFile2() {
-  if (!m_locate2 || !m_main) return;
+  if (!m_locate2 || !m_main || m_busy || m_quitting) return;
+  const Busy busy(m_busy);
   MainFormTarget target(*m_main, [this] { LoadSoundForm(); });
-  app::SaveChangedLocation(m_services.fs, m_services.places.settingsPath, ToAnsi(m_locate2->GamePathText()),
-                           target);
-  Unload(m_locate2);
+  const install::IoResult saved = app::SaveChangedLocation(
+      m_services.fs, m_services.places.settingsPath, ToAnsi(m_locate2->GamePathText()), target);
+  // Not stored (and already said so): the window stays for another choice.
+  if (saved) Unload(m_locate2);
 }
 
 void StartSequence::QuitProgram() {
-  if (!m_main || m_bye) return;
-  ShrinkWindow(*m_main);
+  // Set before the shrink: it lets events run, and a second click on Quit
+  // would otherwise start a second shrink of the same window and delete it
+  // under the first. Nor may the main window go while a load or save that
+  // fills it is under way (its message boxes let a close request through).
+  if (!m_main || m_quitting || m_busy) return;
+  m_quitting = true;
+  if (!ShrinkWindow(*m_main) || !m_main) return;
   m_bye = new Bye(m_services.sound, m_services.timers);
   connect(m_bye, &Bye::finished, this, [this] {
     Unload(m_bye);

@@ -94,6 +94,15 @@ class StartSequence : public QObject, private app::LocationWindows {
   void Finish();
   static void Unload(QWidget* window);
 
+  // Holds a flag for the length of a handler that shows message boxes or lets events run.
+  struct Busy {
+    explicit Busy(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~Busy() { m_flag = false; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+    bool& m_flag;
+  };
+
   SequenceServices m_services;
   QPointer<Intro> m_intro;
   QPointer<CheckLocation> m_check;
@@ -104,6 +113,9 @@ class StartSequence : public QObject, private app::LocationWindows {
   QPointer<LocateWindow> m_locate;
   QPointer<LocateWindow> m_locate2;
   bool m_ended = false;
+  bool m_rockedOn = false;
+  bool m_quitting = false;
+  bool m_busy = false;  // the start-up check, the workspace load or a locate window's save is under way
 };
 
 }  // namespace quorvane::ui

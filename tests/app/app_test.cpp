@@ -170,6 +170,73 @@ TEST(ChangeLocationSave, aPlaceWithoutACycleKeepsList1_aFullOneReloadsEverything
   EXPECT_EQ(std::count(c.log.begin(), c.log.end(), "front"), 2);
 }
 
+using test_support::MemoryFileSystem;
+
+TEST(StartupCheck, foundInstallationWhoseSettingsCannotBeStored_saysSoAndStartsAnyway) {
+  Recorder c;
+  c.fs.AddFile("c:\\sierra\\half-life\\hlds.exe", "MZ");
+  c.fs.FailOn(MemoryFileSystem::Op::Write, kSettings, MemoryFileSystem::kNoSpace);
+  EXPECT_EQ(RunStartupCheck(c.fs, {kSettings, {}}, c), StartBranch::DefaultInstallation);
+  EXPECT_EQ(c.messages, Names{std::string("Quorvane could not write ") + kSettings + ": No space left on device"});
+  EXPECT_EQ(c.log.back(), "show StartButton");
+}
+
+TEST(StartupCheck, firstRunSaveThatCannotBeStored_saysSoAndNotThatItWasSaved) {
+  Recorder c;
+  c.fs.FailOn(MemoryFileSystem::Op::Write, kSettings, MemoryFileSystem::kDenied);
+  EXPECT_FALSE(SaveFirstRunLocation(c.fs, kSettings, "D:\\HL", c));
+  EXPECT_EQ(c.log, Names{std::string("message Quorvane could not write ") + kSettings + ": Permission denied"});
+}
+
+// Quorvane.ini holds the place as one line: such a name would come back cut.
+TEST(StartupCheck, firstRunSaveOfADirectoryNamedWithALineBreak_isRefused) {
+  Recorder c;
+  EXPECT_FALSE(SaveFirstRunLocation(c.fs, kSettings, "D:\\H\nL", c));
+  EXPECT_EQ(c.log, Names{std::string("message ") + kLineBreakLocationMessage});
+  EXPECT_FALSE(c.fs.Exists(kSettings));
+}
+
+TEST(ChangeLocationSave, aDirectoryNamedWithALineBreak_isRefusedAndTheWindowKeepsItsPlace) {
+  Recorder c;
+  c.gameDir = "D:\\Old";
+  EXPECT_FALSE(SaveChangedLocation(c.fs, kSettings, "D:\\New\r", c));
+  EXPECT_EQ(c.log, Names{std::string("message ") + kLineBreakLocationMessage});
+  EXPECT_EQ(c.gameDir, "D:\\Old");
+  EXPECT_FALSE(c.fs.Exists(kSettings));
+}
+
+TEST(ChangeLocationSave, aPlaceThatCannotBeStored_saysSoAndTheWindowKeepsItsPlace) {
+  Recorder c;
+  c.gameDir = "D:\\Old";
+  c.fs.AddDirectory("D:\\New\\Tfc");
+  c.fs.FailOn(MemoryFileSystem::Op::Write, kSettings, MemoryFileSystem::kNoSpace);
+  EXPECT_FALSE(SaveChangedLocation(c.fs, kSettings, "D:\\New", c));
+  EXPECT_EQ(c.log, Names{std::string("message Quorvane could not write ") + kSettings + ": No space left on device"});
+  EXPECT_EQ(c.gameDir, "D:\\Old");
+}
+
+TEST(ChangeLocationSave, aFileOfTheNewPlaceThatCannotBeRead_isShownBeforeTheSavedMessage) {
+  Recorder c;
+  c.fs.AddFile("D:\\New\\Tfc\\server.cfg", "hostname \"x\"\r\n");
+  c.fs.FailOn(MemoryFileSystem::Op::Read, "D:\\New\\Tfc\\server.cfg", "Input/output error");
+  EXPECT_TRUE(SaveChangedLocation(c.fs, kSettings, "D:\\New", c));
+  EXPECT_EQ(c.messages, (Names{"Quorvane could not read D:\\New\\Tfc\\server.cfg: Input/output error",
+                               kLocationSavedMessage}));
+}
+
+TEST(LoadWorkspace, aFileThatCannotBeRead_isReportedByNameAndReason) {
+  Recorder c;
+  c.gameDir = "C:\\HL";
+  c.fs.AddFile("C:\\HL\\Valve\\autoexec.cfg", "");
+  c.fs.AddFile("C:\\HL\\Tfc\\server.cfg", "");
+  c.fs.AddFile("C:\\HL\\Tfc\\mapcycle.txt", "");
+  c.fs.AddFile("C:\\HL\\Tfc\\motd.txt", "");
+  c.fs.AddDirectory("C:\\HL\\Tfc\\Maps");
+  c.fs.FailOn(MemoryFileSystem::Op::Read, "C:\\HL\\Tfc\\motd.txt", "Input/output error");
+  const LoadReport report = LoadWorkspace(c.fs, c);
+  EXPECT_EQ(report.failures, Names{"Quorvane could not read C:\\HL\\Tfc\\motd.txt: Input/output error"});
+}
+
 constexpr int kW = 19200;  // 1280 x 1024 pixels at 96 DPI, in twips
 constexpr int kH = 15360;
 

@@ -1,20 +1,29 @@
 #!/usr/bin/env bash
-# Drives the built program on a real X server: start-up with a stored
-# location, "Let's Rock !!", write the server configuration by its access
-# key, start and stop the dedicated server (a stand-in takes its place), quit,
-# then compare the files it wrote, the server's command line and the exit code.
+# Drives the built program on a real X server under a real window manager
+# (openbox): start-up with a stored location, the start window closed from its
+# title bar (which loads the workspace as "Let's Rock !!" does), a host name
+# with a line break pasted in, the server configuration written by its access
+# key, the dedicated server started and stopped (a stand-in takes its place),
+# a double click on Quit, then the files it wrote, the server's command line
+# and the exit code compared.
 # Usage: tests/e2e/run_e2e.sh [build-dir]   (run under xvfb-run)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-${QUORVANE_BUILD_DIR:-build}}
 program=$(cd "$build" && pwd)/src/quorvane
 [[ -x $program ]] || { echo "no program at $program"; exit 1; }
-command -v xdotool >/dev/null || { echo "xdotool is missing"; exit 1; }
+for tool in xdotool openbox wmctrl xclip; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing"; exit 1; }
+done
 
 work=$(mktemp -d)
 pid=
+wm=
+clip=
 cleanup() {
-  [[ -n $pid ]] && kill "$pid" 2>/dev/null || true
+  for p in "$pid" "$clip" "$wm"; do
+    [[ -n $p ]] && kill "$p" 2>/dev/null || true
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -39,6 +48,10 @@ wait_for() {  # wait_for DESCRIPTION COMMAND...: retries for up to 30 s
   exit 1
 }
 
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm=$!
+wait_for "the window manager" wmctrl -m
+
 "$work/bin/quorvane" >"$work/program.log" 2>&1 &
 pid=$!
 
@@ -54,15 +67,29 @@ start_window() {
 }
 wait_for "start window" start_window
 start=$(start_window)
-xdotool windowactivate --sync "$start" 2>/dev/null || xdotool windowfocus --sync "$start"
 sleep 0.5
-xdotool key --window "$start" space   # RockOn has the focus
+# A close request through the window manager, as the title bar's close button sends it.
+wmctrl -i -c "$start"
+start_gone() { ! xdotool search --onlyvisible --pid "$pid" | grep -qx "$start"; }
+wait_for "the start window to go" start_gone
 
-# The load fills the window; then the Server Config tab and Alt+W.
+# The load fills the window; then the Server Config tab.
 sleep 1
 xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
 xdotool key --window "$main" ctrl+shift+Tab
 sleep 0.3
+# hostname pasted over with a line break in it: the field makes it a blank,
+# so server.cfg keeps its one hostname line.
+printf 'Pasted\nName' | xclip -quiet -selection clipboard >/dev/null 2>&1 &
+clip=$!
+sleep 0.3
+xdotool mousemove --window "$main" 426 374 click 1
+sleep 0.2
+xdotool key ctrl+a ctrl+v
+sleep 0.3
+kill "$clip" 2>/dev/null || true
+wait "$clip" 2>/dev/null || true
+clip=
 xdotool key --window "$main" alt+w
 # The confirmation box.
 wait_for "server.cfg written" test -f "$work/hl/tfc/server.bak"
@@ -90,7 +117,9 @@ for _ in $(seq 50); do
 done
 server_state=$(ps -o stat= -p "$server" 2>/dev/null || true)
 sleep 0.3
-xdotool key --window "$main" alt+q
+# Quit by a double click: the second click comes while the window shrinks.
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool mousemove --window "$main" 118 510 click --repeat 2 --delay 30 1
 
 status=0
 for _ in $(seq 200); do
@@ -103,6 +132,9 @@ if kill -0 "$pid" 2>/dev/null; then
 fi
 wait "$pid" || status=$?
 pid=
+kill "$wm" 2>/dev/null || true
+wait "$wm" 2>/dev/null || true
+wm=
 [[ $status -eq 0 ]] || { echo "exit code $status"; cat "$work/program.log"; exit 1; }
 
 fail=0
@@ -113,8 +145,13 @@ same() {  # same ACTUAL EXPECTED
     fail=1
   fi
 }
-same "$work/hl/tfc/server.cfg" "$here/expected/server.cfg"
-same "$work/hl/tfc/listenserver.cfg" "$here/expected/listenserver.cfg"
+# The expected files with the pasted host name.
+for cfg in server listenserver; do
+  expected=$work/expected-$cfg.cfg
+  sed 's/^hostname\t\t"E2E Fortress"\r$/hostname\t\t"Pasted Name"\r/' "$here/expected/$cfg.cfg" >"$expected"
+  cmp -s "$expected" "$here/expected/$cfg.cfg" && { echo "no hostname line in expected/$cfg.cfg"; fail=1; }
+  same "$work/hl/tfc/$cfg.cfg" "$expected"
+done
 same "$work/hl/tfc/server.bak" "$here/installation/tfc/server.cfg"
 printf '%s\r\n' "$work/hl" | cmp -s - "$work/bin/Quorvane.ini" || { echo "Quorvane.ini changed"; fail=1; }
 printf '%s\n' -game tfc -port 27015 +map 2Fort >"$work/expected-args"

@@ -26,6 +26,13 @@ TEST(Maps, scanGivesTheStandardMapsAndEveryFileCutAtItsLastDotSortedWithoutCase)
             (Names{"2Fort", "2fort", "2fort", "cz2", "hunted", "my.map", "noext", "push", "rock2", "well", "xyz"}));
 }
 
+TEST(Maps, aFileWhoseNameHoldsALineBreakIsLeftOutOfTheCatalogue) {
+  MemoryFileSystem fs;
+  for (const char* file : {"a\nb.bsp", "c\rd.bsp", "well2.bsp"})
+    fs.AddFile(std::string("C:\\HL\\tfc\\maps\\") + file, "");
+  EXPECT_EQ(ListMapFiles(fs, "C:\\HL\\"), Names{"well2"});
+}
+
 TEST(Maps, cycleIsSavedAsALinePerEntryAndReadAsAnItemPerPieceOfLine) {
   // Entries, the bytes they are saved as, and other bytes that read as them.
   const std::tuple<Names, std::string, std::string> cases[] = {

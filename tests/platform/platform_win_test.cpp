@@ -78,7 +78,7 @@ TEST(SettingsFileWinTest, livesBesideTheProgram) {
   NativeFileSystem files;
   ASSERT_TRUE(install::SaveServerLocation(files, dir + std::string(install::kSettingsFileName), "C:\\SIERRA"));
   EXPECT_EQ(testing::Slurp(dir + "\\Quorvane.ini"), "C:\\SIERRA\r\n");
-  files.Remove(dir + "\\Quorvane.ini");
+  EXPECT_TRUE(files.Remove(dir + "\\Quorvane.ini"));
 }
 
 TEST(WindowMenuWinTest, closeAndItsSeparatorLeaveTheSystemMenu) {

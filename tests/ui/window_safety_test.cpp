@@ -1,0 +1,240 @@
+// What a user can do to the windows that must neither crash the program nor
+// harm a file: line breaks in one-line fields, writes before the first load,
+// closing the start window, a double click on Quit, and failures that must be
+// shown rather than passed over.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "app/shrink_window.h"
+#include "support/memory_file_system.h"
+#include "ui/field_widgets.h"
+#include "ui/main_form.h"
+#include "ui/shrink.h"
+#include "ui/window_fixtures.h"
+
+namespace quorvane::ui {
+namespace {
+
+using namespace fixtures;  // NOLINT(google-build-using-namespace): the shared fixtures
+
+// ---- Line breaks never enter a one-line field
+
+struct LineBreakCase {
+  const char* name;
+  void (*put)(QLineEdit* field, const QString& text);
+};
+
+void Paste(QLineEdit* field, const QString& text) {
+  QGuiApplication::clipboard()->setText(text);
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+}
+
+void Drop(QLineEdit* field, const QString& text) {
+  QMimeData data;
+  data.setText(text);
+  const QPoint at = field->rect().center();
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(field, &enter);
+  QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(field, &move);
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(field, &drop);
+}
+
+void PrintTo(const LineBreakCase& c, std::ostream* os) { *os << c.name; }
+
+class LineBreakTest : public ::testing::TestWithParam<LineBreakCase> {};
+
+TEST_P(LineBreakTest, eachLineBreakPutIntoAFieldBecomesOneBlank) {
+  FormOnDisk f(1);
+  auto* hostname = f.Find<QLineEdit>("hostname");
+  GetParam().put(hostname, QStringLiteral("a\nrcon_password \"x\"\r\nz\rend"));
+  EXPECT_EQ(f.form->GetText("hostname"), "a rcon_password \"x\" z end");
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, LineBreakTest,
+                         ::testing::Values(LineBreakCase{"paste", Paste}, LineBreakCase{"drop", Drop}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(OneLineField, writtenServerCfgHoldsThePastedValueOnItsOwnLine) {
+  FormOnDisk f(1);
+  Paste(f.Find<QLineEdit>("hostname"), QStringLiteral("a\nrcon_password \"x\"\nz"));
+  f.Click("Command3");
+  const std::string cfg = f.game.Read("tfc/server.cfg");
+  EXPECT_NE(cfg.find("\"a rcon_password \"x\" z\"\r\n"), std::string::npos) << cfg;
+  EXPECT_EQ(cfg.find("\nrcon_password \"x\""), std::string::npos) << cfg;
+}
+
+// ---- Writes before the first workspace load
+
+struct WriteButtonCase {
+  const char* button;
+  int tab;
+};
+
+void PrintTo(const WriteButtonCase& c, std::ostream* os) { *os << c.button; }
+
+class WriteBeforeLoadTest : public ::testing::TestWithParam<WriteButtonCase> {};
+
+TEST_P(WriteBeforeLoadTest, writesNothingAndSaysTheConfigurationIsNotLoaded) {
+  FormOnDisk f(GetParam().tab, false);
+  f.game.Write("tfc/server.cfg", "hostname \"mine\"\r\n");
+  f.Click(GetParam().button);
+  EXPECT_EQ(f.dialogs.shown, QStringList{"The configuration has not been loaded yet."});
+  EXPECT_EQ(f.game.Read("tfc/server.cfg"), "hostname \"mine\"\r\n");
+  for (const char* file : {"valve/autoexec.cfg", "tfc/listenserver.cfg", "tfc/mapcycle.txt", "tfc/motd.txt"})
+    EXPECT_FALSE(f.game.Exists(file)) << file;
+  EXPECT_TRUE(f.outside.events.empty()) << "nothing started, no sound";
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, WriteBeforeLoadTest,
+                         ::testing::Values(WriteButtonCase{"Command1", 0}, WriteButtonCase{"Command3", 1},
+                                           WriteButtonCase{"Command20", 2}, WriteButtonCase{"Command9", 2},
+                                           WriteButtonCase{"Command16", 2}),
+                         [](const auto& info) { return std::string(info.param.button); });
+
+// ---- Re-reads that fail say so
+
+struct RereadCase {
+  const char* button;
+  const char* file;  // after the game directory
+};
+
+void PrintTo(const RereadCase& c, std::ostream* os) { *os << c.button; }
+
+class RereadFailureTest : public ::testing::TestWithParam<RereadCase> {};
+
+TEST_P(RereadFailureTest, showsTheFileAndTheReason) {
+  FormOnDisk f;  // its application and recorders; the window here works on memory
+  test_support::MemoryFileSystem memory;
+  const std::string path = std::string("C:\\HL") + GetParam().file;
+  memory.AddFile(path, "");
+  memory.FailOn(test_support::MemoryFileSystem::Op::Read, path, "Input/output error");
+  MainForm form(memory, f.dialogs, f.outside, f.outside, f.outside);
+  form.SetGameDir("C:\\HL");
+  QTest::mouseClick(form.findChild<QPushButton*>(GetParam().button), Qt::LeftButton);
+  const std::string expected = "Quorvane could not read " + path + ": Input/output error";
+  EXPECT_EQ(f.dialogs.shown, QStringList{QString::fromStdString(expected)});
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, RereadFailureTest,
+                         ::testing::Values(RereadCase{"Command13", "\\Valve\\autoexec.cfg"},
+                                           RereadCase{"Command12", "\\Tfc\\server.cfg"},
+                                           RereadCase{"Command11", "\\Tfc\\mapcycle.txt"},
+                                           RereadCase{"Command17", "\\Tfc\\motd.txt"}),
+                         [](const auto& info) { return std::string(info.param.button); });
+
+// ---- The closing shrink
+
+// Records the outer frame a window has after each move or resize; each
+// resize also asks for a new layout, as the main window's backgrounds do.
+struct FrameLog : QObject {
+  explicit FrameLog(QWidget* content) : content(content) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize) content->updateGeometry();
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Move)
+      frames << static_cast<QWidget*>(watched)->frameGeometry();
+    return false;
+  }
+  QWidget* content;
+  QList<QRect> frames;
+};
+
+// The offscreen platform draws a frame of its own around a window, so its
+// outer frame is larger than the inside, as under a window manager.
+TEST(ShrinkWindow, theOuterFrameTakesTheLastStepEvenBelowTheLayoutsMinimum) {
+  FormOnDisk f;  // for its application
+  QWidget window;
+  auto* tall = new QWidget;
+  tall->setMinimumSize(300, 400);
+  (new QVBoxLayout(&window))->addWidget(tall);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  const double dpi = window.screen()->logicalDotsPerInchY();
+  const auto twips = [dpi](int pixels) { return app::PixelsToTwips(pixels, dpi); };
+  const auto pixels = [dpi](int twips) { return app::TwipsToPixels(twips, dpi); };
+  const QRect area = window.screen()->geometry();
+  const QRect frame = window.frameGeometry();
+  const app::TwipRect last =
+      app::ShrinkSteps({twips(frame.x()), twips(frame.y()), twips(frame.width()), twips(frame.height())},
+                       twips(area.width()), twips(area.height()))
+          .back();
+  FrameLog log(tall);
+  window.installEventFilter(&log);
+  ASSERT_TRUE(ShrinkWindow(window));
+  ASSERT_FALSE(log.frames.isEmpty());
+  EXPECT_EQ(log.frames.last(), QRect(pixels(last.left), pixels(last.top), pixels(last.width), pixels(last.height)));
+  EXPECT_FALSE(window.isVisible());
+}
+
+// ---- The start and closing sequence under hasty hands
+
+TEST_F(StartSequenceTest, closingStartButtonFromItsFrame_loadsTheWorkspaceAsLetsRockDoes) {
+  Start(true);
+  Tick(sequence->IntroWindow(), "Timer1", 4500);
+  Close(sequence->StartWindow());
+  EXPECT_EQ(sequence->StartWindow(), nullptr);
+  ASSERT_NE(sequence->Main(), nullptr);
+  EXPECT_EQ(sequence->Main()->GetText("hostname"), "Friday Night TFC");
+  EXPECT_NE(sequence->SoundWindow(), nullptr);
+}
+
+TEST_F(StartSequenceTest, closingTheMainWindowWhileTheLoadShowsAMessage_leavesTheWindowToTheLoad) {
+  Start(true);
+  Tick(sequence->IntroWindow(), "Timer1", 4500);
+  std::filesystem::remove(game.Path("Valve/autoexec.cfg"));  // so the load has messages to show
+  QPointer<MainForm> main = sequence->Main();
+  dialogs.whileShown = [main] {
+    if (main) main->close();
+    FlushUnloads();
+  };
+  QTest::mouseClick(sequence->StartWindow()->findChild<QPushButton*>("RockOn"), Qt::LeftButton);
+  dialogs.whileShown = nullptr;
+  FlushUnloads();
+  ASSERT_TRUE(main && main->isVisible());
+  EXPECT_EQ(main->GetText("hostname"), "Friday Night TFC");
+  EXPECT_EQ(sequence->ByeWindow(), nullptr);
+}
+
+// Clicks Quit again the moment the main window starts to shrink, as the
+// second click of a double click arrives while the first one's shrink runs.
+struct SecondClickDuringShrink : QObject {
+  explicit SecondClickDuringShrink(MainForm* main) : button(main->findChild<QPushButton*>("Command5")) {
+    main->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Resize && button && !sent) {
+      sent = true;
+      QTest::mouseClick(button, Qt::LeftButton);
+    }
+    return false;
+  }
+  QPointer<QPushButton> button;
+  bool sent = false;
+};
+
+TEST_F(StartSequenceTest, doubleClickOnQuitWhileTheWindowShrinks_runsOneClosingSequence) {
+  Start(true);
+  Tick(sequence->IntroWindow(), "Timer1", 4500);
+  QTest::mouseClick(sequence->StartWindow()->findChild<QPushButton*>("RockOn"), Qt::LeftButton);
+  FlushUnloads();
+  SecondClickDuringShrink hasty(sequence->Main());
+  QTest::mouseClick(sequence->Main()->findChild<QPushButton*>("Command5"), Qt::LeftButton);
+  EXPECT_TRUE(hasty.sent);
+  FlushUnloads();
+  int byes = 0;
+  for (QWidget* w : QApplication::topLevelWidgets()) byes += w->objectName() == "bye";
+  EXPECT_EQ(byes, 1);
+  Tick(sequence->ByeWindow(), "Timer1", 4500);
+  ExpectEnded();
+}
+
+}  // namespace
+}  // namespace quorvane::ui

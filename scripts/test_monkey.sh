@@ -80,7 +80,7 @@ PY
 printf '%s\n' "\$*" >>"$work/logs/links.txt"
 EOF
   chmod 755 "$home/stand-ins/xdg-open"
-  cp "$build/src/quorvane" "$home/bin/quorvane"
+  cp "$build/src/quorvane" "$build/tests/tools/quorvane_control_map" "$home/bin/"
   printf '%s\r\n' "$inst" >"$home/bin/Quorvane.ini"
   chown -R "$uid:$gid" "$home"
 }
@@ -114,7 +114,8 @@ xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "openbox di
 export LSAN_OPTIONS="suppressions=$repo/scripts/lsan.supp:print_suppressions=0"
 # Without strict_string_checks: the X keyboard library hands strndup an
 # unterminated buffer (a harmless read the sanitizer stage, offscreen, never meets).
-asan="abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1"
+# handle_abort: a hung program is aborted, and the report shows where it hung.
+asan="abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:handle_abort=1"
 check_file() {  # check_file KIND FILE
   local kind=$1 file=$2 rel=${2#"$inst"/}
   [[ -e $file ]] || return 0
@@ -142,7 +143,7 @@ for seed in $seeds; do
   touch "$run/marker"
   # The layout of every window as the program shows it, for the hit count.
   user_env "$home"
-  "${env_cmd[@]}" QT_QPA_PLATFORM=offscreen "$build/tests/tools/quorvane_control_map" >"$run/controls.txt" 2>/dev/null
+  "${env_cmd[@]}" QT_QPA_PLATFORM=offscreen "$home/bin/quorvane_control_map" >"$run/controls.txt" 2>/dev/null
 
   sanitizer_log=$work/logs/sanitizer-$seed
   launch=$(/usr/bin/python3 -c 'import json, sys; print(json.dumps(sys.argv[1:]))' \
@@ -171,7 +172,7 @@ for seed in $seeds; do
     if [[ $exe == "$inst/hlds.exe" ]]; then kill -9 "$pid" 2>/dev/null || true; fi
   done
   sleep 0.3
-  left=$(ps -u "$user" -o pid=,args= | awk -v wm="$wm_pid" '$1 != wm')
+  left=$(ps -u "$user" -o pid=,stat=,args= | awk -v wm="$wm_pid" '$1 != wm && $2 !~ /^Z/')
   if [[ -n $left ]]; then
     echo "FAULT with seed $seed: processes of the run left behind:"
     echo "$left"
@@ -205,7 +206,8 @@ kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null || true
 wm_pid=
 kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true
 xvfb_pid=
-left=$(ps -u "$user" -o pid=,args= || true)
+sleep 0.3
+left=$(ps -u "$user" -o pid=,stat=,args= | awk '$2 !~ /^Z/' || true)
 [[ -z $left ]] || { echo "FAULT: processes of the run left behind:"; echo "$left"; fail=1; }
 
 # Outside the run's own directory the user may have created files (owned by

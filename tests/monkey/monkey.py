@@ -14,9 +14,11 @@ each control was hit.
 """
 import argparse
 import collections
+import ctypes
 import glob
 import json
 import os
+import platform
 import random
 import signal
 import subprocess
@@ -71,12 +73,12 @@ class ControlMap:
                 best = (name, cw * ch)
         return best[0] if best else "(window)"
 
-    def pick(self, rng, window, tab):
+    def pick(self, rng, window, tab, button_weight=4.0):
         entries = [e for e in self.controls.get((window, tab), []) if not e[0].startswith("qt_")]
         if not entries:
             return None
-        weights = [4.0 if name.startswith(BUTTON_PREFIXES) else 0.4 if name.startswith(("Label", "lblLabels", "Image"))
-                   else 1.0 for name, *_ in entries]
+        weights = [button_weight if name.startswith(BUTTON_PREFIXES)
+                   else 0.4 if name.startswith(("Label", "lblLabels", "Image")) else 1.0 for name, *_ in entries]
         return rng.choices(entries, weights)[0]
 
     def find(self, window, tab, name):
@@ -87,6 +89,10 @@ class ControlMap:
 
 
 class Finding(Exception):
+    pass
+
+
+class Hang(Finding):
     pass
 
 
@@ -154,6 +160,21 @@ class Monkey:
         if rc != 0:
             raise Finding("the program ended with %s" % describe_exit(rc))
         self.launch()
+
+    def abort_for_stack(self):
+        """Aborts the program's main thread: the sanitizer then writes where it was stuck."""
+        if self.proc.poll() is not None:
+            return
+        tgkill = {"x86_64": 234, "aarch64": 131}.get(platform.machine())
+        if tgkill is None:
+            os.kill(self.proc.pid, signal.SIGABRT)
+        else:
+            ctypes.CDLL(None, use_errno=True).syscall(tgkill, self.proc.pid, self.proc.pid, signal.SIGABRT)
+        try:
+            self.proc.wait(30)
+        except subprocess.TimeoutExpired:
+            pass
+        self.reported.update(glob.glob(self.args.sanitizer_log + ".*"))
 
     def stop_program(self):
         if self.proc and self.proc.poll() is None:
@@ -249,7 +270,7 @@ class Monkey:
             if wid not in alive:
                 del self.pings[stamp]
             elif now - sent > HANG_LIMIT_S:
-                raise Finding("the program did not answer a ping to window 0x%x for %.1f s" % (wid, now - sent))
+                raise Hang("the program did not answer a ping to window 0x%x for %.1f s" % (wid, now - sent))
 
     def answer_selection(self, req):
         targets, utf8 = self.atom("TARGETS"), self.atom("UTF8_STRING")
@@ -326,11 +347,11 @@ class Monkey:
         self.hits["%s.%s" % (kind, name)] += 1
         return name
 
-    def target(self, windows):
+    def target(self, windows, button_weight):
         """A random point in a random window, mostly on one of its controls."""
         w, kind, wx, wy, ww, wh = self.rng.choice(windows)
         tab = self.tab if kind == "MainForm" else -1
-        entry = self.controls.pick(self.rng, kind, tab) if self.rng.random() < 0.75 else None
+        entry = self.controls.pick(self.rng, kind, tab, button_weight) if self.rng.random() < 0.75 else None
         if entry:
             _, cx, cy, cw, ch = entry
             x = wx + cx + self.rng.randrange(max(cw, 1))
@@ -340,7 +361,8 @@ class Monkey:
         return kind, wx, wy, x, y
 
     def act_click(self, windows, count):
-        kind, wx, wy, x, y = self.target(windows)
+        # A hurried double click lands on a button more often than anywhere else.
+        kind, wx, wy, x, y = self.target(windows, 4.0 if count == 1 else 12.0)
         name = self.note_hit(kind, x, y, wx, wy)
         self.log("%s %s.%s at %d,%d" % ("double-click" if count == 2 else "click", kind, name, x, y))
         self.click(x, y, count)
@@ -493,6 +515,8 @@ class Monkey:
                     last_sweep = time.monotonic()
                 self.wait(self.rng.uniform(0.03, 0.08))
             except Finding as finding:
+                if isinstance(finding, Hang):
+                    self.abort_for_stack()
                 self.log("FAULT: %s" % finding)
                 self.findings.append((str(finding), list(self.history)))
                 self.history.clear()

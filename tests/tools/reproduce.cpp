@@ -3,6 +3,7 @@
 // byte for byte. Exit code 0: reproduced; 1: not (the first difference is
 // printed); 2: the file cannot be read or the kind is unknown.
 // Usage: quorvane_reproduce server|listenserver|autoexec|mapcycle|motd FILE
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -48,6 +49,20 @@ std::vector<std::string> Rewritten(const std::string& kind, const std::string& b
   return {files.Bytes("C:\\out").value_or(std::string())};
 }
 
+// The line of `text` that holds byte `at`, with unprintable bytes escaped.
+std::string LineAt(const std::string& text, std::size_t at) {
+  const std::size_t begin = at == 0 ? 0 : text.rfind('\n', at - 1) + 1;
+  const std::size_t end = std::min(text.find('\n', at), text.size());
+  std::string shown;
+  for (std::size_t i = begin; i < end && shown.size() < 200; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, c >= 0x20 && c < 0x7f ? "%c" : "\\x%02x", c);
+    shown += escaped;
+  }
+  return shown;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -67,12 +82,17 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   std::size_t best = 0;
+  const std::string* closest = &candidates.front();
   for (const std::string& out : candidates) {
     if (out == bytes) return 0;
     std::size_t same = 0;
     while (same < out.size() && same < bytes.size() && out[same] == bytes[same]) ++same;
-    best = std::max(best, same);
+    if (same >= best) {
+      best = same;
+      closest = &out;
+    }
   }
   std::printf("%s: the writer does not reproduce it; first difference at byte %zu\n", argv[2], best);
+  std::printf("  file:   %s\n  writer: %s\n", LineAt(bytes, best).c_str(), LineAt(*closest, best).c_str());
   return 1;
 }

@@ -32,6 +32,16 @@ cmake --build "$build" -j2 --target quorvane quorvane_standin quorvane_control_m
 build=$(cd "$build" && pwd)
 echo "Monkey build: $((SECONDS - start)) s"
 
+# The file check must tell the writer's output from anything else.
+reproduce=$build/tests/tools/quorvane_reproduce
+"$reproduce" server tests/e2e/expected/server.cfg >/dev/null &&
+  "$reproduce" listenserver tests/e2e/expected/listenserver.cfg >/dev/null ||
+  { echo "the file check rejects what the writer wrote"; exit 1; }
+if "$reproduce" server tests/e2e/installation/tfc/server.cfg >/dev/null; then
+  echo "the file check accepts a hand-written server.cfg"
+  exit 1
+fi
+
 work=$(mktemp -d /tmp/quorvane-monkey.XXXXXX)
 chmod 755 "$work"
 xvfb_pid= wm_pid= made_user=
@@ -120,7 +130,7 @@ check_file() {  # check_file KIND FILE
   local kind=$1 file=$2 rel=${2#"$inst"/}
   [[ -e $file ]] || return 0
   if cmp -s "$file" "$run/before/$rel"; then return 0; fi
-  if ! "$build/tests/tools/quorvane_reproduce" "$kind" "$file" >"$run/reproduce.txt" 2>&1; then
+  if ! "$reproduce" "$kind" "$file" >"$run/reproduce.txt" 2>&1; then
     echo "FAULT with seed $seed: $rel changed, and not as the writer writes it:"
     cat "$run/reproduce.txt"
     seed_fail=1

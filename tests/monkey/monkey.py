@@ -204,21 +204,23 @@ class Monkey:
                 geo = w.get_geometry()
                 pos = w.translate_coords(self.root, 0, 0)
                 name = w.get_wm_name() or ""
-                transient = w.get_wm_transient_for()
+                types = w.get_full_property(self.atom("_NET_WM_WINDOW_TYPE"), Xatom.ATOM)
+                dialog = w.get_wm_transient_for() is not None or (
+                    types is not None and self.atom("_NET_WM_WINDOW_TYPE_DIALOG") in types.value)
             except error.XError:
                 continue
-            kind = self.kind_of(name, transient, geo.width, geo.height)
+            kind = self.kind_of(name, dialog, geo.width, geo.height)
             found.append((w, kind, -pos.x, -pos.y, geo.width, geo.height))
         return found
 
-    def kind_of(self, name, transient, width, height):
-        if transient is not None:
+    def kind_of(self, name, dialog, width, height):
+        if dialog:
             return "message box"
         if name == "Locate HLDS.EXE File":
             return "LocateFile"
         if name == "Locate HLDS.exe File":
             return "LocateFile2"
-        if name == "Quorvane":
+        if name == "Quorvane" and self.controls.sizes.get("MainForm") == (width, height):
             self.seen_main = True
             return "MainForm"
         for window in ("StartButton", "Intro"):

@@ -169,7 +169,7 @@ for seed in $seeds; do
   for report in "$sanitizer_log".*; do
     [[ -s $report ]] || continue
     echo "--- sanitizer report $(basename "$report") (top frames):"
-    grep -E '^==[0-9]+==ERROR|^SUMMARY|runtime error|^ *#[0-9]+ ' "$report" | head -24
+    grep -E '^==[0-9]+==ERROR|^SUMMARY|runtime error|^ *#[0-9]+ ' "$report" | head -24 || true
   done
   if ((seed_fail)); then
     echo "--- the program's output (last lines):"
@@ -182,7 +182,7 @@ for seed in $seeds; do
     if [[ $exe == "$inst/hlds.exe" ]]; then kill -9 "$pid" 2>/dev/null || true; fi
   done
   sleep 0.3
-  left=$(ps -u "$user" -o pid=,stat=,args= | awk -v wm="$wm_pid" '$1 != wm && $2 !~ /^Z/')
+  left=$(ps -u "$user" -o pid=,stat=,args= | awk -v wm="$wm_pid" '$1 != wm && $2 !~ /^Z/' || true)
   if [[ -n $left ]]; then
     echo "FAULT with seed $seed: processes of the run left behind:"
     echo "$left"
@@ -223,7 +223,7 @@ left=$(ps -u "$user" -o pid=,stat=,args= | awk '$2 !~ /^Z/' || true)
 # Outside the run's own directory the user may have created files (owned by
 # it) or changed the few files anyone may write.
 outside=$(find / /dev/shm /run \( -path /proc -o -path /sys -o -path "$work" \) -prune -o \
-  \( -user "$uid" -o \( -type f -perm -0002 -newer "$work/marker" \) \) -print 2>/dev/null | sort -u | head -20)
+  \( -user "$uid" -o \( -type f -perm -0002 -newer "$work/marker" \) \) -print 2>/dev/null | sort -u | head -20 || true)
 if [[ -n $outside ]]; then
   echo "FAULT: files changed outside the installation and the user's home:"
   echo "$outside"

@@ -115,11 +115,12 @@ chown -R "$uid:$gid" "$work/wm"
 user_env "$work/wm"
 "${env_cmd[@]}" openbox >"$work/logs/openbox.log" 2>&1 &
 wm_pid=$!
+wm_ready() { [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]]; }
 for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  wm_ready && break
   sleep 0.1
 done
-xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "openbox did not start"; exit 1; }
+wm_ready || { echo "openbox did not start"; cat "$work/logs/openbox.log"; exit 1; }
 
 export LSAN_OPTIONS="suppressions=$repo/scripts/lsan.supp:print_suppressions=0"
 # Without strict_string_checks: the X keyboard library hands strndup an

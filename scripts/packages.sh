@@ -7,3 +7,6 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth 
 CLIENT_PACKAGES=(nodejs npm)
 # Building the Debian package and checking it with the desktop's own validators.
 PACKAGE_PACKAGES=(dpkg-dev fakeroot lintian desktop-file-utils appstream)
+# The monkey stage: a real window manager, close requests through it, and the
+# driver on Debian's own Python with its X library.
+MONKEY_PACKAGES=(xvfb x11-utils openbox wmctrl python3 python3-xlib util-linux passwd)

@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QAbstractFileIconProvider>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -11,6 +13,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeView>
 #include <filesystem>
 
@@ -18,6 +21,24 @@
 #include "platform/path_resolver.h"
 
 namespace quorvane::ui {
+
+namespace {
+
+// One folder picture for every entry. The default provider looks each entry
+// up in the icon theme, file by file, and a large directory then keeps the
+// window from answering for seconds.
+class PlainFolderIcons : public QAbstractFileIconProvider {
+ public:
+  PlainFolderIcons() : m_folder(QApplication::style()->standardIcon(QStyle::SP_DirIcon)) {}
+  QIcon icon(IconType) const override { return m_folder; }
+  QIcon icon(const QFileInfo&) const override { return m_folder; }
+  QString type(const QFileInfo&) const override { return QStringLiteral("Folder"); }
+
+ private:
+  const QIcon m_folder;
+};
+
+}  // namespace
 
 QList<DriveEntry> AvailableDrives() {
   QList<DriveEntry> drives{{"/", "/"}};
@@ -55,6 +76,9 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent)
   for (const DriveEntry& d : m_drives) m_drive->addItem(d.label);
 
   m_dirModel = new QFileSystemModel(this);
+  // The model's file-information thread may ask it after the window is gone.
+  static PlainFolderIcons* const folderIcons = new PlainFolderIcons;
+  m_dirModel->setIconProvider(folderIcons);
   m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   m_dirModel->setRootPath("/");
   m_dir = new QTreeView(this);

@@ -134,9 +134,10 @@ std::vector<std::string> PruneBackups(FileSystem& fs, std::string_view installDi
         problems.push_back("Cannot remove the old backup " + copy + ": " + removed.error);
       }
     }
-    // Subfolders first; a folder still holding something else is left as it is.
+    // Subfolders first. One still holding something else stays, and the
+    // folder's own removal below then reports why.
     for (const std::string_view sub : {"tfc", "valve"}) {
-      if (fs.IsDirectory(JoinPath(dir, sub))) fs.RemoveDirectory(JoinPath(dir, sub));
+      if (fs.IsDirectory(JoinPath(dir, sub))) (void)fs.RemoveDirectory(JoinPath(dir, sub));
     }
     if (const install::IoResult removed = fs.RemoveDirectory(dir); !removed) {
       problems.push_back("Cannot remove the old backup folder " + dir + ": " + removed.error);

@@ -9,10 +9,8 @@ source scripts/packages.sh
 bash scripts/setup.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 build=${QUORVANE_BENCH_BUILD_DIR:-build-bench}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-targets=(config_bench maps_bench soak_bench read_rss_bench quorvane bare_window quorvane_first_window)
-for optional in workspace_bench main_form_bench; do
-  [[ -f bench/$optional.cpp ]] && targets+=("$optional")
-done
+targets=(config_bench maps_bench soak_bench read_rss_bench workspace_bench main_form_bench quorvane bare_window
+         quorvane_first_window)
 cmake --build "$build" --target "${targets[@]}" >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -10,10 +10,8 @@ bash scripts/setup.sh "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
 build=${QUORVANE_PACKAGE_BUILD_DIR:-build-package}
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 flags="$(dpkg-buildflags --get CXXFLAGS | sed 's/\(^\| \)-g\( \|$\)/ /') $(dpkg-buildflags --get CPPFLAGS)"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
-  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
-  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
-  -DQUORVANE_BUILD_TESTS=OFF -DQUORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --preset release -B "$build" \
+  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 cmake --build "$build" --target quorvane quorvane_package_docs >/dev/null
 (cd "$build" && cpack -G DEB >/dev/null)
 ls "$PWD/$build"/quorvane_*.deb

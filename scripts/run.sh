@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 source scripts/packages.sh
 bash scripts/setup.sh "${BUILD_PACKAGES[@]}"
 build=${QUORVANE_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_TESTS=OFF -DQUORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --preset dev -B "$build" -DQUORVANE_BUILD_TESTS=OFF -DQUORVANE_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target quorvane quorvane_standin
 # Without a stored location, try the program on a sample installation.
 if [[ ! -f "$build/src/Quorvane.ini" ]]; then

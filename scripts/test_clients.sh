@@ -9,7 +9,7 @@ build=${QUORVANE_BUILD_DIR:-build}
 bash scripts/setup.sh qstat
 source scripts/packages.sh
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then bash scripts/setup.sh "${CLIENT_PACKAGES[@]}"; fi
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset dev -B "$build" >/dev/null
 cmake --build "$build" --target quorvane_standin
 standin=$(realpath "$build/tests/standin/quorvane_standin")
 clients=$(realpath -m "$build/clients")

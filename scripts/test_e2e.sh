@@ -7,6 +7,6 @@ if ! command -v xvfb-run >/dev/null; then
   echo "xvfb-run is not installed: end-to-end test not run"
   exit 0
 fi
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset dev -B "$build" >/dev/null
 cmake --build "$build" --target quorvane quorvane_standin
 xvfb-run -a bash tests/e2e/run_e2e.sh "$build"

@@ -7,10 +7,7 @@ start=$SECONDS
 build=${QUORVANE_FUZZ_BUILD_DIR:-build-fuzz}
 # Every target gets the same short run; the whole stage stays within about four minutes.
 seconds=${QUORVANE_FUZZ_SECONDS:-15}
-flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQUORVANE_BUILD_GUI=OFF -DQUORVANE_BUILD_BENCH=OFF -DQUORVANE_BUILD_FUZZERS=ON \
-  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+cmake --preset fuzz -B "$build" >/dev/null
 mapfile -t targets < <(cd tests/fuzz && ls -1 ./*_fuzz.cpp | sed 's|^\./||; s|\.cpp$||')
 cmake --build "$build" --target "${targets[@]}"
 echo "Fuzz build: $((SECONDS - start)) s"

@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${QUORVANE_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset dev -B "$build" >/dev/null
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure -j2

@@ -21,12 +21,10 @@ seeds=${QUORVANE_MONKEY_SEED:-${QUORVANE_MONKEY_SEEDS:-1 2 3}}
 seconds=${QUORVANE_MONKEY_SECONDS:-60}
 user=quorvane-monkey
 
-# The sanitizer stage's build, with the same flags when it does not exist yet.
+# The sanitizer stage's build (the asan preset), configured when it does not exist yet.
 build=${QUORVANE_ASAN_BUILD_DIR:-build-asan}
-flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 if [[ ! -f $build/CMakeCache.txt ]]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_BENCH=OFF \
-    -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
+  cmake --preset asan -B "$build" >/dev/null
 fi
 cmake --build "$build" -j2 --target quorvane quorvane_standin quorvane_control_map quorvane_reproduce
 build=$(cd "$build" && pwd)

@@ -5,9 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
 build=${QUORVANE_ASAN_BUILD_DIR:-build-asan}
-flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_BUILD_BENCH=OFF \
-  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
+# The sanitizer flags are the asan preset's.
+cmake --preset asan -B "$build" >/dev/null
 cmake --build "$build"
 echo "Sanitizer build: $((SECONDS - start)) s"
 

@@ -30,9 +30,8 @@ if [[ ! -f $qt/.archive || $(cat "$qt/.archive") != "$stamp" ]]; then
   done
   echo "$stamp" >"$qt/.archive"
 fi
-cmake --no-warn-unused-cli -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  -DQUORVANE_BUILD_GUI=ON -DQUORVANE_BUILD_BENCH=OFF >/dev/null
+# The preset looks for Qt in build-win; another build folder brings its own.
+cmake --preset windows-cross -B "$build" -DCMAKE_PREFIX_PATH="$qt" >/dev/null
 cmake --build "$build"
 echo "Windows build: $((SECONDS - start)) s"
 

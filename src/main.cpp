@@ -7,13 +7,13 @@
 
 #include <cstdio>
 
-#include "app/command_line.h"
 #include "install/build_info.h"
 #include "platform/file_system.h"
 #include "platform/process_starter.h"
 #include "platform/server_control.h"
 #include "platform/settings_place.h"
 #include "platform/sound.h"
+#include "ui/command_line.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
 #include "ui/start_sequence.h"
@@ -26,9 +26,9 @@ QStringList RawArguments(int argc, char* argv[]) {
   return arguments;
 }
 
-int AnswerInTerminal(const quorvane::app::CommandLine& commandLine,
-                     const quorvane::app::CommandLineDecision& decision) {
-  using quorvane::app::CommandLine;
+int AnswerInTerminal(const quorvane::ui::CommandLine& commandLine,
+                     const quorvane::ui::CommandLineDecision& decision) {
+  using quorvane::ui::CommandLine;
   std::FILE* out = CommandLine::AnswersOnStandardError(decision) ? stderr : stdout;
   std::fputs(commandLine.AnswerText(decision).toLocal8Bit().constData(), out);
   return CommandLine::ExitCode(decision);
@@ -37,9 +37,9 @@ int AnswerInTerminal(const quorvane::app::CommandLine& commandLine,
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  quorvane::app::CommandLine commandLine;
-  const quorvane::app::CommandLineDecision decision = commandLine.Read(RawArguments(argc, argv));
-  if (decision.action != quorvane::app::CommandLineAction::RunWindows) {
+  quorvane::ui::CommandLine commandLine;
+  const quorvane::ui::CommandLineDecision decision = commandLine.Read(RawArguments(argc, argv));
+  if (decision.action != quorvane::ui::CommandLineAction::RunWindows) {
     // Only so that the help names the program as it was started; no window system is involved.
     const QCoreApplication terminal(argc, argv);
     return AnswerInTerminal(commandLine, decision);

@@ -1,9 +1,9 @@
 // What the program does with its command line before any window exists.
-#include "app/command_line.h"
+#include "ui/command_line.h"
 
 #include <gtest/gtest.h>
 
-namespace quorvane::app {
+namespace quorvane::ui {
 namespace {
 
 struct CommandLineCase {
@@ -54,4 +54,4 @@ TEST(CommandLineHelpTest, help_hidesQtsOwnOptions) {
 }
 
 }  // namespace
-}  // namespace quorvane::app
+}  // namespace quorvane::ui

@@ -1,8 +1,8 @@
-#include "app/command_line.h"
+#include "ui/command_line.h"
 
 #include "install/build_info.h"
 
-namespace quorvane::app {
+namespace quorvane::ui {
 namespace {
 
 // The options Qt's application objects take from the command line themselves;
@@ -74,4 +74,4 @@ int CommandLine::ExitCode(const CommandLineDecision& decision) {
   return decision.action == CommandLineAction::Refuse ? kUsageExitCode : 0;
 }
 
-}  // namespace quorvane::app
+}  // namespace quorvane::ui

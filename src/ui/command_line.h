@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace quorvane::app {
+namespace quorvane::ui {
 
 enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse };
 
@@ -42,4 +42,4 @@ class CommandLine {
   QCommandLineOption m_version;
 };
 
-}  // namespace quorvane::app
+}  // namespace quorvane::ui

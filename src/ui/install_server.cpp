@@ -116,7 +116,9 @@ InstallServerWindow::InstallServerWindow(install::FileSystem& fs, InstallServerS
   buttons->addWidget(m_useLocation);
   buttons->addWidget(m_close);
   layout->addLayout(buttons, 8, 0, 1, 3);
-  layout->setRowStretch(6, 1);
+  // The spare height goes to the output when it is shown, else below the outcome.
+  layout->setRowStretch(7, 1);
+  m_outcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   resize(620, 300);
 
   connect(m_browseDir, &QPushButton::clicked, this, [this] {
@@ -129,8 +131,10 @@ InstallServerWindow::InstallServerWindow(install::FileSystem& fs, InstallServerS
   });
   connect(m_steamCmd, &QLineEdit::textChanged, this,
           [this](const QString& text) { m_howTo->setVisible(text.trimmed().isEmpty()); });
-  connect(m_showOutput, &QToolButton::toggled, this, [this](bool shown) {
+  connect(m_showOutput, &QToolButton::toggled, this, [this, layout](bool shown) {
     m_output->setVisible(shown);
+    layout->setRowStretch(6, shown ? 1 : 0);
+    layout->setRowStretch(7, shown ? 0 : 1);
     m_showOutput->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
   });
   connect(m_install, &QPushButton::clicked, this, &InstallServerWindow::StartInstall);

@@ -64,6 +64,17 @@ struct InstallServerTest : ::testing::Test {
     return on.game.Exists("steamcmd-standin-runs") ? std::stoi(on.game.Read("steamcmd-standin-runs")) : 0;
   }
 
+  // The hanging stand-in's process id, once its pid file holds the whole line.
+  int HangingPid() const {
+    std::string line;
+    const auto written = [&] {
+      line = on.game.Exists("steamcmd-standin-pid") ? on.game.Read("steamcmd-standin-pid") : "";
+      return line.ends_with('\n');
+    };
+    EXPECT_TRUE(QTest::qWaitFor(written, kWaitMs));
+    return line.empty() ? -1 : std::stoi(line);
+  }
+
   FormOnDisk on{-1, false};
   InstallServerSetup setup;
   bool serverRunning = false;
@@ -230,8 +241,8 @@ TEST_F(InstallServerTest, cancel_leavesNoProcessBehind) {
   Open();
   QSignalSpy finished(window.get(), &InstallServerWindow::installFinished);
   QTest::mouseClick(Find("cmdInstall"), Qt::LeftButton);
-  ASSERT_TRUE(QTest::qWaitFor([this] { return on.game.Exists("steamcmd-standin-pid"); }, kWaitMs));
-  const pid_t pid = std::stoi(on.game.Read("steamcmd-standin-pid"));
+  const pid_t pid = HangingPid();
+  ASSERT_GT(pid, 0);
   QTest::mouseClick(Find("cmdCancel"), Qt::LeftButton);
   ASSERT_TRUE(!finished.isEmpty() || finished.wait(kWaitMs));
   EXPECT_FALSE(window->Running());
@@ -244,8 +255,8 @@ TEST_F(InstallServerTest, closingWhileRunning_endsSteamCmdAndPutsFilesBack) {
   Mode("hang");
   Open();
   QTest::mouseClick(Find("cmdInstall"), Qt::LeftButton);
-  ASSERT_TRUE(QTest::qWaitFor([this] { return on.game.Exists("steamcmd-standin-pid"); }, kWaitMs));
-  const pid_t pid = std::stoi(on.game.Read("steamcmd-standin-pid"));
+  const pid_t pid = HangingPid();
+  ASSERT_GT(pid, 0);
   window.reset();
   EXPECT_EQ(::kill(pid, 0), -1);
   EXPECT_EQ(on.game.Read("tfc/server.cfg"), kEditedServerCfg);

@@ -4,6 +4,16 @@
 # briefings, a map cycle and a message of the day.
 # With a stand-in server program given, it also stands in as hlds.exe and
 # hl.exe, so every launch button can be tried without the game.
+#
+# This is not the game's server. To get the real dedicated server, press
+# "Install with SteamCMD…" in the window that asks for the server's location
+# (or run `quorvane --install-server ~/hlds`). It needs SteamCMD:
+#   Debian: the package `steamcmd` is in the non-free section and needs the
+#     i386 architecture: `sudo dpkg --add-architecture i386`, add `non-free`
+#     to the components in /etc/apt/sources.list, then
+#     `sudo apt update && sudo apt install steamcmd` (it lands in /usr/games).
+#   Windows: steamcmd.exe comes as steamcmd.zip from Valve's developer site;
+#     unpack it into a folder such as C:\steamcmd and choose it in the window.
 # Usage: scripts/make_sample_install.sh DIRECTORY [STAND-IN PROGRAM]
 set -euo pipefail
 dir=${1:?usage: make_sample_install.sh DIRECTORY [STAND-IN PROGRAM]}

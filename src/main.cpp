@@ -7,8 +7,11 @@
 
 #include <cstdio>
 
+#include "app/install_terminal.h"
 #include "install/build_info.h"
+#include "platform/codepage.h"
 #include "platform/file_system.h"
+#include "platform/install_runner.h"
 #include "platform/process_starter.h"
 #include "platform/server_control.h"
 #include "platform/settings_place.h"
@@ -39,6 +42,15 @@ int AnswerInTerminal(const quorvane::ui::CommandLine& commandLine,
 int main(int argc, char* argv[]) {
   quorvane::ui::CommandLine commandLine;
   const quorvane::ui::CommandLineDecision decision = commandLine.Read(RawArguments(argc, argv));
+  if (decision.action == quorvane::ui::CommandLineAction::InstallServer) {
+    // A terminal's work: no window, no sound.
+    const QCoreApplication terminal(argc, argv);
+    quorvane::platform::CatchTerminalInterrupt();
+    return quorvane::app::InstallServerInTerminal(
+        quorvane::platform::Utf8ToAnsi(commandLine.InstallDir().toStdString()),
+        quorvane::platform::Utf8ToAnsi(QDir::toNativeSeparators(QDir::currentPath()).toStdString()), stdout, stderr,
+        quorvane::platform::TerminalInterrupted);
+  }
   if (decision.action != quorvane::ui::CommandLineAction::RunWindows) {
     // Only so that the help names the program as it was started; no window system is involved.
     const QCoreApplication terminal(argc, argv);

@@ -96,6 +96,11 @@ void Launcher::StopDedicatedServer() {
   if (m_startedServer && !m_server.IsRunning(*m_startedServer)) m_startedServer.reset();
 }
 
+bool Launcher::StartedServerRunning() {
+  if (m_startedServer && !m_server.IsRunning(*m_startedServer)) m_startedServer.reset();
+  return m_startedServer.has_value();
+}
+
 void Launcher::EmailComments() { OpenLink(std::string("mailto:") + install::kMailAddress); }
 
 void Launcher::OpenWebsite() { OpenLink(install::kDownloadPage); }

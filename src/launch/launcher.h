@@ -74,6 +74,9 @@ class Launcher {
   void EmailComments();         // Command6
   void OpenWebsite();           // Command7
 
+  // The dedicated server started from here is still up (its files are in use).
+  [[nodiscard]] bool StartedServerRunning();
+
   void LaunchDedicatedServer(const std::string& map);
   void LaunchListenServer(const std::string& map);
 

@@ -28,4 +28,11 @@ std::string BackupStampNow();
 // A file this user may run.
 bool IsProgramFile(const std::string& path);
 
+// From now on Ctrl+C in the terminal (and, on POSIX, a polite request to end)
+// is only noted. SteamCMD runs in its own process group and does not get it,
+// so a terminal install must end SteamCMD itself and put the user's files back.
+void CatchTerminalInterrupt();
+// True once such an interrupt came after CatchTerminalInterrupt.
+bool TerminalInterrupted();
+
 }  // namespace quorvane::platform

@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +8,23 @@
 #include "platform/install_runner.h"
 
 namespace quorvane::platform {
+
+namespace {
+
+volatile sig_atomic_t g_interrupted = 0;
+
+void NoteInterrupt(int) { g_interrupted = 1; }
+
+}  // namespace
+
+void CatchTerminalInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = NoteInterrupt;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+bool TerminalInterrupted() { return g_interrupted != 0; }
 
 update::System ThisSystem() { return update::System::Posix; }
 

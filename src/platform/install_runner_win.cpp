@@ -1,9 +1,26 @@
+#include <atomic>
 #include <cstdlib>
 
 #include "platform/install_runner.h"
 #include "platform/win32_api.h"
 
 namespace quorvane::platform {
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+
+BOOL WINAPI NoteInterrupt(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  g_interrupted = true;
+  return TRUE;
+}
+
+}  // namespace
+
+void CatchTerminalInterrupt() { SetConsoleCtrlHandler(NoteInterrupt, TRUE); }
+
+bool TerminalInterrupted() { return g_interrupted; }
 
 update::System ThisSystem() { return update::System::Windows; }
 

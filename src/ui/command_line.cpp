@@ -25,7 +25,11 @@ QString ProgramName() { return QString::fromLatin1(install::kProgramName); }
 
 CommandLine::CommandLine()
     : m_help(QStringList{"h", "help"}, "Displays help on commandline options."),
-      m_version(QStringList{"v", "version"}, "Displays version information.") {
+      m_version(QStringList{"v", "version"}, "Displays version information."),
+      m_installServer("install-server",
+                      "Installs or updates the dedicated server in <dir> with SteamCMD, keeping your edited files,\n"
+                      "and exits: 0 when installed, 1 otherwise.",
+                      "dir") {
   m_parser.setApplicationDescription(
       "Edits the configuration of a Team Fortress Classic server (server.cfg, listenserver.cfg, autoexec.cfg),\n"
       "its map cycle and message of the day, and starts and stops the dedicated server, listen server and game.\n"
@@ -34,6 +38,7 @@ CommandLine::CommandLine()
   m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   m_parser.addOption(m_help);
   m_parser.addOption(m_version);
+  m_parser.addOption(m_installServer);
   for (const QtOption& qt : kQtOptions) {
     QCommandLineOption option(QString::fromLatin1(qt.name), QString(), qt.takesValue ? "value" : QString());
     option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -48,6 +53,12 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
   if (const QStringList extra = m_parser.positionalArguments(); !extra.isEmpty()) {
     return {CommandLineAction::Refuse, QString("Unexpected argument '%1'.").arg(extra.first())};
   }
+  if (m_parser.isSet(m_installServer)) {
+    if (InstallDir().trimmed().isEmpty()) {
+      return {CommandLineAction::Refuse, "The option --install-server needs a directory."};
+    }
+    return {CommandLineAction::InstallServer, {}};
+  }
   return {};
 }
 
@@ -61,6 +72,7 @@ QString CommandLine::AnswerText(const CommandLineDecision& decision) const {
       return ProgramName() + ": " + decision.error + '\n' +
              QString("Try '%1 --help' for more information.\n").arg(ProgramName());
     case CommandLineAction::RunWindows:
+    case CommandLineAction::InstallServer:
       break;
   }
   return {};

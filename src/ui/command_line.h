@@ -9,7 +9,7 @@
 
 namespace quorvane::ui {
 
-enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse };
+enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer };
 
 struct CommandLineDecision {
   CommandLineAction action = CommandLineAction::RunWindows;
@@ -35,11 +35,14 @@ class CommandLine {
   [[nodiscard]] QString AnswerText(const CommandLineDecision& decision) const;
   [[nodiscard]] static bool AnswersOnStandardError(const CommandLineDecision& decision);
   [[nodiscard]] static int ExitCode(const CommandLineDecision& decision);
+  // For InstallServer: the directory as given.
+  [[nodiscard]] QString InstallDir() const { return m_parser.value(m_installServer); }
 
  private:
   QCommandLineParser m_parser;
   QCommandLineOption m_help;
   QCommandLineOption m_version;
+  QCommandLineOption m_installServer;
 };
 
 }  // namespace quorvane::ui

@@ -101,13 +101,19 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent)
   m_save->setToolTip(
       "This saves the location of the hlds.exe file and returns you to the main screen of Quorvane.");
 
+  // Beside the save: for a user who has no server to locate yet.
+  m_installServer = new QPushButton("&Install with SteamCMD…", this);
+  m_installServer->setObjectName("cmdInstallServer");
+  m_installServer->setToolTip("Installs or updates the dedicated server with SteamCMD, keeping your edited files.");
+
   auto* layout = new QGridLayout(this);
   layout->addWidget(m_label, 0, 0, 1, 2);
   layout->addWidget(m_gamePath, 1, 0, 1, 2);
   layout->addWidget(m_drive, 2, 0);
   layout->addWidget(m_dir, 3, 0);
   layout->addWidget(m_file, 2, 1, 2, 1);
-  layout->addWidget(m_save, 4, 0, 1, 2);
+  layout->addWidget(m_save, 4, 0);
+  layout->addWidget(m_installServer, 4, 1);
   resize(560, 420);
 
   connect(m_drive, &QComboBox::activated, this, &LocateWindow::SelectDrive);
@@ -119,6 +125,7 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent)
     OnDirChanged();
   });
   connect(m_save, &QPushButton::clicked, this, &LocateWindow::saveRequested);
+  connect(m_installServer, &QPushButton::clicked, this, &LocateWindow::installRequested);
 
   // Load: File1 shows programs only ("*.exe"); Dir1 starts in the current directory.
   m_dirPath = QDir::currentPath();

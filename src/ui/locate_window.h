@@ -39,6 +39,7 @@ class LocateWindow : public QWidget {
 
  signals:
   void saveRequested();
+  void installRequested();  // cmdInstallServer
   void closedByUser();
 
  protected:
@@ -57,6 +58,7 @@ class LocateWindow : public QWidget {
   QFileSystemModel* m_dirModel;
   QStringListModel* m_fileModel;
   QPushButton* m_save;
+  QPushButton* m_installServer;
   bool m_settingDir = false;
 };
 

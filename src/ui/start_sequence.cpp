@@ -83,7 +83,7 @@ void StartSequence::Start() {
 QList<QWidget*> StartSequence::LoadedWindows() const {
   QList<QWidget*> windows;
   for (QWidget* w : std::initializer_list<QWidget*>{m_intro, m_check, m_locate, m_main, m_start, m_locate2,
-                                                      m_sound, m_bye}) {
+                                                      m_sound, m_bye, m_install}) {
     if (w) windows.push_back(w);
   }
   return windows;
@@ -149,6 +149,7 @@ void StartSequence::ShowLocateFile(const std::string& directory) {
   if (!m_locate) {
     m_locate = new LocateWindow(LocateWindow::Kind::FirstRun, AvailableDrives());
     connect(m_locate, &LocateWindow::saveRequested, this, &StartSequence::SaveLocateFile);
+    connect(m_locate, &LocateWindow::installRequested, this, [this] { OpenInstallServer(InstallOrigin::FirstRun); });
     // Nothing else can continue the start from here.
     connect(m_locate, &LocateWindow::closedByUser, this, [this] {
       m_locate->deleteLater();
@@ -196,6 +197,8 @@ void StartSequence::ChangeLocation() {
     m_locate2 = new LocateWindow(LocateWindow::Kind::ChangeLocation, AvailableDrives());
     m_locate2->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_locate2, &LocateWindow::saveRequested, this, &StartSequence::SaveLocateFile2);
+    connect(m_locate2, &LocateWindow::installRequested, this,
+            [this] { OpenInstallServer(InstallOrigin::ChangeLocation); });
   }
   m_locate2->show();
   m_locate2->raise();

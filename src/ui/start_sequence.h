@@ -10,6 +10,7 @@
 #include "install/file_system.h"
 #include "launch/launcher.h"
 #include "launch/sound_player.h"
+#include "ui/install_server.h"
 #include "ui/locate_window.h"
 #include "ui/main_form.h"
 #include "ui/splash_windows.h"
@@ -69,6 +70,12 @@ class StartSequence : public QObject, private app::LocationWindows {
   LocateWindow* LocateFile2() const { return m_locate2; }
   QList<QWidget*> LoadedWindows() const;
 
+  // InstallServer, from a locate window's cmdInstallServer or the monitor's "Update server…"
+  // (ChangeLocation). Refuses, saying so, while the server started from here runs.
+  enum class InstallOrigin { FirstRun, ChangeLocation };
+  void OpenInstallServer(InstallOrigin origin);
+  InstallServerWindow* InstallServer() const { return m_install; }
+
  signals:
   // No window is left; the event loop is to end with this code.
   void ended(int exitCode);
@@ -93,6 +100,8 @@ class StartSequence : public QObject, private app::LocationWindows {
   void SaveLocateFile2();
   void Finish();
   static void Unload(QWidget* window);
+  // The installed directory becomes the server location through the save of the window it came from.
+  void UseInstalledLocation(const QString& dir);
 
   // Holds a flag for the length of a handler that shows message boxes or lets events run.
   struct Busy {
@@ -112,6 +121,8 @@ class StartSequence : public QObject, private app::LocationWindows {
   QPointer<Bye> m_bye;
   QPointer<LocateWindow> m_locate;
   QPointer<LocateWindow> m_locate2;
+  QPointer<InstallServerWindow> m_install;
+  InstallOrigin m_installOrigin = InstallOrigin::FirstRun;
   bool m_ended = false;
   bool m_rockedOn = false;
   bool m_quitting = false;

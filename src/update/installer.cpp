@@ -13,8 +13,7 @@ std::optional<StartCommand> Installer::Begin() {
     return std::nullopt;
   }
   if (m_request.serverRunning) {
-    Finish(false, "The server started from here is still running and its files are in use. "
-                  "Stop it, then install or update.");
+    Finish(false, kServerInUseMessage);
     return std::nullopt;
   }
   if (m_request.steamCmd.empty()) {

@@ -17,6 +17,10 @@
 
 namespace quorvane::update {
 
+// Why nothing may run while the server started from here is up.
+inline constexpr const char* kServerInUseMessage =
+    "The server started from here is still running and its files are in use. Stop it, then install or update.";
+
 struct InstallRequest {
   std::string installDir;  // absolute
   std::string steamCmd;    // the program to run

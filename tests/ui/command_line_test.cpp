@@ -44,8 +44,17 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"qtStyleWithEquals_isLeftToQt", {"-style=fusion"}, A::RunWindows, ""},
         CommandLineCase{"qtDisplayAndFlag_areLeftToQt", {"-display", ":1", "-reverse"}, A::RunWindows, ""},
         CommandLineCase{"qtOptionBeforeHelp_stillHelps", {"-platform", "xcb", "--help"}, A::ShowHelp, "--help"},
-        CommandLineCase{"unknownAfterQtOption_isRefused", {"-style", "fusion", "-bogus"}, A::Refuse, "bogus"}),
+        CommandLineCase{"unknownAfterQtOption_isRefused", {"-style", "fusion", "-bogus"}, A::Refuse, "bogus"},
+        CommandLineCase{"installServer_isDoneInTheTerminal", {"--install-server", "/srv/hlds"}, A::InstallServer, ""},
+        CommandLineCase{"installServerWithoutDir_isRefused", {"--install-server"}, A::Refuse, "Missing value"},
+        CommandLineCase{"installServerEmptyDir_isRefused", {"--install-server", ""}, A::Refuse, "needs a directory"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLineInstallTest, installServer_keepsTheDirectoryAsGiven) {
+  CommandLine commandLine;
+  ASSERT_EQ(commandLine.Read({"quorvane", "--install-server", "my hlds"}).action, CommandLineAction::InstallServer);
+  EXPECT_EQ(commandLine.InstallDir(), "my hlds");
+}
 
 TEST(CommandLineHelpTest, help_hidesQtsOwnOptions) {
   CommandLine commandLine;

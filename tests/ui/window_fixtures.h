@@ -60,7 +60,8 @@ struct RecordingDialogs : Dialogs {
 };
 
 // The world outside the windows: records in order the sounds played ("sound <path>"), what it is
-// asked to start ("<file>|<parameters>|<directory>", answering with `result`) and pauses; finds no server.
+// asked to start ("<file>|<parameters>|<directory>", answering with `result`) and pauses; finds no server,
+// and a started one runs while `running` says so.
 struct Outside : launch::SoundPlayer, launch::ProcessStarter, launch::ServerControl {
   void PlaySoundCue(const std::string& path) override { events.push_back("sound " + path); }
   launch::StartResult Start(const launch::LaunchRequest& r) override {
@@ -69,13 +70,14 @@ struct Outside : launch::SoundPlayer, launch::ProcessStarter, launch::ServerCont
   }
   void SetCurrentDirectory(const std::string&) override {}
   launch::StartResult OpenLink(const std::string&) override { return {}; }
-  bool IsRunning(Handle) override { return false; }
+  bool IsRunning(Handle) override { return running; }
   std::optional<Handle> FindServer() override { return std::nullopt; }
   void Terminate(Handle) override {}
   void Pause(int ms) override { events.push_back("pause " + std::to_string(ms)); }
   void SendClose(Handle) override {}
   Words events;
   launch::StartResult result;
+  bool running = false;
 };
 
 // A main window on a temporary installation, with every outside effect recorded (and the

@@ -1,0 +1,59 @@
+#include "app/install_terminal.h"
+
+#include <cmath>
+
+#include "platform/codepage.h"
+#include "platform/file_system.h"
+#include "platform/install_runner.h"
+#include "update/installer.h"
+#include "update/locations.h"
+
+namespace quorvane::app {
+
+namespace {
+
+void Print(std::FILE* to, const std::string& ansi) {
+  const std::string text = platform::AnsiToUtf8(ansi) + "\n";
+  std::fputs(text.c_str(), to);
+  std::fflush(to);
+}
+
+}  // namespace
+
+std::string ProgressPrinter::Line(double percent, const std::string& state) {
+  // "downloading 45.2 % (...)": the words before the figures tell one stage from the next.
+  const std::string kind = state.substr(0, state.find_first_of("0123456789"));
+  const int whole = static_cast<int>(std::floor(percent));
+  if (kind == m_lastKind && whole == m_lastWhole) return {};
+  m_lastKind = kind;
+  m_lastWhole = whole;
+  return state;
+}
+
+int InstallServerInTerminal(const std::string& dir, const std::string& currentDir, std::FILE* out, std::FILE* err,
+                            const std::function<bool()>& interrupted) {
+  const update::System system = platform::ThisSystem();
+  const std::optional<std::string> steamCmd = platform::FindSteamCmdHere();
+  if (!steamCmd) {
+    Print(err, update::HowToGetSteamCmd(system));
+    return kNotInstalledExitCode;
+  }
+  update::InstallRequest request;
+  request.installDir = update::AbsoluteDir(dir, currentDir, system);
+  request.steamCmd = *steamCmd;
+  request.stamp = platform::BackupStampNow();
+  Print(out, "Installing the server in " + request.installDir + " with " + request.steamCmd);
+
+  ProgressPrinter printer;
+  update::Installer::Observer observer;
+  observer.onProgress = [&](double percent, const std::string& state) {
+    if (const std::string line = printer.Line(percent, state); !line.empty()) Print(out, line);
+  };
+  platform::NativeFileSystem fs;
+  update::Installer installer(fs, std::move(request), std::move(observer));
+  const update::InstallResult result = platform::RunInstaller(installer, interrupted);
+  Print(result.ok ? out : err, result.message);
+  return result.ok ? kInstalledExitCode : kNotInstalledExitCode;
+}
+
+}  // namespace quorvane::app

@@ -1,0 +1,33 @@
+#pragma once
+// `quorvane --install-server DIR`: what the install window does, with the
+// progress as text in the terminal and no window.
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace quorvane::app {
+
+// Exit status of the terminal install.
+inline constexpr int kInstalledExitCode = 0;
+inline constexpr int kNotInstalledExitCode = 1;
+
+// Installs or updates the server in `dir` (single-byte text; made absolute
+// against `currentDir`) with the SteamCMD found on this machine. Progress goes
+// to `out`, a failure and its reason to `err`. Once `interrupted` says so
+// (asked about every 50 ms) SteamCMD is ended and the files are put back.
+// Gives the exit status.
+[[nodiscard]] int InstallServerInTerminal(const std::string& dir, const std::string& currentDir, std::FILE* out,
+                                          std::FILE* err, const std::function<bool()>& interrupted);
+
+// Prints state changes without repeating every tenth of a percent.
+class ProgressPrinter {
+ public:
+  // The line to print for this state, or empty when it adds nothing.
+  std::string Line(double percent, const std::string& state);
+
+ private:
+  std::string m_lastKind;
+  int m_lastWhole = -1;
+};
+
+}  // namespace quorvane::app

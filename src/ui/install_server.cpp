@@ -1,0 +1,282 @@
+#include "ui/install_server.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "platform/child_process.h"
+#include "platform/codepage.h"
+#include "platform/install_runner.h"
+#include "update/locations.h"
+
+namespace quorvane::ui {
+
+namespace {
+
+QString FromAnsi(const std::string& bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
+std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
+
+// Often enough that the bar moves smoothly, seldom enough to cost nothing while idle.
+constexpr int kPollMs = 50;
+// A pipe's worth of reads per poll, so a chatty program cannot hold the window.
+constexpr int kReadsPerPoll = 16;
+// How long SteamCMD gets to end on its own after Cancel before it is forced.
+constexpr int kCancelGraceMs = 1000;
+constexpr int kOutputLinesKept = 5000;
+constexpr int kBarSteps = 1000;
+
+}  // namespace
+
+InstallServerWindow::InstallServerWindow(install::FileSystem& fs, InstallServerSetup setup, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_fs(fs), m_setup(std::move(setup)) {
+  setObjectName("InstallServer");
+  setWindowTitle("Install or update the server");
+  setAttribute(Qt::WA_QuitOnClose, false);
+
+  auto* dirLabel = new QLabel("Install directory", this);
+  m_dir = new QLineEdit(m_setup.installDir, this);
+  m_dir->setObjectName("txtInstallDir");
+  dirLabel->setBuddy(m_dir);
+  m_browseDir = new QPushButton("&Browse…", this);
+  m_browseDir->setObjectName("cmdBrowseDir");
+
+  auto* steamLabel = new QLabel("SteamCMD program", this);
+  m_steamCmd = new QLineEdit(m_setup.steamCmd, this);
+  m_steamCmd->setObjectName("txtSteamCmd");
+  steamLabel->setBuddy(m_steamCmd);
+  m_browseSteamCmd = new QPushButton("C&hoose…", this);
+  m_browseSteamCmd->setObjectName("cmdBrowseSteamCmd");
+  m_howTo = new QLabel(m_setup.howToGet, this);
+  m_howTo->setObjectName("lblHowToGetSteamCmd");
+  m_howTo->setWordWrap(true);
+  m_howTo->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  m_howTo->setVisible(m_setup.steamCmd.isEmpty());
+
+  m_progress = new QProgressBar(this);
+  m_progress->setObjectName("barProgress");
+  m_progress->setRange(0, kBarSteps);
+  m_progress->setValue(0);
+  m_progress->setTextVisible(false);
+  m_state = new QLabel(this);
+  m_state->setObjectName("lblState");
+
+  m_showOutput = new QToolButton(this);
+  m_showOutput->setObjectName("cmdShowOutput");
+  m_showOutput->setText("SteamCMD's &output");
+  m_showOutput->setCheckable(true);
+  m_showOutput->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  m_showOutput->setArrowType(Qt::RightArrow);
+  m_output = new QPlainTextEdit(this);
+  m_output->setObjectName("txtOutput");
+  m_output->setReadOnly(true);
+  m_output->setMaximumBlockCount(kOutputLinesKept);
+  m_output->setLineWrapMode(QPlainTextEdit::NoWrap);
+  m_output->setVisible(false);
+
+  m_outcome = new QLabel(this);
+  m_outcome->setObjectName("lblOutcome");
+  m_outcome->setWordWrap(true);
+  m_outcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+  m_install = new QPushButton("&Install or update", this);
+  m_install->setObjectName("cmdInstall");
+  m_cancel = new QPushButton("&Cancel", this);
+  m_cancel->setObjectName("cmdCancel");
+  m_cancel->setEnabled(false);
+  m_useLocation = new QPushButton("&Use as server location", this);
+  m_useLocation->setObjectName("cmdUseLocation");
+  m_useLocation->setVisible(false);
+  m_close = new QPushButton("Clos&e", this);
+  m_close->setObjectName("cmdClose");
+
+  auto* layout = new QGridLayout(this);
+  layout->addWidget(dirLabel, 0, 0);
+  layout->addWidget(m_dir, 0, 1);
+  layout->addWidget(m_browseDir, 0, 2);
+  layout->addWidget(steamLabel, 1, 0);
+  layout->addWidget(m_steamCmd, 1, 1);
+  layout->addWidget(m_browseSteamCmd, 1, 2);
+  layout->addWidget(m_howTo, 2, 0, 1, 3);
+  layout->addWidget(m_progress, 3, 0, 1, 3);
+  layout->addWidget(m_state, 4, 0, 1, 3);
+  layout->addWidget(m_showOutput, 5, 0, 1, 3);
+  layout->addWidget(m_output, 6, 0, 1, 3);
+  layout->addWidget(m_outcome, 7, 0, 1, 3);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(m_install);
+  buttons->addWidget(m_cancel);
+  buttons->addStretch();
+  buttons->addWidget(m_useLocation);
+  buttons->addWidget(m_close);
+  layout->addLayout(buttons, 8, 0, 1, 3);
+  // The spare height goes to the output when it is shown, else below the outcome.
+  layout->setRowStretch(7, 1);
+  m_outcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  resize(620, 300);
+
+  connect(m_browseDir, &QPushButton::clicked, this, [this] {
+    const QString dir = QFileDialog::getExistingDirectory(this, "Install directory", InstallDir());
+    if (!dir.isEmpty()) m_dir->setText(QDir::toNativeSeparators(dir));
+  });
+  connect(m_browseSteamCmd, &QPushButton::clicked, this, [this] {
+    const QString program = QFileDialog::getOpenFileName(this, "SteamCMD program", m_steamCmd->text());
+    if (!program.isEmpty()) m_steamCmd->setText(QDir::toNativeSeparators(program));
+  });
+  connect(m_steamCmd, &QLineEdit::textChanged, this,
+          [this](const QString& text) { m_howTo->setVisible(text.trimmed().isEmpty()); });
+  connect(m_showOutput, &QToolButton::toggled, this, [this, layout](bool shown) {
+    m_output->setVisible(shown);
+    layout->setRowStretch(6, shown ? 1 : 0);
+    layout->setRowStretch(7, shown ? 0 : 1);
+    m_showOutput->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
+  });
+  connect(m_install, &QPushButton::clicked, this, &InstallServerWindow::StartInstall);
+  connect(m_cancel, &QPushButton::clicked, this, &InstallServerWindow::CancelInstall);
+  connect(m_useLocation, &QPushButton::clicked, this, [this] { emit useLocationRequested(m_installedDir); });
+  connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+  m_poll.setInterval(kPollMs);
+  connect(&m_poll, &QTimer::timeout, this, &InstallServerWindow::Poll);
+}
+
+InstallServerWindow::~InstallServerWindow() {
+  m_destroying = true;
+  m_poll.stop();
+  if (m_child) m_child->Cancel(kCancelGraceMs);
+  // The files the running SteamCMD may have replaced still go back.
+  if (m_installer && !m_installer->Finished()) {
+    m_installer->Cancel();
+    m_installer->RunEnded(false, 0);
+  }
+}
+
+QString InstallServerWindow::InstallDir() const {
+  const QString current = QDir::toNativeSeparators(QDir::currentPath());
+  return FromAnsi(update::AbsoluteDir(ToAnsi(m_dir->text().trimmed()), ToAnsi(current), platform::ThisSystem()));
+}
+
+void InstallServerWindow::StartInstall() {
+  if (m_installer && !m_installer->Finished()) return;
+  const QString dir = InstallDir();
+  m_dir->setText(dir);
+  m_result.reset();
+  m_output->clear();
+  m_outcome->clear();
+  m_useLocation->setVisible(false);
+  m_progress->setValue(0);
+  const QString steamCmd = m_steamCmd->text().trimmed();
+  if (steamCmd.isEmpty()) {
+    // Nothing to run: say how to get it rather than only that it is missing.
+    m_state->setText("failed");
+    m_outcome->setText(m_setup.howToGet);
+    m_howTo->setVisible(true);
+    emit installFinished(false);
+    return;
+  }
+
+  update::InstallRequest request;
+  request.installDir = ToAnsi(dir);
+  request.steamCmd = ToAnsi(steamCmd);
+  request.stamp = m_setup.stamp ? m_setup.stamp() : platform::BackupStampNow();
+  request.serverRunning = m_setup.serverRunning && m_setup.serverRunning();
+  update::Installer::Observer observer;
+  observer.onLine = [this](const std::string& line) { m_output->appendPlainText(FromAnsi(line)); };
+  observer.onProgress = [this](double percent, const std::string& state) { ShowProgress(percent, state); };
+  observer.onFinished = [this](const update::InstallResult& result) { Finished(result); };
+  m_installer = std::make_unique<update::Installer>(m_fs, std::move(request), std::move(observer));
+  SetIdle(false);
+  Launch(m_installer->Begin());
+}
+
+void InstallServerWindow::Launch(std::optional<update::StartCommand> next) {
+  while (next) {
+    auto child = std::make_unique<platform::ChildProcess>();
+    if (const install::IoResult started = child->Start(next->program, next->arguments); !started) {
+      next = m_installer->StartFailed(started.error);
+      continue;
+    }
+    m_child = std::move(child);
+    m_poll.start();
+    return;
+  }
+}
+
+void InstallServerWindow::Poll() {
+  if (!m_child) return;
+  std::string output;
+  platform::ChildProcess::ReadStatus status = platform::ChildProcess::ReadStatus::Nothing;
+  for (int i = 0; i < kReadsPerPoll; ++i) {
+    status = m_child->Read(output, 0);
+    if (status != platform::ChildProcess::ReadStatus::Data) break;
+  }
+  m_installer->Output(output);
+  platform::ChildExit exit;
+  if (m_child->TryWait(exit)) {
+    // What it wrote last; a grandchild still holding the pipe is not waited for.
+    std::string rest;
+    while (m_child->Read(rest, 0) == platform::ChildProcess::ReadStatus::Data) {
+    }
+    m_installer->Output(rest);
+  } else if (status == platform::ChildProcess::ReadStatus::Closed) {
+    // Every writer is gone, so the program is ending or has ended.
+    exit = m_child->Wait();
+  } else {
+    return;
+  }
+  RunEnded(exit.exitedNormally, exit.code);
+}
+
+void InstallServerWindow::RunEnded(bool exitedNormally, int exitCode) {
+  m_poll.stop();
+  m_child.reset();
+  Launch(m_installer->RunEnded(exitedNormally, exitCode));
+}
+
+void InstallServerWindow::CancelInstall() {
+  if (!m_installer || m_installer->Finished()) return;
+  m_installer->Cancel();
+  m_cancel->setEnabled(false);
+  if (!m_child) return;
+  m_child->Cancel(kCancelGraceMs);
+  Poll();
+}
+
+void InstallServerWindow::ShowProgress(double percent, const std::string& state) {
+  m_progress->setValue(static_cast<int>(percent * kBarSteps / 100));
+  const int run = m_installer ? m_installer->Run() : 0;
+  const QString prefix = run > 1 ? QString("Run %1 of at most %2: ").arg(run).arg(update::kMaxRuns) : QString();
+  m_state->setText(prefix + FromAnsi(state));
+}
+
+void InstallServerWindow::Finished(const update::InstallResult& result) {
+  m_poll.stop();
+  m_result = result;
+  m_outcome->setText(FromAnsi(result.message));
+  m_installedDir = result.ok ? m_dir->text() : QString();
+  m_useLocation->setVisible(result.ok);
+  SetIdle(true);
+  if (!m_destroying) emit installFinished(result.ok);
+}
+
+void InstallServerWindow::SetIdle(bool idle) {
+  m_install->setEnabled(idle);
+  m_cancel->setEnabled(!idle);
+  m_dir->setReadOnly(!idle);
+  m_steamCmd->setReadOnly(!idle);
+  m_browseDir->setEnabled(idle);
+  m_browseSteamCmd->setEnabled(idle);
+}
+
+void InstallServerWindow::closeEvent(QCloseEvent* event) {
+  // Closing while SteamCMD runs cancels it; the window goes once the files are back.
+  CancelInstall();
+  event->accept();
+}
+
+}  // namespace quorvane::ui

@@ -1,0 +1,98 @@
+#pragma once
+// InstallServer: installs or updates the dedicated server with SteamCMD and
+// keeps the user's edited files across it. The decisions are update::Installer's;
+// this window shows them and drives the child process from the event loop.
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "install/file_system.h"
+#include "update/installer.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+
+namespace quorvane::platform {
+class ChildProcess;
+}
+
+namespace quorvane::ui {
+
+// What the window starts with, settled by whoever opens it.
+struct InstallServerSetup {
+  QString installDir;  // offered first; made absolute when used
+  QString steamCmd;    // the program found, empty when none was
+  QString howToGet;    // shown when none was found
+  // The server this program started is up (its files would be in use).
+  std::function<bool()> serverRunning;
+  // Names the backup folder of a run.
+  std::function<std::string()> stamp;
+};
+
+class InstallServerWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  InstallServerWindow(install::FileSystem& fs, InstallServerSetup setup, QWidget* parent = nullptr);
+  // A SteamCMD still running is ended with its process group.
+  ~InstallServerWindow() override;
+
+  // cmdInstall and cmdCancel.
+  void StartInstall();
+  void CancelInstall();
+
+  bool Running() const { return m_child != nullptr; }
+  // The install directory as it is used: absolute.
+  QString InstallDir() const;
+  // The outcome of the last install, once one finished.
+  const std::optional<update::InstallResult>& Result() const { return m_result; }
+
+ signals:
+  // cmdUseLocation: make the installed directory the server location.
+  void useLocationRequested(const QString& dir);
+  void installFinished(bool ok);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Poll();
+  void Launch(std::optional<update::StartCommand> next);
+  void RunEnded(bool exitedNormally, int exitCode);
+  void ShowProgress(double percent, const std::string& state);
+  void Finished(const update::InstallResult& result);
+  void SetIdle(bool idle);
+
+  install::FileSystem& m_fs;
+  InstallServerSetup m_setup;
+  std::unique_ptr<update::Installer> m_installer;
+  std::unique_ptr<platform::ChildProcess> m_child;
+  std::optional<update::InstallResult> m_result;
+  QString m_installedDir;
+  QTimer m_poll;
+  bool m_destroying = false;
+
+  QLineEdit* m_dir;
+  QPushButton* m_browseDir;
+  QLabel* m_howTo;
+  QLineEdit* m_steamCmd;
+  QPushButton* m_browseSteamCmd;
+  QProgressBar* m_progress;
+  QLabel* m_state;
+  QToolButton* m_showOutput;
+  QPlainTextEdit* m_output;
+  QLabel* m_outcome;
+  QPushButton* m_install;
+  QPushButton* m_cancel;
+  QPushButton* m_useLocation;
+  QPushButton* m_close;
+};
+
+}  // namespace quorvane::ui

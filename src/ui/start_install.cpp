@@ -1,0 +1,74 @@
+// The start sequence's part in installing the server: opening InstallServer
+// and taking the installed directory as the server location.
+#include <QPointer>
+
+#include "platform/codepage.h"
+#include "platform/install_runner.h"
+#include "ui/dialogs.h"
+#include "ui/install_server.h"
+#include "ui/start_sequence.h"
+#include "update/installer.h"
+#include "update/locations.h"
+
+namespace quorvane::ui {
+
+namespace {
+
+QString FromAnsi(const std::string& bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
+std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
+
+}  // namespace
+
+void StartSequence::OpenInstallServer(InstallOrigin origin) {
+  if (m_quitting || m_ended) return;
+  if (m_main && m_main->Launcher().StartedServerRunning()) {
+    m_services.dialogs.Inform(QString::fromLatin1(update::kServerInUseMessage));
+    return;
+  }
+  m_installOrigin = origin;
+  if (!m_install) {
+    std::string gameDir;
+    if (origin == InstallOrigin::FirstRun && m_locate) gameDir = ToAnsi(m_locate->GamePathText());
+    else if (m_main) gameDir = m_main->GameDir();
+    InstallServerSetup setup;
+    setup.installDir = FromAnsi(platform::DefaultInstallDirHere(gameDir));
+    if (const std::optional<std::string> found = platform::FindSteamCmdHere()) setup.steamCmd = FromAnsi(*found);
+    setup.howToGet = FromAnsi(update::HowToGetSteamCmd(platform::ThisSystem()));
+    // The server may be started from the main window while this window is open.
+    setup.serverRunning = [main = QPointer<MainForm>(m_main)] {
+      return main && main->Launcher().StartedServerRunning();
+    };
+    m_install = new InstallServerWindow(m_services.fs, std::move(setup));
+    m_install->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_install, &InstallServerWindow::useLocationRequested, this, &StartSequence::UseInstalledLocation);
+  }
+  m_install->show();
+  m_install->raise();
+  m_install->activateWindow();
+}
+
+void StartSequence::UseInstalledLocation(const QString& dir) {
+  if (m_busy || m_quitting) return;
+  QPointer<LocateWindow> locate;
+  if (m_installOrigin == InstallOrigin::FirstRun && m_locate && m_locate->isVisible()) {
+    // No main window yet: the first-run save stores it and carries the start on.
+    locate = m_locate;
+    locate->SetDirPath(dir);
+    locate->SetGamePathText(dir);
+    SaveLocateFile();
+  } else if (m_main) {
+    // The change-location save stores it and reloads the workspace from there.
+    if (!m_locate2) ChangeLocation();
+    locate = m_locate2;
+    if (!locate) return;
+    locate->SetDirPath(dir);
+    locate->SetGamePathText(dir);
+    SaveLocateFile2();
+  } else {
+    return;
+  }
+  // A save that failed has said why and left its window up for another try.
+  if (!locate || !locate->isVisible()) Unload(m_install);
+}
+
+}  // namespace quorvane::ui

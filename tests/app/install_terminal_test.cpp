@@ -1,0 +1,103 @@
+// `quorvane --install-server DIR` against the stand-in SteamCMD found on PATH.
+#include "app/install_terminal.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "support/temp_install.h"
+
+namespace quorvane::app {
+namespace {
+
+std::string Drain(std::FILE* file) {
+  std::rewind(file);
+  std::string text;
+  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text.push_back(static_cast<char>(c));
+  return text;
+}
+
+class InstallTerminalTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_oldPath = qgetenv("PATH");
+    m_oldHome = qgetenv("HOME");
+    std::filesystem::create_directories(game.Path("bin"));
+#ifdef _WIN32
+    const char* name = "steamcmd.exe";
+#else
+    const char* name = "steamcmd";
+#endif
+    std::filesystem::copy_file(QUORVANE_STEAMCMD_STANDIN, game.Path("bin") / name);
+    qputenv("PATH", QByteArray::fromStdString(game.Path("bin").string()));
+  }
+  void TearDown() override {
+    qputenv("PATH", m_oldPath);
+    qputenv("HOME", m_oldHome);
+    std::fclose(out);
+    std::fclose(err);
+  }
+  int Install(const std::string& mode, const std::function<bool()>& interrupted = [] { return false; }) {
+    game.Write("srv/steamcmd-standin-mode", mode + "\n");
+    return InstallServerInTerminal("srv", game.GameDir(), out, err, interrupted);
+  }
+
+  test_support::TempInstall game;
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+
+ private:
+  QByteArray m_oldPath;
+  QByteArray m_oldHome;
+};
+
+TEST_F(InstallTerminalTest, success_printsProgressAndExitsWithZero) {
+  EXPECT_EQ(Install("ok"), 0);
+  const std::string printed = Drain(out);
+  EXPECT_NE(printed.find("Installing the server in " + game.Path("srv").string()), std::string::npos) << printed;
+  EXPECT_NE(printed.find("downloading 45.2 %"), std::string::npos) << printed;
+  EXPECT_NE(printed.find("Installed in " + game.Path("srv").string()), std::string::npos) << printed;
+  EXPECT_EQ(Drain(err), "");
+  EXPECT_TRUE(game.Exists("srv/hlds_run"));
+}
+
+TEST_F(InstallTerminalTest, failure_isReportedOnStandardErrorWithOne) {
+  game.Write("srv/tfc/server.cfg", "hostname mine\r\n");
+  EXPECT_EQ(Install("fail"), 1);
+  const std::string reported = Drain(err);
+  EXPECT_NE(reported.find("Not enough disk space"), std::string::npos) << reported;
+  EXPECT_NE(reported.find("Put back your own tfc/server.cfg"), std::string::npos) << reported;
+  EXPECT_EQ(game.Read("srv/tfc/server.cfg"), "hostname mine\r\n");
+  EXPECT_EQ(Drain(out).find("Installed in"), std::string::npos);
+}
+
+TEST_F(InstallTerminalTest, interrupt_endsSteamCmdPutsFilesBackAndExitsWithOne) {
+  game.Write("srv/tfc/motd.txt", "my motd\n");
+  const auto hanging = [this] { return game.Exists("srv/steamcmd-standin-pid"); };
+  EXPECT_EQ(Install("hang", hanging), 1);
+  const std::string reported = Drain(err);
+  EXPECT_NE(reported.find("Cancelled."), std::string::npos) << reported;
+  EXPECT_EQ(game.Read("srv/tfc/motd.txt"), "my motd\n");
+}
+
+TEST_F(InstallTerminalTest, noSteamCmd_explainsHowToGetItWithOne) {
+  qputenv("PATH", QByteArray::fromStdString(game.Path("nowhere").string()));
+  qputenv("HOME", QByteArray::fromStdString(game.Path("nowhere").string()));
+  EXPECT_EQ(Install("ok"), 1);
+  EXPECT_NE(Drain(err).find("SteamCMD was not found"), std::string::npos);
+  EXPECT_FALSE(game.Exists("srv/hlds_run"));
+}
+
+TEST(ProgressPrinterTest, repeatsOnlyNewStagesAndWholePercents) {
+  ProgressPrinter printer;
+  EXPECT_EQ(printer.Line(10.0, "downloading 10.0 %"), "downloading 10.0 %");
+  EXPECT_EQ(printer.Line(10.4, "downloading 10.4 %"), "");
+  EXPECT_EQ(printer.Line(11.0, "downloading 11.0 %"), "downloading 11.0 %");
+  EXPECT_EQ(printer.Line(11.0, "verifying update 11.0 %"), "verifying update 11.0 %");
+}
+
+}  // namespace
+}  // namespace quorvane::app

@@ -96,6 +96,13 @@ void Launcher::StopDedicatedServer() {
   if (m_startedServer && !m_server.IsRunning(*m_startedServer)) m_startedServer.reset();
 }
 
+Launcher::Watch Launcher::WatchStartedServer() {
+  if (!m_startedServer) return Watch::None;
+  if (m_server.IsRunning(*m_startedServer)) return Watch::Running;
+  m_startedServer.reset();
+  return Watch::Ended;
+}
+
 void Launcher::EmailComments() { OpenLink(std::string("mailto:") + install::kMailAddress); }
 
 void Launcher::OpenWebsite() { OpenLink(install::kDownloadPage); }

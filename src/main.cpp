@@ -6,6 +6,7 @@
 #include <QIcon>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/command_line.h"
 #include "install/build_info.h"
@@ -17,6 +18,7 @@
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
 #include "ui/start_sequence.h"
+#include "ui/terminal_modes.h"
 
 namespace {
 
@@ -39,6 +41,15 @@ int AnswerInTerminal(const quorvane::app::CommandLine& commandLine,
 int main(int argc, char* argv[]) {
   quorvane::app::CommandLine commandLine;
   const quorvane::app::CommandLineDecision decision = commandLine.Read(RawArguments(argc, argv));
+  using quorvane::app::CommandLineAction;
+  if (decision.action == CommandLineAction::Query || decision.action == CommandLineAction::Rcon) {
+    // The monitor's terminal modes: sockets and an event loop, no window system.
+    const QCoreApplication terminal(argc, argv);
+    if (decision.action == CommandLineAction::Query)
+      return quorvane::ui::RunQuery(decision.server.toStdString(), decision.json, stdout, stderr);
+    return quorvane::ui::RunRcon(decision.server.toStdString(), decision.command.toStdString(),
+                                 std::getenv("QUORVANE_RCON_PASSWORD"), stdout, stderr);
+  }
   if (decision.action != quorvane::app::CommandLineAction::RunWindows) {
     // Only so that the help names the program as it was started; no window system is involved.
     const QCoreApplication terminal(argc, argv);

@@ -9,11 +9,15 @@
 
 namespace quorvane::app {
 
-enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse };
+enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse, Query, Rcon };
 
 struct CommandLineDecision {
   CommandLineAction action = CommandLineAction::RunWindows;
   QString error;  // for Refuse: what was wrong, in one line
+  // Query and Rcon: the server as HOST[:PORT], the answer as JSON, the console command.
+  QString server{};
+  bool json = false;
+  QString command{};
 };
 
 // Exit status of a command line the program refuses (1 is Qt's own for that;
@@ -40,6 +44,9 @@ class CommandLine {
   QCommandLineParser m_parser;
   QCommandLineOption m_help;
   QCommandLineOption m_version;
+  QCommandLineOption m_query;
+  QCommandLineOption m_rcon;
+  QCommandLineOption m_json;
 };
 
 }  // namespace quorvane::app

@@ -215,12 +215,22 @@ void ServerMonitor::Connect() {
   if (!usable) return;
   if (file.password != m_password) m_console->ForgetRefusal();
   m_password = file.password;
-  if (!m_logAdded) {
-    // Never `log on`: that would also write every console line, password included, to the log files.
-    Queue(monitor::LogAddressAdd(m_logListener->LocalPort()), false, [this](const monitor::ConsoleStep& step) {
-      m_logAdded = step.type == monitor::ConsoleStep::Type::Done;
-    });
-  }
+  m_logWanted = true;
+  AskForLog();
+}
+
+void ServerMonitor::AskForLog() {
+  // Asked once the server answers: a console packet sent while it starts up is lost.
+  if (!m_logWanted || m_logAdded || m_logAsked || !m_answered) return;
+  m_logAsked = true;
+  // Never `log on`: that would also write every console line, password included, to the log files.
+  Queue(monitor::LogAddressAdd(m_logListener->LocalPort()), false, [this](const monitor::ConsoleStep& step) {
+    using Type = monitor::ConsoleStep::Type;
+    m_logAsked = false;
+    m_logAdded = step.type == Type::Done;
+    // A refusal is not repeated on its own; a lost request is, at the next answer.
+    if (step.type == Type::Refused || step.type == Type::Banned) m_logWanted = false;
+  });
 }
 
 bool ServerMonitor::ConsoleIdle() const { return !m_running && m_pending.empty(); }
@@ -283,6 +293,8 @@ bool ServerMonitor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ServerMonitor::ShowInfo(const monitor::ServerInfo& i, int roundTripMs) {
+  m_answered = true;
+  AskForLog();
   const QString yes = QStringLiteral("yes"), no = QStringLiteral("no");
   m_info->setText(QStringLiteral("Name: %1\nMap: %2\nPlayers: %3/%4\nBots: %5\nPassword: %6\nVAC: %7\n"
                                  "Version: %8\nReply: %9\nRound trip: %10 ms")
@@ -400,6 +412,7 @@ void ServerMonitor::TickWarning() {
 }
 
 void ServerMonitor::RemoveLogAddress(int waitMs) {
+  m_logWanted = false;
   if (!m_logAdded) return;
   m_logAdded = false;
   m_pending.clear();

@@ -86,6 +86,7 @@ class ServerMonitor : public QWidget {
   };
   void Queue(std::string command, bool echo, std::function<void(const monitor::ConsoleStep&)> then = {});
   void RunNext();
+  void AskForLog();
   void Print(const QString& text);
   void ShowInfo(const monitor::ServerInfo& info, int roundTripMs);
   void ShowPlayers(const std::vector<monitor::Player>& players);
@@ -102,6 +103,9 @@ class ServerMonitor : public QWidget {
   std::deque<Pending> m_pending;
   bool m_running = false;
   bool m_logAdded = false;
+  bool m_logWanted = false;  // the window is open with a usable password
+  bool m_logAsked = false;   // logaddress_add waits for its answer
+  bool m_answered = false;   // the server has answered a query
   std::string m_password;
   monitor::CommandHistory m_history;
   monitor::LogBook m_log;

@@ -44,8 +44,23 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"qtStyleWithEquals_isLeftToQt", {"-style=fusion"}, A::RunWindows, ""},
         CommandLineCase{"qtDisplayAndFlag_areLeftToQt", {"-display", ":1", "-reverse"}, A::RunWindows, ""},
         CommandLineCase{"qtOptionBeforeHelp_stillHelps", {"-platform", "xcb", "--help"}, A::ShowHelp, "--help"},
-        CommandLineCase{"unknownAfterQtOption_isRefused", {"-style", "fusion", "-bogus"}, A::Refuse, "bogus"}),
+        CommandLineCase{"unknownAfterQtOption_isRefused", {"-style", "fusion", "-bogus"}, A::Refuse, "bogus"},
+        CommandLineCase{"query_asksTheServer", {"--query", "127.0.0.1:27016"}, A::Query, ""},
+        CommandLineCase{"queryJson_asksTheServer", {"--query", "host", "--json"}, A::Query, ""},
+        CommandLineCase{"queryWithoutServer_isRefused", {"--query"}, A::Refuse, "Missing value after '--query'."},
+        CommandLineCase{"queryWithStrayArgument_isRefused", {"--query", "h", "x"}, A::Refuse, "argument 'x'"},
+        CommandLineCase{"rcon_runsTheCommand", {"--rcon", "h", "say", "hi"}, A::Rcon, ""},
+        CommandLineCase{"rconWithoutCommand_isRefused", {"--rcon", "h"}, A::Refuse, "--rcon needs a command."},
+        CommandLineCase{"jsonAlone_isRefused", {"--json"}, A::Refuse, "--json goes with --query."},
+        CommandLineCase{"queryAndRcon_isRefused", {"--query", "h", "--rcon", "h", "x"}, A::Refuse, "not both"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLineMonitorTest, rcon_joinsTheCommandWordsAndKeepsTheServer) {
+  CommandLine commandLine;
+  const CommandLineDecision d = commandLine.Read({"quorvane", "--rcon", "127.0.0.1:27016", "say", "hello", "all"});
+  EXPECT_EQ(d.server, "127.0.0.1:27016");
+  EXPECT_EQ(d.command, "say hello all");
+}
 
 TEST(CommandLineHelpTest, help_hidesQtsOwnOptions) {
   CommandLine commandLine;

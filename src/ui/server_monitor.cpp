@@ -213,6 +213,7 @@ void ServerMonitor::Connect() {
   const bool usable = monitor::ConsoleUsable(file);
   SetConsoleEnabled(usable);
   if (!usable) return;
+  m_input->setFocus();
   if (file.password != m_password) m_console->ForgetRefusal();
   m_password = file.password;
   m_logWanted = true;
@@ -456,6 +457,10 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
     (*monitor)->Connect();
   };
   QObject::connect(line, &StatusLine::clicked, &form, open);
+  // The monitor's title carries the status line, so it can be read from outside too.
+  QObject::connect(line, &StatusLine::shown, &form, [monitor](const QString& text) {
+    if (*monitor) (*monitor)->setWindowTitle(QStringLiteral("Server Monitor - ") + text);
+  });
   auto* key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_O), &form);
   QObject::connect(key, &QShortcut::activated, &form, open);
   QObject::connect(line, &StatusLine::serverEnded, &form, [&dialogs, monitor] {

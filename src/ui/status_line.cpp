@@ -46,6 +46,7 @@ void StatusLine::Refresh() {
   facts.roundTripMs = m_roundTripMs;
   facts.sinceAnswerMs = m_query ? m_query->SinceLastAnswerMs() : -1;
   setText(QString::fromStdString(platform::AnsiToUtf8(monitor::StatusText(facts))));
+  emit shown(text());
   if (watch == launch::Launcher::Watch::Ended) emit serverEnded();
 }
 

@@ -35,6 +35,7 @@ class StatusLine : public QLabel {
 
  signals:
   void clicked();
+  void shown(const QString& text);
   // The server this program started ended without a stop from here.
   void serverEnded();
 

@@ -183,5 +183,9 @@ sed -n '/^argc=/,$p' "$work/hl/standin-record.txt" | tail -n +2 | cmp -s - "$wor
   { echo "the server was started with other arguments:"; cat "$work/hl/standin-record.txt"; fail=1; }
 grep -qx "cwd=$work/hl" "$work/hl/standin-record.txt" || { echo "the server ran in another directory"; fail=1; }
 [[ -z $server_state || $server_state == Z* ]] || { echo "the server still runs after Stop Server"; kill "$server"; fail=1; }
+# The console password lives only where the user put it (the written configuration and its
+# backups) and in this run's expected files.
+leaks=$(grep -rlF letmein "$work" --exclude={server,listenserver}.{cfg,bak} --exclude="expected-*" || true)
+[[ -z $leaks ]] || { echo "the console password was written to: $leaks"; fail=1; }
 [[ $fail -eq 0 ]] && echo "e2e: passed"
 exit $fail

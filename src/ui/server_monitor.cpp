@@ -234,6 +234,8 @@ void ServerMonitor::AskForLog() {
   });
 }
 
+std::uint16_t ServerMonitor::LogPort() const { return m_logListener->LocalPort(); }
+
 bool ServerMonitor::ConsoleIdle() const { return !m_running && m_pending.empty(); }
 
 void ServerMonitor::Queue(std::string command, bool echo, std::function<void(const monitor::ConsoleStep&)> then) {
@@ -327,20 +329,20 @@ void ServerMonitor::ShowPlayers(const std::vector<monitor::Player>& players) {
 void ServerMonitor::AddLogLine(const monitor::LogLine& line) {
   monitor::LogEntry entry = monitor::MakeLogEntry(line);
   m_logWaiting.push_back(entry);
-  // Only the newest lines up to the cap can ever be drawn.
-  if (m_logWaiting.size() > 2 * m_log.Cap())
-    m_logWaiting.erase(m_logWaiting.begin(), m_logWaiting.end() - static_cast<std::ptrdiff_t>(m_log.Cap()));
+  // Only the newest lines up to the cap can ever be in the pane.
+  while (m_logWaiting.size() > m_log.Cap()) m_logWaiting.pop_front();
   m_log.Add(std::move(entry));
 }
 
 void ServerMonitor::FlushLog() {
   if (m_logWaiting.empty()) return;
-  const std::size_t from = m_logWaiting.size() > m_log.Cap() ? m_logWaiting.size() - m_log.Cap() : 0;
   QTextCursor cursor(m_logView->document());
   cursor.movePosition(QTextCursor::End);
   cursor.beginEditBlock();
-  for (std::size_t i = from; i < m_logWaiting.size(); ++i) {
-    const monitor::LogEntry& e = m_logWaiting[i];
+  // A few hundred lines a turn, so a flood never holds the window up for long.
+  for (std::size_t drawn = 0; drawn < kLogLinesPerTurn && !m_logWaiting.empty(); ++drawn) {
+    const monitor::LogEntry e = std::move(m_logWaiting.front());
+    m_logWaiting.pop_front();
     if (!m_log.Shows(e)) continue;
     QTextCharFormat format;
     format.setForeground(ToneColour(e.tone));
@@ -348,15 +350,19 @@ void ServerMonitor::FlushLog() {
     cursor.insertText(FromAnsi(e.text), format);
   }
   cursor.endEditBlock();
-  m_logWaiting.clear();
   m_logView->ensureCursorVisible();
+  if (!m_logWaiting.empty()) QTimer::singleShot(0, this, &ServerMonitor::FlushLog);
+}
+
+void ServerMonitor::DrawAllWaiting() {
+  while (!m_logWaiting.empty()) FlushLog();
 }
 
 void ServerMonitor::Refilter() {
   m_log.SetFilter(ToAnsi(m_filter->text()));
   m_logView->clear();
   m_logWaiting.assign(m_log.Entries().begin(), m_log.Entries().end());
-  FlushLog();
+  DrawAllWaiting();
 }
 
 void ServerMonitor::ChangeMap() {

@@ -72,6 +72,8 @@ class ServerMonitor : public QWidget {
   void AddLogLine(const monitor::LogLine& line);
   std::uint16_t Port() const { return m_sources.port; }
   bool LogAddressAdded() const { return m_logAdded; }
+  // Where this window hears the server's log lines.
+  std::uint16_t LogPort() const;
   bool ConsoleIdle() const;
 
  protected:
@@ -91,6 +93,7 @@ class ServerMonitor : public QWidget {
   void ShowInfo(const monitor::ServerInfo& info, int roundTripMs);
   void ShowPlayers(const std::vector<monitor::Player>& players);
   void FlushLog();
+  void DrawAllWaiting();
   void Refilter();
   void SetConsoleEnabled(bool on);
   void TickWarning();
@@ -109,7 +112,8 @@ class ServerMonitor : public QWidget {
   std::string m_password;
   monitor::CommandHistory m_history;
   monitor::LogBook m_log;
-  std::vector<monitor::LogEntry> m_logWaiting;  // not yet in the pane
+  static constexpr std::size_t kLogLinesPerTurn = 300;
+  std::deque<monitor::LogEntry> m_logWaiting;  // not yet in the pane
   monitor::WarnAndStop m_warning;
   QElapsedTimer m_clock;
   QTimer m_logFlush;

@@ -112,7 +112,7 @@ class ServerMonitor : public QWidget {
   std::string m_password;
   monitor::CommandHistory m_history;
   monitor::LogBook m_log;
-  static constexpr std::size_t kLogLinesPerTurn = 300;
+  static constexpr std::size_t kLogLinesPerTurn = 100;
   std::deque<monitor::LogEntry> m_logWaiting;  // not yet in the pane
   monitor::WarnAndStop m_warning;
   QElapsedTimer m_clock;

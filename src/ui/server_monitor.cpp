@@ -244,7 +244,8 @@ void ServerMonitor::Queue(std::string command, bool echo, std::function<void(con
 }
 
 void ServerMonitor::RunNext() {
-  if (m_pending.empty()) return;
+  // One command at a time: what a finished command queues may already have started.
+  if (m_running || m_pending.empty()) return;
   Pending next = std::move(m_pending.front());
   m_pending.pop_front();
   m_running = true;

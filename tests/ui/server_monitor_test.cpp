@@ -210,6 +210,8 @@ TEST_F(MonitorTest, kickAfterYesUsesTheUserIdFromStatus) {
   dialogs.answer = true;
   QTest::mouseClick(Find(*w, "Kick"), Qt::LeftButton);
   ASSERT_TRUE(Await([&] { return Output(*w).contains("] kick \"#3\""); })) << Output(*w).toStdString();
+  ASSERT_TRUE(Await([&] { return w->ConsoleIdle(); }));
+  EXPECT_FALSE(Output(*w).contains("was not run")) << Output(*w).toStdString();
 }
 
 TEST_F(MonitorTest, theLogArrivesAfterLogaddressAddWithThePasswordMasked) {

@@ -208,6 +208,15 @@ TEST(WarnAndStop, saysSixtyThirtyAndTenSecondsThenStops) {
   EXPECT_FALSE(warning.Active());
 }
 
+TEST(ServerEndedText, listsTheLastLogLines) {
+  EXPECT_EQ(ServerEndedText({"21:05:09  Log file closed"}),
+            "The dedicated server has ended by itself. Its last log lines:\n\n21:05:09  Log file closed");
+}
+
+TEST(ServerEndedText, saysSoWhenNoLogLinesCame) {
+  EXPECT_EQ(ServerEndedText({}), "The dedicated server has ended by itself. No log lines came from it.");
+}
+
 struct HostCase {
   const char* name;
   const char* text;

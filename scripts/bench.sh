@@ -10,7 +10,7 @@ bash scripts/setup.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 build=${QUORVANE_BENCH_BUILD_DIR:-build-bench}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 targets=(config_bench maps_bench soak_bench read_rss_bench workspace_bench main_form_bench quorvane bare_window
-         quorvane_first_window)
+         quorvane_first_window monitor_load quorvane_standin)
 cmake --build "$build" --target "${targets[@]}" >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -65,6 +65,20 @@ row "Start to first window, the program" \
 
 soak=$("$build/bench/soak_bench" "${QUORVANE_SOAK_CYCLES:-10000}" | tr '\n' ' ')
 row "Soak, write → re-read of 5 files" "$soak" "identical bytes, flat memory"
+
+# The monitor: a log flood into its open window, then the status line alone beside an answering server.
+flood=$(QT_QPA_PLATFORM=offscreen "$build/bench/monitor_load" flood 50000 10 2>/dev/null | tr '\n' ' ')
+row "Monitor, 50 000 log lines/s for 10 s" "$flood" "10 ms timer never > 50 ms late; RSS ≤ cap + 20 MiB"
+port=$(python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0));
+print(s.getsockname()[1])')
+mkdir -p "$work/idle/tfc/maps"
+printf 'hostname "Idle"\r\n' >"$work/idle/tfc/server.cfg"
+standin_program=$(cd "$build" && pwd)/tests/standin/quorvane_standin
+(cd "$work/idle" && exec "$standin_program" -game tfc -port "$port" +map well) >/dev/null 2>&1 &
+standin=$!
+idle=$(QT_QPA_PLATFORM=offscreen "$build/bench/monitor_load" idle "$port" 60 2>/dev/null | tr '\n' ' ')
+kill "$standin"
+row "Monitor closed, status line watching an answering server, 60 s" "$idle" "< 1 % of one core"
 
 echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(free -g | awk '/^Mem:/{print $2}') GiB memory"
 echo

@@ -6,6 +6,7 @@
 #include <QIcon>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/install_terminal.h"
 #include "install/build_info.h"
@@ -20,6 +21,7 @@
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
 #include "ui/start_sequence.h"
+#include "ui/terminal_modes.h"
 
 namespace {
 
@@ -50,6 +52,15 @@ int main(int argc, char* argv[]) {
         quorvane::platform::Utf8ToAnsi(commandLine.InstallDir().toStdString()),
         quorvane::platform::Utf8ToAnsi(QDir::toNativeSeparators(QDir::currentPath()).toStdString()), stdout, stderr,
         quorvane::platform::TerminalInterrupted);
+  }
+  using quorvane::ui::CommandLineAction;
+  if (decision.action == CommandLineAction::Query || decision.action == CommandLineAction::Rcon) {
+    // The monitor's terminal modes: sockets and an event loop, no window system.
+    const QCoreApplication terminal(argc, argv);
+    if (decision.action == CommandLineAction::Query)
+      return quorvane::ui::RunQuery(decision.server.toStdString(), decision.json, stdout, stderr);
+    return quorvane::ui::RunRcon(decision.server.toStdString(), decision.command.toStdString(),
+                                 std::getenv("QUORVANE_RCON_PASSWORD"), stdout, stderr);
   }
   if (decision.action != quorvane::ui::CommandLineAction::RunWindows) {
     // Only so that the help names the program as it was started; no window system is involved.

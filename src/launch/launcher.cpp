@@ -97,8 +97,15 @@ void Launcher::StopDedicatedServer() {
 }
 
 bool Launcher::StartedServerRunning() {
-  if (m_startedServer && !m_server.IsRunning(*m_startedServer)) m_startedServer.reset();
-  return m_startedServer.has_value();
+  // Asks without forgetting: the monitor still has to learn that it ended.
+  return m_startedServer && m_server.IsRunning(*m_startedServer);
+}
+
+Launcher::Watch Launcher::WatchStartedServer() {
+  if (!m_startedServer) return Watch::None;
+  if (m_server.IsRunning(*m_startedServer)) return Watch::Running;
+  m_startedServer.reset();
+  return Watch::Ended;
 }
 
 void Launcher::EmailComments() { OpenLink(std::string("mailto:") + install::kMailAddress); }

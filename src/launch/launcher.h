@@ -80,6 +80,11 @@ class Launcher {
   void LaunchDedicatedServer(const std::string& map);
   void LaunchListenServer(const std::string& map);
 
+  // The dedicated server this program started: still running, gone without a
+  // stop from here (said once, then forgotten), or none.
+  enum class Watch { None, Running, Ended };
+  [[nodiscard]] Watch WatchStartedServer();
+
  private:
   // Reports a failure itself; gives what the start gave to stop it by.
   StartResult::Started Launch(const LaunchRequest& request);

@@ -48,8 +48,11 @@ class QtUdpLink : public DatagramLink {
   std::uint16_t LocalPort() const override { return m_socket.localPort(); }
 
  private:
+  // A bounded number a turn: a flood of datagrams would otherwise keep this loop
+  // going and the window's events waiting. What is left wakes the socket again.
+  static constexpr int kDatagramsPerTurn = 200;
   void Drain() {
-    while (m_socket.hasPendingDatagrams()) {
+    for (int n = 0; n < kDatagramsPerTurn && m_socket.hasPendingDatagrams(); ++n) {
       const QNetworkDatagram d = m_socket.receiveDatagram();
       const bool fromServer = d.senderPort() == m_port &&
                               d.senderAddress().isEqual(m_peer, QHostAddress::ConvertV4MappedToIPv4);

@@ -9,11 +9,15 @@
 
 namespace quorvane::ui {
 
-enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer };
+enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer, Query, Rcon };
 
 struct CommandLineDecision {
   CommandLineAction action = CommandLineAction::RunWindows;
   QString error;  // for Refuse: what was wrong, in one line
+  // Query and Rcon: the server as HOST[:PORT], the answer as JSON, the console command.
+  QString server{};
+  bool json = false;
+  QString command{};
 };
 
 // Exit status of a command line the program refuses (1 is Qt's own for that;
@@ -43,6 +47,9 @@ class CommandLine {
   QCommandLineOption m_help;
   QCommandLineOption m_version;
   QCommandLineOption m_installServer;
+  QCommandLineOption m_query;
+  QCommandLineOption m_rcon;
+  QCommandLineOption m_json;
 };
 
 }  // namespace quorvane::ui

@@ -1,4 +1,5 @@
 #include "ui/main_form.h"
+#include "ui/server_monitor.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -115,6 +116,8 @@ MainForm::MainForm(install::FileSystem& fs, Dialogs& dialogs, launch::SoundPlaye
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(m_tabs);
+  // The server's status under the tabs; the window grows by its height.
+  AttachServerMonitor(*this, layout, fs, dialogs);
 
   // Picture6 lies on the window itself, over the map tab, so the tab change
   // has to hide it on the other tabs.

@@ -3,7 +3,8 @@
 # (openbox): start-up with a stored location, the start window closed from its
 # title bar (which loads the workspace as "Let's Rock !!" does), a host name
 # with a line break pasted in, the server configuration written by its access
-# key, the dedicated server started and stopped (a stand-in takes its place),
+# key, the dedicated server started (a stand-in takes its place), watched in
+# the monitor window with one console command, and stopped,
 # a double click on Quit, then the files it wrote, the server's command line
 # and the exit code compared.
 # Usage: tests/e2e/run_e2e.sh [build-dir]   (run under xvfb-run)
@@ -52,7 +53,8 @@ openbox --sm-disable >"$work/openbox.log" 2>&1 &
 wm=$!
 wait_for "the window manager" wmctrl -m
 
-"$work/bin/quorvane" >"$work/program.log" 2>&1 &
+# The monitor keeps its window size in the user's configuration directory: here, the run's own.
+XDG_CONFIG_HOME="$work/config" "$work/bin/quorvane" >"$work/program.log" 2>&1 &
 pid=$!
 
 # The opening window lasts 4.5 s; then the main window and the start window.
@@ -110,6 +112,27 @@ sleep 0.3
 xdotool key --window "$main" alt+d
 wait_for "the server's start" test -f "$work/hl/standin-record.txt"
 server=$(sed -n 's/^pid=//p' "$work/hl/standin-record.txt")
+# The monitor (Alt+O) carries the status line in its title: wait for the map,
+# then send status through its console and read the answer from its pane.
+xdotool key --window "$main" alt+o
+wait_for "the status line showing the map" xdotool search --onlyvisible --name '^Server Monitor - Server: 2Fort '
+monitor=$(xdotool search --onlyvisible --name '^Server Monitor - ' | head -1)
+xdotool windowactivate --sync "$monitor" 2>/dev/null || xdotool windowfocus --sync "$monitor"
+sleep 0.3
+# The key that opened the window may repeat into the command line: start it empty.
+xdotool key --window "$monitor" ctrl+a BackSpace
+xdotool type --window "$monitor" --delay 20 status
+xdotool key --window "$monitor" Return
+console_answer() {
+  xdotool mousemove --window "$monitor" 300 260 click 1
+  xdotool key --window "$monitor" ctrl+a ctrl+c
+  xclip -o -selection clipboard 2>/dev/null | grep -q '^4 users$'
+}
+wait_for "the console's answer to status" console_answer
+wmctrl -i -c "$monitor"
+wait_for "the monitor closed" bash -c "! xdotool search --onlyvisible --name '^Server Monitor - ' | grep -q ."
+xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+sleep 0.3
 xdotool key --window "$main" alt+s
 for _ in $(seq 50); do
   [[ $(ps -o stat= -p "$server" 2>/dev/null) == Z* || -z $(ps -o pid= -p "$server" 2>/dev/null) ]] && break
@@ -138,6 +161,7 @@ wm=
 [[ $status -eq 0 ]] || { echo "exit code $status"; cat "$work/program.log"; exit 1; }
 
 fail=0
+[[ -f $work/config/quorvane/monitor.ini ]] || { echo "the monitor kept no settings"; fail=1; }
 same() {  # same ACTUAL EXPECTED
   if ! cmp -s "$1" "$2"; then
     echo "differs: ${1#$work/}"
@@ -159,5 +183,9 @@ sed -n '/^argc=/,$p' "$work/hl/standin-record.txt" | tail -n +2 | cmp -s - "$wor
   { echo "the server was started with other arguments:"; cat "$work/hl/standin-record.txt"; fail=1; }
 grep -qx "cwd=$work/hl" "$work/hl/standin-record.txt" || { echo "the server ran in another directory"; fail=1; }
 [[ -z $server_state || $server_state == Z* ]] || { echo "the server still runs after Stop Server"; kill "$server"; fail=1; }
+# The console password lives only where the user put it (the written configuration and its
+# backups) and in this run's expected files.
+leaks=$(grep -rlF letmein "$work" --exclude={server,listenserver}.{cfg,bak} --exclude="expected-*" || true)
+[[ -z $leaks ]] || { echo "the console password was written to: $leaks"; fail=1; }
 [[ $fail -eq 0 ]] && echo "e2e: passed"
 exit $fail

@@ -94,5 +94,31 @@ TEST(LauncherTest, stopEndsTheServerItStartedFirst_andLooksForAnotherOnlyOnceTha
   EXPECT_EQ(rec.events, (Events{"terminate 4242", "pause 1000", "close 4242"}));
 }
 
+TEST(LauncherTest, aStartedServerThatEndsByItselfIsReportedEndedOnce) {
+  Recorder rec;
+  rec.startResult.started = -77;
+  rec.running = {-77};
+  test_support::MemoryFileSystem fs;
+  config::MemoryFieldStore store;
+  Launcher launcher(fs, store, rec, rec, rec, rec);
+  EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::None);
+  launcher.LaunchDedicatedServer("2fort");
+  EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::Running);
+  rec.running.clear();
+  EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::Ended);
+  EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::None);
+}
+
+TEST(LauncherTest, aServerStoppedFromHereIsNotReportedEnded) {
+  Recorder rec;
+  rec.startResult.started = -77;
+  test_support::MemoryFileSystem fs;
+  config::MemoryFieldStore store;
+  Launcher launcher(fs, store, rec, rec, rec, rec);
+  launcher.LaunchDedicatedServer("2fort");
+  launcher.StopDedicatedServer();
+  EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::None);
+}
+
 }  // namespace
 }  // namespace quorvane::launch

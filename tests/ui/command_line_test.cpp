@@ -47,8 +47,24 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"unknownAfterQtOption_isRefused", {"-style", "fusion", "-bogus"}, A::Refuse, "bogus"},
         CommandLineCase{"installServer_isDoneInTheTerminal", {"--install-server", "/srv/hlds"}, A::InstallServer, ""},
         CommandLineCase{"installServerWithoutDir_isRefused", {"--install-server"}, A::Refuse, "Missing value"},
-        CommandLineCase{"installServerEmptyDir_isRefused", {"--install-server", ""}, A::Refuse, "needs a directory"}),
+        CommandLineCase{"installServerEmptyDir_isRefused", {"--install-server", ""}, A::Refuse, "needs a directory"},
+        CommandLineCase{"query_asksTheServer", {"--query", "127.0.0.1:27016"}, A::Query, ""},
+        CommandLineCase{"queryJson_asksTheServer", {"--query", "host", "--json"}, A::Query, ""},
+        CommandLineCase{"queryWithoutServer_isRefused", {"--query"}, A::Refuse, "Missing value after '--query'."},
+        CommandLineCase{"queryWithStrayArgument_isRefused", {"--query", "h", "x"}, A::Refuse, "argument 'x'"},
+        CommandLineCase{"rcon_runsTheCommand", {"--rcon", "h", "say", "hi"}, A::Rcon, ""},
+        CommandLineCase{"rconWithoutCommand_isRefused", {"--rcon", "h"}, A::Refuse, "--rcon needs a command."},
+        CommandLineCase{"jsonAlone_isRefused", {"--json"}, A::Refuse, "--json goes with --query."},
+        CommandLineCase{"queryAndRcon_isRefused", {"--query", "h", "--rcon", "h", "x"}, A::Refuse, "not both"},
+        CommandLineCase{"installAndQuery_isRefused", {"--install-server", "d", "--query", "h"}, A::Refuse, "one of"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLineMonitorTest, rcon_joinsTheCommandWordsAndKeepsTheServer) {
+  CommandLine commandLine;
+  const CommandLineDecision d = commandLine.Read({"quorvane", "--rcon", "127.0.0.1:27016", "say", "hello", "all"});
+  EXPECT_EQ(d.server, "127.0.0.1:27016");
+  EXPECT_EQ(d.command, "say hello all");
+}
 
 TEST(CommandLineInstallTest, installServer_keepsTheDirectoryAsGiven) {
   CommandLine commandLine;

@@ -1,0 +1,482 @@
+#include "ui/server_monitor.h"
+
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "install/game_paths.h"
+#include "maps/map_catalogue.h"
+#include "platform/codepage.h"
+#include "platform/server_console.h"
+#include "platform/server_query.h"
+#include "ui/dialogs.h"
+#include "ui/main_form.h"
+#include "ui/status_line.h"
+
+namespace quorvane::ui {
+namespace {
+
+QString FromAnsi(const std::string& bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
+std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
+
+QColor ToneColour(monitor::LogTone tone) {
+  switch (tone) {
+    case monitor::LogTone::Kill:
+      return QColor(0xB0, 0x20, 0x20);
+    case monitor::LogTone::Join:
+      return QColor(0x20, 0x80, 0x20);
+    case monitor::LogTone::Map:
+      return QColor(0x20, 0x40, 0xC0);
+    case monitor::LogTone::Chat:
+      return QColor(0x90, 0x50, 0x00);
+    case monitor::LogTone::Plain:
+      break;
+  }
+  return QColor(Qt::black);
+}
+
+QString Duration(float seconds) {
+  const int total = seconds > 0 ? static_cast<int>(seconds) : 0;
+  return QString("%1:%2").arg(total / 60).arg(total % 60, 2, 10, QChar('0'));
+}
+
+std::unique_ptr<QSettings> OpenSettings(const QString& file) {
+  if (!file.isEmpty()) return std::make_unique<QSettings>(file, QSettings::IniFormat);
+  // Its own file in the user's configuration directory, beside nothing of the game's.
+  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("quorvane"),
+                                     QStringLiteral("monitor"));
+}
+
+}  // namespace
+
+ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_sources(std::move(sources)) {
+  setObjectName(QStringLiteral("ServerMonitor"));
+  setWindowTitle(QStringLiteral("Server Monitor"));
+  m_clock.start();
+
+  const std::unique_ptr<QSettings> settings = OpenSettings(m_sources.settingsFile);
+  m_log = monitor::LogBook(settings->value(QStringLiteral("monitor/scrollback"),
+                                           static_cast<qulonglong>(monitor::LogBook::kDefaultCap)).toULongLong());
+  const QSize size = settings->value(QStringLiteral("monitor/size"), QSize(760, 620)).toSize();
+
+  m_info = new QLabel(QStringLiteral("Waiting for the server's answer"));
+  m_info->setObjectName(QStringLiteral("Info"));
+  m_info->setTextFormat(Qt::PlainText);
+  m_players = new QTableWidget(0, 3);
+  m_players->setObjectName(QStringLiteral("Players"));
+  m_players->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Score"), QStringLiteral("Time")});
+  m_players->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_players->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_players->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_players->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  m_players->verticalHeader()->hide();
+
+  m_notice = new QLabel;
+  m_notice->setObjectName(QStringLiteral("PasswordNotice"));
+  m_notice->setWordWrap(true);
+  m_notice->hide();
+  m_output = new QPlainTextEdit;
+  m_output->setObjectName(QStringLiteral("ConsoleOutput"));
+  m_output->setReadOnly(true);
+  m_output->setMaximumBlockCount(5000);
+  m_input = new QLineEdit;
+  m_input->setObjectName(QStringLiteral("ConsoleInput"));
+  m_input->setPlaceholderText(QStringLiteral("Console command"));
+  m_input->installEventFilter(this);
+  connect(m_input, &QLineEdit::returnPressed, this, [this] {
+    const QString command = m_input->text();
+    m_input->clear();
+    RunTyped(command);
+  });
+
+  m_filter = new QLineEdit;
+  m_filter->setObjectName(QStringLiteral("LogFilter"));
+  m_filter->setPlaceholderText(QStringLiteral("Show only lines containing"));
+  connect(m_filter, &QLineEdit::textChanged, this, [this] { Refilter(); });
+  m_logView = new QPlainTextEdit;
+  m_logView->setObjectName(QStringLiteral("LogView"));
+  m_logView->setReadOnly(true);
+  m_logView->setMaximumBlockCount(static_cast<int>(m_log.Cap()));
+
+  auto* top = new QWidget;
+  auto* topLayout = new QHBoxLayout(top);
+  topLayout->setContentsMargins(0, 0, 0, 0);
+  topLayout->addWidget(m_info);
+  topLayout->addWidget(m_players, 1);
+  auto* console = new QWidget;
+  auto* consoleLayout = new QVBoxLayout(console);
+  consoleLayout->setContentsMargins(0, 0, 0, 0);
+  consoleLayout->addWidget(m_output, 1);
+  consoleLayout->addWidget(m_input);
+  auto* log = new QWidget;
+  auto* logLayout = new QVBoxLayout(log);
+  logLayout->setContentsMargins(0, 0, 0, 0);
+  logLayout->addWidget(m_filter);
+  logLayout->addWidget(m_logView, 1);
+  auto* split = new QSplitter(Qt::Vertical);
+  split->addWidget(top);
+  split->addWidget(console);
+  split->addWidget(log);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(split, 1);
+  layout->addWidget(m_notice);
+  layout->addWidget(BuildButtons());
+  m_consoleControls.insert(m_consoleControls.end(), {m_input, m_filter, m_logView});
+  resize(size);
+
+  m_query = std::make_unique<platform::ServerQuery>(
+      platform::MakeUdpLink(),
+      platform::ServerQuery::Handlers{[this](const monitor::ServerInfo& i, int ms) { ShowInfo(i, ms); },
+                                      [this](const std::vector<monitor::Player>& p) { ShowPlayers(p); }, {}, {}});
+  m_query->WantPlayers(true);
+  if (const platform::NetResult started = m_query->Start(m_sources.host, m_sources.port); !started)
+    m_info->setText(QStringLiteral("The query cannot start: ") + QString::fromStdString(started.error));
+  m_console = std::make_unique<platform::ConsoleLink>(platform::MakeUdpLink());
+  if (const platform::NetResult opened = m_console->Open(m_sources.host, m_sources.port); !opened)
+    Print(QStringLiteral("The console cannot open its socket: ") + QString::fromStdString(opened.error));
+  m_logListener = std::make_unique<platform::LogListener>(platform::MakeUdpLink(),
+                                                          [this](const monitor::LogLine& l) { AddLogLine(l); });
+  if (const platform::NetResult opened = m_logListener->Open(m_sources.host, m_sources.port); !opened)
+    Print(QStringLiteral("The log cannot open its socket: ") + QString::fromStdString(opened.error));
+
+  // Lines are drawn in batches, so a flood of them cannot hold up the window.
+  m_logFlush.setInterval(100);
+  connect(&m_logFlush, &QTimer::timeout, this, &ServerMonitor::FlushLog);
+  m_logFlush.start();
+  m_warnTimer.setInterval(500);
+  connect(&m_warnTimer, &QTimer::timeout, this, &ServerMonitor::TickWarning);
+}
+
+ServerMonitor::~ServerMonitor() {
+  const std::unique_ptr<QSettings> settings = OpenSettings(m_sources.settingsFile);
+  settings->setValue(QStringLiteral("monitor/size"), size());
+  settings->setValue(QStringLiteral("monitor/scrollback"), static_cast<qulonglong>(m_log.Cap()));
+}
+
+QWidget* ServerMonitor::BuildButtons() {
+  auto* box = new QWidget;
+  auto* row = new QHBoxLayout(box);
+  row->setContentsMargins(0, 0, 0, 0);
+  auto button = [&](const char* name, const QString& caption, void (ServerMonitor::*action)()) {
+    auto* b = new QPushButton(caption);
+    b->setObjectName(QString::fromLatin1(name));
+    connect(b, &QPushButton::clicked, this, action);
+    m_consoleControls.push_back(b);
+    return b;
+  };
+  m_mapChoice = new QComboBox;
+  m_mapChoice->setObjectName(QStringLiteral("MapChoice"));
+  m_sayText = new QLineEdit;
+  m_sayText->setObjectName(QStringLiteral("SayText"));
+  m_sayText->setPlaceholderText(QStringLiteral("Message to all players"));
+  m_consoleControls.insert(m_consoleControls.end(), {m_mapChoice, m_sayText});
+  row->addWidget(m_mapChoice);
+  row->addWidget(button("ChangeMap", QStringLiteral("Change Map"), &ServerMonitor::ChangeMap));
+  row->addWidget(m_sayText, 1);
+  row->addWidget(button("Say", QStringLiteral("Say"), &ServerMonitor::Say));
+  row->addWidget(button("Kick", QStringLiteral("Kick Player"), &ServerMonitor::KickSelected));
+  row->addWidget(button("RestartServer", QStringLiteral("Restart"), &ServerMonitor::Restart));
+  row->addWidget(button("WarnAndStop", QStringLiteral("Warn and stop"), &ServerMonitor::WarnAndStop));
+  if (m_sources.maps)
+    for (const std::string& map : m_sources.maps()) m_mapChoice->addItem(FromAnsi(map));
+  return box;
+}
+
+void ServerMonitor::SetConsoleEnabled(bool on) {
+  for (QWidget* w : m_consoleControls) w->setEnabled(on);
+}
+
+void ServerMonitor::Connect() {
+  const monitor::ConsolePassword file =
+      m_sources.filePassword ? m_sources.filePassword() : monitor::ConsolePassword{};
+  const std::string field = m_sources.fieldPassword ? m_sources.fieldPassword() : file.password;
+  const std::optional<std::string> notice = monitor::PasswordNotice(file, field, m_sources.serverCfgPath);
+  m_notice->setVisible(notice.has_value());
+  if (notice) m_notice->setText(FromAnsi(*notice));
+  const bool usable = monitor::ConsoleUsable(file);
+  SetConsoleEnabled(usable);
+  if (!usable) return;
+  m_input->setFocus();
+  if (file.password != m_password) m_console->ForgetRefusal();
+  m_password = file.password;
+  m_logWanted = true;
+  AskForLog();
+}
+
+void ServerMonitor::AskForLog() {
+  // Asked once the server answers: a console packet sent while it starts up is lost.
+  if (!m_logWanted || m_logAdded || m_logAsked || !m_answered) return;
+  m_logAsked = true;
+  // Never `log on`: that would also write every console line, password included, to the log files.
+  Queue(monitor::LogAddressAdd(m_logListener->LocalPort()), false, [this](const monitor::ConsoleStep& step) {
+    using Type = monitor::ConsoleStep::Type;
+    m_logAsked = false;
+    m_logAdded = step.type == Type::Done;
+    // A refusal is not repeated on its own; a lost request is, at the next answer.
+    if (step.type == Type::Refused || step.type == Type::Banned) m_logWanted = false;
+  });
+}
+
+std::uint16_t ServerMonitor::LogPort() const { return m_logListener->LocalPort(); }
+
+bool ServerMonitor::ConsoleIdle() const { return !m_running && m_pending.empty(); }
+
+void ServerMonitor::Queue(std::string command, bool echo, std::function<void(const monitor::ConsoleStep&)> then) {
+  m_pending.push_back({std::move(command), echo, std::move(then)});
+  if (!m_running) RunNext();
+}
+
+void ServerMonitor::RunNext() {
+  // One command at a time: what a finished command queues may already have started.
+  if (m_running || m_pending.empty()) return;
+  Pending next = std::move(m_pending.front());
+  m_pending.pop_front();
+  m_running = true;
+  if (next.echo) Print("] " + FromAnsi(next.command));
+  QPointer<ServerMonitor> self(this);
+  m_console->Run(next.command, m_password, [self, next](const monitor::ConsoleStep& step) {
+    if (!self) return;
+    self->m_running = false;
+    const bool refused = step.type == monitor::ConsoleStep::Type::Refused ||
+                         step.type == monitor::ConsoleStep::Type::Banned;
+    if (next.echo || step.type != monitor::ConsoleStep::Type::Done) {
+      const std::string text = monitor::ConsoleOutcomeText(step);
+      if (!text.empty()) self->Print(FromAnsi(text));
+    }
+    if (next.then) next.then(step);
+    // A refusal stops what was waiting: nothing is sent again with that password on its own.
+    if (refused) self->m_pending.clear();
+    self->RunNext();
+  });
+}
+
+void ServerMonitor::RunTyped(const QString& command) {
+  const std::string bytes = ToAnsi(command.trimmed());
+  if (bytes.empty()) return;
+  m_history.Add(bytes);
+  Connect();
+  if (!m_input->isEnabled()) return;
+  Queue(bytes, true);
+}
+
+void ServerMonitor::Print(const QString& text) {
+  QString shown = text;
+  while (shown.endsWith('\n')) shown.chop(1);
+  m_output->appendPlainText(shown);
+}
+
+bool ServerMonitor::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_input && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    std::optional<std::string> shown;
+    if (key == Qt::Key_Up) shown = m_history.Up(ToAnsi(m_input->text()));
+    if (key == Qt::Key_Down) shown = m_history.Down();
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+      if (shown) m_input->setText(FromAnsi(*shown));
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void ServerMonitor::ShowInfo(const monitor::ServerInfo& i, int roundTripMs) {
+  m_answered = true;
+  AskForLog();
+  const QString yes = QStringLiteral("yes"), no = QStringLiteral("no");
+  m_info->setText(QStringLiteral("Name: %1\nMap: %2\nPlayers: %3/%4\nBots: %5\nPassword: %6\nVAC: %7\n"
+                                 "Version: %8\nReply: %9\nRound trip: %10 ms")
+                      .arg(FromAnsi(i.name), FromAnsi(i.map))
+                      .arg(i.players)
+                      .arg(i.maxPlayers)
+                      .arg(i.bots)
+                      .arg(i.password ? yes : no, i.vac ? yes : no,
+                           i.version.empty() ? QStringLiteral("-") : FromAnsi(i.version),
+                           i.layout == monitor::InfoLayout::Current ? QStringLiteral("current (I)")
+                                                                    : QStringLiteral("old (m)"))
+                      .arg(roundTripMs));
+}
+
+void ServerMonitor::ShowPlayers(const std::vector<monitor::Player>& players) {
+  const QString selected = m_players->currentRow() >= 0 && m_players->item(m_players->currentRow(), 0)
+                               ? m_players->item(m_players->currentRow(), 0)->text()
+                               : QString();
+  m_players->setRowCount(static_cast<int>(players.size()));
+  for (int row = 0; row < static_cast<int>(players.size()); ++row) {
+    const monitor::Player& p = players[static_cast<std::size_t>(row)];
+    m_players->setItem(row, 0, new QTableWidgetItem(FromAnsi(p.name)));
+    m_players->setItem(row, 1, new QTableWidgetItem(QString::number(p.score)));
+    m_players->setItem(row, 2, new QTableWidgetItem(Duration(p.seconds)));
+    if (!selected.isEmpty() && m_players->item(row, 0)->text() == selected) m_players->selectRow(row);
+  }
+}
+
+void ServerMonitor::AddLogLine(const monitor::LogLine& line) {
+  monitor::LogEntry entry = monitor::MakeLogEntry(line);
+  m_logWaiting.push_back(entry);
+  // Only the newest lines up to the cap can ever be in the pane.
+  while (m_logWaiting.size() > m_log.Cap()) m_logWaiting.pop_front();
+  m_log.Add(std::move(entry));
+}
+
+void ServerMonitor::FlushLog() {
+  if (m_logWaiting.empty()) return;
+  QTextCursor cursor(m_logView->document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.beginEditBlock();
+  // A few hundred lines a turn, so a flood never holds the window up for long.
+  for (std::size_t drawn = 0; drawn < kLogLinesPerTurn && !m_logWaiting.empty(); ++drawn) {
+    const monitor::LogEntry e = std::move(m_logWaiting.front());
+    m_logWaiting.pop_front();
+    if (!m_log.Shows(e)) continue;
+    QTextCharFormat format;
+    format.setForeground(ToneColour(e.tone));
+    if (!m_logView->document()->isEmpty()) cursor.insertBlock();
+    cursor.insertText(FromAnsi(e.text), format);
+  }
+  cursor.endEditBlock();
+  m_logView->ensureCursorVisible();
+  if (!m_logWaiting.empty()) QTimer::singleShot(0, this, &ServerMonitor::FlushLog);
+}
+
+void ServerMonitor::DrawAllWaiting() {
+  while (!m_logWaiting.empty()) FlushLog();
+}
+
+void ServerMonitor::Refilter() {
+  m_log.SetFilter(ToAnsi(m_filter->text()));
+  m_logView->clear();
+  m_logWaiting.assign(m_log.Entries().begin(), m_log.Entries().end());
+  DrawAllWaiting();
+}
+
+void ServerMonitor::ChangeMap() {
+  if (m_mapChoice->currentText().isEmpty()) return;
+  Queue(monitor::ChangeLevelCommand(ToAnsi(m_mapChoice->currentText())), true);
+}
+
+void ServerMonitor::Say() {
+  if (m_sayText->text().trimmed().isEmpty()) return;
+  Queue(monitor::SayCommand(ToAnsi(m_sayText->text())), true);
+  m_sayText->clear();
+}
+
+void ServerMonitor::KickSelected() {
+  const int row = m_players->currentRow();
+  if (row < 0 || m_players->item(row, 0) == nullptr) {
+    Print(QStringLiteral("Select the player to kick in the player list first."));
+    return;
+  }
+  const QString name = m_players->item(row, 0)->text();
+  if (m_sources.dialogs == nullptr ||
+      !m_sources.dialogs->AskYesNo(QStringLiteral("Kick %1 from the server?").arg(name), QStringLiteral("Kick Player"),
+                                   Dialogs::Icon::Question))
+    return;
+  // Query replies carry no user id; the console's status has it.
+  const std::string wanted = ToAnsi(name);
+  Queue("status", false, [this, wanted](const monitor::ConsoleStep& step) {
+    if (step.type != monitor::ConsoleStep::Type::Done) return;
+    const monitor::Result<std::vector<monitor::StatusPlayer>> status = monitor::ParseStatus(step.text);
+    const std::optional<int> id = status ? monitor::UserIdOf(*status, wanted) : std::nullopt;
+    if (!id) {
+      Print(FromAnsi(wanted) + QStringLiteral(" is no longer on the server."));
+      return;
+    }
+    Queue(monitor::KickCommand(*id), true);
+  });
+}
+
+void ServerMonitor::Restart() { Queue("restart", true); }
+
+void ServerMonitor::WarnAndStop() {
+  if (m_warning.Active()) return;
+  m_warning.Begin(m_clock.elapsed());
+  m_warnTimer.start();
+  TickWarning();
+}
+
+void ServerMonitor::TickWarning() {
+  const monitor::WarnAndStop::Step step = m_warning.Tick(m_clock.elapsed());
+  for (const std::string& say : step.commands) Queue(say, true);
+  if (!step.stop) return;
+  m_warnTimer.stop();
+  if (m_sources.stop) m_sources.stop();
+}
+
+void ServerMonitor::RemoveLogAddress(int waitMs) {
+  m_logWanted = false;
+  if (!m_logAdded) return;
+  m_logAdded = false;
+  m_pending.clear();
+  Queue(monitor::LogAddressDel(m_logListener->LocalPort()), false);
+  // The server keeps sending to an address it was never told to drop, so the
+  // request gets a moment to go out even while the program is ending.
+  QDeadlineTimer deadline(waitMs);
+  while (!ConsoleIdle() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+void ServerMonitor::closeEvent(QCloseEvent* event) {
+  RemoveLogAddress();
+  QWidget::closeEvent(event);
+}
+
+void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem& fs, Dialogs& dialogs) {
+  auto* line = new StatusLine({[&form] { return form.GetText("port"); },
+                               [&form] { return form.Launcher().WatchStartedServer(); }},
+                              &form);
+  layout->addWidget(line);
+  auto monitor = std::make_shared<QPointer<ServerMonitor>>();
+  auto open = [&form, &fs, &dialogs, line, monitor] {
+    if (*monitor && (*monitor)->Port() != line->Port()) {
+      (*monitor)->close();
+      delete monitor->data();
+    }
+    if (!*monitor) {
+      MonitorSources sources;
+      sources.port = line->Port();
+      sources.serverCfgPath = install::GamePath(form.GameDir(), install::kServerCfg);
+      sources.filePassword = [&fs, path = sources.serverCfgPath] { return monitor::ReadConsolePassword(fs, path); };
+      sources.fieldPassword = [&form] { return form.GetText("rcon_password"); };
+      sources.maps = [&fs, &form] { return maps::ScanMaps(fs, form.GameDir()); };
+      sources.stop = [&form] { form.Launcher().StopDedicatedServer(); };
+      sources.dialogs = &dialogs;
+      *monitor = new ServerMonitor(std::move(sources), &form);
+    }
+    (*monitor)->show();
+    (*monitor)->raise();
+    (*monitor)->activateWindow();
+    (*monitor)->Connect();
+  };
+  QObject::connect(line, &StatusLine::clicked, &form, open);
+  // The monitor's title carries the status line, so it can be read from outside too.
+  QObject::connect(line, &StatusLine::shown, &form, [monitor](const QString& text) {
+    if (*monitor) (*monitor)->setWindowTitle(QStringLiteral("Server Monitor - ") + text);
+  });
+  auto* key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_O), &form);
+  QObject::connect(key, &QShortcut::activated, &form, open);
+  QObject::connect(line, &StatusLine::serverEnded, &form, [&dialogs, monitor] {
+    const std::vector<std::string> last = *monitor ? (*monitor)->Log().Last(20) : std::vector<std::string>{};
+    dialogs.Inform(FromAnsi(monitor::ServerEndedText(last)));
+  });
+  QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, line, [monitor] {
+    if (*monitor) (*monitor)->RemoveLogAddress();
+  });
+}
+
+}  // namespace quorvane::ui

@@ -1,0 +1,138 @@
+#pragma once
+// The server monitor: the server's info and players, its remote console, its
+// live log and the buttons for what is done most. A top-level window of its
+// own that stays open beside the main window. What it shows and sends is
+// decided in monitor/monitor_view; the window displays and forwards.
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "monitor/monitor_view.h"
+
+class QBoxLayout;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace quorvane::install {
+class FileSystem;
+}
+namespace quorvane::platform {
+class ConsoleLink;
+class LogListener;
+class ServerQuery;
+}  // namespace quorvane::platform
+
+namespace quorvane::ui {
+
+class Dialogs;
+class MainForm;
+
+struct MonitorSources {
+  std::string host = "127.0.0.1";
+  std::uint16_t port = monitor::kDefaultServerPort;
+  std::string serverCfgPath;                              // where the console password is read
+  std::function<monitor::ConsolePassword()> filePassword; // rcon_password of the written server.cfg
+  std::function<std::string()> fieldPassword;             // the Server Config tab's field
+  std::function<std::vector<std::string>()> maps;         // the map catalogue
+  std::function<void()> stop;                             // the Stop button's operation
+  Dialogs* dialogs = nullptr;
+  QString settingsFile;  // the window's own settings; empty for the user's configuration directory
+};
+
+class ServerMonitor : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ServerMonitor(MonitorSources sources, QWidget* parent = nullptr);
+  ~ServerMonitor() override;
+
+  // Reads the password and, when there is one, asks the server for its log.
+  void Connect();
+  // Runs `command` as typed on the console: echoed, then its answer.
+  void RunTyped(const QString& command);
+  void ChangeMap();
+  void Say();
+  void KickSelected();
+  void Restart();
+  void WarnAndStop();
+  // Takes the log address off the server, waiting at most `waitMs` for the console.
+  void RemoveLogAddress(int waitMs = 2000);
+
+  const monitor::LogBook& Log() const { return m_log; }
+  void AddLogLine(const monitor::LogLine& line);
+  std::uint16_t Port() const { return m_sources.port; }
+  bool LogAddressAdded() const { return m_logAdded; }
+  // Where this window hears the server's log lines.
+  std::uint16_t LogPort() const;
+  bool ConsoleIdle() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct Pending {
+    std::string command;
+    bool echo = true;
+    std::function<void(const monitor::ConsoleStep&)> then;
+  };
+  void Queue(std::string command, bool echo, std::function<void(const monitor::ConsoleStep&)> then = {});
+  void RunNext();
+  void AskForLog();
+  void Print(const QString& text);
+  void ShowInfo(const monitor::ServerInfo& info, int roundTripMs);
+  void ShowPlayers(const std::vector<monitor::Player>& players);
+  void FlushLog();
+  void DrawAllWaiting();
+  void Refilter();
+  void SetConsoleEnabled(bool on);
+  void TickWarning();
+  QWidget* BuildButtons();
+
+  MonitorSources m_sources;
+  std::unique_ptr<platform::ServerQuery> m_query;
+  std::unique_ptr<platform::ConsoleLink> m_console;
+  std::unique_ptr<platform::LogListener> m_logListener;
+  std::deque<Pending> m_pending;
+  bool m_running = false;
+  bool m_logAdded = false;
+  bool m_logWanted = false;  // the window is open with a usable password
+  bool m_logAsked = false;   // logaddress_add waits for its answer
+  bool m_answered = false;   // the server has answered a query
+  std::string m_password;
+  monitor::CommandHistory m_history;
+  monitor::LogBook m_log;
+  static constexpr std::size_t kLogLinesPerTurn = 100;
+  std::deque<monitor::LogEntry> m_logWaiting;  // not yet in the pane
+  monitor::WarnAndStop m_warning;
+  QElapsedTimer m_clock;
+  QTimer m_logFlush;
+  QTimer m_warnTimer;
+
+  QLabel* m_info = nullptr;
+  QTableWidget* m_players = nullptr;
+  QLabel* m_notice = nullptr;
+  QLineEdit* m_input = nullptr;
+  QPlainTextEdit* m_output = nullptr;
+  QLineEdit* m_filter = nullptr;
+  QPlainTextEdit* m_logView = nullptr;
+  QComboBox* m_mapChoice = nullptr;
+  QLineEdit* m_sayText = nullptr;
+  std::vector<QWidget*> m_consoleControls;
+};
+
+// Adds the status line under SSTab1, opens the monitor from it, says when the
+// started server ends by itself, and takes the log address off on quit.
+void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem& fs, Dialogs& dialogs);
+
+}  // namespace quorvane::ui

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/install_terminal.h"
+#include "ui/install_terminal.h"
 #include "install/build_info.h"
 #include "platform/codepage.h"
 #include "platform/file_system.h"
@@ -48,7 +48,7 @@ int main(int argc, char* argv[]) {
     // A terminal's work: no window, no sound.
     const QCoreApplication terminal(argc, argv);
     quorvane::platform::CatchTerminalInterrupt();
-    return quorvane::app::InstallServerInTerminal(
+    return quorvane::ui::InstallServerInTerminal(
         quorvane::platform::Utf8ToAnsi(commandLine.InstallDir().toStdString()),
         quorvane::platform::Utf8ToAnsi(QDir::toNativeSeparators(QDir::currentPath()).toStdString()), stdout, stderr,
         quorvane::platform::TerminalInterrupted);

@@ -194,6 +194,14 @@ QWidget* ServerMonitor::BuildButtons() {
   row->addWidget(button("Kick", QStringLiteral("Kick Player"), &ServerMonitor::KickSelected));
   row->addWidget(button("RestartServer", QStringLiteral("Restart"), &ServerMonitor::Restart));
   row->addWidget(button("WarnAndStop", QStringLiteral("Warn and stop"), &ServerMonitor::WarnAndStop));
+  // Not a console command, so it works without the console password.
+  auto* update = new QPushButton(QStringLiteral("Update server\u2026"));
+  update->setObjectName(QStringLiteral("UpdateServer"));
+  update->setEnabled(static_cast<bool>(m_sources.updateServer));
+  connect(update, &QPushButton::clicked, this, [this] {
+    if (m_sources.updateServer) m_sources.updateServer();
+  });
+  row->addWidget(update);
   if (m_sources.maps)
     for (const std::string& map : m_sources.maps()) m_mapChoice->addItem(FromAnsi(map));
   return box;
@@ -455,6 +463,7 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       sources.fieldPassword = [&form] { return form.GetText("rcon_password"); };
       sources.maps = [&fs, &form] { return maps::ScanMaps(fs, form.GameDir()); };
       sources.stop = [&form] { form.Launcher().StopDedicatedServer(); };
+      sources.updateServer = [&form] { emit form.updateServerRequested(); };
       sources.dialogs = &dialogs;
       *monitor = new ServerMonitor(std::move(sources), &form);
     }

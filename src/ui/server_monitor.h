@@ -46,6 +46,7 @@ struct MonitorSources {
   std::function<std::string()> fieldPassword;             // the Server Config tab's field
   std::function<std::vector<std::string>()> maps;         // the map catalogue
   std::function<void()> stop;                             // the Stop button's operation
+  std::function<void()> updateServer;                     // opens the install window
   Dialogs* dialogs = nullptr;
   QString settingsFile;  // the window's own settings; empty for the user's configuration directory
 };

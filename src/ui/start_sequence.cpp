@@ -111,6 +111,8 @@ MainForm& StartSequence::EnsureMain() {
     connect(m_main, &MainForm::loaded, this, &StartSequence::ShowStartButton);
     connect(m_main, &MainForm::quitRequested, this, &StartSequence::QuitProgram);
     connect(m_main, &MainForm::changeLocationRequested, this, &StartSequence::ChangeLocation);
+    connect(m_main, &MainForm::updateServerRequested, this,
+            [this] { OpenInstallServer(InstallOrigin::ChangeLocation); });
     m_main->Load();
   }
   return *m_main;

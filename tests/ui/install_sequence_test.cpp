@@ -101,7 +101,10 @@ TEST_F(InstallSequenceTest, updateFromTheMonitor_opensWithTheCurrentServerDirect
   MainForm* main = Started();
   ASSERT_NE(main, nullptr);
   game.Write("hlds_run", "#!/bin/sh\n");
-  sequence->OpenInstallServer(StartSequence::InstallOrigin::ChangeLocation);
+  Press(main, "StatusLine");
+  QWidget* monitor = main->findChild<QWidget*>(QStringLiteral("ServerMonitor"));
+  ASSERT_NE(monitor, nullptr);
+  Press(monitor, "UpdateServer");
   ASSERT_NE(sequence->InstallServer(), nullptr);
   EXPECT_EQ(sequence->InstallServer()->InstallDir().toStdString(), main->GameDir());
 }

@@ -1,4 +1,4 @@
-#include "app/install_terminal.h"
+#include "ui/install_terminal.h"
 
 #include <cmath>
 
@@ -8,7 +8,7 @@
 #include "update/installer.h"
 #include "update/locations.h"
 
-namespace quorvane::app {
+namespace quorvane::ui {
 
 namespace {
 
@@ -56,4 +56,4 @@ int InstallServerInTerminal(const std::string& dir, const std::string& currentDi
   return result.ok ? kInstalledExitCode : kNotInstalledExitCode;
 }
 
-}  // namespace quorvane::app
+}  // namespace quorvane::ui

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-namespace quorvane::app {
+namespace quorvane::ui {
 
 // Exit status of the terminal install.
 inline constexpr int kInstalledExitCode = 0;
@@ -30,4 +30,4 @@ class ProgressPrinter {
   int m_lastWhole = -1;
 };
 
-}  // namespace quorvane::app
+}  // namespace quorvane::ui

@@ -1,5 +1,5 @@
 // `quorvane --install-server DIR` against the stand-in SteamCMD found on PATH.
-#include "app/install_terminal.h"
+#include "ui/install_terminal.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 #include "support/temp_install.h"
 
-namespace quorvane::app {
+namespace quorvane::ui {
 namespace {
 
 std::string Drain(std::FILE* file) {
@@ -100,4 +100,4 @@ TEST(ProgressPrinterTest, repeatsOnlyNewStagesAndWholePercents) {
 }
 
 }  // namespace
-}  // namespace quorvane::app
+}  // namespace quorvane::ui

@@ -23,7 +23,7 @@
 #include "maps/map_catalogue.h"
 #include "maps/map_cycle.h"
 #include "maps/motd.h"
-#include "platform/codepage.h"
+#include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/field_widgets.h"
 #include "ui/fonts.h"
@@ -56,9 +56,6 @@ const std::vector<std::string_view> kServerTabFields = {
 
 constexpr int kMapTab = 2;
 constexpr int kServerTab = 1;
-
-QString FromAnsi(std::string_view bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
-std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
 
 // Line breaks as the box holds them: every CR LF, lone CR and lone LF of the
 // file is one line break.

@@ -66,8 +66,9 @@ int main(int argc, char* argv[]) {
     bool ok = config::WriteServerCfg(disk, gameDir, fields).ok && config::WriteAutoexecCfg(disk, gameDir, fields).ok &&
               maps::SaveMapCycle(disk, cycleFile, cycle).ok && maps::SaveMotd(disk, motdFile, motd).ok;
     for (std::size_t i = 0; ok && i < files.size(); ++i) {
-      std::string bytes;
-      ok = disk.ReadFile(files[i], bytes).ok;
+      const install::Read<std::string> read = disk.ReadFile(files[i]);
+      ok = read.ok();
+      const std::string& bytes = read.value();
       if (n == 0) first[i] = bytes;
       else if (bytes != first[i]) {
         std::fprintf(stderr, "cycle %ld: %s differs from the first write\n", n, files[i].c_str());

@@ -7,8 +7,9 @@ namespace quorvane::maps {
 
 install::IoResult LoadMapCycle(install::FileSystem& fs, const std::string& path, std::vector<std::string>& entries) {
   entries.clear();
-  std::string content;
-  if (auto read = fs.ReadFile(path, content); !read) return read;
+  install::Read<std::string> read = fs.ReadFile(path);
+  if (!read) return read.status();
+  const std::string content = std::move(read).value();
   // Each item takes its delimiter with it, so the file's final line end
   // closes the last entry instead of adding an empty one.
   std::size_t pos = 0;

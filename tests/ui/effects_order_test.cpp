@@ -89,9 +89,7 @@ class RecordingFileSystem : public install::FileSystem {
 
   bool IsPresent(const std::string& path) override { return m_real.IsPresent(path); }
   bool IsDirectory(const std::string& path) override { return m_real.IsDirectory(path); }
-  install::IoResult ReadFile(const std::string& path, std::string& bytes) override {
-    return m_real.ReadFile(path, bytes);
-  }
+  install::Read<std::string> ReadFile(const std::string& path) override { return m_real.ReadFile(path); }
   install::IoResult WriteFile(const std::string& path, std::string_view bytes) override {
     m_effects.Add("write " + path + " " + m_effects.Shown(bytes));
     return m_real.WriteFile(path, bytes);

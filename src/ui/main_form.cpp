@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 
 #include "config/cfg_reader.h"
 #include "config/cfg_writer.h"
@@ -53,6 +54,36 @@ const std::vector<std::string_view> kServerTabFields = {
     "mp_falldamage", "mp_flashlight", "mp_footsteps", "coop", "deathmatch", "tfc_spam_penalty2",
     "tfc_spam_penalty1", "tfc_spam_limit", "tfc_fragscoring", "tfc_clanbattle_prematch", "tfc_clanbattle_locked",
     "tfc_clanbattle", "tfc_balance_teams", "tfc_balance_scores", "tfc_autoteam"};
+
+}  // namespace
+
+struct FieldTabButton {
+  const char* name;
+  const char* caption;
+  void (MainForm::*operation)();
+};
+
+// What sets one configuration tab apart: its fields, their columns, its background and its buttons in order.
+struct FieldTabLayout {
+  const std::vector<std::string_view>& fields;
+  int columns;
+  const char* background;
+  const char* picture;
+  std::array<FieldTabButton, 4> buttons;
+};
+
+namespace {
+
+const FieldTabLayout kAutoexecPage{kAutoexecTabFields, 2, "Image1", "bg_autoexec.svg",
+                                   {{{"Command10", "Autoexec.cfg &Info", &MainForm::ShowAutoexecCfgInfo},
+                                     {"Command1", "&Write to Autoexec.cfg File", &MainForm::WriteAutoexecCfg},
+                                     {"Command14", "Set all Fields to &Default", &MainForm::ResetAutoexecFields},
+                                     {"Command13", "&Re-Read Auotexec.cfg File", &MainForm::RereadAutoexecCfg}}}};
+const FieldTabLayout kServerPage{kServerTabFields, 3, "Image2", "bg_server.svg",
+                                 {{{"Command8", "Server.cfg &Info", &MainForm::ShowServerCfgInfo},
+                                   {"Command15", "Set all Fields to &Default", &MainForm::ResetServerFields},
+                                   {"Command3", "&Write to Server Config File", &MainForm::WriteServerCfg},
+                                   {"Command12", "&Re-Read Server.cfg File", &MainForm::RereadServerCfg}}}};
 
 constexpr int kMapTab = 2;
 constexpr int kServerTab = 1;
@@ -106,8 +137,13 @@ MainForm::MainForm(install::FileSystem& fs, Dialogs& dialogs, launch::SoundPlaye
 
   m_tabs = new QTabWidget(this);
   m_tabs->setObjectName(QStringLiteral("SSTab1"));
-  m_tabs->addTab(BuildAutoexecTab(), QStringLiteral("Autoexec Config"));
-  m_tabs->addTab(BuildServerTab(), QStringLiteral("Server Config"));
+  m_tabs->addTab(BuildConfigTab(kAutoexecPage), QStringLiteral("Autoexec Config"));
+  m_tabs->addTab(BuildConfigTab(kServerPage), QStringLiteral("Server Config"));
+  // Hidden on the other tabs, but its cell keeps its place.
+  QWidget* lan = m_checkFields.at("sv_lan");
+  QSizePolicy policy = lan->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  lan->setSizePolicy(policy);
   m_tabs->addTab(BuildMapTab(), QStringLiteral("Game Map/Dedicated Server/Quit"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -199,46 +235,19 @@ QWidget* MainForm::BuildFieldTab(const std::vector<std::string_view>& names, int
   return page;
 }
 
-QWidget* MainForm::BuildAutoexecTab() {
+QWidget* MainForm::BuildConfigTab(const FieldTabLayout& tab) {
+  // The buttons are made before the fields and join the page after them, which sets the tab order.
   auto* buttons = new QWidget;
   auto* row = new QHBoxLayout(buttons);
   row->setContentsMargins(0, 6, 0, 0);
-  auto* info = MakeButton("Command10", QStringLiteral("Autoexec.cfg &Info"), {});
-  auto* write = MakeButton("Command1", QStringLiteral("&Write to Autoexec.cfg File"), {});
-  auto* reset = MakeButton("Command14", QStringLiteral("Set all Fields to &Default"), {});
-  auto* reread = MakeButton("Command13", QStringLiteral("&Re-Read Auotexec.cfg File"), {});
-  for (QPushButton* b : {info, write, reset, reread}) row->addWidget(b);
-  connect(info, &QPushButton::clicked, this, &MainForm::ShowAutoexecCfgInfo);
-  connect(write, &QPushButton::clicked, this, &MainForm::WriteAutoexecCfg);
-  connect(reset, &QPushButton::clicked, this, &MainForm::ResetAutoexecFields);
-  connect(reread, &QPushButton::clicked, this, &MainForm::RereadAutoexecCfg);
-  QWidget* page = BuildFieldTab(kAutoexecTabFields, 2, buttons);
-  m_backgrounds.back()->setObjectName(QStringLiteral("Image1"));
-  m_backgrounds.back()->setProperty("picture", QStringLiteral("bg_autoexec.svg"));
-  return page;
-}
-
-QWidget* MainForm::BuildServerTab() {
-  auto* buttons = new QWidget;
-  auto* row = new QHBoxLayout(buttons);
-  row->setContentsMargins(0, 6, 0, 0);
-  auto* info = MakeButton("Command8", QStringLiteral("Server.cfg &Info"), {});
-  auto* reset = MakeButton("Command15", QStringLiteral("Set all Fields to &Default"), {});
-  auto* write = MakeButton("Command3", QStringLiteral("&Write to Server Config File"), {});
-  auto* reread = MakeButton("Command12", QStringLiteral("&Re-Read Server.cfg File"), {});
-  for (QPushButton* b : {info, reset, write, reread}) row->addWidget(b);
-  connect(info, &QPushButton::clicked, this, &MainForm::ShowServerCfgInfo);
-  connect(reset, &QPushButton::clicked, this, &MainForm::ResetServerFields);
-  connect(write, &QPushButton::clicked, this, &MainForm::WriteServerCfg);
-  connect(reread, &QPushButton::clicked, this, &MainForm::RereadServerCfg);
-  QWidget* page = BuildFieldTab(kServerTabFields, 3, buttons);
-  m_backgrounds.back()->setObjectName(QStringLiteral("Image2"));
-  m_backgrounds.back()->setProperty("picture", QStringLiteral("bg_server.svg"));
-  // Hidden on the other tabs, but its cell keeps its place.
-  QWidget* lan = m_checkFields.at("sv_lan");
-  QSizePolicy policy = lan->sizePolicy();
-  policy.setRetainSizeWhenHidden(true);
-  lan->setSizePolicy(policy);
+  for (const FieldTabButton& b : tab.buttons) {
+    QPushButton* button = MakeButton(b.name, QLatin1String(b.caption), {});
+    row->addWidget(button);
+    connect(button, &QPushButton::clicked, this, b.operation);
+  }
+  QWidget* page = BuildFieldTab(tab.fields, tab.columns, buttons);
+  m_backgrounds.back()->setObjectName(QLatin1String(tab.background));
+  m_backgrounds.back()->setProperty("picture", QLatin1String(tab.picture));
   return page;
 }
 

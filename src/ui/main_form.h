@@ -26,6 +26,7 @@ class QToolButton;
 namespace quorvane::ui {
 
 class CheckField;
+struct FieldTabLayout;
 class Dialogs;
 class MapList;
 class TextField;
@@ -109,8 +110,7 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
 
  private:
   QWidget* BuildFieldTab(const std::vector<std::string_view>& names, int columns, QWidget* buttons);
-  QWidget* BuildAutoexecTab();
-  QWidget* BuildServerTab();
+  QWidget* BuildConfigTab(const FieldTabLayout& tab);
   QWidget* BuildMapTab();
   QPushButton* MakeButton(const char* name, const QString& caption, const QString& tooltip);
   QToolButton* MakePicture(QWidget* parent, const char* name, const char* icon, const QString& tooltip);

@@ -260,7 +260,36 @@ QWidget* MainForm::BuildMapTab() {
   m_backgrounds.push_back(background);
   page->installEventFilter(this);
 
-  // Starting map and available maps.
+  // Each part is made in the order that sets the tab order, and joins the page at the end.
+  QLayout* left = BuildMapLists();
+  QLayout* middle = BuildAddRemove(page);
+  QLayout* right = BuildMapCycle(page);
+  QLayout* motdColumn = BuildMotd();
+  auto* top = new QHBoxLayout;
+  top->addLayout(left, 3);
+  top->addLayout(middle);
+  top->addLayout(right, 3);
+  top->addSpacing(10);
+  top->addLayout(motdColumn, 4);
+
+  // Server location.
+  auto* label4 = new QLabel(QStringLiteral("Location of hlds.exe file (dedicated server file)"));
+  label4->setObjectName(QStringLiteral("Label4"));
+  QLayout* location = BuildLocation();
+  QLayout* launchGrid = BuildLaunchButtons();
+
+  auto* layout = new QVBoxLayout(page);
+  layout->addLayout(top, 1);
+  layout->addSpacing(6);
+  layout->addWidget(label4);
+  layout->addLayout(location);
+  layout->addSpacing(6);
+  layout->addLayout(launchGrid);
+  return page;
+}
+
+// Starting map and available maps.
+QLayout* MainForm::BuildMapLists() {
   auto* label1 = new QLabel(QStringLiteral("Starting Map:"));
   label1->setObjectName(QStringLiteral("Label1"));
   m_startingMap = new QComboBox;
@@ -280,7 +309,11 @@ QWidget* MainForm::BuildMapTab() {
   left->addWidget(label3);
   left->addWidget(m_available, 1);
 
-  // Add, and the place where the window's own remove picture lies.
+  return left;
+}
+
+// Add, and the place where the window's own remove picture lies.
+QLayout* MainForm::BuildAddRemove(QWidget* page) {
   m_addPicture = MakePicture(page, "Picture4", "add.svg",
                              "Add the highlighted map from the Available Maps to the MapCycle.txt file");
   QSizePolicy keep = m_addPicture->sizePolicy();
@@ -294,8 +327,12 @@ QWidget* MainForm::BuildMapTab() {
   middle->addWidget(m_addPicture);
   middle->addWidget(m_removeSlot);
   middle->addStretch(1);
+  connect(m_addPicture, &QToolButton::clicked, this, &MainForm::AddSelectedMap);
+  return middle;
+}
 
-  // The map cycle with its moves, the trash and its two buttons.
+// The map cycle with its moves, the trash and its two buttons.
+QLayout* MainForm::BuildMapCycle(QWidget* page) {
   auto* label2 = new QLabel(QStringLiteral("MapCycle.txt"));
   label2->setObjectName(QStringLiteral("Label2"));
   m_cycle = new MapList(QStringLiteral("List1"));
@@ -314,20 +351,7 @@ QWidget* MainForm::BuildMapTab() {
   cycleRow->addWidget(m_cycle, 1);
   cycleRow->addLayout(moves);
 
-  auto* frame = new QFrame;
-  frame->setObjectName(QStringLiteral("Picture1"));
-  frame->setFrameShape(QFrame::Panel);
-  frame->setFrameShadow(QFrame::Sunken);
-  m_trash = new TrashPicture(frame);
-  m_trash->setPixmap(m_trashDragIcon);
-  m_trash->setAlignment(Qt::AlignCenter);
-  m_trash->setToolTip(QStringLiteral("Clears the MapCycle.txt listing on the right so you can start fresh"));
-  auto* txtitem = new QLineEdit(QStringLiteral("Text1"), m_trash);
-  txtitem->setObjectName(QStringLiteral("txtitem"));
-  txtitem->setGeometry(0, 0, 0, 0);
-  auto* frameLayout = new QHBoxLayout(frame);
-  frameLayout->setContentsMargins(4, 4, 4, 4);
-  frameLayout->addWidget(m_trash);
+  QWidget* frame = BuildTrash();
   auto* saveCycle = MakeButton("Command9", QStringLiteral("&Write to Mapcycle.txt"),
                                QStringLiteral("Save the new MapCycle.txt file"));
   auto* rereadCycle = MakeButton("Command11", QStringLiteral("Re-&Read MapCycle.txt File"),
@@ -342,8 +366,44 @@ QWidget* MainForm::BuildMapTab() {
   right->addWidget(label2);
   right->addLayout(cycleRow, 1);
   right->addLayout(cycleTools);
+  connect(up, &QToolButton::clicked, this, &MainForm::MoveSelectedMapUp);
+  connect(down, &QToolButton::clicked, this, &MainForm::MoveSelectedMapDown);
+  connect(m_trash, &TrashPicture::clicked, this, &MainForm::ClearMapCycle);
+  connect(m_trash, &TrashPicture::draggedOver, this, [this](const QString& source) {
+    if (source == QLatin1String("List1")) m_cycle->SetDragIcon(m_trashDragIcon, QStringLiteral("picTrash"));
+  });
+  connect(m_cycle, &MapList::pressed, this,
+          [this] { m_cycle->SetDragIcon(m_listDragIcon, QStringLiteral("List2")); });
+  connect(m_cycle, &MapList::dropped, this, [this](const QString& source) {
+    if (source == QLatin1String("List2")) AddSelectedMap();
+  });
+  connect(m_cycle, &MapList::deletePressed, this, &MainForm::DeleteSelectedMapAsked);
+  connect(saveCycle, &QPushButton::clicked, this, &MainForm::SaveMapCycle);
+  connect(rereadCycle, &QPushButton::clicked, this, &MainForm::RereadMapCycle);
+  return right;
+}
 
-  // Message of the day.
+// The trash picture in its sunken frame, and the hidden text box a drop onto it goes through.
+QWidget* MainForm::BuildTrash() {
+  auto* frame = new QFrame;
+  frame->setObjectName(QStringLiteral("Picture1"));
+  frame->setFrameShape(QFrame::Panel);
+  frame->setFrameShadow(QFrame::Sunken);
+  m_trash = new TrashPicture(frame);
+  m_trash->setPixmap(m_trashDragIcon);
+  m_trash->setAlignment(Qt::AlignCenter);
+  m_trash->setToolTip(QStringLiteral("Clears the MapCycle.txt listing on the right so you can start fresh"));
+  auto* txtitem = new QLineEdit(QStringLiteral("Text1"), m_trash);
+  txtitem->setObjectName(QStringLiteral("txtitem"));
+  txtitem->setGeometry(0, 0, 0, 0);
+  auto* frameLayout = new QHBoxLayout(frame);
+  frameLayout->setContentsMargins(4, 4, 4, 4);
+  frameLayout->addWidget(m_trash);
+  return frame;
+}
+
+// Message of the day.
+QLayout* MainForm::BuildMotd() {
   m_motd = new QPlainTextEdit;
   m_motd->setObjectName(QStringLiteral("Text9"));
   m_motd->setToolTip(QStringLiteral(
@@ -363,16 +423,13 @@ QWidget* MainForm::BuildMapTab() {
   motdColumn->addWidget(saveMotd);
   motdColumn->addLayout(motdButtons);
 
-  auto* top = new QHBoxLayout;
-  top->addLayout(left, 3);
-  top->addLayout(middle);
-  top->addLayout(right, 3);
-  top->addSpacing(10);
-  top->addLayout(motdColumn, 4);
+  connect(saveMotd, &QPushButton::clicked, this, &MainForm::SaveMotd);
+  connect(rereadMotd, &QPushButton::clicked, this, &MainForm::RereadMotd);
+  connect(clearMotd, &QPushButton::clicked, this, &MainForm::ClearMotd);
+  return motdColumn;
+}
 
-  // Server location.
-  auto* label4 = new QLabel(QStringLiteral("Location of hlds.exe file (dedicated server file)"));
-  label4->setObjectName(QStringLiteral("Label4"));
+QLayout* MainForm::BuildLocation() {
   m_gamePath = new QLineEdit(QStringLiteral("hlds.exe location goes here"));
   m_gamePath->setObjectName(QStringLiteral("GamePath"));
   m_gamePath->setReadOnly(true);
@@ -386,7 +443,12 @@ QWidget* MainForm::BuildMapTab() {
   location->addWidget(m_gamePath, 1);
   location->addWidget(changeLocation);
 
-  // Launch, stop, leave and links.
+  connect(changeLocation, &QPushButton::clicked, this, &MainForm::changeLocationRequested);
+  return location;
+}
+
+// Launch, stop, leave and links.
+QLayout* MainForm::BuildLaunchButtons() {
   auto* startDedicated = MakeButton("Command2", QStringLiteral("Start &Dedicated Server"),
                                     QStringLiteral("Start a dedicated TFC Server"));
   auto* startListen = MakeButton("Command20", QStringLiteral("Start &Listen Server"), {});
@@ -408,33 +470,6 @@ QWidget* MainForm::BuildMapTab() {
   launchGrid->addWidget(mail, 1, 1, 1, 2);
   launchGrid->addWidget(web, 1, 3);
 
-  auto* layout = new QVBoxLayout(page);
-  layout->addLayout(top, 1);
-  layout->addSpacing(6);
-  layout->addWidget(label4);
-  layout->addLayout(location);
-  layout->addSpacing(6);
-  layout->addLayout(launchGrid);
-
-  connect(m_addPicture, &QToolButton::clicked, this, &MainForm::AddSelectedMap);
-  connect(up, &QToolButton::clicked, this, &MainForm::MoveSelectedMapUp);
-  connect(down, &QToolButton::clicked, this, &MainForm::MoveSelectedMapDown);
-  connect(m_trash, &TrashPicture::clicked, this, &MainForm::ClearMapCycle);
-  connect(m_trash, &TrashPicture::draggedOver, this, [this](const QString& source) {
-    if (source == QLatin1String("List1")) m_cycle->SetDragIcon(m_trashDragIcon, QStringLiteral("picTrash"));
-  });
-  connect(m_cycle, &MapList::pressed, this,
-          [this] { m_cycle->SetDragIcon(m_listDragIcon, QStringLiteral("List2")); });
-  connect(m_cycle, &MapList::dropped, this, [this](const QString& source) {
-    if (source == QLatin1String("List2")) AddSelectedMap();
-  });
-  connect(m_cycle, &MapList::deletePressed, this, &MainForm::DeleteSelectedMapAsked);
-  connect(saveCycle, &QPushButton::clicked, this, &MainForm::SaveMapCycle);
-  connect(rereadCycle, &QPushButton::clicked, this, &MainForm::RereadMapCycle);
-  connect(saveMotd, &QPushButton::clicked, this, &MainForm::SaveMotd);
-  connect(rereadMotd, &QPushButton::clicked, this, &MainForm::RereadMotd);
-  connect(clearMotd, &QPushButton::clicked, this, &MainForm::ClearMotd);
-  connect(changeLocation, &QPushButton::clicked, this, &MainForm::changeLocationRequested);
   connect(startDedicated, &QPushButton::clicked, this, [this] { m_launcher.StartDedicatedServer(); });
   connect(startListen, &QPushButton::clicked, this, [this] {
     // It writes listenserver.cfg from the fields first.
@@ -445,7 +480,7 @@ QWidget* MainForm::BuildMapTab() {
   connect(quit, &QPushButton::clicked, this, &MainForm::quitRequested);
   connect(mail, &QPushButton::clicked, this, [this] { m_launcher.EmailComments(); });
   connect(web, &QPushButton::clicked, this, [this] { m_launcher.OpenWebsite(); });
-  return page;
+  return launchGrid;
 }
 
 void MainForm::Load() {

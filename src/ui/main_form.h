@@ -17,6 +17,7 @@
 
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -112,6 +113,13 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
   QWidget* BuildFieldTab(const std::vector<std::string_view>& names, int columns, QWidget* buttons);
   QWidget* BuildConfigTab(const FieldTabLayout& tab);
   QWidget* BuildMapTab();
+  QLayout* BuildMapLists();
+  QLayout* BuildAddRemove(QWidget* page);
+  QLayout* BuildMapCycle(QWidget* page);
+  QWidget* BuildTrash();
+  QLayout* BuildMotd();
+  QLayout* BuildLocation();
+  QLayout* BuildLaunchButtons();
   QPushButton* MakeButton(const char* name, const QString& caption, const QString& tooltip);
   QToolButton* MakePicture(QWidget* parent, const char* name, const char* icon, const QString& tooltip);
   void OnTabChanged(int index);

@@ -31,6 +31,14 @@ long PeakRssKib() {
   return usage.ru_maxrss;
 }
 
+// Takes a read's value when it succeeded.
+template <typename T>
+bool ReadInto(install::Read<T> read, T& into) {
+  if (!read) return false;
+  into = std::move(read).value();
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -82,7 +90,7 @@ int main(int argc, char* argv[]) {
     // The next generation is written from what was read, not from memory.
     config::MemoryFieldStore reread;
     ok = config::LoadCfgFile(disk, files[0], reread).ok && config::LoadCfgFile(disk, files[2], reread).ok &&
-         maps::LoadMapCycle(disk, cycleFile, cycle).ok && maps::LoadMotd(disk, motdFile, motd).ok;
+         ReadInto(maps::LoadMapCycle(disk, cycleFile), cycle) && ReadInto(maps::LoadMotd(disk, motdFile), motd);
     if (!ok) {
       std::fprintf(stderr, "cycle %ld: a re-read failed\n", n);
       return 1;

@@ -67,9 +67,9 @@ void FillStartingMaps(install::FileSystem& fs, Workspace& ws, LoadReport& report
 void LoadCycle(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
   const std::string path = GamePath(ws.GameDir(), install::kMapCycle);
   if (fs.IsPresent(path)) {
-    std::vector<std::string> entries;
-    Note(report, "read", path, maps::LoadMapCycle(fs, path, entries));
-    ws.SetMapCycle(entries);
+    const install::Read<std::vector<std::string>> entries = maps::LoadMapCycle(fs, path);
+    Note(report, "read", path, entries.status());
+    ws.SetMapCycle(entries.value());
     return;
   }
   const std::string created = GamePath(ws.GameDir(), install::kMapCycleCreate);
@@ -82,12 +82,11 @@ void LoadMessage(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
     Note(report, "write", path, fs.WriteFile(path, {}));
     return;
   }
-  std::string text;
-  const install::IoResult read = maps::LoadMotd(fs, path, text);
-  if (read) {
-    ws.SetMotd(text);
+  const install::Read<std::string> text = maps::LoadMotd(fs, path);
+  if (text) {
+    ws.SetMotd(text.value());
   } else {
-    Note(report, "read", path, read.error);
+    Note(report, "read", path, text.error());
   }
 }
 

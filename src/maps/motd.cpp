@@ -4,7 +4,7 @@
 
 namespace quorvane::maps {
 
-install::IoResult LoadMotd(install::FileSystem& fs, const std::string& path, std::string& text) {
+install::Read<std::string> LoadMotd(install::FileSystem& fs, const std::string& path) {
   install::Read<std::string> read = fs.ReadFile(path);
   if (!read) return read.status();
   std::string content = std::move(read).value();
@@ -12,8 +12,7 @@ install::IoResult LoadMotd(install::FileSystem& fs, const std::string& path, std
   // from growing the message by a line each time.
   if (content.ends_with("\r\n")) content.resize(content.size() - 2);
   else if (content.ends_with('\n') || content.ends_with('\r')) content.pop_back();
-  text = std::move(content);
-  return install::IoResult::Success();
+  return content;
 }
 
 install::IoResult SaveMotd(install::FileSystem& fs, const std::string& path, const std::string& text) {

@@ -749,13 +749,11 @@ void MainForm::RereadMapCycle() {
     m_dialogs.Inform(QStringLiteral("The Program cannot find your Mapcycle.txt, Try saving it first"));
     return;
   }
-  std::vector<std::string> entries;
   const std::string path = Path(install::kMapCycle);
   // A file that cannot be read leaves the cycle empty, as a re-read always starts afresh.
-  const install::IoResult read = maps::LoadMapCycle(m_fs, path, entries);
-  if (!read) entries.clear();
-  SetMapCycle(entries);
-  if (!read) ReportFailure("read", path, read.error);
+  const install::Read<std::vector<std::string>> entries = maps::LoadMapCycle(m_fs, path);
+  SetMapCycle(entries.value());
+  if (!entries) ReportFailure("read", path, entries.error());
 }
 
 void MainForm::SaveMotd() {
@@ -769,12 +767,11 @@ void MainForm::RereadMotd() {
   const std::string path = Path(install::kMotd);
   // No message at all leaves the box as it is.
   if (!m_fs.IsPresent(path)) return;
-  std::string text;
-  const install::IoResult read = maps::LoadMotd(m_fs, path, text);
-  if (read) {
-    SetMotd(text);
+  const install::Read<std::string> text = maps::LoadMotd(m_fs, path);
+  if (text) {
+    SetMotd(text.value());
   } else {
-    ReportFailure("read", path, read.error);
+    ReportFailure("read", path, text.error());
   }
 }
 

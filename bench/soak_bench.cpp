@@ -31,6 +31,14 @@ long PeakRssKib() {
   return usage.ru_maxrss;
 }
 
+// Takes a read's value when it succeeded.
+template <typename T>
+bool ReadInto(install::Read<T> read, T& into) {
+  if (!read) return false;
+  into = std::move(read).value();
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -66,8 +74,9 @@ int main(int argc, char* argv[]) {
     bool ok = config::WriteServerCfg(disk, gameDir, fields).ok && config::WriteAutoexecCfg(disk, gameDir, fields).ok &&
               maps::SaveMapCycle(disk, cycleFile, cycle).ok && maps::SaveMotd(disk, motdFile, motd).ok;
     for (std::size_t i = 0; ok && i < files.size(); ++i) {
-      std::string bytes;
-      ok = disk.ReadFile(files[i], bytes).ok;
+      const install::Read<std::string> read = disk.ReadFile(files[i]);
+      ok = read.ok();
+      const std::string& bytes = read.value();
       if (n == 0) first[i] = bytes;
       else if (bytes != first[i]) {
         std::fprintf(stderr, "cycle %ld: %s differs from the first write\n", n, files[i].c_str());
@@ -81,7 +90,7 @@ int main(int argc, char* argv[]) {
     // The next generation is written from what was read, not from memory.
     config::MemoryFieldStore reread;
     ok = config::LoadCfgFile(disk, files[0], reread).ok && config::LoadCfgFile(disk, files[2], reread).ok &&
-         maps::LoadMapCycle(disk, cycleFile, cycle).ok && maps::LoadMotd(disk, motdFile, motd).ok;
+         ReadInto(maps::LoadMapCycle(disk, cycleFile), cycle) && ReadInto(maps::LoadMotd(disk, motdFile), motd);
     if (!ok) {
       std::fprintf(stderr, "cycle %ld: a re-read failed\n", n);
       return 1;

@@ -103,9 +103,9 @@ install::IoResult SaveChangedLocation(install::FileSystem& fs, const std::string
   main.ReplaceStartingMaps(maps::ScanMaps(fs, chosen));
   const std::string cycle = GamePath(chosen, install::kMapCycle);
   if (fs.IsPresent(cycle)) {
-    std::vector<std::string> entries;
-    note("read", cycle, maps::LoadMapCycle(fs, cycle, entries));
-    main.SetMapCycle(entries);
+    const install::Read<std::vector<std::string>> entries = maps::LoadMapCycle(fs, cycle);
+    note("read", cycle, entries.status());
+    main.SetMapCycle(entries.value());
   } else {
     const std::string created = GamePath(chosen, install::kMapCycleCreate);
     note("write", created, fs.WriteFile(created, {}));
@@ -116,12 +116,11 @@ install::IoResult SaveChangedLocation(install::FileSystem& fs, const std::string
     // A place without the file keeps the values the window has.
     if (fs.IsPresent(path)) note("read", path, config::LoadCfgFile(fs, path, main.Fields()));
   }
-  std::string motd;
   const std::string motdPath = GamePath(chosen, install::kMotd);
   if (fs.IsPresent(motdPath)) {
-    const install::IoResult read = maps::LoadMotd(fs, motdPath, motd);
-    note("read", motdPath, read);
-    if (read) main.SetMotd(motd);
+    const install::Read<std::string> motd = maps::LoadMotd(fs, motdPath);
+    note("read", motdPath, motd.status());
+    if (motd) main.SetMotd(motd.value());
   }
   main.ShowMessage(kLocationSavedMessage);
   return saved;

@@ -22,30 +22,33 @@ void Note(LoadReport& report, std::string_view verb, const std::string& path, co
   if (!result) Note(report, verb, path, result.error);
 }
 
-void LoadAutoexec(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
-  const std::string path = GamePath(ws.GameDir(), install::kAutoexecCfg);
-  if (fs.IsPresent(path)) {
-    Note(report, "read", path, config::LoadCfgFile(fs, path, ws.Fields()));
-    return;
-  }
-  ws.ShowMessage(MissingAutoexecMessage(ws.GameDir()));
-  ws.ShowMessage(kAutoexecDefaultsMessage);
-  config::ApplyAutoexecDefaults(ws.Fields());
-  const config::WriteResult written = config::WriteBasicAutoexecCfg(fs, ws.GameDir(), ws.Fields());
-  if (!written) Note(report, "write", written.file, written.reason);
-}
+// What sets the two configuration files apart at load: where each lies, what is said when it is missing,
+// and the defaults and basic file that then take its place.
+struct ConfigFileLoad {
+  std::string_view file;
+  std::string (*missingMessage)(const std::string& gameDir);
+  const char* defaultsMessage;
+  void (*applyDefaults)(config::FieldStore& fields);
+  config::WriteResult (*writeBasic)(install::FileSystem& fs, const std::string& gameDir,
+                                    const config::FieldStore& fields);
+};
 
-void LoadServerCfg(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
-  const std::string path = GamePath(ws.GameDir(), install::kServerCfg);
+const ConfigFileLoad kAutoexecLoad{install::kAutoexecCfg, MissingAutoexecMessage, kAutoexecDefaultsMessage,
+                                   config::ApplyAutoexecDefaults, config::WriteBasicAutoexecCfg};
+// Its basic file is written before the fix-ups, so its port line holds what the field had.
+const ConfigFileLoad kServerCfgLoad{install::kServerCfg, MissingServerCfgMessage, kServerCfgDefaultsMessage,
+                                    config::ApplyServerDefaults, config::WriteBasicServerCfg};
+
+void LoadConfigFile(install::FileSystem& fs, Workspace& ws, LoadReport& report, const ConfigFileLoad& load) {
+  const std::string path = GamePath(ws.GameDir(), load.file);
   if (fs.IsPresent(path)) {
     Note(report, "read", path, config::LoadCfgFile(fs, path, ws.Fields()));
     return;
   }
-  ws.ShowMessage(MissingServerCfgMessage(ws.GameDir()));
-  ws.ShowMessage(kServerCfgDefaultsMessage);
-  config::ApplyServerDefaults(ws.Fields());
-  // Written before the fix-ups, so its port line holds what the field had.
-  const config::WriteResult written = config::WriteBasicServerCfg(fs, ws.GameDir(), ws.Fields());
+  ws.ShowMessage(load.missingMessage(ws.GameDir()));
+  ws.ShowMessage(load.defaultsMessage);
+  load.applyDefaults(ws.Fields());
+  const config::WriteResult written = load.writeBasic(fs, ws.GameDir(), ws.Fields());
   if (!written) Note(report, "write", written.file, written.reason);
 }
 
@@ -64,9 +67,9 @@ void FillStartingMaps(install::FileSystem& fs, Workspace& ws, LoadReport& report
 void LoadCycle(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
   const std::string path = GamePath(ws.GameDir(), install::kMapCycle);
   if (fs.IsPresent(path)) {
-    std::vector<std::string> entries;
-    Note(report, "read", path, maps::LoadMapCycle(fs, path, entries));
-    ws.SetMapCycle(entries);
+    const install::Read<std::vector<std::string>> entries = maps::LoadMapCycle(fs, path);
+    Note(report, "read", path, entries.status());
+    ws.SetMapCycle(entries.value());
     return;
   }
   const std::string created = GamePath(ws.GameDir(), install::kMapCycleCreate);
@@ -79,12 +82,11 @@ void LoadMessage(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
     Note(report, "write", path, fs.WriteFile(path, {}));
     return;
   }
-  std::string text;
-  const install::IoResult read = maps::LoadMotd(fs, path, text);
-  if (read) {
-    ws.SetMotd(text);
+  const install::Read<std::string> text = maps::LoadMotd(fs, path);
+  if (text) {
+    ws.SetMotd(text.value());
   } else {
-    Note(report, "read", path, read.error);
+    Note(report, "read", path, text.error());
   }
 }
 
@@ -108,8 +110,8 @@ std::string MissingServerCfgMessage(const std::string& gameDir) {
 
 LoadReport LoadWorkspace(install::FileSystem& fs, Workspace& ws) {
   LoadReport report;
-  LoadAutoexec(fs, ws, report);
-  LoadServerCfg(fs, ws, report);
+  LoadConfigFile(fs, ws, report, kAutoexecLoad);
+  LoadConfigFile(fs, ws, report, kServerCfgLoad);
   config::FixUpServerFields(ws.Fields());
   FillStartingMaps(fs, ws, report);
   LoadCycle(fs, ws, report);

@@ -65,10 +65,9 @@ void ApplyCfgText(std::string_view bytes, FieldStore& fields) {
 }
 
 install::IoResult LoadCfgFile(install::FileSystem& fs, const std::string& path, FieldStore& fields) {
-  std::string bytes;
-  install::IoResult read = fs.ReadFile(path, bytes);
-  if (!read) return read;
-  ApplyCfgText(bytes, fields);
+  const install::Read<std::string> read = fs.ReadFile(path);
+  if (!read) return read.status();
+  ApplyCfgText(read.value(), fields);
   return install::IoResult::Success();
 }
 

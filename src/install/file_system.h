@@ -18,6 +18,25 @@ struct [[nodiscard]] IoResult {
   explicit operator bool() const { return ok; }
 };
 
+// A read's outcome in one object: the value, or the OS's reason it could not be had.
+template <typename T>
+class [[nodiscard]] Read {
+ public:
+  Read(T value) : m_value(std::move(value)) {}         // NOLINT(google-explicit-constructor): a value is a success
+  Read(IoResult failure) : m_status(std::move(failure)) {}  // NOLINT(google-explicit-constructor)
+
+  bool ok() const { return m_status.ok; }
+  explicit operator bool() const { return ok(); }
+  const std::string& error() const { return m_status.error; }
+  const IoResult& status() const { return m_status; }
+  const T& value() const& { return m_value; }
+  T&& value() && { return std::move(m_value); }
+
+ private:
+  T m_value{};
+  IoResult m_status;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -28,7 +47,7 @@ class FileSystem {
   virtual bool IsDirectory(const std::string& path) = 0;
 
   // Whole-file read, bytes as stored.
-  virtual IoResult ReadFile(const std::string& path, std::string& bytes) = 0;
+  virtual Read<std::string> ReadFile(const std::string& path) = 0;
   // Create or replace with every byte. Fails unless every byte reached the file; the real
   // one replaces the file whole, so even a crash leaves its old bytes or all of the new.
   virtual IoResult WriteFile(const std::string& path, std::string_view bytes) = 0;

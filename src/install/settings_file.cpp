@@ -45,10 +45,10 @@ std::string ReadItem(std::string_view text, std::size_t& pos) {
 }
 
 std::string ReadServerLocation(FileSystem& fs, const std::string& settingsPath) {
-  std::string content;
-  if (!fs.ReadFile(settingsPath, content)) return {};
+  const Read<std::string> content = fs.ReadFile(settingsPath);
+  if (!content) return {};
   std::size_t pos = 0;
-  return ReadItem(content, pos);
+  return ReadItem(content.value(), pos);
 }
 
 IoResult SaveServerLocation(FileSystem& fs, const std::string& settingsPath, const std::string& gameDir) {

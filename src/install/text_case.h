@@ -2,6 +2,7 @@
 // Letter case in the single-byte code page (Windows-1252), for the places
 // where the program compares names as Windows would: map lists and file names.
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace quorvane::install {
@@ -32,6 +33,13 @@ constexpr int CompareNoCase(std::string_view a, std::string_view b) {
 
 constexpr bool EqualNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && CompareNoCase(a, b) == 0;
+}
+
+// The text with every letter folded, for names compared against fixed lower-case ones.
+inline std::string Folded(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(FoldCase(static_cast<unsigned char>(c)));
+  return out;
 }
 
 }  // namespace quorvane::install

@@ -5,15 +5,16 @@
 
 namespace quorvane::maps {
 
-install::IoResult LoadMapCycle(install::FileSystem& fs, const std::string& path, std::vector<std::string>& entries) {
-  entries.clear();
-  std::string content;
-  if (auto read = fs.ReadFile(path, content); !read) return read;
+install::Read<std::vector<std::string>> LoadMapCycle(install::FileSystem& fs, const std::string& path) {
+  install::Read<std::string> read = fs.ReadFile(path);
+  if (!read) return read.status();
+  const std::string content = std::move(read).value();
   // Each item takes its delimiter with it, so the file's final line end
   // closes the last entry instead of adding an empty one.
+  std::vector<std::string> entries;
   std::size_t pos = 0;
   while (pos < content.size()) entries.push_back(install::ReadItem(content, pos));
-  return install::IoResult::Success();
+  return entries;
 }
 
 install::IoResult SaveMapCycle(install::FileSystem& fs, const std::string& path, const std::vector<std::string>& entries) {

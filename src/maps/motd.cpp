@@ -4,15 +4,15 @@
 
 namespace quorvane::maps {
 
-install::IoResult LoadMotd(install::FileSystem& fs, const std::string& path, std::string& text) {
-  std::string content;
-  if (auto read = fs.ReadFile(path, content); !read) return read;
+install::Read<std::string> LoadMotd(install::FileSystem& fs, const std::string& path) {
+  install::Read<std::string> read = fs.ReadFile(path);
+  if (!read) return read.status();
+  std::string content = std::move(read).value();
   // SaveMotd adds one line end; taking it off again keeps a write and re-read
   // from growing the message by a line each time.
   if (content.ends_with("\r\n")) content.resize(content.size() - 2);
   else if (content.ends_with('\n') || content.ends_with('\r')) content.pop_back();
-  text = std::move(content);
-  return install::IoResult::Success();
+  return content;
 }
 
 install::IoResult SaveMotd(install::FileSystem& fs, const std::string& path, const std::string& text) {

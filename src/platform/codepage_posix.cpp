@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace quorvane::platform {
@@ -64,45 +65,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// Decodes one character at `pos`; malformed input yields nothing for one byte.
-bool DecodeUtf8(std::string_view s, std::size_t& pos, char32_t& cp) {
-  const auto lead = static_cast<unsigned char>(s[pos]);
-  std::size_t length;
-  char32_t min;
-  if (lead < 0x80) {
-    cp = lead;
-    ++pos;
-    return true;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, cp = lead & 0x1F, min = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, cp = lead & 0x0F, min = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, cp = lead & 0x07, min = 0x10000;
-  } else {
-    ++pos;
-    return false;
-  }
-  if (s.size() - pos < length) {
-    ++pos;
-    return false;
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto c = static_cast<unsigned char>(s[pos + i]);
-    if ((c & 0xC0) != 0x80) {
-      ++pos;
-      return false;
-    }
-    cp = (cp << 6) | (c & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++pos;
-    return false;
-  }
-  pos += length;
-  return true;
-}
-
 bool IsAscii(std::string_view s) {
   for (char c : s) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -128,14 +90,15 @@ std::string Utf8ToAnsi(std::string_view utf8) {
   out.reserve(utf8.size());
   std::size_t pos = 0;
   while (pos < utf8.size()) {
-    char32_t cp = 0;
-    if (!DecodeUtf8(utf8, pos, cp)) {
+    const std::optional<char32_t> cp = DecodeUtf8(utf8, pos);
+    if (!cp) {
       out += '?';
-    } else if (cp < 0x80) {
-      out += static_cast<char>(cp);
+    } else if (*cp < 0x80) {
+      out += static_cast<char>(*cp);
     } else {
-      auto it = std::lower_bound(t.fromUnicode.begin(), t.fromUnicode.end(), std::pair<char32_t, unsigned char>{cp, 0});
-      out += (it != t.fromUnicode.end() && it->first == cp) ? static_cast<char>(it->second) : '?';
+      auto it =
+          std::lower_bound(t.fromUnicode.begin(), t.fromUnicode.end(), std::pair<char32_t, unsigned char>{*cp, 0});
+      out += (it != t.fromUnicode.end() && it->first == *cp) ? static_cast<char>(it->second) : '?';
     }
   }
   return out;

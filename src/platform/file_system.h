@@ -18,7 +18,7 @@ class NativeFileSystem : public install::FileSystem {
   bool IsPresent(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
 
-  install::IoResult ReadFile(const std::string& path, std::string& bytes) override;
+  install::Read<std::string> ReadFile(const std::string& path) override;
   // Through a flushed temporary beside the file that then replaces it: a
   // crash at any moment leaves the old bytes or all of the new. On Linux a
   // link is followed to the file it ends at and owner and mode are kept; a

@@ -159,7 +159,7 @@ bool NativeFileSystem::IsDirectory(const std::string& path) {
   return StatFollowing(Native(path), st) && S_ISDIR(st.st_mode);
 }
 
-IoResult NativeFileSystem::ReadFile(const std::string& path, std::string& bytes) {
+install::Read<std::string> NativeFileSystem::ReadFile(const std::string& path) {
   const std::string native = Native(path);
   // Non-blocking so a FIFO in place of the file cannot hang the program.
   const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -189,8 +189,7 @@ IoResult NativeFileSystem::ReadFile(const std::string& path, std::string& bytes)
   }
   ::close(fd);
   content.resize(filled);
-  bytes = std::move(content);
-  return IoResult::Success();
+  return content;
 }
 
 IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view bytes) {

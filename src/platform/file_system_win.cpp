@@ -95,8 +95,7 @@ bool NativeFileSystem::IsDirectory(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-IoResult NativeFileSystem::ReadFile(const std::string& path, std::string& bytes) {
-  bytes.clear();
+install::Read<std::string> NativeFileSystem::ReadFile(const std::string& path) {
   FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return Failed("Cannot open", path);
@@ -114,8 +113,7 @@ IoResult NativeFileSystem::ReadFile(const std::string& path, std::string& bytes)
     done += got;
   }
   data.resize(done);
-  bytes = std::move(data);
-  return IoResult::Success();
+  return data;
 }
 
 IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view bytes) {

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "install/text_case.h"
 #include "platform/codepage.h"
 #include "platform/path_resolver.h"
 #include "platform/process_starter.h"
@@ -60,16 +61,9 @@ std::string FindOnPath(const std::string& name) {
   }
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
-
 // The Linux builds of the game ship these beside (or instead of) the Windows programs.
 std::vector<std::string> NativeAlternatives(const fs::path& program) {
-  const std::string name = Lower(program.filename().string());
+  const std::string name = install::Folded(program.filename().string());
   if (name == "hlds.exe") return {"hlds_run", "hlds_linux"};
   if (name == "hl.exe") return {"hl.sh", "hl_linux"};
   return {};

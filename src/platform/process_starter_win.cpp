@@ -1,7 +1,8 @@
 #include "platform/process_starter.h"
 
-#include <cctype>
+#include <string_view>
 
+#include "install/text_case.h"
 #include "platform/win32_api.h"
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -40,11 +41,7 @@ launch::StartResult Shell(const char* verb, const std::string& file, const char*
 
 bool IsMailLink(const std::string& url) {
   constexpr std::string_view kScheme = "mailto:";
-  if (url.size() < kScheme.size()) return false;
-  for (std::size_t i = 0; i < kScheme.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(url[i])) != kScheme[i]) return false;
-  }
-  return true;
+  return install::EqualNoCase(std::string_view(url).substr(0, kScheme.size()), kScheme);
 }
 
 // A command line run as its own hidden process, not waited for.

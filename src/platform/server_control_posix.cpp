@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "install/text_case.h"
 #include "platform/server_control.h"
 
 namespace quorvane::platform {
@@ -56,15 +57,10 @@ std::vector<long long> ProcessIds() {
   return pids;
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
 // The last component, lower-case; both separators, as Wine lists a program by its Windows path.
 std::string BaseName(const std::string& path) {
   const size_t cut = path.find_last_of("/\\");
-  return Lower(cut == std::string::npos ? path : path.substr(cut + 1));
+  return install::Folded(cut == std::string::npos ? path : path.substr(cut + 1));
 }
 
 // What the process runs. Unreadable for other users' processes, which we could not end anyway.

@@ -17,8 +17,8 @@
 #include <QTreeView>
 #include <filesystem>
 
-#include "platform/codepage.h"
 #include "platform/path_resolver.h"
+#include "ui/ansi_text.h"
 
 namespace quorvane::ui {
 
@@ -137,7 +137,7 @@ QString LocateWindow::GamePathText() const { return m_gamePath->text(); }
 void LocateWindow::SetGamePathText(const QString& text) { m_gamePath->setText(text); }
 
 void LocateWindow::SetDirPath(const QString& pathText) {
-  const std::filesystem::path native = platform::ResolvePath(platform::Utf8ToAnsi(pathText.toStdString()));
+  const std::filesystem::path native = platform::ResolvePath(ToAnsi(pathText));
   const QFileInfo info(QString::fromStdString(native.string()));
   if (!info.isDir()) return;
   QString path = info.absoluteFilePath();

@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 
 #include "config/cfg_reader.h"
 #include "config/cfg_writer.h"
@@ -24,7 +25,7 @@
 #include "maps/map_catalogue.h"
 #include "maps/map_cycle.h"
 #include "maps/motd.h"
-#include "platform/codepage.h"
+#include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/field_widgets.h"
 #include "ui/fonts.h"
@@ -55,11 +56,38 @@ const std::vector<std::string_view> kServerTabFields = {
     "tfc_spam_penalty1", "tfc_spam_limit", "tfc_fragscoring", "tfc_clanbattle_prematch", "tfc_clanbattle_locked",
     "tfc_clanbattle", "tfc_balance_teams", "tfc_balance_scores", "tfc_autoteam"};
 
+}  // namespace
+
+struct FieldTabButton {
+  const char* name;
+  const char* caption;
+  void (MainForm::*operation)();
+};
+
+// What sets one configuration tab apart: its fields, their columns, its background and its buttons in order.
+struct FieldTabLayout {
+  const std::vector<std::string_view>& fields;
+  int columns;
+  const char* background;
+  const char* picture;
+  std::array<FieldTabButton, 4> buttons;
+};
+
+namespace {
+
+const FieldTabLayout kAutoexecPage{kAutoexecTabFields, 2, "Image1", "bg_autoexec.svg",
+                                   {{{"Command10", "Autoexec.cfg &Info", &MainForm::ShowAutoexecCfgInfo},
+                                     {"Command1", "&Write to Autoexec.cfg File", &MainForm::WriteAutoexecCfg},
+                                     {"Command14", "Set all Fields to &Default", &MainForm::ResetAutoexecFields},
+                                     {"Command13", "&Re-Read Auotexec.cfg File", &MainForm::RereadAutoexecCfg}}}};
+const FieldTabLayout kServerPage{kServerTabFields, 3, "Image2", "bg_server.svg",
+                                 {{{"Command8", "Server.cfg &Info", &MainForm::ShowServerCfgInfo},
+                                   {"Command15", "Set all Fields to &Default", &MainForm::ResetServerFields},
+                                   {"Command3", "&Write to Server Config File", &MainForm::WriteServerCfg},
+                                   {"Command12", "&Re-Read Server.cfg File", &MainForm::RereadServerCfg}}}};
+
 constexpr int kMapTab = 2;
 constexpr int kServerTab = 1;
-
-QString FromAnsi(std::string_view bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
-std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
 
 // Line breaks as the box holds them: every CR LF, lone CR and lone LF of the
 // file is one line break.
@@ -110,8 +138,13 @@ MainForm::MainForm(install::FileSystem& fs, Dialogs& dialogs, launch::SoundPlaye
 
   m_tabs = new QTabWidget(this);
   m_tabs->setObjectName(QStringLiteral("SSTab1"));
-  m_tabs->addTab(BuildAutoexecTab(), QStringLiteral("Autoexec Config"));
-  m_tabs->addTab(BuildServerTab(), QStringLiteral("Server Config"));
+  m_tabs->addTab(BuildConfigTab(kAutoexecPage), QStringLiteral("Autoexec Config"));
+  m_tabs->addTab(BuildConfigTab(kServerPage), QStringLiteral("Server Config"));
+  // Hidden on the other tabs, but its cell keeps its place.
+  QWidget* lan = m_checkFields.at("sv_lan");
+  QSizePolicy policy = lan->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  lan->setSizePolicy(policy);
   m_tabs->addTab(BuildMapTab(), QStringLiteral("Game Map/Dedicated Server/Quit"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -205,46 +238,19 @@ QWidget* MainForm::BuildFieldTab(const std::vector<std::string_view>& names, int
   return page;
 }
 
-QWidget* MainForm::BuildAutoexecTab() {
+QWidget* MainForm::BuildConfigTab(const FieldTabLayout& tab) {
+  // The buttons are made before the fields and join the page after them, which sets the tab order.
   auto* buttons = new QWidget;
   auto* row = new QHBoxLayout(buttons);
   row->setContentsMargins(0, 6, 0, 0);
-  auto* info = MakeButton("Command10", QStringLiteral("Autoexec.cfg &Info"), {});
-  auto* write = MakeButton("Command1", QStringLiteral("&Write to Autoexec.cfg File"), {});
-  auto* reset = MakeButton("Command14", QStringLiteral("Set all Fields to &Default"), {});
-  auto* reread = MakeButton("Command13", QStringLiteral("&Re-Read Auotexec.cfg File"), {});
-  for (QPushButton* b : {info, write, reset, reread}) row->addWidget(b);
-  connect(info, &QPushButton::clicked, this, &MainForm::ShowAutoexecCfgInfo);
-  connect(write, &QPushButton::clicked, this, &MainForm::WriteAutoexecCfg);
-  connect(reset, &QPushButton::clicked, this, &MainForm::ResetAutoexecFields);
-  connect(reread, &QPushButton::clicked, this, &MainForm::RereadAutoexecCfg);
-  QWidget* page = BuildFieldTab(kAutoexecTabFields, 2, buttons);
-  m_backgrounds.back()->setObjectName(QStringLiteral("Image1"));
-  m_backgrounds.back()->setProperty("picture", QStringLiteral("bg_autoexec.svg"));
-  return page;
-}
-
-QWidget* MainForm::BuildServerTab() {
-  auto* buttons = new QWidget;
-  auto* row = new QHBoxLayout(buttons);
-  row->setContentsMargins(0, 6, 0, 0);
-  auto* info = MakeButton("Command8", QStringLiteral("Server.cfg &Info"), {});
-  auto* reset = MakeButton("Command15", QStringLiteral("Set all Fields to &Default"), {});
-  auto* write = MakeButton("Command3", QStringLiteral("&Write to Server Config File"), {});
-  auto* reread = MakeButton("Command12", QStringLiteral("&Re-Read Server.cfg File"), {});
-  for (QPushButton* b : {info, reset, write, reread}) row->addWidget(b);
-  connect(info, &QPushButton::clicked, this, &MainForm::ShowServerCfgInfo);
-  connect(reset, &QPushButton::clicked, this, &MainForm::ResetServerFields);
-  connect(write, &QPushButton::clicked, this, &MainForm::WriteServerCfg);
-  connect(reread, &QPushButton::clicked, this, &MainForm::RereadServerCfg);
-  QWidget* page = BuildFieldTab(kServerTabFields, 3, buttons);
-  m_backgrounds.back()->setObjectName(QStringLiteral("Image2"));
-  m_backgrounds.back()->setProperty("picture", QStringLiteral("bg_server.svg"));
-  // Hidden on the other tabs, but its cell keeps its place.
-  QWidget* lan = m_checkFields.at("sv_lan");
-  QSizePolicy policy = lan->sizePolicy();
-  policy.setRetainSizeWhenHidden(true);
-  lan->setSizePolicy(policy);
+  for (const FieldTabButton& b : tab.buttons) {
+    QPushButton* button = MakeButton(b.name, QLatin1String(b.caption), {});
+    row->addWidget(button);
+    connect(button, &QPushButton::clicked, this, b.operation);
+  }
+  QWidget* page = BuildFieldTab(tab.fields, tab.columns, buttons);
+  m_backgrounds.back()->setObjectName(QLatin1String(tab.background));
+  m_backgrounds.back()->setProperty("picture", QLatin1String(tab.picture));
   return page;
 }
 
@@ -257,7 +263,36 @@ QWidget* MainForm::BuildMapTab() {
   m_backgrounds.push_back(background);
   page->installEventFilter(this);
 
-  // Starting map and available maps.
+  // Each part is made in the order that sets the tab order, and joins the page at the end.
+  QLayout* left = BuildMapLists();
+  QLayout* middle = BuildAddRemove(page);
+  QLayout* right = BuildMapCycle(page);
+  QLayout* motdColumn = BuildMotd();
+  auto* top = new QHBoxLayout;
+  top->addLayout(left, 3);
+  top->addLayout(middle);
+  top->addLayout(right, 3);
+  top->addSpacing(10);
+  top->addLayout(motdColumn, 4);
+
+  // Server location.
+  auto* label4 = new QLabel(QStringLiteral("Location of hlds.exe file (dedicated server file)"));
+  label4->setObjectName(QStringLiteral("Label4"));
+  QLayout* location = BuildLocation();
+  QLayout* launchGrid = BuildLaunchButtons();
+
+  auto* layout = new QVBoxLayout(page);
+  layout->addLayout(top, 1);
+  layout->addSpacing(6);
+  layout->addWidget(label4);
+  layout->addLayout(location);
+  layout->addSpacing(6);
+  layout->addLayout(launchGrid);
+  return page;
+}
+
+// Starting map and available maps.
+QLayout* MainForm::BuildMapLists() {
   auto* label1 = new QLabel(QStringLiteral("Starting Map:"));
   label1->setObjectName(QStringLiteral("Label1"));
   m_startingMap = new QComboBox;
@@ -277,7 +312,11 @@ QWidget* MainForm::BuildMapTab() {
   left->addWidget(label3);
   left->addWidget(m_available, 1);
 
-  // Add, and the place where the window's own remove picture lies.
+  return left;
+}
+
+// Add, and the place where the window's own remove picture lies.
+QLayout* MainForm::BuildAddRemove(QWidget* page) {
   m_addPicture = MakePicture(page, "Picture4", "add.svg",
                              "Add the highlighted map from the Available Maps to the MapCycle.txt file");
   QSizePolicy keep = m_addPicture->sizePolicy();
@@ -291,8 +330,12 @@ QWidget* MainForm::BuildMapTab() {
   middle->addWidget(m_addPicture);
   middle->addWidget(m_removeSlot);
   middle->addStretch(1);
+  connect(m_addPicture, &QToolButton::clicked, this, &MainForm::AddSelectedMap);
+  return middle;
+}
 
-  // The map cycle with its moves, the trash and its two buttons.
+// The map cycle with its moves, the trash and its two buttons.
+QLayout* MainForm::BuildMapCycle(QWidget* page) {
   auto* label2 = new QLabel(QStringLiteral("MapCycle.txt"));
   label2->setObjectName(QStringLiteral("Label2"));
   m_cycle = new MapList(QStringLiteral("List1"));
@@ -311,20 +354,7 @@ QWidget* MainForm::BuildMapTab() {
   cycleRow->addWidget(m_cycle, 1);
   cycleRow->addLayout(moves);
 
-  auto* frame = new QFrame;
-  frame->setObjectName(QStringLiteral("Picture1"));
-  frame->setFrameShape(QFrame::Panel);
-  frame->setFrameShadow(QFrame::Sunken);
-  m_trash = new TrashPicture(frame);
-  m_trash->setPixmap(m_trashDragIcon);
-  m_trash->setAlignment(Qt::AlignCenter);
-  m_trash->setToolTip(QStringLiteral("Clears the MapCycle.txt listing on the right so you can start fresh"));
-  auto* txtitem = new QLineEdit(QStringLiteral("Text1"), m_trash);
-  txtitem->setObjectName(QStringLiteral("txtitem"));
-  txtitem->setGeometry(0, 0, 0, 0);
-  auto* frameLayout = new QHBoxLayout(frame);
-  frameLayout->setContentsMargins(4, 4, 4, 4);
-  frameLayout->addWidget(m_trash);
+  QWidget* frame = BuildTrash();
   auto* saveCycle = MakeButton("Command9", QStringLiteral("&Write to Mapcycle.txt"),
                                QStringLiteral("Save the new MapCycle.txt file"));
   auto* rereadCycle = MakeButton("Command11", QStringLiteral("Re-&Read MapCycle.txt File"),
@@ -339,8 +369,44 @@ QWidget* MainForm::BuildMapTab() {
   right->addWidget(label2);
   right->addLayout(cycleRow, 1);
   right->addLayout(cycleTools);
+  connect(up, &QToolButton::clicked, this, &MainForm::MoveSelectedMapUp);
+  connect(down, &QToolButton::clicked, this, &MainForm::MoveSelectedMapDown);
+  connect(m_trash, &TrashPicture::clicked, this, &MainForm::ClearMapCycle);
+  connect(m_trash, &TrashPicture::draggedOver, this, [this](const QString& source) {
+    if (source == QLatin1String("List1")) m_cycle->SetDragIcon(m_trashDragIcon, QStringLiteral("picTrash"));
+  });
+  connect(m_cycle, &MapList::pressed, this,
+          [this] { m_cycle->SetDragIcon(m_listDragIcon, QStringLiteral("List2")); });
+  connect(m_cycle, &MapList::dropped, this, [this](const QString& source) {
+    if (source == QLatin1String("List2")) AddSelectedMap();
+  });
+  connect(m_cycle, &MapList::deletePressed, this, &MainForm::DeleteSelectedMapAsked);
+  connect(saveCycle, &QPushButton::clicked, this, &MainForm::SaveMapCycle);
+  connect(rereadCycle, &QPushButton::clicked, this, &MainForm::RereadMapCycle);
+  return right;
+}
 
-  // Message of the day.
+// The trash picture in its sunken frame, and the hidden text box a drop onto it goes through.
+QWidget* MainForm::BuildTrash() {
+  auto* frame = new QFrame;
+  frame->setObjectName(QStringLiteral("Picture1"));
+  frame->setFrameShape(QFrame::Panel);
+  frame->setFrameShadow(QFrame::Sunken);
+  m_trash = new TrashPicture(frame);
+  m_trash->setPixmap(m_trashDragIcon);
+  m_trash->setAlignment(Qt::AlignCenter);
+  m_trash->setToolTip(QStringLiteral("Clears the MapCycle.txt listing on the right so you can start fresh"));
+  auto* txtitem = new QLineEdit(QStringLiteral("Text1"), m_trash);
+  txtitem->setObjectName(QStringLiteral("txtitem"));
+  txtitem->setGeometry(0, 0, 0, 0);
+  auto* frameLayout = new QHBoxLayout(frame);
+  frameLayout->setContentsMargins(4, 4, 4, 4);
+  frameLayout->addWidget(m_trash);
+  return frame;
+}
+
+// Message of the day.
+QLayout* MainForm::BuildMotd() {
   m_motd = new QPlainTextEdit;
   m_motd->setObjectName(QStringLiteral("Text9"));
   m_motd->setToolTip(QStringLiteral(
@@ -360,16 +426,13 @@ QWidget* MainForm::BuildMapTab() {
   motdColumn->addWidget(saveMotd);
   motdColumn->addLayout(motdButtons);
 
-  auto* top = new QHBoxLayout;
-  top->addLayout(left, 3);
-  top->addLayout(middle);
-  top->addLayout(right, 3);
-  top->addSpacing(10);
-  top->addLayout(motdColumn, 4);
+  connect(saveMotd, &QPushButton::clicked, this, &MainForm::SaveMotd);
+  connect(rereadMotd, &QPushButton::clicked, this, &MainForm::RereadMotd);
+  connect(clearMotd, &QPushButton::clicked, this, &MainForm::ClearMotd);
+  return motdColumn;
+}
 
-  // Server location.
-  auto* label4 = new QLabel(QStringLiteral("Location of hlds.exe file (dedicated server file)"));
-  label4->setObjectName(QStringLiteral("Label4"));
+QLayout* MainForm::BuildLocation() {
   m_gamePath = new QLineEdit(QStringLiteral("hlds.exe location goes here"));
   m_gamePath->setObjectName(QStringLiteral("GamePath"));
   m_gamePath->setReadOnly(true);
@@ -383,7 +446,12 @@ QWidget* MainForm::BuildMapTab() {
   location->addWidget(m_gamePath, 1);
   location->addWidget(changeLocation);
 
-  // Launch, stop, leave and links.
+  connect(changeLocation, &QPushButton::clicked, this, &MainForm::changeLocationRequested);
+  return location;
+}
+
+// Launch, stop, leave and links.
+QLayout* MainForm::BuildLaunchButtons() {
   auto* startDedicated = MakeButton("Command2", QStringLiteral("Start &Dedicated Server"),
                                     QStringLiteral("Start a dedicated TFC Server"));
   auto* startListen = MakeButton("Command20", QStringLiteral("Start &Listen Server"), {});
@@ -405,33 +473,6 @@ QWidget* MainForm::BuildMapTab() {
   launchGrid->addWidget(mail, 1, 1, 1, 2);
   launchGrid->addWidget(web, 1, 3);
 
-  auto* layout = new QVBoxLayout(page);
-  layout->addLayout(top, 1);
-  layout->addSpacing(6);
-  layout->addWidget(label4);
-  layout->addLayout(location);
-  layout->addSpacing(6);
-  layout->addLayout(launchGrid);
-
-  connect(m_addPicture, &QToolButton::clicked, this, &MainForm::AddSelectedMap);
-  connect(up, &QToolButton::clicked, this, &MainForm::MoveSelectedMapUp);
-  connect(down, &QToolButton::clicked, this, &MainForm::MoveSelectedMapDown);
-  connect(m_trash, &TrashPicture::clicked, this, &MainForm::ClearMapCycle);
-  connect(m_trash, &TrashPicture::draggedOver, this, [this](const QString& source) {
-    if (source == QLatin1String("List1")) m_cycle->SetDragIcon(m_trashDragIcon, QStringLiteral("picTrash"));
-  });
-  connect(m_cycle, &MapList::pressed, this,
-          [this] { m_cycle->SetDragIcon(m_listDragIcon, QStringLiteral("List2")); });
-  connect(m_cycle, &MapList::dropped, this, [this](const QString& source) {
-    if (source == QLatin1String("List2")) AddSelectedMap();
-  });
-  connect(m_cycle, &MapList::deletePressed, this, &MainForm::DeleteSelectedMapAsked);
-  connect(saveCycle, &QPushButton::clicked, this, &MainForm::SaveMapCycle);
-  connect(rereadCycle, &QPushButton::clicked, this, &MainForm::RereadMapCycle);
-  connect(saveMotd, &QPushButton::clicked, this, &MainForm::SaveMotd);
-  connect(rereadMotd, &QPushButton::clicked, this, &MainForm::RereadMotd);
-  connect(clearMotd, &QPushButton::clicked, this, &MainForm::ClearMotd);
-  connect(changeLocation, &QPushButton::clicked, this, &MainForm::changeLocationRequested);
   connect(startDedicated, &QPushButton::clicked, this, [this] { m_launcher.StartDedicatedServer(); });
   connect(startListen, &QPushButton::clicked, this, [this] {
     // It writes listenserver.cfg from the fields first.
@@ -442,7 +483,7 @@ QWidget* MainForm::BuildMapTab() {
   connect(quit, &QPushButton::clicked, this, &MainForm::quitRequested);
   connect(mail, &QPushButton::clicked, this, [this] { m_launcher.EmailComments(); });
   connect(web, &QPushButton::clicked, this, [this] { m_launcher.OpenWebsite(); });
-  return page;
+  return launchGrid;
 }
 
 void MainForm::Load() {
@@ -711,13 +752,11 @@ void MainForm::RereadMapCycle() {
     m_dialogs.Inform(QStringLiteral("The Program cannot find your Mapcycle.txt, Try saving it first"));
     return;
   }
-  std::vector<std::string> entries;
   const std::string path = Path(install::kMapCycle);
   // A file that cannot be read leaves the cycle empty, as a re-read always starts afresh.
-  const install::IoResult read = maps::LoadMapCycle(m_fs, path, entries);
-  if (!read) entries.clear();
-  SetMapCycle(entries);
-  if (!read) ReportFailure("read", path, read.error);
+  const install::Read<std::vector<std::string>> entries = maps::LoadMapCycle(m_fs, path);
+  SetMapCycle(entries.value());
+  if (!entries) ReportFailure("read", path, entries.error());
 }
 
 void MainForm::SaveMotd() {
@@ -731,12 +770,11 @@ void MainForm::RereadMotd() {
   const std::string path = Path(install::kMotd);
   // No message at all leaves the box as it is.
   if (!m_fs.IsPresent(path)) return;
-  std::string text;
-  const install::IoResult read = maps::LoadMotd(m_fs, path, text);
-  if (read) {
-    SetMotd(text);
+  const install::Read<std::string> text = maps::LoadMotd(m_fs, path);
+  if (text) {
+    SetMotd(text.value());
   } else {
-    ReportFailure("read", path, read.error);
+    ReportFailure("read", path, text.error());
   }
 }
 

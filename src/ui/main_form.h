@@ -17,6 +17,7 @@
 
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -26,6 +27,7 @@ class QToolButton;
 namespace quorvane::ui {
 
 class CheckField;
+struct FieldTabLayout;
 class Dialogs;
 class MapList;
 class TextField;
@@ -110,9 +112,15 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
 
  private:
   QWidget* BuildFieldTab(const std::vector<std::string_view>& names, int columns, QWidget* buttons);
-  QWidget* BuildAutoexecTab();
-  QWidget* BuildServerTab();
+  QWidget* BuildConfigTab(const FieldTabLayout& tab);
   QWidget* BuildMapTab();
+  QLayout* BuildMapLists();
+  QLayout* BuildAddRemove(QWidget* page);
+  QLayout* BuildMapCycle(QWidget* page);
+  QWidget* BuildTrash();
+  QLayout* BuildMotd();
+  QLayout* BuildLocation();
+  QLayout* BuildLaunchButtons();
   QPushButton* MakeButton(const char* name, const QString& caption, const QString& tooltip);
   QToolButton* MakePicture(QWidget* parent, const char* name, const char* icon, const QString& tooltip);
   void OnTabChanged(int index);

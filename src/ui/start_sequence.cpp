@@ -5,7 +5,7 @@
 #include <QThread>
 
 #include "app/workspace.h"
-#include "platform/codepage.h"
+#include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/locate_window.h"
 #include "ui/main_form.h"
@@ -15,9 +15,6 @@
 namespace quorvane::ui {
 
 namespace {
-
-QString FromAnsi(const std::string& bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
-std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
 
 // The main window as the workspace load and the location change fill it.
 class MainFormTarget : public app::ChangeTarget {

@@ -34,7 +34,7 @@ struct StartCommand {
   std::vector<std::string> arguments;
 };
 
-struct InstallResult {
+struct [[nodiscard]] InstallResult {
   bool ok = false;
   bool cancelled = false;
   int runs = 0;

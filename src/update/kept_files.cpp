@@ -55,9 +55,9 @@ KeepResult KeepUserFiles(FileSystem& fs, std::string_view installDir, std::strin
     const std::string path = JoinPath(installDir, relative);
     if (!fs.IsPresent(path)) continue;
     KeptFile file{std::string(relative), {}};
-    if (const install::IoResult read = fs.ReadFile(path, file.bytes); !read) {
-      return {false, "Cannot read " + path + " to keep a copy: " + read.error, {}};
-    }
+    install::Read<std::string> read = fs.ReadFile(path);
+    if (!read) return {false, "Cannot read " + path + " to keep a copy: " + read.error(), {}};
+    file.bytes = std::move(read).value();
     result.kept.files.push_back(std::move(file));
   }
   if (result.kept.files.empty()) return result;
@@ -92,8 +92,10 @@ RestoreResult RestoreUserFiles(FileSystem& fs, std::string_view installDir, cons
   RestoreResult result;
   for (const KeptFile& file : kept.files) {
     const std::string path = JoinPath(installDir, file.relative);
-    std::string now;
-    if (fs.IsPresent(path) && fs.ReadFile(path, now) && now == file.bytes) continue;
+    if (fs.IsPresent(path)) {
+      const install::Read<std::string> now = fs.ReadFile(path);
+      if (now && now.value() == file.bytes) continue;
+    }
     install::IoResult done = EnsureDirectory(fs, JoinPath(installDir, Folder(file.relative)));
     if (done) done = fs.WriteFile(path, file.bytes);
     if (done) {

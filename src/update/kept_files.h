@@ -33,7 +33,7 @@ struct KeptFiles {
   std::vector<KeptFile> files;
 };
 
-struct KeepResult {
+struct [[nodiscard]] KeepResult {
   bool ok = true;
   std::string message;  // on failure: the file and the reason
   KeptFiles kept;
@@ -43,7 +43,7 @@ struct KeepResult {
 // Fails, naming the file, when one cannot be read or copied: then nothing may run.
 [[nodiscard]] KeepResult KeepUserFiles(install::FileSystem& fs, std::string_view installDir, std::string_view stamp);
 
-struct RestoreResult {
+struct [[nodiscard]] RestoreResult {
   std::vector<std::string> restored;  // relative names put back
   std::vector<std::string> failures;  // one plain sentence each
   bool ok() const { return failures.empty(); }

@@ -22,8 +22,12 @@ struct Recorder : ChangeTarget, LocationWindows {
   std::string GameDir() const override { return gameDir; }
   config::FieldStore& Fields() override { return fields; }
   void ShowMessage(const std::string& text) override { messages.push_back(text), log.push_back("message " + text); }
-  void AddStartingMaps(const Names& n) override { combo.insert(combo.end(), n.begin(), n.end()), log.push_back("Combo1"); }
-  void AddAvailableMaps(const Names& n) override { list2.insert(list2.end(), n.begin(), n.end()), log.push_back("List2"); }
+  void AddStartingMaps(const Names& n) override {
+    combo.insert(combo.end(), n.begin(), n.end()), log.push_back("Combo1");
+  }
+  void AddAvailableMaps(const Names& n) override {
+    list2.insert(list2.end(), n.begin(), n.end()), log.push_back("List2");
+  }
   void ReplaceStartingMaps(const Names& n) override { combo = n, log.push_back("replace Combo1"); }
   void ReplaceAvailableMaps(const Names& n) override { list2 = n, log.push_back("replace List2"); }
   void SetMapCycle(const Names& n) override { list1 = n, log.push_back("List1"); }
@@ -141,9 +145,9 @@ TEST(StartupCheck, firstRunSave_refusesAnEmptyChoiceAndStoresAnother) {
   EXPECT_FALSE(SaveFirstRunLocation(c.fs, kSettings, "", c));
   EXPECT_TRUE(SaveFirstRunLocation(c.fs, kSettings, "C:\\SIERRA\\HALF-LIFE", c));
   EXPECT_EQ(c.fs.Bytes(kSettings), "C:\\SIERRA\\HALF-LIFE\r\n");
-  EXPECT_EQ(c.log, (Names{"message " + std::string(kEmptyLocationMessage), "GamePath=C:\\SIERRA\\HALF-LIFE", "show MainForm",
-                          std::string("message ") + kLocationSavedMessage, std::string("message ") + kRereadAdviceMessage,
-                          "pause", "show StartButton"}));
+  EXPECT_EQ(c.log, (Names{"message " + std::string(kEmptyLocationMessage), "GamePath=C:\\SIERRA\\HALF-LIFE",
+                          "show MainForm", std::string("message ") + kLocationSavedMessage,
+                          std::string("message ") + kRereadAdviceMessage, "pause", "show StartButton"}));
 }
 
 TEST(ChangeLocationSave, aPlaceWithoutACycleKeepsList1_aFullOneReloadsEverything_andNoStartingMapStaysChosen) {

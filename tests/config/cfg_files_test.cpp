@@ -33,6 +33,17 @@ std::string Data(const std::string& name) {
   return at == std::string::npos ? text : text.replace(at, 15, install::kDownloadPage);
 }
 
+// The byte an escape stands for; `i` is at the backslash and is left on the escape's last character.
+char Unescape(const std::string& line, std::size_t& i) {
+  const char kind = line.at(++i);
+  if (kind == 'x') {
+    const char byte = static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
+    i += 2;
+    return byte;
+  }
+  return std::string_view("\t\r\n\0", 4).at(std::string_view("trn0").find(kind));
+}
+
 // The four tab-separated columns of each line but comments; \t \r \n \0 and \xHH stand for those bytes.
 std::vector<std::array<std::string, 4>> Rows(const std::string& name) {
   std::vector<std::array<std::string, 4>> rows;
@@ -42,11 +53,11 @@ std::vector<std::array<std::string, 4>> Rows(const std::string& name) {
     std::array<std::string, 4>& row = rows.emplace_back();
     std::size_t column = 0;
     for (std::size_t i = 0; i < line.size(); ++i) {
-      char c = line[i];
-      if (c == '\t' && ++column) continue;
-      if (c == '\\' && line.at(++i) == 'x') c = static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16)), i += 2;
-      else if (c == '\\') c = std::string_view("\t\r\n\0", 4).at(std::string_view("trn0").find(line[i]));
-      row.at(column) += c;
+      if (line[i] == '\t') {
+        ++column;
+        continue;
+      }
+      row.at(column) += line[i] == '\\' ? Unescape(line, i) : line[i];
     }
     EXPECT_EQ(column, 3u) << line;
   }
@@ -59,7 +70,8 @@ TEST(CfgReader, eachLineSetsItsFieldAsTheGrammarSays) {
     const bool box = FieldCatalogue::Find(field)->IsCheckBox();
     box ? fields.SetCheck(field, std::stoi(before)) : fields.SetText(field, before);
     ApplyCfgText(bytes, fields);
-    EXPECT_EQ(box ? std::to_string(fields.GetCheck(field)) : fields.GetText(field), after) << ::testing::PrintToString(bytes);
+    EXPECT_EQ(box ? std::to_string(fields.GetCheck(field)) : fields.GetText(field), after)
+        << ::testing::PrintToString(bytes);
   }
 }
 
@@ -78,7 +90,12 @@ TEST(CfgReader, megabyteOfLinesSetsTheLastValuesAndLoadOnlyFields) {
 
 TEST(CfgWriter, writesTheExpectedBytesOverAStaleBackupAndReportsAMissingDirectory) {
   // An empty texture mode is filled in by the full autoexec writer.
-  struct Case { const char* expected; const std::string& path; decltype(&Call<WriteServerCfg>) write; const char *port, *texture; };
+  struct Case {
+    const char* expected;
+    const std::string& path;
+    decltype(&Call<WriteServerCfg>) write;
+    const char *port, *texture;
+  };
   for (const Case& c : {Case{"server_default.cfg", kServer, Call<WriteServerCfg>, "27016", ""},
                         Case{"listenserver_default.cfg", kListen, Call<WriteServerCfg>, "27016", ""},
                         Case{"autoexec_default.cfg", kAutoexec, Call<WriteAutoexecCfg>, "", ""},
@@ -92,7 +109,8 @@ TEST(CfgWriter, writesTheExpectedBytesOverAStaleBackupAndReportsAMissingDirector
     fields.SetText("gl_texturemode", c.texture);
     MemoryFileSystem fs;  // without the Tfc and Valve directories
     const WriteResult missing = c.write(fs, fields);
-    EXPECT_TRUE(!missing && missing.reason == MemoryFileSystem::kNotFound && missing.file.starts_with(c.path.substr(0, 9)));
+    EXPECT_TRUE(!missing && missing.reason == MemoryFileSystem::kNotFound &&
+                missing.file.starts_with(c.path.substr(0, 9)));
     const std::string bak = c.path.substr(0, c.path.size() - 3) + "bak";
     fs.AddFile(bak, "stale");
     ASSERT_TRUE(c.write(fs, fields)) << c.expected;
@@ -149,7 +167,8 @@ TEST(CfgWriter, failedWriteLeavesThePreviousContentAndReportsTheFileAndReason) {
       for (const Rule& r : c.rules) fs.FailOn(r.op, r.onBak ? bak : "", r.reason, r.times, r.keep);
       MemoryFieldStore fields;
       const WriteResult r = write(fs, fields);
-      EXPECT_TRUE(r.ok == c.reason.empty() && r.reason.starts_with(c.reason) && (r.ok || r.file == cfg)) << r.file << r.reason;
+      EXPECT_TRUE(r.ok == c.reason.empty() && r.reason.starts_with(c.reason) && (r.ok || r.file == cfg))
+          << r.file << r.reason;
       clean.AddDirectory(cfg.substr(0, cfg.rfind('\\')));
       const std::optional<std::string> good = r.ok && write(clean, fields) ? clean.Bytes(cfg) : std::nullopt;
       EXPECT_EQ(fs.Bytes(cfg), c.cfgKept ? "previous" : good) << c.reason;
@@ -184,7 +203,8 @@ TEST(Resets, fixUpRepairsAnEmptyPortAndATeamplayOfOneOrNoNumber) {
     fields.SetText("port", port);
     fields.SetText("mp_teamplay", teamplay);
     FixUpServerFields(fields);
-    EXPECT_TRUE(fields.GetText("port") == portAfter && fields.GetText("mp_teamplay") == teamplayAfter) << port << '|' << teamplay;
+    EXPECT_TRUE(fields.GetText("port") == portAfter && fields.GetText("mp_teamplay") == teamplayAfter)
+        << port << '|' << teamplay;
   }
 }
 

@@ -11,9 +11,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   quorvane::test_support::MemoryFileSystem fs;
   fs.AddFile(path, bytes);
-  std::string text = "before", again;
-  if (!quorvane::maps::LoadMotd(fs, path, text).ok || !bytes.starts_with(text) || bytes.size() - text.size() > 2) __builtin_trap();
+  const quorvane::install::Read<std::string> read = quorvane::maps::LoadMotd(fs, path);
+  if (!read) __builtin_trap();
+  const std::string& text = read.value();
+  if (!bytes.starts_with(text) || bytes.size() - text.size() > 2) __builtin_trap();
   if (!quorvane::maps::SaveMotd(fs, path, text).ok || fs.Bytes(path) != text + "\r\n") __builtin_trap();
-  if (!quorvane::maps::LoadMotd(fs, path, again).ok || again != text) __builtin_trap();
+  const quorvane::install::Read<std::string> again = quorvane::maps::LoadMotd(fs, path);
+  if (!again || again.value() != text) __builtin_trap();
   return 0;
 }

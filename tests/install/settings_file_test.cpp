@@ -15,12 +15,18 @@ constexpr const char* kIni = "C:\\Quorvane\\Quorvane.ini";
 
 TEST(SettingsFile, textSplitsIntoItemsAtCommasAndLineEnds) {
   const std::pair<std::string, std::vector<std::string>> cases[] = {
-      {"C:\\SIERRA\\HALF-LIFE\r\n", {"C:\\SIERRA\\HALF-LIFE"}}, {"  \tC:\\Games", {"C:\\Games"}},
-      {"C:\\Games, Old\r\n", {"C:\\Games", "Old"}},             {"\"C:\\Games, Old\"\r\n", {"C:\\Games, Old"}},
-      {"\"a\" junk,b", {"a", "b"}},                              {"\"open, still\r\nnext", {"open, still", "next"}},
-      {"2fort  ,well", {"2fort  ", "well"}},                     {"a\nb\rc", {"a", "b", "c"}},
-      {"a\r\n\r\nb\r\n", {"a", "", "b"}},                        {"   \r\nb", {"", "b"}},
-      {"a,\r\nb", {"a", "", "b"}},                               {std::string("m\0p\xff", 4), {std::string("m\0p\xff", 4)}},
+      {"C:\\SIERRA\\HALF-LIFE\r\n", {"C:\\SIERRA\\HALF-LIFE"}},
+      {"  \tC:\\Games", {"C:\\Games"}},
+      {"C:\\Games, Old\r\n", {"C:\\Games", "Old"}},
+      {"\"C:\\Games, Old\"\r\n", {"C:\\Games, Old"}},
+      {"\"a\" junk,b", {"a", "b"}},
+      {"\"open, still\r\nnext", {"open, still", "next"}},
+      {"2fort  ,well", {"2fort  ", "well"}},
+      {"a\nb\rc", {"a", "b", "c"}},
+      {"a\r\n\r\nb\r\n", {"a", "", "b"}},
+      {"   \r\nb", {"", "b"}},
+      {"a,\r\nb", {"a", "", "b"}},
+      {std::string("m\0p\xff", 4), {std::string("m\0p\xff", 4)}},
       {"", {}}};
   for (const auto& [text, expected] : cases) {
     std::vector<std::string> items;  // as many as there are bytes at most: each item moves on

@@ -29,7 +29,8 @@ struct Recorder : LaunchWindow, SoundPlayer, ProcessStarter, ServerControl {
   void ShowMessage(const std::string& text) override { events.push_back("message " + text); }
   void PlaySoundCue(const std::string& path) override { events.push_back("cue " + path); }
   StartResult Start(const LaunchRequest& r) override {
-    events.push_back(r.verb + "|" + r.file + "|" + r.parameters + "|" + r.directory + "|" + std::to_string(r.showCommand));
+    events.push_back(r.verb + "|" + r.file + "|" + r.parameters + "|" + r.directory + "|" +
+                     std::to_string(r.showCommand));
     return startResult;
   }
   void SetCurrentDirectory(const std::string& directory) override { events.push_back("chdir " + directory); }
@@ -46,7 +47,9 @@ const std::string kListenCfg = "C:\\HL\\Tfc\\listenserver.cfg";
 // Each press, its installation and its events come from a data file.
 TEST(LauncherTest, eachPressGivesItsCueMessageRequestAndListenFileInOrder) {
   const std::map<std::string, void (Launcher::*)()> buttons{{"dedicated", &Launcher::StartDedicatedServer},
-      {"listen", &Launcher::StartListenServer}, {"join", &Launcher::JoinYourGame}, {"stop", &Launcher::StopDedicatedServer}};
+                                                            {"listen", &Launcher::StartListenServer},
+                                                            {"join", &Launcher::JoinYourGame},
+                                                            {"stop", &Launcher::StopDedicatedServer}};
   std::ifstream in(QUORVANE_TEST_DATA "/launch/presses.tsv");
   int presses = 0;
   for (std::string line; std::getline(in, line);) {

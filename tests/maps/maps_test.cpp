@@ -41,11 +41,14 @@ TEST(Maps, cycleIsSavedAsALinePerEntryAndReadAsAnItemPerPieceOfLine) {
   for (const auto& [entries, saved, other] : cases) {
     MemoryFileSystem fs;
     fs.AddFile(kCycle, other);
-    Names loaded{"stale"};
-    EXPECT_TRUE(LoadMapCycle(fs, kCycle, loaded) && loaded == entries) << other;
+    const install::Read<Names> loaded = LoadMapCycle(fs, kCycle);
+    ASSERT_TRUE(loaded) << other;
+    EXPECT_EQ(loaded.value(), entries) << other;
     ASSERT_TRUE(SaveMapCycle(fs, kCycle, entries));
     EXPECT_EQ(fs.Bytes(kCycle), saved);
-    EXPECT_TRUE(LoadMapCycle(fs, kCycle, loaded) && loaded == entries) << saved;
+    const install::Read<Names> reloaded = LoadMapCycle(fs, kCycle);
+    ASSERT_TRUE(reloaded) << saved;
+    EXPECT_EQ(reloaded.value(), entries) << saved;
   }
 }
 
@@ -58,8 +61,9 @@ TEST(Maps, motdIsSavedWithOneLineEndWhichReadingDrops) {
     fs.AddDirectory("C:\\HL\\Tfc");
     ASSERT_TRUE(SaveMotd(fs, kMotd, text));
     EXPECT_EQ(fs.Bytes(kMotd), bytes);
-    std::string box = "previous";
-    EXPECT_TRUE(LoadMotd(fs, kMotd, box) && box == text) << bytes;
+    const install::Read<std::string> box = LoadMotd(fs, kMotd);
+    ASSERT_TRUE(box) << bytes;
+    EXPECT_EQ(box.value(), text) << bytes;
   }
 }
 

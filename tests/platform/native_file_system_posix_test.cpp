@@ -35,17 +35,17 @@ TEST_F(NativeFileSystemTest, presenceMeansARegularFile_andAFifoIsNeverOpened) {
                                                 {"Tfc\\fifo.cfg", false},     {"Tfc\\missing.cfg", false}};
   for (const auto& [path, present] : cases) EXPECT_EQ(m_fs.IsPresent(Text(path)), present) << path;
   EXPECT_TRUE(m_fs.IsDirectory(Text("TFC\\MAPS\\")));
-  std::string bytes;
-  EXPECT_FALSE(m_fs.ReadFile(Text("tfc\\fifo.cfg"), bytes));
+  EXPECT_FALSE(m_fs.ReadFile(Text("tfc\\fifo.cfg")));
   EXPECT_FALSE(m_fs.WriteFile(Text("tfc\\fifo.cfg"), "x"));
 }
 
 TEST_F(NativeFileSystemTest, everyByteIsKept_rewritingTruncates_andRenameRefusesAnExistingTarget) {
-  std::string bytes, back;
+  std::string bytes;
   for (int i = 0; i < 3 * 65536 + 7; ++i) bytes += static_cast<char>(i * 7 % 256);
   ASSERT_TRUE(m_fs.WriteFile(Text("server.cfg"), bytes));
-  ASSERT_TRUE(m_fs.ReadFile(Text("SERVER.CFG"), back));
-  EXPECT_EQ(back, bytes);
+  const install::Read<std::string> back = m_fs.ReadFile(Text("SERVER.CFG"));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back.value(), bytes);
   ASSERT_TRUE(m_fs.WriteFile(Text("Server.cfg"), "new"));
   EXPECT_EQ(Slurp(m_dir.Make("server.bak", "old").parent_path() / "server.cfg"), "new");
   EXPECT_EQ(m_fs.Rename(Text("Server.cfg"), Text("Server.bak")).error, std::strerror(EEXIST));
@@ -70,9 +70,8 @@ TEST_F(NativeFileSystemTest, writeIntoAMissingImmutableOrFullPlace_failsAndChang
 TEST_F(NativeFileSystemTest, pathTextHoldingANulReachesNoFile) {
   m_dir.Make("tfc/mapcycle.txt", "keep");
   const std::string cut = Text(std::string("tfc\\mapcycle.txt\0junk", 21));
-  std::string bytes;
   EXPECT_FALSE(m_fs.IsPresent(cut));
-  EXPECT_FALSE(m_fs.ReadFile(cut, bytes));
+  EXPECT_FALSE(m_fs.ReadFile(cut));
   EXPECT_EQ(m_fs.WriteFile(cut, "new").error, std::strerror(ENOENT));
   EXPECT_FALSE(m_fs.Remove(cut));
   EXPECT_EQ(Slurp(m_dir.Path() / "tfc/mapcycle.txt"), "keep");

@@ -30,7 +30,8 @@ TEST_F(PathResolverTest, matchesExistingComponentsWithoutCase_andANewFileGoesInt
       {"\\\\Tfc\\\\mapcycle.txt", "tfc/MapCycle.txt"},  // GameDir with a trailing backslash
       {"\\\xC9QUIPE\\x", "\xC3\xA9quipe/x"},  // code-page text against UTF-8 names
   };
-  for (const auto& [relative, expected] : cases) EXPECT_EQ(ResolvePath(GameDir() + relative), Native(expected)) << relative;
+  for (const auto& [relative, expected] : cases)
+    EXPECT_EQ(ResolvePath(GameDir() + relative), Native(expected)) << relative;
   ASSERT_TRUE(NativeFileSystem().WriteFile(GameDir() + "\\Tfc\\Maps\\Well.bsp", "hi"));
   EXPECT_EQ(testing::Slurp(Native("tfc/maps/Well.bsp")), "hi");
   EXPECT_FALSE(fs::exists(Native("Tfc")));
@@ -73,9 +74,9 @@ class CaseTwinFiles : public ::testing::Test, protected CaseTwinsDir {};
 TEST_F(CaseTwinFiles, presenceReadAndWriteAgreeOnOneFile) {
   NativeFileSystem files;
   EXPECT_TRUE(files.IsPresent(m_dir.Text() + "/hl\\Tfc\\MapCycle.txt"));
-  std::string bytes;
-  ASSERT_TRUE(files.ReadFile(m_dir.Text() + "/hl\\Tfc\\mapcycle.txt", bytes));
-  EXPECT_EQ(bytes, "lower");
+  const install::Read<std::string> bytes = files.ReadFile(m_dir.Text() + "/hl\\Tfc\\mapcycle.txt");
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(bytes.value(), "lower");
   ASSERT_TRUE(files.WriteFile(m_dir.Text() + "/hl\\TFC\\mapcycle.txt", "new"));
   EXPECT_EQ(testing::Slurp(m_dir.Path() / "hl/tfc/mapcycle.txt"), "new");
   EXPECT_EQ(testing::Slurp(m_dir.Path() / "hl/Tfc/mapcycle.txt"), "upper");
@@ -86,7 +87,8 @@ TEST_F(PathResolverTest, driveLettersGoThroughWineMappingOrToTheRoot) {
   m_dir.Make("wine/drive_c/Sierra/Half-Life/hlds.exe", "MZ");
   m_dir.Make("wine/dosdevices/");
   fs::create_directory_symlink("../drive_c", prefix / "dosdevices" / "c:");
-  EXPECT_EQ(ResolvePath("c:\\sierra\\half-life\\\\hlds.exe", prefix), prefix / "dosdevices/c:/Sierra/Half-Life/hlds.exe");
+  EXPECT_EQ(ResolvePath("c:\\sierra\\half-life\\\\hlds.exe", prefix),
+            prefix / "dosdevices/c:/Sierra/Half-Life/hlds.exe");
   EXPECT_EQ(ResolvePath("c:" + m_dir.Text() + "\\HL\\TFC", m_dir.Path() / "no-wine-here"), Native("tfc"));
 }
 

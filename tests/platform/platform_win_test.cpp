@@ -32,7 +32,8 @@ TEST(FileSystemWinTest, presenceCountsOrdinaryFilesOnly_whateverTheLetterCase) {
   dir.Make("tfc\\MapCycle.txt");
   // Letter case does not matter, nor the doubled backslash a GameDir with a closing one gives.
   EXPECT_TRUE(files.IsPresent(install::GamePath(dir.Text() + "\\", install::kMapCycle)));
-  for (const char* absent : {"dir.cfg", "missing.cfg"}) EXPECT_FALSE(files.IsPresent(dir.Text() + "\\" + absent)) << absent;
+  for (const char* absent : {"dir.cfg", "missing.cfg"})
+    EXPECT_FALSE(files.IsPresent(dir.Text() + "\\" + absent)) << absent;
 }
 
 TEST(FileSystemWinTest, backupRenameNeverReplacesTheOldBackup_andAReadOnlyOneStays) {
@@ -82,7 +83,9 @@ TEST(SettingsFileWinTest, livesBesideTheProgram) {
 }
 
 TEST(WindowMenuWinTest, closeAndItsSeparatorLeaveTheSystemMenu) {
-  auto has = [](HMENU menu, UINT command) { return GetMenuState(menu, command, MF_BYCOMMAND) != static_cast<UINT>(-1); };
+  auto has = [](HMENU menu, UINT command) {
+    return GetMenuState(menu, command, MF_BYCOMMAND) != static_cast<UINT>(-1);
+  };
   HWND window = CreateWindowExA(0, "STATIC", "Intro", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
   HMENU menu = GetSystemMenu(window, FALSE);
@@ -92,7 +95,8 @@ TEST(WindowMenuWinTest, closeAndItsSeparatorLeaveTheSystemMenu) {
   EXPECT_EQ(GetMenuItemCount(menu), before - 2);
   EXPECT_FALSE(has(menu, SC_CLOSE));
   EXPECT_TRUE(has(menu, SC_MOVE)) << "the other entries stay";
-  EXPECT_FALSE(GetMenuState(menu, static_cast<UINT>(before - 3), MF_BYPOSITION) & MF_SEPARATOR) << "no separator left last";
+  EXPECT_FALSE(GetMenuState(menu, static_cast<UINT>(before - 3), MF_BYPOSITION) & MF_SEPARATOR)
+      << "no separator left last";
   DestroyWindow(window);
 }
 

@@ -64,15 +64,33 @@ install::IoResult Io(const config::WriteResult& r) { return {r.ok, r.reason}; }
 using WriteUnder = std::function<install::IoResult(install::FileSystem&, const std::string& root)>;
 struct Writer { const char* name; const char* directory; std::vector<std::string> files; WriteUnder write; };
 const Writer kWriters[] = {
-    {"ServerFiles", "hl/tfc", {"server.cfg", "listenserver.cfg"},
+    {"ServerFiles",
+     "hl/tfc",
+     {"server.cfg", "listenserver.cfg"},
      [](auto& fs, auto& root) { return Io(config::WriteServerCfg(fs, root + "/hl", Fields())); }},
-    {"Autoexec", "hl/valve", {"autoexec.cfg"},
-     [](auto& fs, auto& root) { auto f = Fields(); return Io(config::WriteAutoexecCfg(fs, root + "/hl", f)); }},
-    {"MapCycle", "hl/tfc", {"mapcycle.txt"},
-     [](auto& fs, auto& root) { return maps::SaveMapCycle(fs, root + "/hl\\Tfc\\mapcycle.txt", {500, kLong.substr(0, 20)}); }},
-    {"Motd", "hl/tfc", {"motd.txt"}, [](auto& fs, auto& root) { return maps::SaveMotd(fs, root + "/hl\\Tfc\\motd.txt", kLong); }},
-    {"SettingsFile", "prog", {"Quorvane.ini"},
-     [](auto& fs, auto& root) { return install::SaveServerLocation(fs, root + "/prog\\Quorvane.ini", "C:\\" + kLong); }},
+    {"Autoexec",
+     "hl/valve",
+     {"autoexec.cfg"},
+     [](auto& fs, auto& root) {
+       auto f = Fields();
+       return Io(config::WriteAutoexecCfg(fs, root + "/hl", f));
+     }},
+    {"MapCycle",
+     "hl/tfc",
+     {"mapcycle.txt"},
+     [](auto& fs, auto& root) {
+       return maps::SaveMapCycle(fs, root + "/hl\\Tfc\\mapcycle.txt", {500, kLong.substr(0, 20)});
+     }},
+    {"Motd",
+     "hl/tfc",
+     {"motd.txt"},
+     [](auto& fs, auto& root) { return maps::SaveMotd(fs, root + "/hl\\Tfc\\motd.txt", kLong); }},
+    {"SettingsFile",
+     "prog",
+     {"Quorvane.ini"},
+     [](auto& fs, auto& root) {
+       return install::SaveServerLocation(fs, root + "/prog\\Quorvane.ini", "C:\\" + kLong);
+     }},
 };
 
 enum Fault { kFullDisk, kImmutableFile, kImmutableDirectory, kDirectoryInPlace, kVanishingDirectory };
@@ -95,7 +113,9 @@ TEST_P(RealFault, previousContentSurvivesTheFailureIsReportedAndTheNextWriteIsNo
   // In an unchangeable directory, or with a directory in its place, there is no previous file.
   const bool previous = fault != kImmutableDirectory && fault != kDirectoryInPlace;
   auto Previous = [](const std::string& f) { return "// previous " + f + "\r\n"; };
-  auto Bak = [&](const std::string& f) { return f.ends_with(".cfg") ? dir / (f.substr(0, f.size() - 4) + ".bak") : ""; };
+  auto Bak = [&](const std::string& f) {
+    return f.ends_with(".cfg") ? dir / (f.substr(0, f.size() - 4) + ".bak") : "";
+  };
   std::vector<std::unique_ptr<test_support::Immutable>> locks;
   for (const std::string& f : w.files) {
     if (previous) std::ofstream(dir / f, std::ios::binary) << Previous(f);
@@ -138,9 +158,10 @@ TEST_P(RealFault, previousContentSurvivesTheFailureIsReportedAndTheNextWriteIsNo
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(WritersAndFaults, RealFault, ::testing::Combine(::testing::Range(0, 5), ::testing::Range(0, 5)),
-                         [](const auto& info) {
-                           return kWriters[std::get<0>(info.param)].name + std::string(kFaults[std::get<1>(info.param)].first);
+INSTANTIATE_TEST_SUITE_P(WritersAndFaults, RealFault,
+                         ::testing::Combine(::testing::Range(0, 5), ::testing::Range(0, 5)), [](const auto& info) {
+                           return kWriters[std::get<0>(info.param)].name +
+                                  std::string(kFaults[std::get<1>(info.param)].first);
                          });
 
 const std::pair<std::string, std::string (*)(const config::FieldStore&)> kServerFiles[] = {
@@ -169,7 +190,8 @@ std::size_t LeftTemporaries(const fs::path& dir) {
   std::map<std::string, std::size_t> perFile;
   for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
-    if (const std::size_t mark = name.find(".quorvane-tmp-"); mark != std::string::npos) ++perFile[name.substr(0, mark)];
+    if (const std::size_t mark = name.find(".quorvane-tmp-"); mark != std::string::npos)
+      ++perFile[name.substr(0, mark)];
   }
   std::size_t most = 0;
   for (const auto& [file, count] : perFile) most = std::max(most, count);
@@ -201,7 +223,8 @@ TEST(KillDuringWrite, aCompleteCopyOfEachFileSurvivesEveryKill) {
     ASSERT_EQ(::pipe(out), 0);
     const pid_t pid = ::fork();
     // The child writes a byte on the pipe after every complete write.
-    if (pid == 0) ::dup2(out[1], STDOUT_FILENO), ::execl(program, program, tfc.parent_path().c_str(), nullptr), ::_exit(127);
+    if (pid == 0)
+      ::dup2(out[1], STDOUT_FILENO), ::execl(program, program, tfc.parent_path().c_str(), nullptr), ::_exit(127);
     ASSERT_GT(pid, 0);
     ::close(out[1]);
     // Let it finish between zero and seven file writes (a byte each), then kill it somewhere in the next.

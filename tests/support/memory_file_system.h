@@ -20,7 +20,8 @@ namespace quorvane::test_support {
 class MemoryFileSystem : public install::FileSystem {
  public:
   enum class Op { Read, Write, Rename, Remove };
-  static constexpr const char *kNotFound = "No such file or directory", *kExists = "File exists", *kIsDirectory = "Is a directory";
+  static constexpr const char *kNotFound = "No such file or directory", *kExists = "File exists",
+                              *kIsDirectory = "Is a directory";
   static constexpr const char *kDenied = "Permission denied", *kNoSpace = "No space left on device";
 
   // Creates the directory and every missing parent.
@@ -40,20 +41,21 @@ class MemoryFileSystem : public install::FileSystem {
   }
   bool Exists(std::string_view path) const { return m_entries.count(Key(path)) != 0; }
   std::optional<std::string> Bytes(std::string_view path) const {
-    return Exists(path) && !m_entries.at(Key(path)).isDirectory ? std::optional(m_entries.at(Key(path)).bytes) : std::nullopt;
+    return Exists(path) && !m_entries.at(Key(path)).isDirectory ? std::optional(m_entries.at(Key(path)).bytes)
+                                                                : std::nullopt;
   }
 
   bool IsPresent(const std::string& path) override { return Exists(path) && !m_entries.at(Key(path)).isDirectory; }
   bool IsDirectory(const std::string& path) override {
     return Exists(path) ? m_entries.at(Key(path)).isDirectory : Split(path).size() <= 1;
   }
-  install::IoResult ReadFile(const std::string& path, std::string& bytes) override {
+  install::Read<std::string> ReadFile(const std::string& path) override {
     if (auto failure = Check(Op::Read, path)) return *failure;
-    bytes = m_entries.at(Key(path)).bytes;
-    return {};
+    return m_entries.at(Key(path)).bytes;
   }
   install::IoResult WriteFile(const std::string& path, std::string_view bytes) override {
-    if (Exists(path) ? IsDirectory(path) : !IsDirectory(Parent(path))) return Fail(Exists(path) ? kIsDirectory : kNotFound);
+    if (Exists(path) ? IsDirectory(path) : !IsDirectory(Parent(path)))
+      return Fail(Exists(path) ? kIsDirectory : kNotFound);
     const Rule* r = Failing(Op::Write, path);
     if (r != nullptr && !r->keepBytes) return Fail(r->reason);
     Entry& entry = m_entries.try_emplace(Key(path), Entry{Split(path).back(), false, {}}).first->second;
@@ -73,7 +75,8 @@ class MemoryFileSystem : public install::FileSystem {
     return {};
   }
   install::IoResult CreateDirectory(const std::string& path) override {
-    if (Split(path).empty() || Exists(path) || !IsDirectory(Parent(path))) return Fail(Exists(path) ? kExists : kNotFound);
+    if (Split(path).empty() || Exists(path) || !IsDirectory(Parent(path)))
+      return Fail(Exists(path) ? kExists : kNotFound);
     return AddDirectory(path), install::IoResult{};
   }
   std::vector<std::string> ListFiles(const std::string& directory) override {

@@ -74,7 +74,10 @@ inline bool WaitForExit(long long pid, int timeoutMs) {
 inline bool EndAll(const std::filesystem::path&, const std::vector<long long>& started) {
   bool ended = true;
   for (const long long pid : started) {
-    if (HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid))) TerminateProcess(p, 1), CloseHandle(p);
+    if (HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid))) {
+      TerminateProcess(p, 1);
+      CloseHandle(p);
+    }
     ended = WaitForExit(pid, 20000) && ended;
   }
   return ended;
@@ -94,7 +97,8 @@ inline std::set<long long> ProcessesIn(const std::filesystem::path& dir) {
   std::error_code ec, e2;
   for (std::filesystem::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
     const long long pid = std::atoll(it->path().filename().c_str());
-    if (pid > 0 && pid != getpid() && std::filesystem::read_symlink(it->path() / "cwd", e2) == dir && !WaitForExit(pid, 0)) {
+    const bool inDir = pid > 0 && pid != getpid() && std::filesystem::read_symlink(it->path() / "cwd", e2) == dir;
+    if (inDir && !WaitForExit(pid, 0)) {
       found.insert(pid);
     }
   }

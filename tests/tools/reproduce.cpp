@@ -36,13 +36,13 @@ std::vector<std::string> Rewritten(const std::string& kind, const std::string& b
   quorvane::test_support::MemoryFileSystem files;
   files.AddFile("C:\\in", bytes);
   if (kind == "mapcycle") {
-    std::vector<std::string> entries;
-    if (!quorvane::maps::LoadMapCycle(files, "C:\\in", entries)) return {};
-    if (!quorvane::maps::SaveMapCycle(files, "C:\\out", entries)) return {};
+    const quorvane::install::Read<std::vector<std::string>> entries = quorvane::maps::LoadMapCycle(files, "C:\\in");
+    if (!entries) return {};
+    if (!quorvane::maps::SaveMapCycle(files, "C:\\out", entries.value())) return {};
   } else if (kind == "motd") {
-    std::string text;
-    if (!quorvane::maps::LoadMotd(files, "C:\\in", text)) return {};
-    if (!quorvane::maps::SaveMotd(files, "C:\\out", text)) return {};
+    const quorvane::install::Read<std::string> text = quorvane::maps::LoadMotd(files, "C:\\in");
+    if (!text) return {};
+    if (!quorvane::maps::SaveMotd(files, "C:\\out", text.value())) return {};
   } else {
     return {};
   }

@@ -148,8 +148,10 @@ struct StartSequenceTest : ::testing::Test, FormOnDisk {
   void Start(bool installed) {
     form.reset();
     if (installed) {
-      for (const char* made : {"tfc", "valve"}) std::filesystem::remove_all(game.Path(made));  // the copy brings its own
-      std::filesystem::copy(QUORVANE_TEST_DATA "/app/complete", game.GameDir(), std::filesystem::copy_options::recursive);
+      for (const char* made : {"tfc", "valve"})
+        std::filesystem::remove_all(game.Path(made));  // the copy brings its own
+      std::filesystem::copy(QUORVANE_TEST_DATA "/app/complete", game.GameDir(),
+                            std::filesystem::copy_options::recursive);
       game.Write("program/Quorvane.ini", game.GameDir() + "\r\n");
     }
     const app::StartPlaces places{game.Path("program").string() + "\\Quorvane.ini", {}};

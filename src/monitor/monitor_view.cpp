@@ -180,14 +180,13 @@ std::vector<std::string> LogBook::Last(std::size_t count) const {
 
 ConsolePassword ReadConsolePassword(install::FileSystem& fs, const std::string& serverCfgPath) {
   ConsolePassword result;
-  std::string bytes;
-  const install::IoResult read = fs.ReadFile(serverCfgPath, bytes);
+  const install::Read<std::string> read = fs.ReadFile(serverCfgPath);
   if (!read) {
-    result.reason = read.error;
+    result.reason = read.error();
     return result;
   }
   PasswordOnly fields;
-  config::ApplyCfgText(bytes, fields);
+  config::ApplyCfgText(read.value(), fields);
   result.readable = true;
   result.password = fields.GetText("rcon_password");
   return result;

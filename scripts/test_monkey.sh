@@ -19,7 +19,8 @@ bash scripts/setup.sh "${MONKEY_PACKAGES[@]}"
 
 seeds=${QUORVANE_MONKEY_SEED:-${QUORVANE_MONKEY_SEEDS:-1 2 3}}
 seconds=${QUORVANE_MONKEY_SECONDS:-60}
-user=quorvane-monkey
+# A user of this run alone: two runs at once must not end or count each other's processes.
+user=qv-monkey-$$
 
 # The sanitizer stage's build (the asan preset), configured when it does not exist yet.
 build=${QUORVANE_ASAN_BUILD_DIR:-build-asan}

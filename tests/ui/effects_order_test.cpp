@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -25,11 +24,16 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// The expected lines are written with '/' where the system joins a path; this
-// system's own separator takes its place.
+// The test's folders lie one level below <game>, joined by this system's
+// separator; the expected lines write that separator as '/'. Any other '/' is
+// the program's own and stays.
 Log Native(Log lines) {
-  const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
-  for (std::string& line : lines) std::replace(line.begin(), line.end(), '/', separator);
+  const std::string written = "<game>/";
+  const std::string native = "<game>" + std::string(1, static_cast<char>(std::filesystem::path::preferred_separator));
+  for (std::string& line : lines) {
+    for (std::size_t at = line.find(written); at != std::string::npos; at = line.find(written, at + 1))
+      line.replace(at, written.size(), native);
+  }
   return lines;
 }
 

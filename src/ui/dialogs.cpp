@@ -8,11 +8,15 @@ namespace quorvane::ui {
 
 namespace {
 
+int g_openBoxes = 0;
+
 // Without a window manager nothing hands the keyboard back to the window the
 // user was working in when a box closes, so do it here.
 int RunModal(QMessageBox& box) {
   const QPointer<QWidget> previous = QApplication::activeWindow();
+  ++g_openBoxes;
   const int result = box.exec();
+  --g_openBoxes;
   if (previous && previous->isVisible()) {
     previous->raise();
     previous->activateWindow();
@@ -21,6 +25,8 @@ int RunModal(QMessageBox& box) {
 }
 
 }  // namespace
+
+bool Dialogs::AnyOpen() { return g_openBoxes > 0; }
 
 void Dialogs::Inform(const QString& text, const QString& title) {
   QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, m_parent);

@@ -23,6 +23,11 @@ class Dialogs {
 
   void SetParent(QWidget* parent) { m_parent = parent; }
 
+  // True while one of these boxes waits for its answer. Its handler is still
+  // running underneath, so no window may go away meanwhile (the system's own
+  // modal boxes keep their owner from closing the same way).
+  static bool AnyOpen();
+
  private:
   QWidget* m_parent;
 };

@@ -220,8 +220,9 @@ void StartSequence::QuitProgram() {
   // Set before the shrink: it lets events run, and a second click on Quit
   // would otherwise start a second shrink of the same window and delete it
   // under the first. Nor may the main window go while a load or save that
-  // fills it is under way (its message boxes let a close request through).
-  if (!m_main || m_quitting || m_busy) return;
+  // fills it is under way (its message boxes let a close request through),
+  // nor while any handler waits on a message box of its own.
+  if (!m_main || m_quitting || m_busy || Dialogs::AnyOpen()) return;
   m_quitting = true;
   if (!ShrinkWindow(*m_main) || !m_main) return;
   m_bye = new Bye(m_services.sound, m_services.timers);

@@ -9,10 +9,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/shrink_window.h"
 #include "support/memory_file_system.h"
+#include "ui/dialogs.h"
 #include "ui/field_widgets.h"
 #include "ui/main_form.h"
 #include "ui/shrink.h"
@@ -234,6 +236,27 @@ TEST_F(StartSequenceTest, doubleClickOnQuitWhileTheWindowShrinks_runsOneClosingS
   EXPECT_EQ(byes, 1);
   Tick(sequence->ByeWindow(), "Timer1", 4500);
   ExpectEnded();
+}
+
+TEST_F(StartSequenceTest, quitWhileAHandlerWaitsOnItsMessageBox_leavesTheMainWindowInPlace) {
+  Start(true);
+  Tick(sequence->IntroWindow(), "Timer1", 4500);
+  QTest::mouseClick(sequence->StartWindow()->findChild<QPushButton*>("RockOn"), Qt::LeftButton);
+  FlushUnloads();
+  Dialogs boxes(sequence->Main());
+  bool asked = false;
+  // A close request reaching the sequence while the box is open, as a window manager can send one.
+  QTimer::singleShot(0, sequence.get(), [&] {
+    asked = true;
+    sequence->QuitProgram();
+    FlushUnloads();
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  boxes.Inform("Please choose a starting map");
+  FlushUnloads();
+  EXPECT_TRUE(asked);
+  EXPECT_NE(sequence->Main(), nullptr);
+  EXPECT_EQ(sequence->ByeWindow(), nullptr);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 start=$SECONDS
 build=${QUORVANE_FUZZ_BUILD_DIR:-build-fuzz}
 # Every target gets the same short run; the whole stage stays within about four minutes.
-seconds=${QUORVANE_FUZZ_SECONDS:-15}
+seconds=${QUORVANE_FUZZ_SECONDS:-10}
 cmake --preset fuzz -B "$build" >/dev/null
 mapfile -t targets < <(cd tests/fuzz && ls -1 ./*_fuzz.cpp | sed 's|^\./||; s|\.cpp$||')
 cmake --build "$build" --target "${targets[@]}"

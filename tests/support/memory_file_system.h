@@ -77,20 +77,11 @@ class MemoryFileSystem : public install::FileSystem {
   install::IoResult CreateDirectory(const std::string& path) override {
     if (Split(path).empty() || Exists(path) || !IsDirectory(Parent(path)))
       return Fail(Exists(path) ? kExists : kNotFound);
-    return AddDirectory(path), install::IoResult{};
+    AddDirectory(path);
+    return {};
   }
-  std::vector<std::string> ListFiles(const std::string& directory) override {
-    std::vector<std::string> names;
-    for (const auto& [key, e] : m_entries)
-      if (!e.isDirectory && Parent(key) == Key(directory)) names.push_back(e.name);
-    return names;
-  }
-  std::vector<std::string> ListDirectories(const std::string& directory) override {
-    std::vector<std::string> names;
-    for (const auto& [key, e] : m_entries)
-      if (e.isDirectory && Parent(key) == Key(directory)) names.push_back(e.name);
-    return names;
-  }
+  std::vector<std::string> ListFiles(const std::string& directory) override { return Names(directory, false); }
+  std::vector<std::string> ListDirectories(const std::string& directory) override { return Names(directory, true); }
   install::IoResult RemoveDirectory(const std::string& path) override {
     if (!Exists(path) || !IsDirectory(path)) return Fail(Exists(path) ? "Not a directory" : kNotFound);
     for (const auto& entry : m_entries)
@@ -130,6 +121,13 @@ class MemoryFileSystem : public install::FileSystem {
   static std::string Parent(std::string_view path) {
     path = path.substr(0, path.find_last_not_of("\\/") + 1);
     return std::string(path.substr(0, path.find_last_of("\\/") == path.npos ? 0 : path.find_last_of("\\/")));
+  }
+  // The names of the directory's files or subdirectories, as spelled when they were made.
+  std::vector<std::string> Names(const std::string& directory, bool directories) const {
+    std::vector<std::string> names;
+    for (const auto& [key, e] : m_entries)
+      if (e.isDirectory == directories && Parent(key) == Key(directory)) names.push_back(e.name);
+    return names;
   }
   const Rule* Failing(Op op, std::string_view path) {
     for (Rule& r : m_rules)

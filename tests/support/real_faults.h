@@ -4,38 +4,11 @@
 // (needs root). On Windows a file gets the read-only attribute, which the
 // program refuses to write through; a directory's attribute does not keep
 // files from being made in it, so a directory is reported as not done.
-#ifdef _WIN32
-#include <windows.h>
-
 #include <filesystem>
 #include <string>
 #include <system_error>
-
-namespace quorvane::test_support {
-
-class Immutable {
- public:
-  explicit Immutable(std::filesystem::path path) : m_path(std::move(path)) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(m_path, ec)) {
-      m_error = "a directory cannot be made unwritable with its attributes";
-    } else if (!SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_READONLY)) {
-      m_error = "cannot make " + m_path.string() + " read-only: error " + std::to_string(GetLastError());
-    }
-  }
-  ~Immutable() {
-    if (ok()) SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  }
-  Immutable(const Immutable&) = delete;
-  bool ok() const { return m_error.empty(); }
-  const std::string& error() const { return m_error; }
-
- private:
-  std::filesystem::path m_path;
-  std::string m_error;
-};
-
-}  // namespace quorvane::test_support
+#ifdef _WIN32
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -44,21 +17,29 @@ class Immutable {
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <string>
+#endif
 
 namespace quorvane::test_support {
 
 class Immutable {
  public:
   explicit Immutable(std::filesystem::path path) : m_path(std::move(path)), m_error(Set(true)) {}
-  ~Immutable() { if (ok()) Set(false); }
+  ~Immutable() {
+    if (ok()) Set(false);
+  }
   Immutable(const Immutable&) = delete;
   bool ok() const { return m_error.empty(); }
   const std::string& error() const { return m_error; }
 
  private:
+  // Why the attribute could not be set or cleared; empty when it was.
   std::string Set(bool on) const {
+#ifdef _WIN32
+    std::error_code ec;
+    if (std::filesystem::is_directory(m_path, ec)) return "a directory cannot be made unwritable with its attributes";
+    if (SetFileAttributesW(m_path.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL)) return {};
+    return "cannot make " + m_path.string() + " read-only: error " + std::to_string(GetLastError());
+#else
     const int fd = ::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     int flags = 0;
     bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
@@ -67,6 +48,7 @@ class Immutable {
     const std::string why = done ? "" : std::strerror(errno);
     if (fd >= 0) ::close(fd);
     return why;
+#endif
   }
 
   std::filesystem::path m_path;
@@ -74,4 +56,3 @@ class Immutable {
 };
 
 }  // namespace quorvane::test_support
-#endif

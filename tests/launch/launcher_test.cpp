@@ -37,7 +37,10 @@ struct Recorder : LaunchWindow, SoundPlayer, ProcessStarter, ServerControl {
   StartResult OpenLink(const std::string&) override { return {}; }
   bool IsRunning(Handle h) override { return running.count(h) != 0; }
   std::optional<Handle> FindServer() override { return server; }
-  void Terminate(Handle h) override { events.push_back("terminate " + std::to_string(h)); }
+  void Terminate(Handle h) override {
+    events.push_back("terminate " + std::to_string(h));
+    running.erase(h);
+  }
   void Pause(int ms) override { events.push_back("pause " + std::to_string(ms)); }
   void SendClose(Handle h) override { events.push_back("close " + std::to_string(h)); }
 };
@@ -77,33 +80,31 @@ TEST(LauncherTest, eachPressGivesItsCueMessageRequestAndListenFileInOrder) {
   EXPECT_EQ(presses, 11);
 }
 
-// The server found on the system (4242) waits until the one this program started (-77) is gone.
-TEST(LauncherTest, stopEndsTheServerItStartedFirst_andLooksForAnotherOnlyOnceThatIsGone) {
+// A launcher whose dedicated start gives the server -77, which runs until a test says it has gone.
+struct StartedServer : testing::Test {
+  StartedServer() {
+    rec.startResult.started = -77;
+    rec.running = {-77};
+  }
   Recorder rec;
-  rec.map = "2fort";
-  rec.server = 4242;
-  rec.startResult.started = -77;
-  rec.running = {-77};
   test_support::MemoryFileSystem fs;
   config::MemoryFieldStore store;
-  Launcher launcher(fs, store, rec, rec, rec, rec);
+  Launcher launcher{fs, store, rec, rec, rec, rec};
+};
+
+// The server found on the system (4242) waits until the one this program started is gone.
+TEST_F(StartedServer, stopEndsItFirst_andLooksForAnotherOnlyOnceItIsGone) {
+  rec.server = 4242;
   launcher.LaunchDedicatedServer("2fort");
   rec.events.clear();
   launcher.StopDedicatedServer();
   EXPECT_EQ(rec.events, (Events{"terminate -77", "pause 1000", "close -77"}));
   rec.events.clear();
-  rec.running.clear();
   launcher.StopDedicatedServer();
   EXPECT_EQ(rec.events, (Events{"terminate 4242", "pause 1000", "close 4242"}));
 }
 
-TEST(LauncherTest, aStartedServerThatEndsByItselfIsReportedEndedOnce) {
-  Recorder rec;
-  rec.startResult.started = -77;
-  rec.running = {-77};
-  test_support::MemoryFileSystem fs;
-  config::MemoryFieldStore store;
-  Launcher launcher(fs, store, rec, rec, rec, rec);
+TEST_F(StartedServer, thatEndsByItself_isReportedEndedOnce) {
   EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::None);
   launcher.LaunchDedicatedServer("2fort");
   EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::Running);
@@ -112,12 +113,7 @@ TEST(LauncherTest, aStartedServerThatEndsByItselfIsReportedEndedOnce) {
   EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::None);
 }
 
-TEST(LauncherTest, aServerStoppedFromHereIsNotReportedEnded) {
-  Recorder rec;
-  rec.startResult.started = -77;
-  test_support::MemoryFileSystem fs;
-  config::MemoryFieldStore store;
-  Launcher launcher(fs, store, rec, rec, rec, rec);
+TEST_F(StartedServer, endedByAStopFromHere_isNotReportedEnded) {
   launcher.LaunchDedicatedServer("2fort");
   launcher.StopDedicatedServer();
   EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::None);

@@ -117,7 +117,8 @@ TEST(CfgWriter, readerGetsBackEveryWrittenFieldOfEachFile) {
     for (const ConfigField& f : FieldCatalogue::All()) {
       written.SetText(f.name, i % 4 == 0 ? "" : std::to_string(i) + "v, \"quoted\" caf\xE9\xFF");
       written.SetCheck(f.name, i++ % 3);
-      read.SetText(f.name, "unchanged"), read.SetCheck(f.name, 1);
+      read.SetText(f.name, "unchanged");
+      read.SetCheck(f.name, 1);
     }
     ApplyCfgText(c.text(written), read);
     for (const ConfigField& f : FieldCatalogue::All()) {
@@ -170,7 +171,10 @@ TEST(Resets, eachResetSetsItsOwnFieldsToTheirDefaultsAndLeavesTheRest) {
         std::tuple(&ApplyAutoexecDefaults, 26u, std::vector{"hostname", "port"}),  // cl_himodels on
         std::tuple(&ResetServerFields, 46u, std::vector{"port", "tfc_spam_limit", "sv_maxspectators", "brightness"})}) {
     MemoryFieldStore fields;
-    for (const ConfigField& f : FieldCatalogue::All()) { fields.SetText(f.name, "junk"); fields.SetCheck(f.name, 2); }
+    for (const ConfigField& f : FieldCatalogue::All()) {
+      fields.SetText(f.name, "junk");
+      fields.SetCheck(f.name, 2);
+    }
     reset(fields);
     std::set<std::string_view> changed;
     for (const ConfigField& f : FieldCatalogue::All()) {

@@ -98,9 +98,7 @@ inline std::set<long long> ProcessesIn(const std::filesystem::path& dir) {
   for (std::filesystem::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
     const long long pid = std::atoll(it->path().filename().c_str());
     const bool inDir = pid > 0 && pid != getpid() && std::filesystem::read_symlink(it->path() / "cwd", e2) == dir;
-    if (inDir && !WaitForExit(pid, 0)) {
-      found.insert(pid);
-    }
+    if (inDir && !WaitForExit(pid, 0)) found.insert(pid);
   }
   return found;
 }

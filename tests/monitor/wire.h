@@ -25,7 +25,6 @@ class Wire {
   }
   Wire& Str(const std::string& s) { return Text(s).U8(0); }
   operator Packet() const { return m_bytes; }  // NOLINT: a wire is its bytes
-  operator monitor::Bytes() const { return m_bytes; }  // NOLINT
 
  private:
   Packet m_bytes;

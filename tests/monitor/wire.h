@@ -2,6 +2,7 @@
 // Writes test datagrams field by field, as the layouts describe them.
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "monitor/query.h"
@@ -23,9 +24,7 @@ class Wire {
     return *this;
   }
   Wire& Str(const std::string& s) { return Text(s).U8(0); }
-  Packet Bytes() const { return m_bytes; }
   operator Packet() const { return m_bytes; }  // NOLINT: a wire is its bytes
-  operator monitor::Bytes() const { return m_bytes; }  // NOLINT
 
  private:
   Packet m_bytes;
@@ -37,9 +36,13 @@ inline Wire CurrentInfo() {
       .U8(1).U8('d').U8('l').U8(0).U8(1).Str("1.1.2.7/Stdio");
 }
 
-inline Packet Cut(Packet p, std::size_t size) {
-  p.resize(size);
+// The datagram less its last `drop` bytes.
+inline Packet Cut(Packet p, std::size_t drop) {
+  p.resize(p.size() - drop);
   return p;
 }
+
+// The name of a table row: the first member of its tuple.
+inline constexpr auto RowName = [](const auto& info) { return std::string(std::get<0>(info.param)); };
 
 }  // namespace quorvane::monitor::test

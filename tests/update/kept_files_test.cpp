@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "support/memory_file_system.h"
@@ -12,86 +13,60 @@ namespace {
 using test_support::MemoryFileSystem;
 
 const std::string kDir = "C:\\hlds";
-const std::string kBackup = "C:\\hlds\\quorvane-backup\\2026-12-07_05-30-12";
-const std::string kEdited = "hostname \"My server\"\r\nsv_password \xe9t\xe9\r\n";
+const std::string kStamp = "2026-12-07_05-30-12";
+const std::string kBackup = kDir + "\\quorvane-backup\\" + kStamp;
+// The files `validate` puts back to stock, as the user edited them (server.cfg in Windows-1252).
+const std::map<std::string, std::string> kEdited = {
+    {"tfc\\server.cfg", "hostname \"My server\"\r\nsv_password \xe9t\xe9\r\n"},
+    {"tfc\\mapcycle.txt", "well\r\n2fort\r\n"},
+    {"tfc\\motd.txt", "Welcome to my server\r\n"}};
 
 class KeptFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs.AddFile(kDir + "\\tfc\\server.cfg", kEdited);
-    fs.AddFile(kDir + "\\valve\\autoexec.cfg", "exec x.cfg\n");
+    for (const auto& [relative, bytes] : kEdited) fs.AddFile(kDir + "\\" + relative, bytes);
   }
   KeptFiles Keep() {
-    KeepResult result = KeepUserFiles(fs, kDir, "2026-12-07_05-30-12");
+    KeepResult result = KeepUserFiles(fs, kDir, kStamp);
     EXPECT_TRUE(result.ok) << result.message;
     return result.kept;
   }
   MemoryFileSystem fs;
 };
 
-TEST_F(KeptFilesTest, keepCopiesThePresentFilesByteForByte) {
-  const KeptFiles kept = Keep();
-  EXPECT_EQ(kept.backupDir, kBackup);
-  EXPECT_EQ(fs.Bytes(kBackup + "\\tfc\\server.cfg"), kEdited);
-  EXPECT_EQ(fs.Bytes(kBackup + "\\valve\\autoexec.cfg"), "exec x.cfg\n");
-  EXPECT_FALSE(fs.Exists(kBackup + "\\tfc\\motd.txt"));
-}
-
-TEST_F(KeptFilesTest, nothingToKeepMakesNoBackupFolder) {
-  MemoryFileSystem empty;
-  const KeepResult result = KeepUserFiles(empty, kDir, "2026-12-07_05-30-12");
-  EXPECT_TRUE(result.ok);
-  EXPECT_EQ(result.kept.backupDir, "");
-  EXPECT_FALSE(empty.Exists(kDir + "\\quorvane-backup"));
-}
-
 TEST_F(KeptFilesTest, secondKeepInTheSameSecondGetsItsOwnFolder) {
   ASSERT_EQ(Keep().backupDir, kBackup);
   EXPECT_EQ(Keep().backupDir, kBackup + "-2");
 }
 
-TEST_F(KeptFilesTest, unreadableFileStopsTheKeepAndIsNamed) {
-  fs.FailOn(MemoryFileSystem::Op::Read, kDir + "\\tfc\\server.cfg", MemoryFileSystem::kDenied);
-  const KeepResult result = KeepUserFiles(fs, kDir, "2026-12-07_05-30-12");
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.message, "Cannot read C:\\hlds\\tfc\\server.cfg to keep a copy: Permission denied");
-}
-
 TEST_F(KeptFilesTest, fullDiskStopsTheKeepAndIsNamed) {
   fs.FailOn(MemoryFileSystem::Op::Write, "", MemoryFileSystem::kNoSpace, -1, 3);
-  const KeepResult result = KeepUserFiles(fs, kDir, "2026-12-07_05-30-12");
+  const KeepResult result = KeepUserFiles(fs, kDir, kStamp);
   EXPECT_FALSE(result.ok);
-  EXPECT_NE(result.message.find("No space left on device"), std::string::npos) << result.message;
+  EXPECT_EQ(result.message, "Cannot keep a copy of C:\\hlds\\tfc\\server.cfg in " + kBackup +
+                                "\\tfc\\server.cfg: No space left on device");
 }
 
 TEST_F(KeptFilesTest, restorePutsBackReplacedAndMissingFilesOnly) {
   const KeptFiles kept = Keep();
   fs.AddFile(kDir + "\\tfc\\server.cfg", "// stock\n");
-  ASSERT_TRUE(fs.Remove(kDir + "\\valve\\autoexec.cfg"));
-  fs.AddFile(kDir + "\\tfc\\motd.txt", "stock motd, never the user's\n");
+  fs.AddFile(kDir + "\\tfc\\motd.txt", "stock motd\n");
+  ASSERT_TRUE(fs.Remove(kDir + "\\tfc\\mapcycle.txt"));
+  fs.AddFile(kDir + "\\valve\\autoexec.cfg", "stock autoexec, never the user's\n");
   const RestoreResult restored = RestoreUserFiles(fs, kDir, kept);
-  EXPECT_EQ(restored.restored, (std::vector<std::string>{"tfc/server.cfg", "valve/autoexec.cfg"}));
-  EXPECT_EQ(fs.Bytes(kDir + "\\tfc\\server.cfg"), kEdited);
-  EXPECT_EQ(fs.Bytes(kDir + "\\valve\\autoexec.cfg"), "exec x.cfg\n");
-  EXPECT_EQ(fs.Bytes(kDir + "\\tfc\\motd.txt"), "stock motd, never the user's\n");
+  for (const auto& [relative, bytes] : kEdited) EXPECT_EQ(fs.Bytes(kDir + "\\" + relative), bytes) << relative;
+  EXPECT_EQ(fs.Bytes(kDir + "\\valve\\autoexec.cfg"), "stock autoexec, never the user's\n");
   EXPECT_EQ(restored.Message(),
-            "Put back your own tfc/server.cfg, valve/autoexec.cfg (SteamCMD had replaced them).");
-}
-
-TEST_F(KeptFilesTest, restoreOfUnchangedFilesSaysNothing) {
-  const RestoreResult restored = RestoreUserFiles(fs, kDir, Keep());
-  EXPECT_TRUE(restored.restored.empty());
-  EXPECT_EQ(restored.Message(), "");
+            "Put back your own tfc/server.cfg, tfc/mapcycle.txt, tfc/motd.txt (SteamCMD had replaced them).");
 }
 
 TEST_F(KeptFilesTest, failedRestoreNamesTheFileAndTheCopy) {
   const KeptFiles kept = Keep();
   fs.AddFile(kDir + "\\tfc\\server.cfg", "// stock\n");
   fs.FailOn(MemoryFileSystem::Op::Write, kDir + "\\tfc\\server.cfg", MemoryFileSystem::kDenied);
-  const RestoreResult restored = RestoreUserFiles(fs, kDir, kept);
-  EXPECT_FALSE(restored.ok());
-  EXPECT_EQ(restored.Message(), "Cannot put back C:\\hlds\\tfc\\server.cfg: Permission denied. Your copy is in " +
-                                    kBackup + "\\tfc\\server.cfg.");
+  EXPECT_EQ(RestoreUserFiles(fs, kDir, kept).Message(),
+            "Cannot put back C:\\hlds\\tfc\\server.cfg: Permission denied. Your copy is in " + kBackup +
+                "\\tfc\\server.cfg.");
 }
 
 TEST_F(KeptFilesTest, pruneKeepsTheNewestTenAndWhatIsNotOurs) {
@@ -101,17 +76,12 @@ TEST_F(KeptFilesTest, pruneKeepsTheNewestTenAndWhatIsNotOurs) {
   const std::string root = kDir + "\\quorvane-backup\\";
   fs.AddFile(root + "2026-12-07_05-30-11\\tfc\\notes.txt", "the user's own");
   fs.AddDirectory(root + "old stuff");
-  EXPECT_TRUE(PruneBackups(fs, kDir).size() == 1);  // the folder holding notes.txt stays
+  EXPECT_EQ(PruneBackups(fs, kDir).size(), 1u);  // the folder holding notes.txt stays
   EXPECT_FALSE(fs.Exists(root + "2026-12-07_05-30-10"));
   EXPECT_TRUE(fs.Exists(root + "2026-12-07_05-30-11\\tfc\\notes.txt"));
   EXPECT_FALSE(fs.Exists(root + "2026-12-07_05-30-11\\tfc\\server.cfg"));
   EXPECT_TRUE(fs.Exists(root + "2026-12-07_05-30-12\\tfc\\server.cfg"));
   EXPECT_TRUE(fs.Exists(root + "old stuff"));
-}
-
-TEST(JoinPath, followsTheSeparatorTheDirectoryUses) {
-  EXPECT_EQ(JoinPath("/home/u/hlds", "tfc/server.cfg"), "/home/u/hlds/tfc/server.cfg");
-  EXPECT_EQ(JoinPath("C:\\hlds\\", "tfc/server.cfg"), "C:\\hlds\\tfc\\server.cfg");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "install/text_case.h"
 #include "platform/codepage.h"
+#include "platform/logging.h"
 #include "platform/path_resolver.h"
 #include "platform/process_starter.h"
 
@@ -98,6 +99,22 @@ void Report(int fd, int stage, int error) {
   [[maybe_unused]] const ssize_t n = ::write(fd, &failure, sizeof failure);
 }
 
+// "<what> <program> <words…> in <directory><outcome>". The words are the
+// launch request's, which never carry the console password.
+void LogStart(const char* what, const std::vector<std::string>& argv, const std::string& directory,
+              const std::string& outcome) {
+  Log(LogTopic::Launch, [&] {
+    std::string line = what;
+    for (const std::string& word : argv) line += word.find(' ') == std::string::npos ? ' ' + word : " \"" + word + '"';
+    return line + " in " + directory + outcome;
+  });
+}
+
+launch::StartResult Failed(const std::vector<std::string>& argv, const std::string& directory, std::string reason) {
+  LogStart("could not start", argv, directory, ": " + reason);
+  return launch::StartResult::Failure(std::move(reason));
+}
+
 }  // namespace
 
 NativeProcessStarter::NativeProcessStarter(std::string wine) : m_wine(std::move(wine)) {}
@@ -105,10 +122,14 @@ NativeProcessStarter::NativeProcessStarter(std::string wine) : m_wine(std::move(
 launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& request) {
   const fs::path file = ResolvePath(request.file);
   Program program = ChooseProgram(file, m_wine);
-  if (program.argv.empty()) return launch::StartResult::Failure(program.error);
-
-  for (std::string& word : SplitParameters(AnsiToUtf8(request.parameters))) program.argv.push_back(std::move(word));
+  const std::vector<std::string> words = SplitParameters(AnsiToUtf8(request.parameters));
   const std::string directory = request.directory.empty() ? std::string(".") : ResolvePath(request.directory).string();
+  if (program.argv.empty()) {
+    std::vector<std::string> asked{file.string()};
+    asked.insert(asked.end(), words.begin(), words.end());
+    return Failed(asked, directory, program.error);
+  }
+  program.argv.insert(program.argv.end(), words.begin(), words.end());
 
   // Everything the child touches is made before fork: only async-signal-safe
   // calls may run between fork and exec in a program with threads.
@@ -121,7 +142,7 @@ launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& req
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
     const int err = errno;
     if (devNull >= 0) ::close(devNull);
-    return launch::StartResult::Failure(std::strerror(err));
+    return Failed(program.argv, directory, std::strerror(err));
   }
 
   const pid_t middle = ::fork();
@@ -130,7 +151,7 @@ launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& req
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);
     if (devNull >= 0) ::close(devNull);
-    return launch::StartResult::Failure(std::strerror(err));
+    return Failed(program.argv, directory, std::strerror(err));
   }
   if (middle == 0) {
     // A new session makes the game its own process group, and the second
@@ -173,10 +194,11 @@ launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& req
   if (got == static_cast<ssize_t>(sizeof failure)) {
     std::string reason = std::strerror(failure.error);
     if (failure.stage == 2) reason = "working directory " + directory + ": " + reason;
-    return launch::StartResult::Failure(reason);
+    return Failed(program.argv, directory, reason);
   }
   // The go-between led the new session and group, so the group carries its
   // id; the number stays taken while any of the game's processes is in it.
+  LogStart("started", program.argv, directory, " as process group " + std::to_string(middle));
   return {true, {}, -static_cast<long long>(middle)};
 }
 

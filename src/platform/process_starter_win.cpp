@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "install/text_case.h"
+#include "platform/logging.h"
 #include "platform/win32_api.h"
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -66,8 +67,18 @@ launch::StartResult RunHidden(std::string commandLine) {
 NativeProcessStarter::NativeProcessStarter(std::string wine) : m_wine(std::move(wine)) {}
 
 launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& request) {
-  return Shell(OrNull(request.verb), request.file, OrNull(request.parameters), OrNull(request.directory),
-               request.showCommand);
+  launch::StartResult started = Shell(OrNull(request.verb), request.file, OrNull(request.parameters),
+                                      OrNull(request.directory), request.showCommand);
+  // The words are the launch request's, which never carry the console password.
+  Log(LogTopic::Launch, [&] {
+    const bool blank = request.file.find(' ') != std::string::npos;
+    std::string line = started.ok ? "started " : "could not start ";
+    line += blank ? '"' + request.file + '"' : request.file;
+    for (const std::string& word : SplitParameters(request.parameters)) line += ' ' + word;
+    line += " in " + request.directory;
+    return line + (started.ok ? " through the shell, which tells no process id" : ": " + started.error);
+  });
+  return started;
 }
 
 void NativeProcessStarter::SetCurrentDirectory(const std::string& directory) {

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "install/text_case.h"
+#include "platform/logging.h"
 #include "platform/server_control.h"
 
 namespace quorvane::platform {
@@ -128,6 +131,19 @@ bool GroupRuns(long long group) {
 
 bool IsOwnGroup(long long group) { return group == static_cast<long long>(::getpgrp()); }
 
+// Sends the signal to a process, or to a group as kill() names it (a negative
+// number), and says so: "SIGTERM to process 123 (hlds_linux)", or
+// "SIGKILL to process group 456: No such process" when none was left.
+void Signal(long long pid, int signal) {
+  const bool logged = LogEnabled(LogTopic::Stop);
+  std::string line = signal == SIGKILL ? "SIGKILL to " : "SIGTERM to ";
+  // Read before the signal, while the process is still there to tell what it runs.
+  if (logged && pid < 0) line += "process group " + std::to_string(-pid);
+  if (logged && pid > 0) line += "process " + std::to_string(pid) + " (" + Executable(pid) + ")";
+  const int failed = ::kill(static_cast<pid_t>(pid), signal) == 0 ? 0 : errno;
+  if (logged) LogLine(LogTopic::Stop, failed == 0 ? line : line + ": " + std::strerror(failed));
+}
+
 }  // namespace
 
 bool NativeServerControl::IsRunning(Handle started) {
@@ -143,27 +159,29 @@ std::optional<NativeServerControl::Handle> NativeServerControl::FindServer() {
     const std::optional<ProcessInfo> info = ReadStat(pid);
     if (!info || IsGone(info->state) || !IsServer(pid)) continue;
     if (m_accept && !m_accept(pid)) continue;
+    Log(LogTopic::Stop, [&] { return "found server process " + std::to_string(pid) + " (" + Executable(pid) + ")"; });
     return pid;
   }
+  Log(LogTopic::Stop, [] { return std::string("found no server process"); });
   return std::nullopt;
 }
 
 void NativeServerControl::Terminate(Handle server) {
   if (server < 0) {
-    if (GroupRuns(-server) && !IsOwnGroup(-server)) ::kill(static_cast<pid_t>(server), SIGTERM);
+    if (GroupRuns(-server) && !IsOwnGroup(-server)) Signal(server, SIGTERM);
     return;
   }
   const std::optional<ProcessInfo> info = ReadStat(server);
   if (!info) return;
   m_ended[server] = Ended{info->group, info->startTime};
-  ::kill(static_cast<pid_t>(server), SIGTERM);
+  Signal(server, SIGTERM);
   // Never our own group: a server started from a terminal with us would take us along.
-  if (info->group > 0 && !IsOwnGroup(info->group)) ::kill(-static_cast<pid_t>(info->group), SIGTERM);
+  if (info->group > 0 && !IsOwnGroup(info->group)) Signal(-info->group, SIGTERM);
 }
 
 void NativeServerControl::SendClose(Handle server) {
   if (server < 0) {
-    if (GroupRuns(-server) && !IsOwnGroup(-server)) ::kill(static_cast<pid_t>(server), SIGKILL);
+    if (GroupRuns(-server) && !IsOwnGroup(-server)) Signal(server, SIGKILL);
     return;
   }
   const auto found = m_ended.find(server);
@@ -172,9 +190,9 @@ void NativeServerControl::SendClose(Handle server) {
   m_ended.erase(found);
   const std::optional<ProcessInfo> info = ReadStat(server);
   // A later process with the same id is someone else's.
-  if (info && !IsGone(info->state) && info->startTime == ended.startTime) ::kill(static_cast<pid_t>(server), SIGKILL);
+  if (info && !IsGone(info->state) && info->startTime == ended.startTime) Signal(server, SIGKILL);
   // The restarting script brings the server back unless the whole group goes.
-  if (ended.group > 0 && !IsOwnGroup(ended.group)) ::kill(-static_cast<pid_t>(ended.group), SIGKILL);
+  if (ended.group > 0 && !IsOwnGroup(ended.group)) Signal(-ended.group, SIGKILL);
 }
 
 }  // namespace quorvane::platform

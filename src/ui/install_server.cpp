@@ -14,6 +14,7 @@
 #include "platform/child_process.h"
 #include "platform/codepage.h"
 #include "platform/install_runner.h"
+#include "ui/accessibility.h"
 #include "update/locations.h"
 
 namespace quorvane::ui {
@@ -61,6 +62,7 @@ InstallServerWindow::InstallServerWindow(install::FileSystem& fs, InstallServerS
 
   m_progress = new QProgressBar(this);
   m_progress->setObjectName("barProgress");
+  m_progress->setAccessibleName("Progress");
   m_progress->setRange(0, kBarSteps);
   m_progress->setValue(0);
   m_progress->setTextVisible(false);
@@ -75,6 +77,7 @@ InstallServerWindow::InstallServerWindow(install::FileSystem& fs, InstallServerS
   m_showOutput->setArrowType(Qt::RightArrow);
   m_output = new QPlainTextEdit(this);
   m_output->setObjectName("txtOutput");
+  m_output->setAccessibleName("SteamCMD's output");
   m_output->setReadOnly(true);
   m_output->setMaximumBlockCount(kOutputLinesKept);
   m_output->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -118,6 +121,7 @@ InstallServerWindow::InstallServerWindow(install::FileSystem& fs, InstallServerS
   layout->addLayout(buttons, 8, 0, 1, 3);
   // The spare height goes to the output when it is shown, else below the outcome.
   layout->setRowStretch(7, 1);
+  NameControls(*this);
   m_outcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   resize(620, 300);
 

@@ -18,6 +18,7 @@
 #include <filesystem>
 
 #include "platform/path_resolver.h"
+#include "ui/accessibility.h"
 #include "ui/ansi_text.h"
 
 namespace quorvane::ui {
@@ -66,12 +67,14 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent)
 
   m_gamePath = new QLineEdit(this);
   m_gamePath->setObjectName("GamePath");
+  m_label->setBuddy(m_gamePath);
   m_gamePath->setReadOnly(true);
   m_gamePath->setToolTip(
       "You cannot edit this field. It is filled in automatically by selecting a directory and path from below.");
 
   m_drive = new QComboBox(this);
   m_drive->setObjectName("Drive1");
+  m_drive->setAccessibleName("Drive");
   m_drive->setToolTip("Select the Drive that has your hlds.exe file on it.");
   for (const DriveEntry& d : m_drives) m_drive->addItem(d.label);
 
@@ -83,6 +86,7 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent)
   m_dirModel->setRootPath("/");
   m_dir = new QTreeView(this);
   m_dir->setObjectName("Dir1");
+  m_dir->setAccessibleName("Directory");
   m_dir->setToolTip("Select the directory that has the hlds.exe file in it.");
   m_dir->setModel(m_dirModel);
   m_dir->setHeaderHidden(true);
@@ -94,6 +98,7 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent)
   m_file = new QListView(this);
   m_file->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_file->setObjectName("File1");
+  m_file->setAccessibleName("Programs in the directory");
   m_file->setModel(m_fileModel);
 
   m_save = new QPushButton("&Save && Close", this);
@@ -114,6 +119,7 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent)
   layout->addWidget(m_file, 2, 1, 2, 1);
   layout->addWidget(m_save, 4, 0);
   layout->addWidget(m_installServer, 4, 1);
+  NameControls(*this);
   resize(560, 420);
 
   connect(m_drive, &QComboBox::activated, this, &LocateWindow::SelectDrive);

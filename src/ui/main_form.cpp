@@ -14,6 +14,7 @@
 #include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <array>
 
@@ -25,6 +26,7 @@
 #include "maps/map_catalogue.h"
 #include "maps/map_cycle.h"
 #include "maps/motd.h"
+#include "ui/accessibility.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/field_widgets.h"
@@ -106,7 +108,7 @@ QString BoxText(const QPlainTextEdit* box) {
   return text;
 }
 
-QPixmap Picture(const QString& name) { return SvgPicture(QStringLiteral(":/ui/images/") + name); }
+QString PicturePath(const QString& name) { return QStringLiteral(":/ui/images/") + name; }
 
 std::vector<std::string> ItemTexts(const QListWidget* list) {
   std::vector<std::string> texts;
@@ -135,6 +137,7 @@ MainForm::MainForm(install::FileSystem& fs, Dialogs& dialogs, launch::SoundPlaye
 
   m_listDragIcon = Picture(QStringLiteral("drag_map.svg"));
   m_trashDragIcon = Picture(QStringLiteral("trash.svg"));
+  m_picturesRatio = devicePixelRatioF();
 
   m_tabs = new QTabWidget(this);
   m_tabs->setObjectName(QStringLiteral("SSTab1"));
@@ -157,11 +160,19 @@ MainForm::MainForm(install::FileSystem& fs, Dialogs& dialogs, launch::SoundPlaye
   m_removePicture = MakePicture(this, "Picture6", "remove.svg", "Remove the highlighted map from the Mapcycle.txt list.");
   connect(m_removePicture, &QToolButton::clicked, this, &MainForm::RemoveSelectedMap);
   m_removePicture->raise();
+  // The pictures join the keyboard's round beside the lists they act on.
+  QWidget* up = findChild<QWidget*>(QStringLiteral("Picture2"));
+  setTabOrder(m_available, m_addPicture);
+  setTabOrder(m_addPicture, m_removePicture);
+  setTabOrder(m_cycle, up);
+  setTabOrder(up, findChild<QWidget*>(QStringLiteral("Picture3")));
 
   // The window opens on the map tab (the load selects it again).
   m_tabs->setCurrentIndex(kMapTab);
   connect(m_tabs, &QTabWidget::currentChanged, this, &MainForm::OnTabChanged);
   OnTabChanged(m_tabs->currentIndex());
+  FitLabelColours();
+  NameControls(*this);
   resize(sizeHint());
 }
 
@@ -174,13 +185,15 @@ QPushButton* MainForm::MakeButton(const char* name, const QString& caption, cons
   return button;
 }
 
+QPixmap MainForm::Picture(const QString& name) const { return SvgPicture(PicturePath(name), {}, devicePixelRatioF()); }
+
 QToolButton* MainForm::MakePicture(QWidget* parent, const char* name, const char* icon, const QString& tooltip) {
-  auto* picture = new QToolButton(parent);
+  auto* picture = new PictureButton(parent);
   picture->setObjectName(QLatin1String(name));
+  picture->setProperty("picture", QLatin1String(icon));
   picture->setIcon(QIcon(Picture(QLatin1String(icon))));
   picture->setIconSize(QSize(16, 16));
   picture->setAutoRaise(true);
-  picture->setFocusPolicy(Qt::NoFocus);
   picture->setToolTip(tooltip);
   return picture;
 }
@@ -279,6 +292,7 @@ QWidget* MainForm::BuildMapTab() {
   auto* label4 = new QLabel(QStringLiteral("Location of hlds.exe file (dedicated server file)"));
   label4->setObjectName(QStringLiteral("Label4"));
   QLayout* location = BuildLocation();
+  label4->setBuddy(m_gamePath);
   QLayout* launchGrid = BuildLaunchButtons();
 
   auto* layout = new QVBoxLayout(page);
@@ -296,6 +310,7 @@ QLayout* MainForm::BuildMapLists() {
   auto* label1 = new QLabel(QStringLiteral("Starting Map:"));
   label1->setObjectName(QStringLiteral("Label1"));
   m_startingMap = new QComboBox;
+  label1->setBuddy(m_startingMap);
   m_startingMap->setObjectName(QStringLiteral("Combo1"));
   m_startingMap->setEditable(false);
   m_startingMap->setToolTip(QStringLiteral("Pick a starting map."));
@@ -303,6 +318,7 @@ QLayout* MainForm::BuildMapLists() {
   auto* label3 = new QLabel(QStringLiteral("Available Maps"));
   label3->setObjectName(QStringLiteral("Label3"));
   m_available = new MapList(QStringLiteral("List2"));
+  label3->setBuddy(m_available);
   m_available->setToolTip(QStringLiteral("These are the available maps"));
   m_available->SetDragIcon(m_listDragIcon, QStringLiteral("List2"));
   auto* left = new QVBoxLayout;
@@ -331,6 +347,7 @@ QLayout* MainForm::BuildAddRemove(QWidget* page) {
   middle->addWidget(m_removeSlot);
   middle->addStretch(1);
   connect(m_addPicture, &QToolButton::clicked, this, &MainForm::AddSelectedMap);
+  connect(m_available, &MapList::addPressed, this, &MainForm::AddSelectedMap);
   return middle;
 }
 
@@ -339,6 +356,7 @@ QLayout* MainForm::BuildMapCycle(QWidget* page) {
   auto* label2 = new QLabel(QStringLiteral("MapCycle.txt"));
   label2->setObjectName(QStringLiteral("Label2"));
   m_cycle = new MapList(QStringLiteral("List1"));
+  label2->setBuddy(m_cycle);
   m_cycle->setToolTip(QStringLiteral(
       "These are the maps in the C:\\Sierra\\Half-Life\\TFC\\Mapcycle.txt file -- You can add to it or take a map from it."));
   m_cycle->SetDragIcon(m_listDragIcon, QStringLiteral("List2"));
@@ -381,6 +399,10 @@ QLayout* MainForm::BuildMapCycle(QWidget* page) {
     if (source == QLatin1String("List2")) AddSelectedMap();
   });
   connect(m_cycle, &MapList::deletePressed, this, &MainForm::DeleteSelectedMapAsked);
+  connect(m_cycle, &MapList::movePressed, this, [this](int step) {
+    if (step < 0) MoveSelectedMapUp();
+    if (step > 0) MoveSelectedMapDown();
+  });
   connect(saveCycle, &QPushButton::clicked, this, &MainForm::SaveMapCycle);
   connect(rereadCycle, &QPushButton::clicked, this, &MainForm::RereadMapCycle);
   return right;
@@ -409,6 +431,7 @@ QWidget* MainForm::BuildTrash() {
 QLayout* MainForm::BuildMotd() {
   m_motd = new QPlainTextEdit;
   m_motd->setObjectName(QStringLiteral("Text9"));
+  m_motd->setAccessibleName(QStringLiteral("Message of the Day"));
   m_motd->setToolTip(QStringLiteral(
       "This is the Message of the Day... It will display for a few seconds to a new player after they join your game."));
   m_motd->setMinimumWidth(230);
@@ -518,6 +541,18 @@ void MainForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (!m_loaded) Load();
   PlaceRemovePicture();
+  // The window may open, or later move, on a screen of another pixel ratio
+  // than the one its pictures were drawn for.
+  RedrawPictures();
+  if (QWindow* window = windowHandle(); window != nullptr && !m_watchingScreen) {
+    m_watchingScreen = true;
+    connect(window, &QWindow::screenChanged, this, &MainForm::RedrawPictures);
+  }
+}
+
+void MainForm::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) FitLabelColours();
 }
 
 void MainForm::resizeEvent(QResizeEvent* event) {
@@ -550,9 +585,46 @@ void MainForm::DrawBackground(int tab) {
   if (tab < 0 || tab >= static_cast<int>(m_backgrounds.size())) return;
   QLabel* background = m_backgrounds[static_cast<std::size_t>(tab)];
   const QSize size = background->size();
-  if (size.isEmpty() || background->pixmap().size() == size) return;
-  const QString path = QStringLiteral(":/ui/images/") + background->property("picture").toString();
-  background->setPixmap(SvgPicture(path, size));
+  const QPixmap drawn = background->pixmap();
+  const qreal ratio = devicePixelRatioF();
+  if (size.isEmpty() || (drawn.deviceIndependentSize() == QSizeF(size) && drawn.devicePixelRatio() == ratio)) return;
+  background->setPixmap(SvgPicture(PicturePath(background->property("picture").toString()), size, ratio));
+}
+
+void MainForm::RedrawPictures() {
+  if (devicePixelRatioF() == m_picturesRatio) return;
+  m_picturesRatio = devicePixelRatioF();
+  for (PictureButton* picture : findChildren<PictureButton*>())
+    picture->setIcon(QIcon(Picture(picture->property("picture").toString())));
+  m_listDragIcon = Picture(QStringLiteral("drag_map.svg"));
+  m_trashDragIcon = Picture(QStringLiteral("trash.svg"));
+  m_trash->setPixmap(m_trashDragIcon);
+  m_available->SetDragIcon(m_listDragIcon, m_available->DragIconName());
+  const bool trashIcon = m_cycle->DragIconName() == QLatin1String("picTrash");
+  m_cycle->SetDragIcon(trashIcon ? m_trashDragIcon : m_listDragIcon, m_cycle->DragIconName());
+  if (m_tabs != nullptr) DrawBackground(m_tabs->currentIndex());
+}
+
+void MainForm::FitLabelColours() {
+  // The pictures stay light under a dark desktop, whose light text would all but vanish on them.
+  for (int tab = 0; tab < m_tabs->count(); ++tab) {
+    QWidget* page = m_tabs->widget(tab);
+    const QLabel* background = m_backgrounds[static_cast<std::size_t>(tab)];
+    const QString picture = PicturePath(background->property("picture").toString());
+    const QColor behind = AverageColour(SvgPicture(picture, QSize(32, 24)).toImage());
+    // The window's own palette: a change reaches it before its pages.
+    const QColor text = ReadableTextColour(palette().color(QPalette::WindowText), behind);
+    for (QLabel* label : page->findChildren<QLabel*>()) {
+      if (label == background || label->text().isEmpty()) continue;
+      if (text.isValid()) {
+        QPalette own;
+        own.setColor(QPalette::WindowText, text);
+        label->setPalette(own);
+      } else if (label->testAttribute(Qt::WA_SetPalette)) {
+        label->setPalette(QPalette());  // back to the desktop's colours
+      }
+    }
+  }
 }
 
 void MainForm::PlaceRemovePicture() {

@@ -107,6 +107,7 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -123,10 +124,15 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
   QLayout* BuildLaunchButtons();
   QPushButton* MakeButton(const char* name, const QString& caption, const QString& tooltip);
   QToolButton* MakePicture(QWidget* parent, const char* name, const char* icon, const QString& tooltip);
+  // One of the program's pictures, as sharp as the window's screen allows.
+  QPixmap Picture(const QString& name) const;
   void OnTabChanged(int index);
   void PlaceRemovePicture();
   void SizeBackgrounds();
   void DrawBackground(int tab);
+  // When the window's screen has another pixel ratio than the pictures were drawn for.
+  void RedrawPictures();
+  void FitLabelColours();
   void ReportWrite(bool ok, const std::string& file, const std::string& reason, const QString& success);
   // "Quorvane could not <verb> <file>: <reason>".
   void ReportFailure(const char* verb, const std::string& file, const std::string& reason);
@@ -154,6 +160,8 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
   QLineEdit* m_gamePath = nullptr;
   QPixmap m_listDragIcon;
   QPixmap m_trashDragIcon;
+  qreal m_picturesRatio = 1;
+  bool m_watchingScreen = false;
   // The message as last read, and as the box showed it then: an unedited
   // message is written back byte for byte, lone CR or LF included.
   QString m_motdAsRead;

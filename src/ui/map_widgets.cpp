@@ -3,8 +3,11 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMimeData>
 #include <QMouseEvent>
+
+#include "ui/accessibility.h"
 
 namespace quorvane::ui {
 
@@ -50,6 +53,19 @@ void MapList::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
+  const int key = event->key();
+  const bool add = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Insert;
+  if (add && isSignalConnected(QMetaMethod::fromSignal(&MapList::addPressed))) {
+    emit addPressed();
+    event->accept();
+    return;
+  }
+  const bool move = event->modifiers() == Qt::ControlModifier && (key == Qt::Key_Up || key == Qt::Key_Down);
+  if (move && isSignalConnected(QMetaMethod::fromSignal(&MapList::movePressed))) {
+    emit movePressed(key == Qt::Key_Up ? -1 : 1);
+    event->accept();
+    return;
+  }
   QListWidget::keyPressEvent(event);
 }
 
@@ -59,7 +75,9 @@ void MapList::startDrag(Qt::DropActions) {
   drag->setMimeData(CreateDragData());
   if (!m_dragIcon.isNull()) {
     drag->setPixmap(m_dragIcon);
-    drag->setHotSpot(QPoint(m_dragIcon.width() / 2, m_dragIcon.height() / 2));
+    // In the screen's points: a sharper picture has more pixels, not a larger size.
+    const QSizeF size = m_dragIcon.deviceIndependentSize();
+    drag->setHotSpot(QPoint(static_cast<int>(size.width()) / 2, static_cast<int>(size.height()) / 2));
   }
   m_activeDrag = drag;
   drag->exec(Qt::CopyAction, Qt::CopyAction);
@@ -98,9 +116,31 @@ void MapList::dropEvent(QDropEvent* event) {
   emit dropped(DragSourceOf(event->mimeData()));
 }
 
+PictureButton::PictureButton(QWidget* parent) : QToolButton(parent) { setFocusPolicy(Qt::TabFocus); }
+
+void PictureButton::paintEvent(QPaintEvent* event) {
+  QToolButton::paintEvent(event);
+  if (hasFocus()) DrawFocusFrame(*this);
+}
+
 TrashPicture::TrashPicture(QWidget* parent) : QLabel(parent) {
   setObjectName(QStringLiteral("picTrash"));
   setAcceptDrops(true);
+  setFocusPolicy(Qt::TabFocus);
+}
+
+void TrashPicture::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Space || event->isAutoRepeat()) {
+    QLabel::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  emit clicked();
+}
+
+void TrashPicture::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (hasFocus()) DrawFocusFrame(*this);
 }
 
 void TrashPicture::mousePressEvent(QMouseEvent* event) {

@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QPointer>
+#include <QToolButton>
 
 class QDrag;
 
@@ -32,6 +33,10 @@ class MapList : public QListWidget {
   void pressed();                             // before a drag can begin
   void dropped(const QString& sourceName);    // an accepted drop
   void deletePressed();
+  // Enter or Insert, and Ctrl+Up (-1) or Ctrl+Down (+1). While nothing
+  // listens, the keys keep the list's own meaning.
+  void addPressed();
+  void movePressed(int step);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -50,8 +55,20 @@ class MapList : public QListWidget {
   QString m_acceptFrom;
 };
 
-// The trash picture: a click empties the map cycle; a drag from List1 that
-// passes over it turns List1's drag icon into the trash, but drops nothing.
+// A picture that acts as a button. Tab reaches it, Space presses it, and a
+// frame shows when the keyboard has put it in focus; a click leaves the focus
+// where it was, as it always has.
+class PictureButton : public QToolButton {
+  Q_OBJECT
+ public:
+  explicit PictureButton(QWidget* parent = nullptr);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// The trash picture: a click or Space empties the map cycle; a drag from List1
+// that passes over it turns List1's drag icon into the trash, but drops nothing.
 class TrashPicture : public QLabel {
   Q_OBJECT
  public:
@@ -64,6 +81,8 @@ class TrashPicture : public QLabel {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;

@@ -25,6 +25,7 @@
 #include "platform/codepage.h"
 #include "platform/server_console.h"
 #include "platform/server_query.h"
+#include "ui/accessibility.h"
 #include "ui/dialogs.h"
 #include "ui/main_form.h"
 #include "ui/status_line.h"
@@ -81,6 +82,7 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   m_info->setTextFormat(Qt::PlainText);
   m_players = new QTableWidget(0, 3);
   m_players->setObjectName(QStringLiteral("Players"));
+  m_players->setAccessibleName(QStringLiteral("Players"));
   m_players->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Score"), QStringLiteral("Time")});
   m_players->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_players->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -94,6 +96,7 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   m_notice->hide();
   m_output = new QPlainTextEdit;
   m_output->setObjectName(QStringLiteral("ConsoleOutput"));
+  m_output->setAccessibleName(QStringLiteral("Console output"));
   m_output->setReadOnly(true);
   m_output->setMaximumBlockCount(5000);
   m_input = new QLineEdit;
@@ -112,6 +115,7 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   connect(m_filter, &QLineEdit::textChanged, this, [this] { Refilter(); });
   m_logView = new QPlainTextEdit;
   m_logView->setObjectName(QStringLiteral("LogView"));
+  m_logView->setAccessibleName(QStringLiteral("Log"));
   m_logView->setReadOnly(true);
   m_logView->setMaximumBlockCount(static_cast<int>(m_log.Cap()));
 
@@ -138,6 +142,7 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   layout->addWidget(split, 1);
   layout->addWidget(m_notice);
   layout->addWidget(BuildButtons());
+  NameControls(*this);
   m_consoleControls.insert(m_consoleControls.end(), {m_input, m_filter, m_logView});
   resize(size);
 
@@ -183,6 +188,7 @@ QWidget* ServerMonitor::BuildButtons() {
   };
   m_mapChoice = new QComboBox;
   m_mapChoice->setObjectName(QStringLiteral("MapChoice"));
+  m_mapChoice->setAccessibleName(QStringLiteral("Map"));
   m_sayText = new QLineEdit;
   m_sayText->setObjectName(QStringLiteral("SayText"));
   m_sayText->setPlaceholderText(QStringLiteral("Message to all players"));

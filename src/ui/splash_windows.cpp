@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "platform/window_menu.h"
+#include "ui/accessibility.h"
 #include "ui/pictures.h"
 #include "ui/shrink.h"
 
@@ -29,7 +30,7 @@ QLabel* MakeImage(QWidget* window, const char* picture) {
   InitSequenceResources();
   auto* image = new QLabel(window);
   image->setObjectName("Image1");
-  image->setPixmap(SvgPicture(QString(":/sequence/") + picture));
+  image->setPixmap(SvgPicture(QString(":/sequence/") + picture, {}, window->devicePixelRatioF()));
   image->setScaledContents(true);
   return image;
 }
@@ -101,6 +102,7 @@ StartButton::StartButton(launch::SoundPlayer& sound, TimerMode mode, QWidget* pa
   m_rockOn->setFont(font);
   m_rockOn->setDefault(true);
   connect(m_rockOn, &QPushButton::clicked, this, &StartButton::rockOn);
+  NameControls(*this);
   connect(new Ticker(this, "Timer1", kStartTimer1Ms, mode), &Ticker::ticked, this,
           [this] { m_cue.Play(m_sound); });
 }

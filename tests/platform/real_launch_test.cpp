@@ -2,6 +2,7 @@
 // under the game's program names in a temporary installation.
 #include <gtest/gtest.h>
 
+#include <QLoggingCategory>
 #include <algorithm>
 
 #include "launch/launcher.h"
@@ -94,6 +95,26 @@ TEST_F(RealLaunchTest, stopEndsTheServerItStarted_withItsChildEvenWhenTheyIgnore
   EXPECT_TRUE(WaitForExit(r.pid, 20000));
   EXPECT_TRUE(WaitForExit(r.child, 20000));
   EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(RealLaunchTest, launchLogSaysWhatStartedWhereOnlyOnceTurnedOn_andNeverThePassword) {
+  static QStringList lines;
+  const QtMessageHandler previous =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext& at, const QString& text) {
+        if (QByteArray(at.category) == "quorvane.launch") lines << text;
+      });
+  m_fields.SetText("rcon_password", "s3cret");
+  Press(&launch::Launcher::StartDedicatedServer);
+  EXPECT_TRUE(lines.isEmpty());
+  QLoggingCategory::setFilterRules("quorvane.*.debug=true");
+  Press(&launch::Launcher::StartDedicatedServer);
+  QLoggingCategory::setFilterRules({});
+  qInstallMessageHandler(previous);
+  EXPECT_EQ(lines.size(), 1);
+  const QString line = lines.value(0);
+  EXPECT_TRUE(line.startsWith("started ") && line.contains("hlds.exe\" -game tfc -port +map 2fort in "))
+      << qPrintable(line);
+  EXPECT_FALSE(line.contains("s3cret"));
 }
 
 #ifdef _WIN32

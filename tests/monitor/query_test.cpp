@@ -46,6 +46,23 @@ INSTANTIATE_TEST_SUITE_P(Info, Replies,
                                          ReplyRow{"otherType", InfoParses, Wire().Head().U8('D').U8(0), false}),
                          RowName);
 
+TEST(Query, infoReadsEveryFieldOfTheCurrentLayout) {
+  const Result<ServerInfo> i = ParseInfo(kInfoAllExtras);
+  ASSERT_TRUE(i) << i.Error();
+  EXPECT_EQ(std::tie(i->name, i->map, i->version, i->keywords),
+            std::tie("Friday", "2fort", "1.1.2.7/Stdio", "ctf,tfc"));
+  EXPECT_EQ(std::tie(i->players, i->maxPlayers, i->bots, i->vac), std::make_tuple(5, 16, 1, true));
+  EXPECT_EQ(std::tie(i->gamePort, i->gameId), std::make_tuple(27016, 20u));
+}
+
+TEST(Query, infoReadsTheOldLayoutOfAMod) {
+  const Result<ServerInfo> i = ParseInfo(Packet(OldInfo(true)));
+  ASSERT_TRUE(i) << i.Error();
+  EXPECT_EQ(std::tie(i->layout, i->address, i->modLink),
+            std::make_tuple(InfoLayout::Old, "127.0.0.1:27015", "http://link"));
+  EXPECT_EQ(std::tie(i->protocol, i->password, i->bots), std::make_tuple(47, true, 2));
+}
+
 TEST(Query, everyShorterPrefixOfAnInfoReplyIsRefusedSaveTheOneWithoutExtras) {
   const std::size_t withoutExtras = Packet(CurrentInfo()).size();
   for (std::size_t drop = 1; drop <= kInfoAllExtras.size(); ++drop)
@@ -65,6 +82,15 @@ INSTANTIATE_TEST_SUITE_P(
                     ReplyRow{"lastPlayerCut", PlayersParse, Cut(TwoPlayers(), 1), false},
                     ReplyRow{"trailingBytes", PlayersParse, TwoPlayers().U8(9), false}),
     RowName);
+
+TEST(Query, playersReadTheirNameScoreAndTime) {
+  const Result<std::vector<Player>> players = ParsePlayers(Packet(TwoPlayers()));
+  ASSERT_TRUE(players) << players.Error();
+  ASSERT_EQ(players->size(), 2u);
+  EXPECT_EQ((*players)[0].name, "Alpha");
+  EXPECT_FLOAT_EQ((*players)[0].seconds, 600.0f);
+  EXPECT_EQ((*players)[1].score, -3);
+}
 
 Wire TwoRules() { return Wire().Head().U8('E').U16(2).Str("mp_timelimit").Str("30").Str("sv_password").Str("1"); }
 

@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 
 #include "support/temp_install.h"
 
@@ -26,12 +26,9 @@ class InstallTerminalTest : public ::testing::Test {
     m_oldPath = qgetenv("PATH");
     m_oldHome = qgetenv("HOME");
     std::filesystem::create_directories(game.Path("bin"));
-#ifdef _WIN32
-    const char* name = "steamcmd.exe";
-#else
-    const char* name = "steamcmd";
-#endif
-    std::filesystem::copy_file(QUORVANE_STEAMCMD_STANDIN, game.Path("bin") / name);
+    // Under SteamCMD's own name, with this system's ending for a program.
+    const std::filesystem::path standIn = QUORVANE_STEAMCMD_STANDIN;
+    std::filesystem::copy_file(standIn, game.Path("bin") / ("steamcmd" + standIn.extension().string()));
     qputenv("PATH", QByteArray::fromStdString(game.Path("bin").string()));
   }
   void TearDown() override {

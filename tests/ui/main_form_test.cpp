@@ -1,34 +1,12 @@
 // The main window's configuration tabs on a real temporary installation: captions, resets, re-reads,
 // the bytes a write puts on disk, and the tabs' layout at its natural size.
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QDragEnterEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMimeData>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTabWidget>
-#include <QTest>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 
-#include "config/cfg_writer.h"
-#include "config/field_catalogue.h"
 #include "config/resets.h"
 #include "install/build_info.h"
-#include "platform/file_system.h"
-#include "support/real_faults.h"
-#include "support/temp_install.h"
-#include "ui/dialogs.h"
-#include "ui/map_widgets.h"
-#include "ui/start_sequence.h"
 #include "ui/window_fixtures.h"
 
 namespace quorvane::ui {

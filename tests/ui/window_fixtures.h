@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QTabWidget>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -42,27 +43,41 @@ inline QList<QStringList> Rows(const std::string& name) {
   return rows;
 }
 
+// The lines of a data file, less its # comment lines.
+inline Words Lines(const std::string& name) {
+  Words lines;
+  for (const QStringList& row : Rows(name)) lines.push_back(row.join('\t').toStdString());
+  return lines;
+}
+
 // Message boxes that record what they would show: a message's text, or a question
 // as "<? or !><title>: <text>" (? for the question icon, ! for stop); a question gets `answer`.
+// Each also joins `effects` as "message <what was shown>", when set.
 // `whileShown`, when set, runs while a message is up, as the user's actions do under a real box.
 struct RecordingDialogs : Dialogs {
   void Inform(const QString& text, const QString&) override {
-    shown << text;
+    Record(text);
     if (whileShown) whileShown();
   }
   bool AskYesNo(const QString& text, const QString& title, Icon icon) override {
-    shown << (icon == Icon::Question ? "?" : "!") + title + ": " + text;
+    Record((icon == Icon::Question ? "?" : "!") + title + ": " + text);
     return answer;
+  }
+  void Record(const QString& what) {
+    shown << what;
+    if (effects != nullptr) effects->push_back("message " + what.toStdString());
   }
   QStringList shown;
   bool answer = false;
   std::function<void()> whileShown;
+  Words* effects = nullptr;
 };
 
 // The world outside the windows: records in order the sounds played ("sound <path>"), what it is
-// asked to start ("<file>|<parameters>|<directory>", answering with `result`) and pauses; finds no server,
+// asked to start ("<file>|<parameters>|<directory>", answering with `result`) and pauses, and, as an
+// application's event filter, the named windows shown and hidden ("show <name>"); finds no server,
 // and a started one runs while `running` says so.
-struct Outside : launch::SoundPlayer, launch::ProcessStarter, launch::ServerControl {
+struct Outside : QObject, launch::SoundPlayer, launch::ProcessStarter, launch::ServerControl {
   void PlaySoundCue(const std::string& path) override { events.push_back("sound " + path); }
   launch::StartResult Start(const launch::LaunchRequest& r) override {
     events.push_back(r.file + "|" + r.parameters + "|" + r.directory);
@@ -75,13 +90,53 @@ struct Outside : launch::SoundPlayer, launch::ProcessStarter, launch::ServerCont
   void Terminate(Handle) override {}
   void Pause(int ms) override { events.push_back("pause " + std::to_string(ms)); }
   void SendClose(Handle) override {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const auto* window = qobject_cast<QWidget*>(watched);
+    const bool shown = event->type() == QEvent::Show;
+    if ((shown || event->type() == QEvent::Hide) && window && window->isWindow() && !window->objectName().isEmpty())
+      events.push_back((shown ? "show " : "hide ") + window->objectName().toStdString());
+    return false;
+  }
   Words events;
   launch::StartResult result;
   bool running = false;
 };
 
-// A main window on a temporary installation, with every outside effect recorded (and the
-// run's one QApplication).
+// The real file system, each change it makes joining `effects`: a file's bytes as they are (line ends
+// shown) when they hold one line at most, else their size.
+struct RecordingFileSystem : platform::NativeFileSystem {
+  explicit RecordingFileSystem(Words& effects) : effects(effects) {}
+  install::IoResult WriteFile(const std::string& path, std::string_view bytes) override {
+    effects.push_back("write " + path + " " + Shown(bytes));
+    return NativeFileSystem::WriteFile(path, bytes);
+  }
+  install::IoResult Rename(const std::string& from, const std::string& to) override {
+    effects.push_back("rename " + from + " to " + to);
+    return NativeFileSystem::Rename(from, to);
+  }
+  install::IoResult Remove(const std::string& path) override {
+    effects.push_back("remove " + path);
+    return NativeFileSystem::Remove(path);
+  }
+  install::IoResult CreateDirectory(const std::string& path) override {
+    effects.push_back("create " + path);
+    return NativeFileSystem::CreateDirectory(path);
+  }
+  install::IoResult RemoveDirectory(const std::string& path) override {
+    effects.push_back("remove directory " + path);
+    return NativeFileSystem::RemoveDirectory(path);
+  }
+  static std::string Shown(std::string_view bytes) {
+    if (std::count(bytes.begin(), bytes.end(), '\n') > 1) return "(" + std::to_string(bytes.size()) + " bytes)";
+    std::string shown = "\"";
+    for (const char c : bytes) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    return shown + "\"";
+  }
+  Words& effects;
+};
+
+// A main window on a temporary installation, with every outside effect recorded in `outside.events`
+// (and the run's one QApplication).
 struct FormOnDisk {
   // With a tab, the form is also loaded and shown active on it. The fields
   // stand for a loaded workspace unless told otherwise.
@@ -90,6 +145,7 @@ struct FormOnDisk {
     static char* argv[] = {const_cast<char*>("ui_tests"), nullptr};
     if (qApp == nullptr) new QApplication(argc, argv);  // one for the whole run
     for (const char* dir : {"tfc/maps", "valve"}) game.MakeDir(dir);
+    dialogs.effects = &outside.events;
     form = std::make_unique<MainForm>(fs, dialogs, outside, outside, outside);
     form->SetGameDir(game.GameDir());
     if (workspaceLoaded) form->MarkWorkspaceLoaded();
@@ -101,12 +157,12 @@ struct FormOnDisk {
   }
   template <typename T = QWidget>
   T* Find(const char* name) const { return form->findChild<T*>(QLatin1String(name)); }
-  void Click(const char* name) const { QTest::mouseClick(Find(name), Qt::LeftButton); }
+  void Click(const char* name) const;
 
   test_support::TempInstall game;
-  platform::NativeFileSystem fs;
-  RecordingDialogs dialogs;
   Outside outside;
+  RecordingFileSystem fs{outside.events};
+  RecordingDialogs dialogs;
   std::unique_ptr<MainForm> form;
 };
 
@@ -122,6 +178,17 @@ inline bool DragOnto(QWidget* target, QMimeData* data) {
 }
 
 inline void FlushUnloads() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// Clicks a window's button (or other control) and lets what it unloads go.
+inline void Press(QWidget* window, const char* button) {
+  ASSERT_NE(window, nullptr) << "no window for " << button;
+  auto* target = window->findChild<QWidget*>(QLatin1String(button));
+  ASSERT_NE(target, nullptr) << button;
+  QTest::mouseClick(target, Qt::LeftButton);
+  FlushUnloads();
+}
+
+inline void FormOnDisk::Click(const char* name) const { Press(form.get(), name); }
 
 // Closes a window from its frame and lets what it unloads go.
 inline void Close(QWidget* window) {
@@ -142,23 +209,45 @@ inline void Tick(QWidget* window, const char* timer, int intervalMs, int times =
   }
 }
 
-// The window test's installation and recorders, without its main window.
+// The window test's installation and recorders, without its main window; the windows the
+// sequence shows and hides, and its one-second holds ("pause"), join the outside's events.
 struct StartSequenceTest : ::testing::Test, FormOnDisk {
-  // With an installation, the settings file points at it; without, this is the first run.
-  void Start(bool installed) {
+  StartSequenceTest() { qApp->installEventFilter(&outside); }
+
+  // The sample's whole installation in `relative` below the game directory; gives its place.
+  std::string Install(const std::string& relative) const {
+    game.MakeDir(relative);
+    std::filesystem::copy(QUORVANE_TEST_DATA "/app/complete", game.Path(relative),
+                          std::filesystem::copy_options::recursive);
+    return game.Path(relative).string();
+  }
+  // The settings file names `place`; without one this is the first run. A server is looked for by
+  // default in `installDirs`.
+  void Start(const std::optional<std::string>& place = {}, Words installDirs = {}) {
     form.reset();
-    if (installed) {
-      for (const char* made : {"tfc", "valve"})
-        std::filesystem::remove_all(game.Path(made));  // the copy brings its own
-      std::filesystem::copy(QUORVANE_TEST_DATA "/app/complete", game.GameDir(),
-                            std::filesystem::copy_options::recursive);
-      game.Write("program/Quorvane.ini", game.GameDir() + "\r\n");
-    }
-    const app::StartPlaces places{game.Path("program").string() + "\\Quorvane.ini", {}};
+    if (place) game.Write("program/Quorvane.ini", *place + "\r\n");
+    const app::StartPlaces places{game.Path("program").string() + "\\Quorvane.ini", std::move(installDirs)};
+    const auto pause = [this] { outside.events.push_back("pause"); };
     sequence = std::make_unique<StartSequence>(
-        SequenceServices{fs, outside, dialogs, outside, outside, places, TimerMode::Driven, [] {}});
+        SequenceServices{fs, outside, dialogs, outside, outside, places, TimerMode::Driven, pause});
     QObject::connect(sequence.get(), &StartSequence::ended, [this](int code) { ends.push_back(code); });
     sequence->Start();
+  }
+  // The sample installed in <game>/server and named by the settings file, past the opening window.
+  MainForm* StartPastIntro() {
+    Start(Install("server"));
+    Tick(sequence->IntroWindow(), "Timer1", 4500);
+    return sequence->Main();
+  }
+  // The events with the game directory and the separator after it written "<game>/".
+  Words InGame() const {
+    const std::string dir = game.GameDir() + static_cast<char>(std::filesystem::path::preferred_separator);
+    Words lines = outside.events;
+    for (std::string& line : lines) {
+      for (std::size_t at = line.find(dir); at != std::string::npos; at = line.find(dir))
+        line.replace(at, dir.size(), "<game>/");
+    }
+    return lines;
   }
   void ExpectEnded() {
     EXPECT_EQ(ends, std::vector<int>{0});
@@ -166,6 +255,7 @@ struct StartSequenceTest : ::testing::Test, FormOnDisk {
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
   }
   void TearDown() override {
+    qApp->removeEventFilter(&outside);
     sequence.reset();
     FlushUnloads();
   }

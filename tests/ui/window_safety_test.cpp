@@ -2,8 +2,6 @@
 // harm a file: line breaks in one-line fields, writes before the first load,
 // closing the start window, a double click on Quit, and failures that must be
 // shown rather than passed over.
-#include <gtest/gtest.h>
-
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -14,9 +12,6 @@
 
 #include "app/shrink_window.h"
 #include "support/memory_file_system.h"
-#include "ui/dialogs.h"
-#include "ui/field_widgets.h"
-#include "ui/main_form.h"
 #include "ui/shrink.h"
 #include "ui/window_fixtures.h"
 
@@ -41,38 +36,23 @@ void Paste(QLineEdit* field, const QString& text) {
 void Drop(QLineEdit* field, const QString& text) {
   QMimeData data;
   data.setText(text);
-  const QPoint at = field->rect().center();
-  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(field, &enter);
-  QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(field, &move);
-  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(field, &drop);
+  EXPECT_TRUE(DragOnto(field, &data));
 }
-
-void PrintTo(const LineBreakCase& c, std::ostream* os) { *os << c.name; }
 
 class LineBreakTest : public ::testing::TestWithParam<LineBreakCase> {};
 
-TEST_P(LineBreakTest, eachLineBreakPutIntoAFieldBecomesOneBlank) {
+TEST_P(LineBreakTest, eachLineBreakPutIntoAFieldReachesServerCfgAsOneBlank) {
   FormOnDisk f(1);
-  auto* hostname = f.Find<QLineEdit>("hostname");
-  GetParam().put(hostname, QStringLiteral("a\nrcon_password \"x\"\r\nz\rend"));
-  EXPECT_EQ(f.form->GetText("hostname"), "a rcon_password \"x\" z end");
+  GetParam().put(f.Find<QLineEdit>("hostname"), QStringLiteral("a\nrcon_password \"x\"\r\nz\rend"));
+  f.Click("Command3");
+  const std::string cfg = f.game.Read("tfc/server.cfg");
+  EXPECT_NE(cfg.find("\"a rcon_password \"x\" z end\"\r\n"), std::string::npos) << cfg;
+  EXPECT_EQ(cfg.find("\nrcon_password \"x\""), std::string::npos) << cfg;
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, LineBreakTest,
                          ::testing::Values(LineBreakCase{"paste", Paste}, LineBreakCase{"drop", Drop}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(OneLineField, writtenServerCfgHoldsThePastedValueOnItsOwnLine) {
-  FormOnDisk f(1);
-  Paste(f.Find<QLineEdit>("hostname"), QStringLiteral("a\nrcon_password \"x\"\nz"));
-  f.Click("Command3");
-  const std::string cfg = f.game.Read("tfc/server.cfg");
-  EXPECT_NE(cfg.find("\"a rcon_password \"x\" z\"\r\n"), std::string::npos) << cfg;
-  EXPECT_EQ(cfg.find("\nrcon_password \"x\""), std::string::npos) << cfg;
-}
 
 // ---- Writes before the first workspace load
 
@@ -81,19 +61,14 @@ struct WriteButtonCase {
   int tab;
 };
 
-void PrintTo(const WriteButtonCase& c, std::ostream* os) { *os << c.button; }
-
 class WriteBeforeLoadTest : public ::testing::TestWithParam<WriteButtonCase> {};
 
 TEST_P(WriteBeforeLoadTest, writesNothingAndSaysTheConfigurationIsNotLoaded) {
   FormOnDisk f(GetParam().tab, false);
   f.game.Write("tfc/server.cfg", "hostname \"mine\"\r\n");
   f.Click(GetParam().button);
-  EXPECT_EQ(f.dialogs.shown, QStringList{"The configuration has not been loaded yet."});
+  EXPECT_EQ(f.outside.events, Words{"message The configuration has not been loaded yet."});
   EXPECT_EQ(f.game.Read("tfc/server.cfg"), "hostname \"mine\"\r\n");
-  for (const char* file : {"valve/autoexec.cfg", "tfc/listenserver.cfg", "tfc/mapcycle.txt", "tfc/motd.txt"})
-    EXPECT_FALSE(f.game.Exists(file)) << file;
-  EXPECT_TRUE(f.outside.events.empty()) << "nothing started, no sound";
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, WriteBeforeLoadTest,
@@ -108,8 +83,6 @@ struct RereadCase {
   const char* button;
   const char* file;  // after the game directory
 };
-
-void PrintTo(const RereadCase& c, std::ostream* os) { *os << c.button; }
 
 class RereadFailureTest : public ::testing::TestWithParam<RereadCase> {};
 
@@ -179,8 +152,7 @@ TEST(ShrinkWindow, theOuterFrameTakesTheLastStepEvenBelowTheLayoutsMinimum) {
 // ---- The start and closing sequence under hasty hands
 
 TEST_F(StartSequenceTest, closingStartButtonFromItsFrame_loadsTheWorkspaceAsLetsRockDoes) {
-  Start(true);
-  Tick(sequence->IntroWindow(), "Timer1", 4500);
+  StartPastIntro();
   Close(sequence->StartWindow());
   EXPECT_EQ(sequence->StartWindow(), nullptr);
   ASSERT_NE(sequence->Main(), nullptr);
@@ -189,17 +161,14 @@ TEST_F(StartSequenceTest, closingStartButtonFromItsFrame_loadsTheWorkspaceAsLets
 }
 
 TEST_F(StartSequenceTest, closingTheMainWindowWhileTheLoadShowsAMessage_leavesTheWindowToTheLoad) {
-  Start(true);
-  Tick(sequence->IntroWindow(), "Timer1", 4500);
-  std::filesystem::remove(game.Path("Valve/autoexec.cfg"));  // so the load has messages to show
-  QPointer<MainForm> main = sequence->Main();
+  QPointer<MainForm> main = StartPastIntro();
+  std::filesystem::remove(game.Path("server/Valve/autoexec.cfg"));  // so the load has messages to show
   dialogs.whileShown = [main] {
     if (main) main->close();
     FlushUnloads();
   };
-  QTest::mouseClick(sequence->StartWindow()->findChild<QPushButton*>("RockOn"), Qt::LeftButton);
+  Press(sequence->StartWindow(), "RockOn");
   dialogs.whileShown = nullptr;
-  FlushUnloads();
   ASSERT_TRUE(main && main->isVisible());
   EXPECT_EQ(main->GetText("hostname"), "Friday Night TFC");
   EXPECT_EQ(sequence->ByeWindow(), nullptr);
@@ -223,26 +192,19 @@ struct SecondClickDuringShrink : QObject {
 };
 
 TEST_F(StartSequenceTest, doubleClickOnQuitWhileTheWindowShrinks_runsOneClosingSequence) {
-  Start(true);
-  Tick(sequence->IntroWindow(), "Timer1", 4500);
-  QTest::mouseClick(sequence->StartWindow()->findChild<QPushButton*>("RockOn"), Qt::LeftButton);
-  FlushUnloads();
+  StartPastIntro();
+  Press(sequence->StartWindow(), "RockOn");
   SecondClickDuringShrink hasty(sequence->Main());
-  QTest::mouseClick(sequence->Main()->findChild<QPushButton*>("Command5"), Qt::LeftButton);
+  Press(sequence->Main(), "Command5");
   EXPECT_TRUE(hasty.sent);
-  FlushUnloads();
-  int byes = 0;
-  for (QWidget* w : QApplication::topLevelWidgets()) byes += w->objectName() == "bye";
-  EXPECT_EQ(byes, 1);
+  EXPECT_EQ(std::count(outside.events.begin(), outside.events.end(), "show bye"), 1);
   Tick(sequence->ByeWindow(), "Timer1", 4500);
   ExpectEnded();
 }
 
 TEST_F(StartSequenceTest, quitWhileAHandlerWaitsOnItsMessageBox_leavesTheMainWindowInPlace) {
-  Start(true);
-  Tick(sequence->IntroWindow(), "Timer1", 4500);
-  QTest::mouseClick(sequence->StartWindow()->findChild<QPushButton*>("RockOn"), Qt::LeftButton);
-  FlushUnloads();
+  StartPastIntro();
+  Press(sequence->StartWindow(), "RockOn");
   Dialogs boxes(sequence->Main());
   bool asked = false;
   // A close request reaching the sequence while the box is open, as a window manager can send one.

@@ -59,9 +59,13 @@ TEST_P(FailedInstall, saysWhyAndKeepsTheUsersFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, FailedInstall, ::testing::Values(
-    Failure{"FullDisk", "fail", false, 1, "Not enough disk space"},
-    Failure{"NoNetwork", "nonet", false, 1, "SteamCMD could not reach Steam"},
-    Failure{"NeverFinishing", "short", false, kMaxRuns, ""},
+    Failure{"FullDisk", "fail", false, 1,
+            "Not enough disk space: SteamCMD stopped (state 0x202 usually means a full disk). Its last error: Error! "
+            "App '90' state is 0x202 after update job.\nPut back your own tfc/server.cfg (SteamCMD had replaced it)."},
+    Failure{"NoNetwork", "nonet", false, 1, "SteamCMD could not reach Steam: check the network connection."},
+    Failure{"NeverFinishing", "short", false, kMaxRuns,
+            "SteamCMD stopped in state 0x10e. Its last error: Error! App '90' state is 0x10E after update job. "
+            "(after 5 runs)"},
     Failure{"MissingProgram", "ok", true, 1, "SteamCMD could not be started: Cannot start "}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <memory>
+#include <set>
 
 #include "platform/scratch_dir.h"
 #include "support/real_faults.h"
@@ -52,19 +54,27 @@ TEST_F(NativeFileSystemTest, everyByteIsKept_rewritingTruncates_andRenameRefuses
   EXPECT_EQ(Slurp(m_dir.Path() / "server.bak"), "old");
 }
 
-TEST_F(NativeFileSystemTest, writeIntoAMissingImmutableOrFullPlace_failsAndChangesNothing) {
+// Each refused write names the system's reason, keeps the previous bytes, and leaves
+// nothing behind: no temporary, no directory made up where one was missing.
+TEST_F(NativeFileSystemTest, writeIntoAMissingImmutableFullOrOccupiedPlace_failsAndChangesNothing) {
   const fs::path file = m_dir.Make("tfc/motd.txt", "keep"), full = m_dir.Make("full/");
+  m_dir.Make("tfc/server.cfg/inside/");
   const test_support::Immutable lockFile(file), lockDir(m_dir.Make("locked/"));
   if (!lockFile.ok() || !lockDir.ok() || ::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k") != 0) {
     GTEST_SKIP() << "needs root for immutable files and a small tmpfs: " << lockFile.error();
   }
-  const std::pair<const char*, int> cases[] = {
-      {"nowhere\\file.txt", ENOENT}, {"tfc\\motd.txt", EPERM}, {"Locked\\new.txt", EPERM}, {"Full\\big.bin", ENOSPC}};
+  const std::shared_ptr<void> unmount(nullptr, [&](void*) { ::umount2(full.c_str(), MNT_DETACH); });
+  m_dir.Make("full/motd.txt", "keep");
+  const auto entries = [this] { return std::set<fs::path>(fs::recursive_directory_iterator(m_dir.Path()), {}); };
+  const std::set<fs::path> before = entries();
+  const std::pair<const char*, int> cases[] = {{"nowhere\\file.txt", ENOENT}, {"tfc\\motd.txt", EPERM},
+      {"Locked\\new.txt", EPERM}, {"Full\\motd.txt", ENOSPC}, {"tfc\\server.cfg", EISDIR}};
   for (const auto& [path, error] : cases) {
     EXPECT_EQ(m_fs.WriteFile(Text(path), std::string(256 * 1024, 'x')).error, std::strerror(error)) << path;
   }
-  ::umount2(full.c_str(), MNT_DETACH);
+  EXPECT_EQ(entries(), before);
   EXPECT_EQ(Slurp(file), "keep");
+  EXPECT_EQ(Slurp(full / "motd.txt"), "keep");
 }
 
 TEST_F(NativeFileSystemTest, pathTextHoldingANulReachesNoFile) {
@@ -77,26 +87,21 @@ TEST_F(NativeFileSystemTest, pathTextHoldingANulReachesNoFile) {
   EXPECT_EQ(Slurp(m_dir.Path() / "tfc/mapcycle.txt"), "keep");
 }
 
-// Server tools often link the configuration files elsewhere: the file at the end of the links changes, the links stay.
+// Server tools often link the configuration files elsewhere: the file at the end of the links changes, the links
+// stay; another name of the same file sees the change, as it did when files were rewritten in place.
 TEST_F(NativeFileSystemTest, writeThroughLinks_replacesTheFileTheyEndAt_andKeepsTheLinks) {
   const fs::path real = m_dir.Make("real/server.cfg", "old"), tfc = m_dir.Make("Tfc/");
   fs::create_symlink("../real/server.cfg", tfc / "middle.cfg");
   fs::create_symlink("middle.cfg", tfc / "server.cfg");
   fs::create_symlink("../real/new.cfg", tfc / "dangling.cfg");
+  fs::create_hard_link(real, m_dir.Path() / "real/copy.cfg");
   ASSERT_TRUE(m_fs.WriteFile(Text("tfc\\server.cfg"), "new"));
   ASSERT_TRUE(m_fs.WriteFile(Text("tfc\\dangling.cfg"), "made"));
   EXPECT_EQ(Slurp(real), "new");
+  EXPECT_EQ(Slurp(m_dir.Path() / "real/copy.cfg"), "new");
   EXPECT_EQ(Slurp(m_dir.Path() / "real/new.cfg"), "made");
   EXPECT_EQ(fs::read_symlink(tfc / "server.cfg"), "middle.cfg");
   EXPECT_EQ(fs::read_symlink(tfc / "dangling.cfg"), "../real/new.cfg");
-}
-
-// Another name of the same file sees what this one does, as it did when files were rewritten in place.
-TEST_F(NativeFileSystemTest, aFileWithTwoNamesChangesUnderBoth) {
-  const fs::path file = m_dir.Make("motd.txt", "old");
-  fs::create_hard_link(file, m_dir.Path() / "copy.txt");
-  ASSERT_TRUE(m_fs.WriteFile(Text("motd.txt"), "new"));
-  EXPECT_EQ(Slurp(m_dir.Path() / "copy.txt"), "new");
 }
 
 // A write killed half-way leaves `.<name>.quorvane-tmp-XXXXXX`; the next write of that file clears its own only.

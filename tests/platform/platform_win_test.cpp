@@ -51,26 +51,21 @@ TEST(FileSystemWinTest, backupRenameNeverReplacesTheOldBackup_andAReadOnlyOneSta
   EXPECT_FALSE(files.IsPresent(cfg));
 }
 
-TEST(FileSystemWinTest, writeReplacesAnExistingFileWhole_andLeavesNoTemporary) {
-  testing::ScratchDir dir;
-  const fs::path file = dir.Make("motd.txt", std::string(100000, 'o'));
-  NativeFileSystem files;
-  ASSERT_TRUE(files.WriteFile(dir.Text() + "\\MOTD.TXT", "new"));
-  EXPECT_EQ(testing::Slurp(file), "new");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1);
-}
-
-// A write ended half-way leaves `.<name>.quorvane-tmp-XXXXXX`; the next write of that file clears its own only.
-TEST(FileSystemWinTest, nextWriteRemovesItsOwnStaleTemporaries_andNothingElse) {
+// A write ended half-way leaves `.<name>.quorvane-tmp-XXXXXX`; the next write of that file replaces it whole
+// and clears its own temporaries only.
+TEST(FileSystemWinTest, writeReplacesTheFileWhole_andRemovesItsOwnStaleTemporariesOnly) {
   testing::ScratchDir dir;
   const char* kept[] = {".server.cfg.quorvane-tmp-ABC123", ".motd.txt.quorvane-tmp-ABC1234",
                         "motd.txt.quorvane-tmp-ABC123"};
+  const fs::path file = dir.Make("motd.txt", std::string(100000, 'o'));
   const fs::path stale = dir.Make(".motd.txt.quorvane-tmp-ABC123", "half");
   for (const char* name : kept) dir.Make(name, "other");
   NativeFileSystem files;
-  ASSERT_TRUE(files.WriteFile(dir.Text() + "\\motd.txt", "new"));
+  ASSERT_TRUE(files.WriteFile(dir.Text() + "\\MOTD.TXT", "new"));
+  EXPECT_EQ(testing::Slurp(file), "new");
   EXPECT_FALSE(fs::exists(stale));
   for (const char* name : kept) EXPECT_EQ(testing::Slurp(dir.Path() / name), "other") << name;
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1 + std::ssize(kept));
 }
 
 TEST(SettingsFileWinTest, livesBesideTheProgram) {

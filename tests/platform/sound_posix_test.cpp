@@ -12,15 +12,16 @@
 namespace quorvane::platform {
 namespace {
 
-QCoreApplication& App() {
+// One application object for the whole test program, whichever test needs it first.
+void EnsureApp() {
   static int argc = 1;
-  static char* argv[] = {const_cast<char*>("platform_tests"), nullptr};
-  static QCoreApplication* app = new QCoreApplication(argc, argv);
-  return *app;
+  static char name[] = "platform_tests";
+  static char* argv[] = {name, nullptr};
+  if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
 }
 
 TEST(RunHoldingEventsTest, aTimerDueDuringTheWork_firesOnlyAfterIt) {
-  App();
+  EnsureApp();
   int fired = 0;
   QTimer timer;
   timer.setSingleShot(true);
@@ -34,7 +35,7 @@ TEST(RunHoldingEventsTest, aTimerDueDuringTheWork_firesOnlyAfterIt) {
 }
 
 TEST(RunHoldingEventsTest, workOutlastingTheTimeout_isLeftToEndOnItsOwn) {
-  App();
+  EnsureApp();
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   auto ended = std::make_shared<std::promise<void>>();

@@ -1,6 +1,8 @@
 // Ctrl+C during a terminal install is noted, not fatal, so the files can go back.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <csignal>
 
 #include "platform/install_runner.h"
@@ -17,9 +19,7 @@ TEST_P(TerminalInterruptTest, signalIsNotedInsteadOfEndingTheProgram) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, TerminalInterruptTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
-                         [](const auto& info) { return std::string(info.param == SIGINT   ? "interrupt"
-                                                                   : info.param == SIGTERM ? "terminate"
-                                                                                           : "hangUp"); });
+                         [](const auto& info) { return std::string(::sigabbrev_np(info.param)); });
 
 }  // namespace
 }  // namespace quorvane::platform

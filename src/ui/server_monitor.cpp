@@ -16,6 +16,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableWidget>
 
 #include "install/game_paths.h"
@@ -26,6 +27,7 @@
 #include "ui/dialogs.h"
 #include "ui/log_pane.h"
 #include "ui/main_form.h"
+#include "ui/rules_view.h"
 #include "ui/status_line.h"
 
 namespace quorvane::ui {
@@ -100,7 +102,7 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   auto* topLayout = new QHBoxLayout(top);
   topLayout->setContentsMargins(0, 0, 0, 0);
   topLayout->addWidget(m_info);
-  topLayout->addWidget(m_players, 1);
+  topLayout->addWidget(BuildPlayersAndRules(), 1);
   auto* console = new QWidget;
   auto* consoleLayout = new QVBoxLayout(console);
   consoleLayout->setContentsMargins(0, 0, 0, 0);
@@ -310,6 +312,16 @@ void ServerMonitor::ShowPlayers(const std::vector<monitor::Player>& players) {
     m_players->setItem(row, 2, new QTableWidgetItem(Duration(p.seconds)));
     if (!selected.isEmpty() && m_players->item(row, 0)->text() == selected) m_players->selectRow(row);
   }
+}
+
+QWidget* ServerMonitor::BuildPlayersAndRules() {
+  auto* tabs = new QTabWidget;
+  tabs->setObjectName(QStringLiteral("PlayersAndRules"));
+  tabs->addTab(m_players, QStringLiteral("Players"));
+  // The query is made after the window's parts, but the view asks only once it is shown.
+  tabs->addTab(new RulesView([this](platform::ServerQuery::RulesDone done) { m_query->AskRules(std::move(done)); }),
+               QStringLiteral("Rules"));
+  return tabs;
 }
 
 void ServerMonitor::AddLogLine(const monitor::LogLine& line) {

@@ -94,6 +94,7 @@ class ServerMonitor : public QWidget {
   void Print(const QString& text);
   void ShowInfo(const monitor::ServerInfo& info, int roundTripMs);
   void ShowPlayers(const std::vector<monitor::Player>& players);
+  QWidget* BuildPlayersAndRules();
   void Refilter();
   void SetConsoleEnabled(bool on);
   void TickWarning();

@@ -10,10 +10,12 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -48,14 +50,18 @@ std::uint16_t FreeUdpPort() {
   return probe.localPort();
 }
 
-// The stand-in dedicated server in a scratch installation whose server.cfg holds `password`.
+// The stand-in dedicated server in a scratch installation whose server.cfg holds `password`,
+// answering rules as `rules` says (see its QUORVANE_STANDIN_RULES).
 class StandIn {
  public:
-  explicit StandIn(const std::string& password = "se cret") : m_port(FreeUdpPort()) {
+  explicit StandIn(const std::string& password = "se cret", const QString& rules = {}) : m_port(FreeUdpPort()) {
     App();
     QDir(m_dir.path()).mkpath("tfc/maps");
     std::ofstream(m_dir.filePath("tfc/server.cfg").toStdString(), std::ios::binary)
         << "hostname \"Monitor Test\"\r\nrcon_password \"" << password << "\"\r\n";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QUORVANE_STANDIN_RULES", rules);
+    m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(m_dir.path());
     m_process.start(QUORVANE_STANDIN, {"-game", "tfc", "-port", QString::number(m_port), "+map", "2fort"});
     EXPECT_TRUE(m_process.waitForStarted());
@@ -158,6 +164,37 @@ const ScrollbackCase kScrollbackCases[] = {{"none", "", "00:00:00  line 180\n", 
                                            {"digit", "7", "00:00:00  line 187\n", 19},
                                            {"otherCase", "LINE 2", "00:00:00  line 200\n", 80}};
 INSTANTIATE_TEST_SUITE_P(Filters, ScrollbackTest, ::testing::ValuesIn(kScrollbackCases), RowName);
+
+struct RulesCase {
+  const char* name;
+  const char* standin;  // how the stand-in answers rules
+  const char* state;    // what the view says at the end
+  int rows;
+};
+class RulesTest : public MonitorTest, public ::testing::WithParamInterface<RulesCase> {};
+
+TEST_P(RulesTest, areAskedOnlyWhenTheirTabOpensOrRefreshIsPressedAndShownByNameOrWhyNot) {
+  StandIn server("se cret", GetParam().standin);
+  const auto w = Open(server.Port());
+  const auto* rules = Find<QTableWidget>(*w, "RulesTable");
+  const auto* state = Find<QLabel>(*w, "RulesState");
+  // Info and players are asked for meanwhile, the rules not.
+  ASSERT_TRUE(Await([&] { return Find<QTableWidget>(*w, "Players")->rowCount() == 4; }));
+  EXPECT_TRUE(state->text().isEmpty());
+  Find<QTabWidget>(*w, "PlayersAndRules")->setCurrentIndex(1);
+  ASSERT_TRUE(Await([&] { return state->text().contains(GetParam().state); })) << state->text().toStdString();
+  QStringList names;
+  for (int row = 0; row < rules->rowCount(); ++row) names << rules->item(row, 0)->text();
+  EXPECT_EQ(names.size(), GetParam().rows);
+  EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << names.join(' ').toStdString();
+  QTest::mouseClick(Find(*w, "RefreshRules"), Qt::LeftButton);
+  EXPECT_TRUE(state->text().startsWith("Asking the server for its rules"));
+}
+
+const RulesCase kRulesCases[] = {{"answered", "", "37 rules", 37},
+                                 {"none", "silent", "The server did not answer the rules request after 3 tries.", 0},
+                                 {"cutShort", "cut", "The rules reply is cut short", 0}};
+INSTANTIATE_TEST_SUITE_P(Replies, RulesTest, ::testing::ValuesIn(kRulesCases), RowName);
 
 // What a terminal mode printed and returned.
 struct TerminalRun {

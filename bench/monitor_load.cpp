@@ -95,8 +95,8 @@ int Flood(int rate, int seconds) {
   std::sort(late.begin(), late.end());
   auto at = [&](double q) { return late.empty() ? 0.0 : late[static_cast<std::size_t>(q * (late.size() - 1))]; };
   const long after = PeakRssKiB();
-  std::printf("flood: %d lines/s for %d s, %ld sent, %zu kept (cap %zu)\n", rate, seconds, sent.load(),
-              window.Log().Size(), window.Log().Cap());
+  std::printf("flood: %d lines/s for %d s, %ld sent, %llu heard, %zu kept (cap %zu)\n", rate, seconds, sent.load(),
+              static_cast<unsigned long long>(window.Log().Added()), window.Log().Size(), window.Log().Cap());
   std::printf("timer lateness ms: p50 %.2f  p99 %.2f  max %.2f  (%zu ticks)\n", at(0.5), at(0.99), at(1.0),
               late.size());
   std::printf("peak RSS: %.1f MiB at start, %.1f MiB at the end (+%.1f MiB)\n", before / 1024.0, after / 1024.0,

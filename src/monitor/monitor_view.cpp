@@ -156,18 +156,37 @@ LogEntry MakeLogEntry(const LogLine& line) {
 std::size_t LogBook::ClampCap(std::size_t cap) { return std::clamp(cap, kMinCap, kMaxCap); }
 
 void LogBook::Add(LogEntry entry) {
+  if (!m_filter.empty() && Shows(entry)) m_shown.push_back(m_first + m_entries.size());
   m_entries.push_back(std::move(entry));
-  while (m_entries.size() > m_cap) m_entries.pop_front();
+  while (m_entries.size() > m_cap) {
+    const bool shown = m_filter.empty() || (!m_shown.empty() && m_shown.front() == m_first);
+    if (shown && !m_filter.empty()) m_shown.pop_front();
+    if (shown) ++m_shownDropped;
+    m_entries.pop_front();
+    ++m_first;
+  }
+}
+
+void LogBook::SetFilter(std::string filter) {
+  m_filter = Lower(filter);
+  m_shown.clear();
+  m_shownDropped = 0;
+  if (m_filter.empty()) return;
+  for (std::size_t i = 0; i < m_entries.size(); ++i)
+    if (Shows(m_entries[i])) m_shown.push_back(m_first + i);
 }
 
 bool LogBook::Shows(const LogEntry& entry) const {
-  return m_filter.empty() || Lower(entry.text).find(Lower(m_filter)) != std::string::npos;
+  return m_filter.empty() || Lower(entry.text).find(m_filter) != std::string::npos;
+}
+
+const LogEntry& LogBook::ShownAt(std::size_t row) const {
+  return m_filter.empty() ? m_entries[row] : m_entries[m_shown[row] - m_first];
 }
 
 std::vector<const LogEntry*> LogBook::Shown() const {
   std::vector<const LogEntry*> out;
-  for (const LogEntry& e : m_entries)
-    if (Shows(e)) out.push_back(&e);
+  for (std::size_t row = 0; row < ShownCount(); ++row) out.push_back(&ShownAt(row));
   return out;
 }
 

@@ -61,7 +61,9 @@ struct LogEntry {
 LogEntry MakeLogEntry(const LogLine& line);
 
 // The log's lines, at most `cap` of them, the oldest dropped first; the filter
-// keeps the lines that contain its text, letter case ignored.
+// keeps the lines that contain its text, letter case ignored. The lines the
+// filter keeps are reached by row without copying, so a view can draw only the
+// rows it shows.
 class LogBook {
  public:
   static constexpr std::size_t kDefaultCap = 10000;
@@ -73,17 +75,27 @@ class LogBook {
   void Add(LogEntry entry);
   std::size_t Size() const { return m_entries.size(); }
   std::size_t Cap() const { return m_cap; }
+  // Every line ever added, the dropped ones included.
+  std::uint64_t Added() const { return m_first + m_entries.size(); }
   const std::deque<LogEntry>& Entries() const { return m_entries; }
-  void SetFilter(std::string filter) { m_filter = std::move(filter); }
+  void SetFilter(std::string filter);
   bool Shows(const LogEntry& entry) const;
   std::vector<const LogEntry*> Shown() const;
+  // The lines the filter keeps: row 0 is the oldest.
+  std::size_t ShownCount() const { return m_filter.empty() ? m_entries.size() : m_shown.size(); }
+  const LogEntry& ShownAt(std::size_t row) const;
+  // How many kept lines the cap has dropped since the filter was last set.
+  std::uint64_t ShownDropped() const { return m_shownDropped; }
   // The newest `count` lines, oldest first, unfiltered.
   std::vector<std::string> Last(std::size_t count) const;
 
  private:
   std::size_t m_cap;
   std::deque<LogEntry> m_entries;
-  std::string m_filter;
+  std::uint64_t m_first = 0;          // the number of m_entries.front(), counting every line added
+  std::string m_filter;               // in lower case
+  std::deque<std::uint64_t> m_shown;  // the numbers of the lines the filter keeps, when there is one
+  std::uint64_t m_shownDropped = 0;
 };
 
 // The console password the server runs with: rcon_password of the written server.cfg.

@@ -33,17 +33,27 @@ std::vector<Packet> QueryPoller::Tick(std::int64_t nowMs) {
     Ask(QueryKind::Players, nowMs, out);
     m_nextPlayers = nowMs + kPlayersEveryMs;
   }
-  if (m_rulesTries > 0 && !m_client.InFlight(QueryKind::Rules)) {
-    const std::size_t before = out.size();
-    Ask(QueryKind::Rules, nowMs, out);
-    if (out.size() > before) --m_rulesTries;
+  if (m_rulesWanted && !m_client.InFlight(QueryKind::Rules)) {
+    if (m_rulesTries == 0) {
+      m_rulesWanted = false;
+      m_rulesFailure = "The server did not answer the rules request after " + std::to_string(kRulesTries) + " tries";
+    } else {
+      const std::size_t before = out.size();
+      Ask(QueryKind::Rules, nowMs, out);
+      if (out.size() > before) --m_rulesTries;
+    }
   }
   return out;
 }
 
 QueryReply QueryPoller::Feed(Bytes datagram, std::int64_t nowMs) {
   QueryReply reply = m_client.Feed(datagram);
-  if (reply.type == QueryReply::Type::Rules) m_rulesTries = 0;
+  const bool malformedRules = reply.type == QueryReply::Type::Malformed && reply.request == QueryKind::Rules;
+  if (malformedRules && m_rulesWanted) m_rulesFailure = reply.error;
+  if (reply.type == QueryReply::Type::Rules || malformedRules) {
+    m_rulesTries = 0;
+    m_rulesWanted = false;
+  }
   std::vector<Packet> allowed;
   for (Packet& p : reply.send)
     if (Spend(nowMs)) allowed.push_back(std::move(p));

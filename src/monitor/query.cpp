@@ -9,10 +9,11 @@ constexpr std::uint8_t kChallenge = 0x41, kInfo = 0x49, kOldInfo = 0x6D, kPlayer
 
 Packet Header() { return {0xFF, 0xFF, 0xFF, 0xFF}; }
 
-QueryReply Malformed(std::string why) {
+QueryReply Malformed(std::string why, std::optional<QueryKind> request = std::nullopt) {
   QueryReply r;
   r.type = QueryReply::Type::Malformed;
   r.error = std::move(why);
+  r.request = request;
   return r;
 }
 
@@ -271,17 +272,17 @@ QueryReply QueryClient::Whole(Bytes reply) {
   Slot(kind) = {};
   if (kind == QueryKind::Info) {
     Result<ServerInfo> info = ParseInfo(reply);
-    if (!info) return Malformed(info.Error());
+    if (!info) return Malformed(info.Error(), kind);
     out.type = QueryReply::Type::Info;
     out.info = std::move(*info);
   } else if (kind == QueryKind::Players) {
     Result<std::vector<Player>> players = ParsePlayers(reply);
-    if (!players) return Malformed(players.Error());
+    if (!players) return Malformed(players.Error(), kind);
     out.type = QueryReply::Type::Players;
     out.players = std::move(*players);
   } else {
     Result<std::vector<Rule>> rules = ParseRules(reply);
-    if (!rules) return Malformed(rules.Error());
+    if (!rules) return Malformed(rules.Error(), kind);
     out.type = QueryReply::Type::Rules;
     out.rules = std::move(*rules);
   }

@@ -100,6 +100,7 @@ struct [[nodiscard]] QueryReply {
   std::vector<Rule> rules;
   std::vector<Packet> send;  // requests to send again, now with the challenge
   std::string error;
+  std::optional<QueryKind> request;  // the request a Malformed reply answered, when that is known
 };
 
 // One server's query handshake: at most one request in flight per kind, one

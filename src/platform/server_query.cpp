@@ -1,5 +1,7 @@
 #include "platform/server_query.h"
 
+#include <utility>
+
 namespace quorvane::platform {
 
 ServerQuery::ServerQuery(std::unique_ptr<DatagramLink> link, Handlers handlers)
@@ -22,11 +24,24 @@ std::int64_t ServerQuery::SinceLastAnswerMs() const {
   return m_lastAnswer < 0 ? -1 : m_clock.elapsed() - m_lastAnswer;
 }
 
+void ServerQuery::AskRules(RulesDone done) {
+  m_rulesDone = std::move(done);
+  m_poller.AskRules();
+}
+
+void ServerQuery::FinishRules(const monitor::Result<std::vector<monitor::Rule>>& outcome) {
+  if (!m_rulesDone) return;
+  const RulesDone done = std::exchange(m_rulesDone, nullptr);
+  done(outcome);
+}
+
 void ServerQuery::Tick() {
   for (const monitor::Packet& p : m_poller.Tick(m_clock.elapsed())) {
     NetResult sent = m_link->Send(p);
     if (!sent && m_handlers.problem) m_handlers.problem(sent.error);
   }
+  if (std::optional<std::string> why = m_poller.TakeRulesFailure())
+    FinishRules(monitor::Result<std::vector<monitor::Rule>>::Fail(std::move(*why)));
 }
 
 void ServerQuery::Receive(const std::vector<std::uint8_t>& datagram) {
@@ -43,6 +58,9 @@ void ServerQuery::Receive(const std::vector<std::uint8_t>& datagram) {
     m_handlers.info(reply.info, static_cast<int>(now - m_poller.AskedAt(monitor::QueryKind::Info)));
   if (reply.type == Type::Players && m_handlers.players) m_handlers.players(reply.players);
   if (reply.type == Type::Rules && m_handlers.rules) m_handlers.rules(reply.rules);
+  if (reply.type == Type::Rules) FinishRules(reply.rules);
+  if (std::optional<std::string> why = m_poller.TakeRulesFailure())
+    FinishRules(monitor::Result<std::vector<monitor::Rule>>::Fail(std::move(*why)));
 }
 
 }  // namespace quorvane::platform

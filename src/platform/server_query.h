@@ -21,16 +21,20 @@ class ServerQuery {
     std::function<void(const std::vector<monitor::Rule>&)> rules;
     std::function<void(const std::string&)> problem;
   };
+  // The rules asked for, or the plain reason they will not come.
+  using RulesDone = std::function<void(const monitor::Result<std::vector<monitor::Rule>>&)>;
   ServerQuery(std::unique_ptr<DatagramLink> link, Handlers handlers);
   NetResult Start(const std::string& host, std::uint16_t port);
   void WantPlayers(bool on) { m_poller.WantPlayers(on); }
-  void AskRules() { m_poller.AskRules(); }
+  // Asks for the rules once, three tries at most; `done` is called from the event loop.
+  void AskRules(RulesDone done = {});
   // Milliseconds since the last answer; -1 before the first.
   std::int64_t SinceLastAnswerMs() const;
 
  private:
   void Tick();
   void Receive(const std::vector<std::uint8_t>& datagram);
+  void FinishRules(const monitor::Result<std::vector<monitor::Rule>>& outcome);
 
   std::unique_ptr<DatagramLink> m_link;
   Handlers m_handlers;
@@ -38,6 +42,7 @@ class ServerQuery {
   QElapsedTimer m_clock;
   QTimer m_timer;
   std::int64_t m_lastAnswer = -1;
+  RulesDone m_rulesDone;
 };
 
 }  // namespace quorvane::platform

@@ -2,9 +2,9 @@
 
 #include <QHostAddress>
 #include <QHostInfo>
-#include <QNetworkDatagram>
 #include <QObject>
 #include <QUdpSocket>
+#include <chrono>
 
 namespace quorvane::platform {
 namespace {
@@ -48,17 +48,22 @@ class QtUdpLink : public DatagramLink {
   std::uint16_t LocalPort() const override { return m_socket.localPort(); }
 
  private:
-  // A bounded number a turn: a flood of datagrams would otherwise keep this loop
-  // going and the window's events waiting. What is left wakes the socket again.
-  static constexpr int kDatagramsPerTurn = 200;
+  // Reading and handling stop after a few milliseconds a turn, however cheap or
+  // dear each datagram is: under a flood the socket is never empty, and the
+  // window's events must not wait behind it. What is left wakes the socket again.
+  static constexpr std::chrono::milliseconds kTurnBudget{5};
   void Drain() {
-    for (int n = 0; n < kDatagramsPerTurn && m_socket.hasPendingDatagrams(); ++n) {
-      const QNetworkDatagram d = m_socket.receiveDatagram();
-      const bool fromServer = d.senderPort() == m_port &&
-                              d.senderAddress().isEqual(m_peer, QHostAddress::ConvertV4MappedToIPv4);
-      if (!fromServer || !m_receiver) continue;
-      const QByteArray data = d.data();
-      m_receiver(std::vector<std::uint8_t>(data.begin(), data.end()));
+    const auto end = std::chrono::steady_clock::now() + kTurnBudget;
+    while (m_socket.hasPendingDatagrams()) {
+      QHostAddress from;
+      quint16 fromPort = 0;
+      const qint64 size = m_socket.readDatagram(m_buffer.data(), kBufferSize, &from, &fromPort);
+      const bool fromServer = fromPort == m_port && from.isEqual(m_peer, QHostAddress::ConvertV4MappedToIPv4);
+      if (size >= 0 && fromServer && m_receiver) {
+        m_datagram.assign(m_buffer.begin(), m_buffer.begin() + size);
+        m_receiver(m_datagram);
+      }
+      if (std::chrono::steady_clock::now() >= end) return;
     }
   }
 
@@ -66,6 +71,9 @@ class QtUdpLink : public DatagramLink {
   QHostAddress m_peer;
   std::uint16_t m_port = 0;
   Receiver m_receiver;
+  static constexpr qint64 kBufferSize = 65536;  // the largest UDP payload fits
+  std::vector<char> m_buffer = std::vector<char>(kBufferSize);
+  std::vector<std::uint8_t> m_datagram;  // reused, so a flood allocates nothing
 };
 
 }  // namespace

@@ -16,9 +16,8 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableWidget>
-#include <QTextBlock>
-#include <QTextCursor>
 
 #include "install/game_paths.h"
 #include "maps/map_catalogue.h"
@@ -27,7 +26,9 @@
 #include "platform/server_query.h"
 #include "ui/accessibility.h"
 #include "ui/dialogs.h"
+#include "ui/log_pane.h"
 #include "ui/main_form.h"
+#include "ui/rules_view.h"
 #include "ui/status_line.h"
 
 namespace quorvane::ui {
@@ -35,22 +36,6 @@ namespace {
 
 QString FromAnsi(const std::string& bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
 std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
-
-QColor ToneColour(monitor::LogTone tone) {
-  switch (tone) {
-    case monitor::LogTone::Kill:
-      return QColor(0xB0, 0x20, 0x20);
-    case monitor::LogTone::Join:
-      return QColor(0x20, 0x80, 0x20);
-    case monitor::LogTone::Map:
-      return QColor(0x20, 0x40, 0xC0);
-    case monitor::LogTone::Chat:
-      return QColor(0x90, 0x50, 0x00);
-    case monitor::LogTone::Plain:
-      break;
-  }
-  return QColor(Qt::black);
-}
 
 QString Duration(float seconds) {
   const int total = seconds > 0 ? static_cast<int>(seconds) : 0;
@@ -113,17 +98,15 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   m_filter->setObjectName(QStringLiteral("LogFilter"));
   m_filter->setPlaceholderText(QStringLiteral("Show only lines containing"));
   connect(m_filter, &QLineEdit::textChanged, this, [this] { Refilter(); });
-  m_logView = new QPlainTextEdit;
+  m_logView = new LogPane(m_log);
   m_logView->setObjectName(QStringLiteral("LogView"));
   m_logView->setAccessibleName(QStringLiteral("Log"));
-  m_logView->setReadOnly(true);
-  m_logView->setMaximumBlockCount(static_cast<int>(m_log.Cap()));
 
   auto* top = new QWidget;
   auto* topLayout = new QHBoxLayout(top);
   topLayout->setContentsMargins(0, 0, 0, 0);
   topLayout->addWidget(m_info);
-  topLayout->addWidget(m_players, 1);
+  topLayout->addWidget(BuildPlayersAndRules(), 1);
   auto* console = new QWidget;
   auto* consoleLayout = new QVBoxLayout(console);
   consoleLayout->setContentsMargins(0, 0, 0, 0);
@@ -161,10 +144,6 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   if (const platform::NetResult opened = m_logListener->Open(m_sources.host, m_sources.port); !opened)
     Print(QStringLiteral("The log cannot open its socket: ") + QString::fromStdString(opened.error));
 
-  // Lines are drawn in batches, so a flood of them cannot hold up the window.
-  m_logFlush.setInterval(100);
-  connect(&m_logFlush, &QTimer::timeout, this, &ServerMonitor::FlushLog);
-  m_logFlush.start();
   m_warnTimer.setInterval(500);
   connect(&m_warnTimer, &QTimer::timeout, this, &ServerMonitor::TickWarning);
 }
@@ -341,43 +320,24 @@ void ServerMonitor::ShowPlayers(const std::vector<monitor::Player>& players) {
   }
 }
 
+QWidget* ServerMonitor::BuildPlayersAndRules() {
+  auto* tabs = new QTabWidget;
+  tabs->setObjectName(QStringLiteral("PlayersAndRules"));
+  tabs->addTab(m_players, QStringLiteral("Players"));
+  // The query is made after the window's parts, but the view asks only once it is shown.
+  tabs->addTab(new RulesView([this](platform::ServerQuery::RulesDone done) { m_query->AskRules(std::move(done)); }),
+               QStringLiteral("Rules"));
+  return tabs;
+}
+
 void ServerMonitor::AddLogLine(const monitor::LogLine& line) {
-  monitor::LogEntry entry = monitor::MakeLogEntry(line);
-  m_logWaiting.push_back(entry);
-  // Only the newest lines up to the cap can ever be in the pane.
-  while (m_logWaiting.size() > m_log.Cap()) m_logWaiting.pop_front();
-  m_log.Add(std::move(entry));
-}
-
-void ServerMonitor::FlushLog() {
-  if (m_logWaiting.empty()) return;
-  QTextCursor cursor(m_logView->document());
-  cursor.movePosition(QTextCursor::End);
-  cursor.beginEditBlock();
-  // A few hundred lines a turn, so a flood never holds the window up for long.
-  for (std::size_t drawn = 0; drawn < kLogLinesPerTurn && !m_logWaiting.empty(); ++drawn) {
-    const monitor::LogEntry e = std::move(m_logWaiting.front());
-    m_logWaiting.pop_front();
-    if (!m_log.Shows(e)) continue;
-    QTextCharFormat format;
-    format.setForeground(ToneColour(e.tone));
-    if (!m_logView->document()->isEmpty()) cursor.insertBlock();
-    cursor.insertText(FromAnsi(e.text), format);
-  }
-  cursor.endEditBlock();
-  m_logView->ensureCursorVisible();
-  if (!m_logWaiting.empty()) QTimer::singleShot(0, this, &ServerMonitor::FlushLog);
-}
-
-void ServerMonitor::DrawAllWaiting() {
-  while (!m_logWaiting.empty()) FlushLog();
+  m_log.Add(monitor::MakeLogEntry(line));
+  m_logView->LinesAdded();
 }
 
 void ServerMonitor::Refilter() {
   m_log.SetFilter(ToAnsi(m_filter->text()));
-  m_logView->clear();
-  m_logWaiting.assign(m_log.Entries().begin(), m_log.Entries().end());
-  DrawAllWaiting();
+  m_logView->Refilter();
 }
 
 void ServerMonitor::ChangeMap() {

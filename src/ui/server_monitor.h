@@ -36,6 +36,7 @@ class ServerQuery;
 namespace quorvane::ui {
 
 class Dialogs;
+class LogPane;
 class MainForm;
 
 struct MonitorSources {
@@ -93,8 +94,7 @@ class ServerMonitor : public QWidget {
   void Print(const QString& text);
   void ShowInfo(const monitor::ServerInfo& info, int roundTripMs);
   void ShowPlayers(const std::vector<monitor::Player>& players);
-  void FlushLog();
-  void DrawAllWaiting();
+  QWidget* BuildPlayersAndRules();
   void Refilter();
   void SetConsoleEnabled(bool on);
   void TickWarning();
@@ -113,11 +113,8 @@ class ServerMonitor : public QWidget {
   std::string m_password;
   monitor::CommandHistory m_history;
   monitor::LogBook m_log;
-  static constexpr std::size_t kLogLinesPerTurn = 100;
-  std::deque<monitor::LogEntry> m_logWaiting;  // not yet in the pane
   monitor::WarnAndStop m_warning;
   QElapsedTimer m_clock;
-  QTimer m_logFlush;
   QTimer m_warnTimer;
 
   QLabel* m_info = nullptr;
@@ -126,7 +123,7 @@ class ServerMonitor : public QWidget {
   QLineEdit* m_input = nullptr;
   QPlainTextEdit* m_output = nullptr;
   QLineEdit* m_filter = nullptr;
-  QPlainTextEdit* m_logView = nullptr;
+  LogPane* m_logView = nullptr;
   QComboBox* m_mapChoice = nullptr;
   QLineEdit* m_sayText = nullptr;
   std::vector<QWidget*> m_consoleControls;

@@ -12,6 +12,7 @@
 //   STEAM_GAMESERVER_A2S_INFO_REQUIRE_CHALLENGE=1  info only with a challenge
 //   QUORVANE_STANDIN_INFO=I|m|Im  the info reply layouts it sends (default I)
 //   QUORVANE_STANDIN_SPLIT=N      replies longer than N bytes go in split parts
+//   QUORVANE_STANDIN_RULES=silent|cut  rules never answered, or answered a byte short
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>

@@ -34,6 +34,7 @@ struct Settings {
   bool requireChallenge = false;
   std::string layouts = "I";  // I, m or Im
   std::size_t split = 0;      // the largest payload per part when set
+  std::string rules;          // "silent": never answers them; "cut": answers them a byte short
 };
 
 Settings g_set;
@@ -187,7 +188,8 @@ std::string RulesReply() {
   const auto rules = Rules();
   std::string r = Header() + "E";
   PutU16(r, static_cast<unsigned>(rules.size()));
-  for (const auto& [name, value] : rules) PutStrs(r, {name, value});
+  // Not by name: a real server lists its cvars in the order they were made.
+  for (auto rule = rules.rbegin(); rule != rules.rend(); ++rule) PutStrs(r, {rule->first, rule->second});
   return r;
 }
 
@@ -368,8 +370,12 @@ void Query(const UdpAddress& from, const std::string& p) {
   }
   if (type == 'T') {
     for (char layout : g_set.layouts) SendUdp(from, InfoReply(layout));
-  } else {
-    SendReply(from, type == 'U' ? PlayersReply() : RulesReply());
+  } else if (type == 'U') {
+    SendReply(from, PlayersReply());
+  } else if (g_set.rules != "silent") {
+    std::string rules = RulesReply();
+    if (g_set.rules == "cut") rules.pop_back();
+    SendReply(from, rules);
   }
 }
 
@@ -407,6 +413,7 @@ bool StartServer(const std::vector<std::string>& args, std::string& error) {
   if (layouts == "m" || layouts == "Im" || layouts == "mI") g_set.layouts = layouts;
   const std::string split = Env("QUORVANE_STANDIN_SPLIT");
   if (!split.empty()) g_set.split = std::clamp<std::size_t>(std::strtoul(split.c_str(), nullptr, 10), 16, 1391);
+  g_set.rules = Env("QUORVANE_STANDIN_RULES");
   ReadServerCfg();
   const long long now = NowMs();
   g_challenge = static_cast<std::uint32_t>(now * 2654435761u) | 1u;

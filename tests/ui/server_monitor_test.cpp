@@ -1,4 +1,4 @@
-// The status line, the monitor window and the terminal modes, driven with
+// The monitor window and the terminal modes, driven with
 // QTest against the stand-in server on a free loopback port.
 #include <gtest/gtest.h>
 
@@ -6,29 +6,31 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QSettings>
-#include <QSignalSpy>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "ui/server_monitor.h"
-#include "ui/status_line.h"
 #include "ui/terminal_modes.h"
 #include "ui/window_fixtures.h"
 
 namespace quorvane::ui {
 namespace {
 
-using fixtures::RecordingDialogs;
+// A table's row by its name, so a failure says which case it was.
+const auto RowName = [](const auto& info) { return std::string(info.param.name); };
 
 void App() {
   static int argc = 1;
@@ -48,14 +50,18 @@ std::uint16_t FreeUdpPort() {
   return probe.localPort();
 }
 
-// The stand-in dedicated server in a scratch installation whose server.cfg holds `password`.
+// The stand-in dedicated server in a scratch installation whose server.cfg holds `password`,
+// answering rules as `rules` says (see its QUORVANE_STANDIN_RULES).
 class StandIn {
  public:
-  explicit StandIn(const std::string& password = "se cret") : m_port(FreeUdpPort()) {
+  explicit StandIn(const std::string& password = "se cret", const QString& rules = {}) : m_port(FreeUdpPort()) {
     App();
     QDir(m_dir.path()).mkpath("tfc/maps");
     std::ofstream(m_dir.filePath("tfc/server.cfg").toStdString(), std::ios::binary)
         << "hostname \"Monitor Test\"\r\nrcon_password \"" << password << "\"\r\n";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QUORVANE_STANDIN_RULES", rules);
+    m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(m_dir.path());
     m_process.start(QUORVANE_STANDIN, {"-game", "tfc", "-port", QString::number(m_port), "+map", "2fort"});
     EXPECT_TRUE(m_process.waitForStarted());
@@ -72,72 +78,13 @@ class StandIn {
   std::uint16_t m_port;
 };
 
-struct StatusLineTest : ::testing::Test {
-  StatusLineTest() { App(); }
-  std::unique_ptr<StatusLine> Line(std::uint16_t port) {
-    return std::make_unique<StatusLine>(
-        StatusLine::Sources{[port] { return std::to_string(port); }, [this] { return m_watch; }});
-  }
-  launch::Launcher::Watch m_watch = launch::Launcher::Watch::None;
-};
-
-TEST_F(StatusLineTest, saysNotRunningWhenNothingAnswers) {
-  const auto line = Line(FreeUdpPort());
-  EXPECT_EQ(line->text(), "Server: not running");
-}
-
-TEST_F(StatusLineTest, saysStartingWhileTheStartedServerHasNotAnswered) {
-  m_watch = launch::Launcher::Watch::Running;
-  const auto line = Line(FreeUdpPort());
-  EXPECT_EQ(line->text(), QString::fromUtf8("Server: starting\u2026"));
-}
-
-TEST_F(StatusLineTest, showsTheMapPlayersRoundTripAndGameOnceTheServerAnswers) {
-  StandIn server;
-  const auto line = Line(server.Port());
-  ASSERT_TRUE(Await([&] {
-    line->Refresh();
-    return line->text().startsWith(QString::fromUtf8("Server: 2fort \u00B7 4/16 players \u00B7 "));
-  })) << line->text().toStdString();
-  EXPECT_TRUE(line->text().endsWith(QString::fromUtf8(" ms \u00B7 Team Fortress")));
-}
-
-TEST_F(StatusLineTest, tellsWhenTheStartedServerEndedByItself) {
-  const auto line = Line(FreeUdpPort());
-  QSignalSpy ended(line.get(), &StatusLine::serverEnded);
-  m_watch = launch::Launcher::Watch::Ended;
-  line->Refresh();
-  EXPECT_EQ(ended.count(), 1);
-}
-
-TEST(StatusLineOnMainForm, liesUnderTheTabsOutsideTheTabOrder) {
-  fixtures::FormOnDisk main(2);
-  auto* line = main.Find<StatusLine>("StatusLine");
-  ASSERT_NE(line, nullptr);
-  EXPECT_EQ(line->focusPolicy(), Qt::NoFocus);
-  const QWidget* tabs = main.Find("SSTab1");
-  EXPECT_GE(line->geometry().top(), tabs->geometry().bottom());
-}
-
-TEST(StatusLineOnMainForm, altOOpensTheMonitor) {
-  fixtures::FormOnDisk main(2);
-  QTest::keyClick(main.form.get(), Qt::Key_O, Qt::AltModifier);
-  auto* monitor = main.Find<ServerMonitor>("ServerMonitor");
-  ASSERT_NE(monitor, nullptr);
-  EXPECT_TRUE(monitor->isVisible());
-  EXPECT_TRUE(monitor->isWindow());
-}
-
-// A monitor on `port` with `password` in the written server.cfg (and on the tab).
+// A monitor on `port` with `password` in the written server.cfg.
 struct MonitorTest : ::testing::Test {
   std::unique_ptr<ServerMonitor> Open(std::uint16_t port, const std::string& password = "se cret") {
     App();
     MonitorSources sources;
     sources.port = port;
-    sources.serverCfgPath = "C:\\game\\Tfc\\server.cfg";
     sources.filePassword = [password] { return monitor::ConsolePassword{true, "", password}; };
-    sources.fieldPassword = [password] { return password; };
-    sources.maps = [] { return std::vector<std::string>{"2fort", "well"}; };
     sources.dialogs = &dialogs;
     sources.settingsFile = settings.filePath("monitor.ini");
     auto window = std::make_unique<ServerMonitor>(std::move(sources));
@@ -150,58 +97,18 @@ struct MonitorTest : ::testing::Test {
     return w.findChild<T*>(QLatin1String(name));
   }
   static QString Output(const ServerMonitor& w) { return Find<QPlainTextEdit>(w, "ConsoleOutput")->toPlainText(); }
-  static QString LogText(const ServerMonitor& w) { return Find<QPlainTextEdit>(w, "LogView")->toPlainText(); }
-  static void Type(const ServerMonitor& w, const char* command) {
-    auto* input = Find<QLineEdit>(w, "ConsoleInput");
-    QTest::keyClicks(input, command);
-    QTest::keyClick(input, Qt::Key_Return);
-  }
-  static monitor::LogLine Line(const char* message) {
-    monitor::LogLine line;
-    line.message = message;
-    return line;
+  static QString LogText(const ServerMonitor& w) {
+    const QAbstractItemModel* rows = Find<QListView>(w, "LogView")->model();
+    QStringList lines;
+    for (int row = 0; row < rows->rowCount(); ++row) lines << rows->index(row, 0).data().toString();
+    return lines.join('\n');
   }
 
-  RecordingDialogs dialogs;
+  fixtures::RecordingDialogs dialogs;
   QTemporaryDir settings;
 };
 
-TEST_F(MonitorTest, commandHistoryWalksWithUpAndDown) {
-  const auto w = Open(FreeUdpPort());
-  Type(*w, "status");
-  Type(*w, "users");
-  auto* input = Find<QLineEdit>(*w, "ConsoleInput");
-  QTest::keyClick(input, Qt::Key_Up);
-  QTest::keyClick(input, Qt::Key_Up);
-  EXPECT_EQ(input->text(), "status");
-  QTest::keyClick(input, Qt::Key_Down);
-  EXPECT_EQ(input->text(), "users");
-}
-
-TEST_F(MonitorTest, aTypedCommandIsEchoedAndItsWholeAnswerShown) {
-  StandIn server;
-  const auto w = Open(server.Port());
-  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
-  Type(*w, "status");
-  ASSERT_TRUE(Await([&] { return Output(*w).contains("4 users"); })) << Output(*w).toStdString();
-  EXPECT_TRUE(Output(*w).contains("] status\n"));
-}
-
-TEST_F(MonitorTest, kickAsksFirstAndSendsNothingWhenTheAnswerIsNo) {
-  StandIn server;
-  const auto w = Open(server.Port());
-  auto* players = Find<QTableWidget>(*w, "Players");
-  ASSERT_TRUE(Await([&] { return players->rowCount() == 4 && w->ConsoleIdle(); }));
-  players->selectRow(1);
-  dialogs.answer = false;
-  QTest::mouseClick(Find(*w, "Kick"), Qt::LeftButton);
-  ASSERT_EQ(dialogs.shown.size(), 1);
-  EXPECT_EQ(dialogs.shown[0], "?Kick Player: Kick [LAN] Sniper Bob from the server?");
-  EXPECT_TRUE(w->ConsoleIdle());
-  EXPECT_FALSE(Output(*w).contains("kick"));
-}
-
-TEST_F(MonitorTest, kickAfterYesUsesTheUserIdFromStatus) {
+TEST_F(MonitorTest, kickAsksFirstAndUsesTheUserIdFromStatus) {
   StandIn server;
   const auto w = Open(server.Port());
   auto* players = Find<QTableWidget>(*w, "Players");
@@ -209,6 +116,7 @@ TEST_F(MonitorTest, kickAfterYesUsesTheUserIdFromStatus) {
   players->selectRow(1);
   dialogs.answer = true;
   QTest::mouseClick(Find(*w, "Kick"), Qt::LeftButton);
+  EXPECT_EQ(dialogs.shown, QStringList{"?Kick Player: Kick [LAN] Sniper Bob from the server?"});
   ASSERT_TRUE(Await([&] { return Output(*w).contains("] kick \"#3\""); })) << Output(*w).toStdString();
   ASSERT_TRUE(Await([&] { return w->ConsoleIdle(); }));
   EXPECT_FALSE(Output(*w).contains("was not run")) << Output(*w).toStdString();
@@ -218,50 +126,75 @@ TEST_F(MonitorTest, theLogArrivesAfterLogaddressAddWithThePasswordMasked) {
   StandIn server;
   const auto w = Open(server.Port());
   ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
-  Type(*w, "say hello there");
+  auto* input = Find<QLineEdit>(*w, "ConsoleInput");
+  QTest::keyClicks(input, "say hello there");
+  QTest::keyClick(input, Qt::Key_Return);
   ASSERT_TRUE(Await([&] { return LogText(*w).contains("say \"hello there\""); })) << LogText(*w).toStdString();
   ASSERT_TRUE(Await([&] { return LogText(*w).contains("Rcon:"); }));
   EXPECT_FALSE(LogText(*w).contains("se cret"));
   EXPECT_FALSE(Output(*w).contains("se cret"));
 }
 
-TEST_F(MonitorTest, theFilterShowsOnlyMatchingLines) {
-  const auto w = Open(FreeUdpPort());
-  w->AddLogLine(Line("\"Alpha<2><STEAM_0:1:2><Blue>\" say \"hi\""));
-  w->AddLogLine(Line("Started map \"well\" (CRC \"1\")"));
-  QTest::keyClicks(Find<QLineEdit>(*w, "LogFilter"), "well");
-  EXPECT_EQ(LogText(*w), "00:00:00  Started map \"well\" (CRC \"1\")");
-}
+struct ScrollbackCase {
+  const char* name;
+  const char* filter;  // typed between the two batches of lines
+  const char* first;   // the first line shown at the end
+  int shown;
+};
+class ScrollbackTest : public MonitorTest, public ::testing::WithParamInterface<ScrollbackCase> {};
 
-TEST_F(MonitorTest, scrollbackKeepsTheCapFromTheSettings) {
+TEST_P(ScrollbackTest, keepsTheNewestLinesUpToTheCapFromTheSettingsThatTheFilterShows) {
   QSettings(settings.filePath("monitor.ini"), QSettings::IniFormat).setValue("monitor/scrollback", 100);
   const auto w = Open(FreeUdpPort());
-  for (int i = 0; i < 250; ++i) w->AddLogLine(Line(("line " + std::to_string(i)).c_str()));
-  QTest::keyClicks(Find<QLineEdit>(*w, "LogFilter"), "line");
+  const auto add = [&](int from, int to) {
+    for (int n = from; n < to; ++n) w->AddLogLine({.message = "line " + std::to_string(n)});
+  };
+  add(0, 250);
+  QTest::keyClicks(Find<QLineEdit>(*w, "LogFilter"), GetParam().filter);
+  // The pane shows the first batch before the second drops some of it.
+  ASSERT_TRUE(Await([&] { return !LogText(*w).isEmpty(); }));
+  add(250, 280);
+  ASSERT_TRUE(Await([&] { return LogText(*w).endsWith("line 279"); })) << LogText(*w).toStdString();
+  EXPECT_TRUE(LogText(*w).startsWith(GetParam().first)) << LogText(*w).toStdString();
+  EXPECT_EQ(LogText(*w).count('\n') + 1, GetParam().shown);
   EXPECT_EQ(w->Log().Size(), 100u);
-  EXPECT_EQ(Find<QPlainTextEdit>(*w, "LogView")->blockCount(), 100);
-  EXPECT_TRUE(LogText(*w).startsWith("00:00:00  line 150\n"));
 }
 
-TEST_F(MonitorTest, withoutAPasswordTheConsoleIsOffAndOneLineSaysHowToSetIt) {
-  const auto w = Open(FreeUdpPort(), "");
-  const auto* notice = Find<QLabel>(*w, "PasswordNotice");
-  EXPECT_TRUE(notice->isVisible());
-  EXPECT_TRUE(notice->text().contains("Server Config tab"));
-  EXPECT_TRUE(notice->text().contains("restart the server"));
-  for (const char* name : {"ConsoleInput", "LogFilter", "Kick", "Say", "ChangeMap", "RestartServer", "WarnAndStop"})
-    EXPECT_FALSE(Find(*w, name)->isEnabled()) << name;
+const ScrollbackCase kScrollbackCases[] = {{"none", "", "00:00:00  line 180\n", 100},
+                                           {"digit", "7", "00:00:00  line 187\n", 19},
+                                           {"otherCase", "LINE 2", "00:00:00  line 200\n", 80}};
+INSTANTIATE_TEST_SUITE_P(Filters, ScrollbackTest, ::testing::ValuesIn(kScrollbackCases), RowName);
+
+struct RulesCase {
+  const char* name;
+  const char* standin;  // how the stand-in answers rules
+  const char* state;    // what the view says at the end
+  int rows;
+};
+class RulesTest : public MonitorTest, public ::testing::WithParamInterface<RulesCase> {};
+
+TEST_P(RulesTest, areAskedOnlyWhenTheirTabOpensOrRefreshIsPressedAndShownByNameOrWhyNot) {
+  StandIn server("se cret", GetParam().standin);
+  const auto w = Open(server.Port());
+  const auto* rules = Find<QTableWidget>(*w, "RulesTable");
+  const auto* state = Find<QLabel>(*w, "RulesState");
+  // Info and players are asked for meanwhile, the rules not.
+  ASSERT_TRUE(Await([&] { return Find<QTableWidget>(*w, "Players")->rowCount() == 4; }));
+  EXPECT_TRUE(state->text().isEmpty());
+  Find<QTabWidget>(*w, "PlayersAndRules")->setCurrentIndex(1);
+  ASSERT_TRUE(Await([&] { return state->text().contains(GetParam().state); })) << state->text().toStdString();
+  QStringList names;
+  for (int row = 0; row < rules->rowCount(); ++row) names << rules->item(row, 0)->text();
+  EXPECT_EQ(names.size(), GetParam().rows);
+  EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << names.join(' ').toStdString();
+  QTest::mouseClick(Find(*w, "RefreshRules"), Qt::LeftButton);
+  EXPECT_TRUE(state->text().startsWith("Asking the server for its rules"));
 }
 
-TEST_F(MonitorTest, aRefusedPasswordIsShownOnceAndNotSentAgain) {
-  StandIn server("right");
-  const auto w = Open(server.Port(), "wrong");
-  ASSERT_TRUE(Await([&] { return Output(*w).contains("Bad rcon_password."); })) << Output(*w).toStdString();
-  Type(*w, "status");
-  ASSERT_TRUE(Await([&] { return w->ConsoleIdle(); }));
-  EXPECT_EQ(Output(*w).count("Bad rcon_password."), 1);
-  EXPECT_TRUE(Output(*w).contains("not sent again"));
-}
+const RulesCase kRulesCases[] = {{"answered", "", "37 rules", 37},
+                                 {"none", "silent", "The server did not answer the rules request after 3 tries.", 0},
+                                 {"cutShort", "cut", "The rules reply is cut short", 0}};
+INSTANTIATE_TEST_SUITE_P(Replies, RulesTest, ::testing::ValuesIn(kRulesCases), RowName);
 
 // What a terminal mode printed and returned.
 struct TerminalRun {
@@ -282,66 +215,41 @@ TerminalRun Capture(const std::function<int(std::FILE*, std::FILE*)>& run) {
   return r;
 }
 
-TEST(TerminalModes, queryPrintsInfoAndPlayersAndExitsZero) {
-  StandIn server;
-  const std::string target = "127.0.0.1:" + std::to_string(server.Port());
-  const TerminalRun r = Capture([&](std::FILE* o, std::FILE* e) { return RunQuery(target, false, o, e); });
-  EXPECT_EQ(r.code, kTerminalAnswered) << r.err;
-  EXPECT_NE(r.out.find("map:       2fort\n"), std::string::npos);
-  EXPECT_NE(r.out.find("player:    [LAN] Sniper Bob\t3\t"), std::string::npos);
-}
+struct TerminalCase {
+  const char* name;
+  bool answering;        // the stand-in is at the target, else nothing is
+  const char* password;  // for `status` on the console; none to query
+  int code;
+  const char* out;  // a part of what is printed on each stream
+  const char* err;
+};
+class TerminalModeTest : public ::testing::TestWithParam<TerminalCase> {};
 
-TEST(TerminalModes, queryAsJsonIsOneObject) {
-  StandIn server;
-  const std::string target = "127.0.0.1:" + std::to_string(server.Port());
-  const TerminalRun r = Capture([&](std::FILE* o, std::FILE* e) { return RunQuery(target, true, o, e); });
-  EXPECT_EQ(r.code, kTerminalAnswered);
-  EXPECT_EQ(r.out.substr(0, 24), "{\"name\":\"Monitor Test\",\"");
-}
-
-TEST(TerminalModes, queryOfASilentPortExitsOneAfterThreeTries) {
+TEST_P(TerminalModeTest, printsWhatTheServerSaidOrWhyNotAndExitsWithTheMatchingCode) {
+  const TerminalCase& c = GetParam();
   App();
-  const std::string target = "127.0.0.1:" + std::to_string(FreeUdpPort());
-  const TerminalRun r = Capture([&](std::FILE* o, std::FILE* e) { return RunQuery(target, false, o, e); });
-  EXPECT_EQ(r.code, kTerminalNoAnswer);
-  EXPECT_NE(r.err.find("did not answer after 3 tries"), std::string::npos);
-}
-
-TEST(TerminalModes, aBadTargetIsAUsageError) {
-  App();
-  const TerminalRun r = Capture([&](std::FILE* o, std::FILE* e) { return RunQuery("host:port", false, o, e); });
-  EXPECT_EQ(r.code, kTerminalBadUsage);
-}
-
-TEST(TerminalModes, rconPrintsTheWholeAnswer) {
-  StandIn server;
-  const std::string target = "127.0.0.1:" + std::to_string(server.Port());
+  std::optional<StandIn> server;
+  if (c.answering) server.emplace();
+  const std::string target = "127.0.0.1:" + std::to_string(server ? server->Port() : FreeUdpPort());
+  const auto query = [&](std::FILE* o, std::FILE* e) { return RunQuery(target, false, o, e); };
   // The stand-in opens its socket a moment after it starts; the query waits for it.
-  ASSERT_EQ(Capture([&](std::FILE* o, std::FILE* e) { return RunQuery(target, false, o, e); }).code, 0);
-  const TerminalRun r =
-      Capture([&](std::FILE* o, std::FILE* e) { return RunRcon(target, "status", "se cret", o, e); });
-  EXPECT_EQ(r.code, kTerminalAnswered) << r.err;
-  EXPECT_NE(r.out.find("4 users\n"), std::string::npos);
+  if (server && c.password != nullptr) {
+    ASSERT_EQ(Capture(query).code, kTerminalAnswered);
+  }
+  const TerminalRun r = c.password == nullptr ? Capture(query) : Capture([&](std::FILE* o, std::FILE* e) {
+    return RunRcon(target, "status", c.password, o, e);
+  });
+  EXPECT_EQ(r.code, c.code) << r.err;
+  EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
 }
 
-TEST(TerminalModes, rconWithAWrongPasswordExitsOneWithTheRefusal) {
-  StandIn server;
-  const std::string target = "127.0.0.1:" + std::to_string(server.Port());
-  ASSERT_EQ(Capture([&](std::FILE* o, std::FILE* e) { return RunQuery(target, false, o, e); }).code, 0);
-  const TerminalRun r =
-      Capture([&](std::FILE* o, std::FILE* e) { return RunRcon(target, "status", "nope", o, e); });
-  EXPECT_EQ(r.code, kTerminalNoAnswer);
-  EXPECT_EQ(r.err.substr(0, 18), "Bad rcon_password.");
-  EXPECT_TRUE(r.out.empty());
-}
-
-TEST(TerminalModes, rconWithoutAPasswordIsAUsageError) {
-  App();
-  const TerminalRun r =
-      Capture([&](std::FILE* o, std::FILE* e) { return RunRcon("127.0.0.1", "status", nullptr, o, e); });
-  EXPECT_EQ(r.code, kTerminalBadUsage);
-  EXPECT_NE(r.err.find("QUORVANE_RCON_PASSWORD"), std::string::npos);
-}
+const TerminalCase kTerminalCases[] = {
+    {"query", true, nullptr, kTerminalAnswered, "player:    [LAN] Sniper Bob\t3\t", ""},
+    {"querySilentPort", false, nullptr, kTerminalNoAnswer, "", "did not answer after 3 tries"},
+    {"rcon", true, "se cret", kTerminalAnswered, "4 users\n", ""},
+    {"rconWrongPassword", true, "nope", kTerminalNoAnswer, "", "Bad rcon_password."}};
+INSTANTIATE_TEST_SUITE_P(Runs, TerminalModeTest, ::testing::ValuesIn(kTerminalCases), RowName);
 
 }  // namespace
 }  // namespace quorvane::ui

@@ -1,0 +1,38 @@
+#pragma once
+// The server's rules (its public settings) in the monitor, asked for only when
+// the view is shown while it holds none or Refresh is pressed. Never polled:
+// the server allows few packets a second, and those go to info and players.
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "platform/server_query.h"
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace quorvane::ui {
+
+class RulesView : public QWidget {
+ public:
+  // Sends one rules request; the function given is called with the outcome.
+  using Ask = std::function<void(platform::ServerQuery::RulesDone)>;
+  explicit RulesView(Ask ask, QWidget* parent = nullptr);
+  void Refresh();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void Show(const monitor::Result<std::vector<monitor::Rule>>& outcome);
+
+  Ask m_ask;
+  bool m_asking = false;
+  bool m_filled = false;
+  QLabel* m_state = nullptr;
+  QTableWidget* m_table = nullptr;
+  QPushButton* m_refresh = nullptr;
+};
+
+}  // namespace quorvane::ui

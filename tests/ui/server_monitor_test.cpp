@@ -108,6 +108,40 @@ struct MonitorTest : ::testing::Test {
   QTemporaryDir settings;
 };
 
+TEST(StatusLineOnMainForm, altOOpensTheMonitorAsAWindowOfItsOwn) {
+  fixtures::FormOnDisk main(2);
+  QTest::keyClick(main.form.get(), Qt::Key_O, Qt::AltModifier);
+  auto* monitor = main.Find<ServerMonitor>("ServerMonitor");
+  ASSERT_NE(monitor, nullptr);
+  EXPECT_TRUE(monitor->isVisible());
+  EXPECT_TRUE(monitor->isWindow());
+}
+
+TEST_F(MonitorTest, commandHistoryWalksWithUpAndDown) {
+  const auto w = Open(FreeUdpPort());
+  auto* input = Find<QLineEdit>(*w, "ConsoleInput");
+  for (const char* command : {"status", "users"}) {
+    QTest::keyClicks(input, command);
+    QTest::keyClick(input, Qt::Key_Return);
+  }
+  QTest::keyClick(input, Qt::Key_Up);
+  QTest::keyClick(input, Qt::Key_Up);
+  EXPECT_EQ(input->text(), "status");
+  QTest::keyClick(input, Qt::Key_Down);
+  EXPECT_EQ(input->text(), "users");
+}
+
+TEST_F(MonitorTest, withoutAPasswordTheConsoleIsOffAndOneLineSaysHowToSetIt) {
+  const auto w = Open(FreeUdpPort(), "");
+  const auto* notice = Find<QLabel>(*w, "PasswordNotice");
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_TRUE(notice->text().contains("Server Config tab"));
+  EXPECT_TRUE(notice->text().contains("restart the server"));
+  for (const char* name : {"ConsoleInput", "LogFilter", "Kick", "Say", "ChangeMap", "RestartServer", "WarnAndStop"}) {
+    EXPECT_FALSE(Find(*w, name)->isEnabled()) << name;
+  }
+}
+
 TEST_F(MonitorTest, kickAsksFirstAndUsesTheUserIdFromStatus) {
   StandIn server;
   const auto w = Open(server.Port());

@@ -21,7 +21,6 @@ struct InstallServerTest : ::testing::Test {
     setup.installDir = QString::fromStdString(on.game.GameDir());
     setup.steamCmd = QUORVANE_STEAMCMD_STANDIN;
     setup.howToGet = "Get SteamCMD from your distribution.";
-    setup.serverRunning = [this] { return serverRunning; };
     on.game.Write("tfc/server.cfg", kEditedServerCfg);
   }
 
@@ -57,39 +56,33 @@ struct InstallServerTest : ::testing::Test {
 
   fixtures::FormOnDisk on{-1, false};
   InstallServerSetup setup;
-  bool serverRunning = false;
   std::unique_ptr<InstallServerWindow> window;
 };
 
-TEST_F(InstallServerTest, barStateAndOutput_followEveryRunToTheEnd) {
-  Open("twice");
-  auto* bar = Find<QProgressBar>("barProgress");
-  QList<int> values;
-  QObject::connect(bar, &QProgressBar::valueChanged, [&values](int v) { values << v; });
-  ASSERT_EQ(InstallAndWait(), true);
-  EXPECT_TRUE(values.contains(452)) << "45.23 % of the download";
-  EXPECT_EQ(bar->value(), bar->maximum());
-  EXPECT_EQ(Text("lblState").toStdString(), "Run 2 of at most 5: finished");
-  EXPECT_TRUE(Find<QPlainTextEdit>("txtOutput")->toPlainText().contains("Update state (0x61) downloading"));
-}
-
-// How an install ends, or why it never starts, and what the window says of it.
+// How an install ends, or why it never starts, and what the window shows of it.
 struct EndCase {
   const char* name;
   const char* mode;
   void (*arrange)(InstallServerTest& t);  // before the window opens, when set
   bool cancel;                            // pressed mid-download
   bool ok;
-  bool ran;            // the stand-in, which replaces server.cfg
+  bool ran;            // the stand-in, which prints its download and replaces server.cfg
+  int bar;             // of 1000
+  const char* state;   // the last
   const char* begins;  // the outcome text
 };
+void PrintTo(const EndCase& c, std::ostream* out) { *out << c.name; }
 
 class InstallEndTest : public InstallServerTest, public ::testing::WithParamInterface<EndCase> {};
 
-TEST_P(InstallEndTest, outcomeAndButtons_sayHowItEnded) {
+TEST_P(InstallEndTest, barStateOutputOutcomeAndButtons_showHowItEnded) {
   if (GetParam().arrange != nullptr) GetParam().arrange(*this);
   Open(GetParam().mode);
   ASSERT_EQ(InstallAndWait(GetParam().cancel), GetParam().ok);
+  EXPECT_EQ(Find<QProgressBar>("barProgress")->value(), GetParam().bar);
+  EXPECT_EQ(Text("lblState").toStdString(), GetParam().state);
+  const QString output = Find<QPlainTextEdit>("txtOutput")->toPlainText();
+  EXPECT_EQ(output.contains("Update state (0x61) downloading, progress: 45.23"), GetParam().ran);
   const QString outcome = Text("lblOutcome");
   EXPECT_TRUE(outcome.startsWith(GetParam().begins)) << outcome.toStdString();
   const bool putBack = outcome.endsWith("\nPut back your own tfc/server.cfg (SteamCMD had replaced it).");
@@ -102,15 +95,17 @@ TEST_P(InstallEndTest, outcomeAndButtons_sayHowItEnded) {
 INSTANTIATE_TEST_SUITE_P(
     Ends, InstallEndTest,
     ::testing::Values(
-        EndCase{"installed", "ok", nullptr, false, true, true, "Installed in "},
-        EndCase{"fullDisk", "fail", nullptr, false, false, true, "Not enough disk space"},
-        EndCase{"cancelled_leavesNoSteamCmdRunning", "hang", nullptr, true, false, true, "Cancelled."},
+        EndCase{"installedOnTheSecondRun", "twice", nullptr, false, true, true, 1000, "Run 2 of at most 5: finished",
+                "Installed in "},
+        EndCase{"fullDisk", "fail", nullptr, false, false, true, 1000, "failed", "Not enough disk space"},
+        EndCase{"cancelled_leavesNoSteamCmdRunning", "hang", nullptr, true, false, true, 452, "cancelled",
+                "Cancelled."},
         EndCase{"noSteamCmd_explainsHowToGetIt", "ok", [](InstallServerTest& t) { t.setup.steamCmd.clear(); },
-                false, false, false, "Get SteamCMD from your distribution."},
+                false, false, false, 0, "failed", "Get SteamCMD from your distribution."},
         EndCase{"chosenProgramMissing", "ok", [](InstallServerTest& t) { t.setup.steamCmd += ".missing"; }, false,
-                false, false, "SteamCMD could not be started"},
-        EndCase{"serverRunning", "ok", [](InstallServerTest& t) { t.serverRunning = true; }, false, false, false,
-                update::kServerInUseMessage}),
+                false, false, 0, "failed", "SteamCMD could not be started"},
+        EndCase{"serverRunning", "ok", [](InstallServerTest& t) { t.setup.serverRunning = [] { return true; }; },
+                false, false, false, 0, "failed", update::kServerInUseMessage}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InstallServerTest, closingTheWindowMidDownload_endsSteamCmdAndPutsTheFileBack) {

@@ -41,37 +41,23 @@ class InstallerTest : public ::testing::Test {
   std::string program = std::filesystem::path(QUORVANE_STEAMCMD_STANDIN).make_preferred().string();
 };
 
-struct Failure {
-  const char* name;
-  const char* mode;
-  bool missingProgram;
-  int runs;
-  std::string says;  // how the message starts; the missing program's path follows
-};
-void PrintTo(const Failure& f, std::ostream* out) { *out << f.name; }
-
-class FailedInstall : public InstallerTest, public ::testing::WithParamInterface<Failure> {};
-
-// What was put back is in the message; the cancel test reads the files.
-TEST_P(FailedInstall, saysWhyAndWhatWasPutBack) {
-  if (GetParam().missingProgram) program = (dir.Path() / "no-steamcmd").string();
-  const InstallResult result = Install(GetParam().mode);
+TEST_F(InstallerTest, fiveRunsWithoutSuccess_giveUpSayingWhyAndWhatWasPutBack) {
+  const InstallResult result = Install("short");
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.runs, GetParam().runs);
-  const std::string says = GetParam().missingProgram ? GetParam().says + program : GetParam().says;
-  EXPECT_EQ(result.message.rfind(says, 0), 0u) << result.message;
-}
-
-INSTANTIATE_TEST_SUITE_P(Ends, FailedInstall, ::testing::Values(
-    Failure{"FullDisk", "fail", false, 1,
-            "Not enough disk space: SteamCMD stopped (state 0x202 usually means a full disk). Its last error: Error! "
-            "App '90' state is 0x202 after update job.\nPut back your own tfc/server.cfg (SteamCMD had replaced it)."},
-    Failure{"NeverFinishing", "short", false, kMaxRuns,
+  EXPECT_EQ(result.runs, kMaxRuns);
+  EXPECT_EQ(result.message,
             "SteamCMD stopped in state 0x10e. Its last error: Error! App '90' state is 0x10E after update job. "
             "(after 5 runs)\nPut back your own tfc/server.cfg, tfc/mapcycle.txt, tfc/motd.txt (SteamCMD had replaced "
-            "them)."},
-    Failure{"MissingProgram", "ok", true, 1, "SteamCMD could not be started: Cannot start "}),
-    [](const auto& info) { return std::string(info.param.name); });
+            "them).");
+}
+
+TEST_F(InstallerTest, programThatCannotStart_isNamedAndNotRetried) {
+  program = (dir.Path() / "no-steamcmd").string();
+  const InstallResult result = Install("ok");
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.runs, 1);
+  EXPECT_EQ(result.message.rfind("SteamCMD could not be started: Cannot start " + program, 0), 0u) << result.message;
+}
 
 TEST_F(InstallerTest, cancelEndsSteamCmdAndPutsTheFilesBackByteForByte) {
   const auto downloading = [](const Installer& i) { return i.StateText().starts_with("downloading 45.2"); };

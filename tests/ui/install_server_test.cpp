@@ -97,7 +97,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         EndCase{"installedOnTheSecondRun", "twice", nullptr, false, true, true, 1000, "Run 2 of at most 5: finished",
                 "Installed in "},
-        EndCase{"fullDisk", "fail", nullptr, false, false, true, 1000, "failed", "Not enough disk space"},
         EndCase{"cancelled_leavesNoSteamCmdRunning", "hang", nullptr, true, false, true, 452, "cancelled",
                 "Cancelled."},
         EndCase{"noSteamCmd_explainsHowToGetIt", "ok", [](InstallServerTest& t) { t.setup.steamCmd.clear(); },

@@ -54,8 +54,9 @@ TEST_F(KeptFilesTest, restorePutsBackAMissingFile_andNamesTheFileItCannotPutBack
   fs.AddFile(kDir + "\\tfc\\server.cfg", "// stock\n");
   fs.FailOn(MemoryFileSystem::Op::Write, kDir + "\\tfc\\server.cfg", MemoryFileSystem::kDenied);
   EXPECT_EQ(RestoreUserFiles(fs, kDir, kept).Message(),
-            "Put back your own tfc/mapcycle.txt (SteamCMD had replaced it).\nCannot put back C:\\hlds\\tfc\\server.cfg: "
-            "Permission denied. Your copy is in " + kBackup + "\\tfc\\server.cfg.");
+            "Put back your own tfc/mapcycle.txt (SteamCMD had replaced it).\n"
+            "Cannot put back C:\\hlds\\tfc\\server.cfg: Permission denied. Your copy is in " +
+                kBackup + "\\tfc\\server.cfg.");
   EXPECT_EQ(fs.Bytes(kDir + "\\tfc\\mapcycle.txt"), kEdited.at("tfc\\mapcycle.txt"));
 }
 

@@ -1,9 +1,8 @@
-// InstallServer as the locate windows open it, and the installed directory
-// becoming the server location through their saves.
+// InstallServer as the locate windows and the server monitor open it, and the installed directory
+// becoming the server location through the locate windows' saves.
 #include <QLineEdit>
 #include <QSignalSpy>
 
-#include "app/location_check.h"
 #include "ui/install_server.h"
 #include "ui/window_fixtures.h"
 #include "update/installer.h"
@@ -24,7 +23,6 @@ struct InstallSequenceTest : StartSequenceTest {
   void InstallAndUse() {
     InstallServerWindow* window = sequence->InstallServer();
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(window->isVisible());
     window->findChild<QLineEdit*>("txtInstallDir")->setText(QString::fromStdString(Srv()));
     window->findChild<QLineEdit*>("txtSteamCmd")->setText(QUORVANE_STEAMCMD_STANDIN);
     QSignalSpy finished(window, &InstallServerWindow::installFinished);
@@ -36,25 +34,34 @@ struct InstallSequenceTest : StartSequenceTest {
   std::string Srv() const { return game.Path("srv").string(); }
 };
 
-TEST_F(InstallSequenceTest, firstRun_installedDirectoryIsSavedThroughTheFirstRunSave) {
-  game.MakeDir("program");
+// The first try finds no folder for the settings file; the install window stays for the next.
+TEST_F(InstallSequenceTest, firstRun_installedDirectoryIsSavedThroughTheFirstRunSave_onceItCanBeWritten) {
   OpenFromFirstRun();
   InstallAndUse();
+  EXPECT_TRUE(dialogs.shown.last().startsWith("Quorvane could not write")) << dialogs.shown.last().toStdString();
+  EXPECT_NE(sequence->LocateFile(), nullptr);
+  ASSERT_NE(sequence->InstallServer(), nullptr);
+  EXPECT_TRUE(sequence->InstallServer()->isVisible());
+  game.MakeDir("program");
+  Press(sequence->InstallServer(), "cmdUseLocation");
   EXPECT_EQ(game.Read("program/Quorvane.ini"), Srv() + "\r\n");
-  EXPECT_TRUE(dialogs.shown.contains(app::kLocationSavedMessage)) << dialogs.shown.join('|').toStdString();
   EXPECT_EQ(sequence->LocateFile(), nullptr);
   EXPECT_EQ(sequence->InstallServer(), nullptr);
   ASSERT_NE(sequence->Main(), nullptr);
   EXPECT_EQ(sequence->Main()->GameDir(), Srv());
 }
 
-TEST_F(InstallSequenceTest, changeLocation_installedDirectoryIsSavedAndReloaded) {
+// No change-location window is open: the save opens one and takes it away again.
+TEST_F(InstallSequenceTest, updateFromTheMonitor_offersTheServerDirectory_andTheInstalledOneIsSavedAndReloaded) {
   MainForm* main = StartPastIntro();
-  Press(main, "Command19");
-  Press(sequence->LocateFile2(), "cmdInstallServer");
+  ASSERT_NE(main, nullptr);
+  game.Write("server/hlds_run", "#!/bin/sh\n");
+  Press(main, "StatusLine");
+  Press(main->findChild<QWidget*>(QStringLiteral("ServerMonitor")), "UpdateServer");
+  ASSERT_NE(sequence->InstallServer(), nullptr);
+  EXPECT_EQ(sequence->InstallServer()->InstallDir().toStdString(), main->GameDir());
   InstallAndUse();
   EXPECT_EQ(main->GameDir(), Srv());
-  EXPECT_EQ(game.Read("program/Quorvane.ini"), Srv() + "\r\n");
   EXPECT_EQ(sequence->LocateFile2(), nullptr);
   EXPECT_EQ(sequence->InstallServer(), nullptr);
 }
@@ -70,25 +77,6 @@ TEST_F(InstallSequenceTest, serverStartedHereRunning_refusesWithAMessage) {
   Press(sequence->LocateFile2(), "cmdInstallServer");
   EXPECT_EQ(dialogs.shown, QStringList{update::kServerInUseMessage});
   EXPECT_EQ(sequence->InstallServer(), nullptr);
-}
-
-TEST_F(InstallSequenceTest, firstRunSaveFailing_keepsTheInstallWindowForAnotherTry) {
-  OpenFromFirstRun();  // no folder for the settings file, so it cannot be written
-  InstallAndUse();
-  EXPECT_TRUE(dialogs.shown.last().startsWith("Quorvane could not write")) << dialogs.shown.last().toStdString();
-  EXPECT_NE(sequence->LocateFile(), nullptr);
-  ASSERT_NE(sequence->InstallServer(), nullptr);
-  EXPECT_TRUE(sequence->InstallServer()->isVisible());
-}
-
-TEST_F(InstallSequenceTest, updateFromTheMonitor_opensWithTheCurrentServerDirectory) {
-  MainForm* main = StartPastIntro();
-  ASSERT_NE(main, nullptr);
-  game.Write("server/hlds_run", "#!/bin/sh\n");
-  Press(main, "StatusLine");
-  Press(main->findChild<QWidget*>(QStringLiteral("ServerMonitor")), "UpdateServer");
-  ASSERT_NE(sequence->InstallServer(), nullptr);
-  EXPECT_EQ(sequence->InstallServer()->InstallDir().toStdString(), main->GameDir());
 }
 
 TEST_F(InstallSequenceTest, closingTheFirstRunsLocateWindow_endsTheProgramTakingTheInstallWindowAlong) {

@@ -24,12 +24,6 @@ namespace {
 
 using namespace fixtures;  // NOLINT(google-build-using-namespace): the shared fixtures
 
-QString Entries(const QListWidget* list) {
-  QStringList out;
-  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
-  return out.join(',');
-}
-
 // WCAG relative luminance and contrast ratio.
 double Luminance(const QColor& c) {
   auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };

@@ -14,13 +14,6 @@ namespace {
 
 using namespace fixtures;  // NOLINT(google-build-using-namespace): the shared fixtures
 
-// The list's entries joined with commas.
-QString Entries(const QListWidget* list) {
-  QStringList out;
-  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
-  return out.join(',');
-}
-
 struct MapTab : FormOnDisk {
   MapTab() {
     form->Load();

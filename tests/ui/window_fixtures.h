@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QMimeData>
+#include <QListWidget>
 #include <QPointer>
 #include <QTabWidget>
 #include <QTest>
@@ -263,5 +264,12 @@ struct StartSequenceTest : ::testing::Test, FormOnDisk {
   std::unique_ptr<StartSequence> sequence;
   std::vector<int> ends;
 };
+
+// The list's entries joined with commas.
+inline QString Entries(const QListWidget* list) {
+  QStringList out;
+  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+  return out.join(',');
+}
 
 }  // namespace quorvane::ui::fixtures

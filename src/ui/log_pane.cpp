@@ -12,20 +12,21 @@
 namespace quorvane::ui {
 namespace {
 
-QColor ToneColour(monitor::LogTone tone) {
+// Plain lines keep the palette's text colour, so they stay readable on a dark desktop.
+QVariant ToneColour(monitor::LogTone tone) {
   switch (tone) {
     case monitor::LogTone::Kill:
-      return QColor(0xB0, 0x20, 0x20);
+      return QBrush(QColor(0xB0, 0x20, 0x20));
     case monitor::LogTone::Join:
-      return QColor(0x20, 0x80, 0x20);
+      return QBrush(QColor(0x20, 0x80, 0x20));
     case monitor::LogTone::Map:
-      return QColor(0x20, 0x40, 0xC0);
+      return QBrush(QColor(0x20, 0x40, 0xC0));
     case monitor::LogTone::Chat:
-      return QColor(0x90, 0x50, 0x00);
+      return QBrush(QColor(0x90, 0x50, 0x00));
     case monitor::LogTone::Plain:
       break;
   }
-  return QColor(Qt::black);
+  return {};
 }
 
 }  // namespace
@@ -43,7 +44,7 @@ QVariant LogModel::data(const QModelIndex& index, int role) const {
   const monitor::LogEntry& entry = m_book.ShownAt(row);
   if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
     return QString::fromStdString(platform::AnsiToUtf8(entry.text));
-  if (role == Qt::ForegroundRole) return QBrush(ToneColour(entry.tone));
+  if (role == Qt::ForegroundRole) return ToneColour(entry.tone);
   return {};
 }
 

@@ -119,7 +119,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.rfind("--cold=", 0) == 0) {
-      QMetaObject::invokeMethod(&app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
       return ColdStart(arg.substr(7), app);
     }
   }

@@ -35,8 +35,8 @@ long PeakRssKiB() {
 
 // A log packet as the server sends it.
 QByteArray LogPacket(long n) {
-  const std::string text = "\xFF\xFF\xFF\xFFlog L 01/31/2024 - 21:05:09: \"Player" + std::to_string(n % 32) +
-                           "<" + std::to_string(n % 32 + 2) + "><STEAM_0:1:" + std::to_string(n) +
+  const std::string text = "\xFF\xFF\xFF\xFFlog L 01/31/2024 - 21:05:09: \"Player" + std::to_string(n % 32) + "<" +
+                           std::to_string(n % 32 + 2) + "><STEAM_0:1:" + std::to_string(n) +
                            "><Blue>\" killed \"Other<9><STEAM_0:0:1><Red>\" with \"rocket\"\n";
   return QByteArray(text.data(), static_cast<qsizetype>(text.size() + 1));
 }
@@ -106,9 +106,8 @@ int Flood(int rate, int seconds) {
 }
 
 int Idle(int port, int seconds) {
-  quorvane::ui::StatusLine line({[port] { return std::to_string(port); }, [] {
-                                   return quorvane::launch::Launcher::Watch::None;
-                                 }});
+  quorvane::ui::StatusLine line(
+      {[port] { return std::to_string(port); }, [] { return quorvane::launch::Launcher::Watch::None; }});
   line.show();
   const std::clock_t cpu0 = std::clock();
   QElapsedTimer wall;

@@ -77,7 +77,8 @@ int main(int argc, char* argv[]) {
       const install::Read<std::string> read = disk.ReadFile(files[i]);
       ok = read.ok();
       const std::string& bytes = read.value();
-      if (n == 0) first[i] = bytes;
+      if (n == 0)
+        first[i] = bytes;
       else if (bytes != first[i]) {
         std::fprintf(stderr, "cycle %ld: %s differs from the first write\n", n, files[i].c_str());
         return 1;

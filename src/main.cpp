@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "ui/install_terminal.h"
 #include "install/build_info.h"
 #include "platform/codepage.h"
 #include "platform/file_system.h"
@@ -20,6 +19,7 @@
 #include "ui/command_line.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
+#include "ui/install_terminal.h"
 #include "ui/start_sequence.h"
 #include "ui/terminal_modes.h"
 
@@ -31,8 +31,7 @@ QStringList RawArguments(int argc, char* argv[]) {
   return arguments;
 }
 
-int AnswerInTerminal(const quorvane::ui::CommandLine& commandLine,
-                     const quorvane::ui::CommandLineDecision& decision) {
+int AnswerInTerminal(const quorvane::ui::CommandLine& commandLine, const quorvane::ui::CommandLineDecision& decision) {
   using quorvane::ui::CommandLine;
   std::FILE* out = CommandLine::AnswersOnStandardError(decision) ? stderr : stdout;
   std::fputs(commandLine.AnswerText(decision).toLocal8Bit().constData(), out);
@@ -91,8 +90,7 @@ int main(int argc, char* argv[]) {
 
   quorvane::ui::StartSequence sequence(
       {fs, sound, dialogs, starter, server, places, quorvane::ui::TimerMode::Real, {}});
-  QObject::connect(&sequence, &quorvane::ui::StartSequence::ended, &app, &QCoreApplication::exit,
-                   Qt::QueuedConnection);
+  QObject::connect(&sequence, &quorvane::ui::StartSequence::ended, &app, &QCoreApplication::exit, Qt::QueuedConnection);
   sequence.Start();
   return app.exec();
 }

@@ -55,8 +55,7 @@ void ApplyCfgText(std::string_view bytes, FieldStore& fields) {
     while (end < size && data[end] != '\n' && data[end] != '\r') ++end;
     // Most lines carry no quote at all (comments, commands), so the quick test
     // keeps them out of the line handling.
-    if (std::memchr(data + pos, '"', end - pos) != nullptr)
-      ApplyLine(std::string_view(data + pos, end - pos), fields);
+    if (std::memchr(data + pos, '"', end - pos) != nullptr) ApplyLine(std::string_view(data + pos, end - pos), fields);
     if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n')
       pos = end + 2;
     else

@@ -16,31 +16,63 @@ constexpr std::string_view kExecValue = "listip.cfg";
 
 // Lines of server.cfg, in file order; listenserver.cfg is the same less the
 // three marked server-only.
-constexpr std::array<std::string_view, 47> kServerLines{
-    "cmdline",          "hostname",          "port",             "deathmatch",
-    "coop",             "mp_teamplay",       "tfc_autoteam",     "tfc_clanbattle",
-    "tfc_clanbattle_locked", "tfc_balance_teams", "tfc_respawndelay", "tfc_balance_scores",
-    "tfc_fragscoring",  "rcon_password",     "sv_airmove",       "sv_allowdownload",
-    "sv_allowupload",   "sv_aim",            "mp_autocrosshair", "sv_bounce",
-    "sv_cheats",        "sv_clipmode",       "mp_falldamage",    "mp_flashlight",
-    "mp_footsteps",     "mp_forcerespawn",   "mp_friendlyfire",  "sv_password",
-    "pausable",         "motd_display_time", "sv_spectalk",      "sv_waterfriction",
-    "mp_weaponstay",    "mp_fraglimit",      "mp_timelimit",     "decalfrequency",
-    "edgefriction",     "sv_lan",            "sv_gravity",       "sv_friction",
-    "sv_stopspeed",     "sv_maxspeed",       "sv_accelerate",    "sv_stepsize",
-    "sv_wateraccelerate", "sv_airaccelerate", "exec"};
+constexpr std::array<std::string_view, 47> kServerLines{"cmdline",
+                                                        "hostname",
+                                                        "port",
+                                                        "deathmatch",
+                                                        "coop",
+                                                        "mp_teamplay",
+                                                        "tfc_autoteam",
+                                                        "tfc_clanbattle",
+                                                        "tfc_clanbattle_locked",
+                                                        "tfc_balance_teams",
+                                                        "tfc_respawndelay",
+                                                        "tfc_balance_scores",
+                                                        "tfc_fragscoring",
+                                                        "rcon_password",
+                                                        "sv_airmove",
+                                                        "sv_allowdownload",
+                                                        "sv_allowupload",
+                                                        "sv_aim",
+                                                        "mp_autocrosshair",
+                                                        "sv_bounce",
+                                                        "sv_cheats",
+                                                        "sv_clipmode",
+                                                        "mp_falldamage",
+                                                        "mp_flashlight",
+                                                        "mp_footsteps",
+                                                        "mp_forcerespawn",
+                                                        "mp_friendlyfire",
+                                                        "sv_password",
+                                                        "pausable",
+                                                        "motd_display_time",
+                                                        "sv_spectalk",
+                                                        "sv_waterfriction",
+                                                        "mp_weaponstay",
+                                                        "mp_fraglimit",
+                                                        "mp_timelimit",
+                                                        "decalfrequency",
+                                                        "edgefriction",
+                                                        "sv_lan",
+                                                        "sv_gravity",
+                                                        "sv_friction",
+                                                        "sv_stopspeed",
+                                                        "sv_maxspeed",
+                                                        "sv_accelerate",
+                                                        "sv_stepsize",
+                                                        "sv_wateraccelerate",
+                                                        "sv_airaccelerate",
+                                                        "exec"};
 
 constexpr std::array<std::string_view, 26> kAutoexecLines{
-    "brightness",     "gamma",          "cl_nodelta",    "cl_nopred",     "cl_predict_players",
-    "fps_lan",        "fps_modem",      "fps_single",    "gl_keeptjunction", "gl_overbright",
-    "gl_picmip",      "gl_playermip",   "gl_round_down", "gl_texsort",    "gl_texturemode",
-    "gl_ztrick",      "joystick",       "m_filter",      "cl_himodels",   "r_decals",
-    "r_drawviewmodel", "r_shadows",     "rate",          "scr_conspeed",  "sv_cheats",
+    "brightness",      "gamma",        "cl_nodelta",    "cl_nopred",        "cl_predict_players",
+    "fps_lan",         "fps_modem",    "fps_single",    "gl_keeptjunction", "gl_overbright",
+    "gl_picmip",       "gl_playermip", "gl_round_down", "gl_texsort",       "gl_texturemode",
+    "gl_ztrick",       "joystick",     "m_filter",      "cl_himodels",      "r_decals",
+    "r_drawviewmodel", "r_shadows",    "rate",          "scr_conspeed",     "sv_cheats",
     "maxplayers"};
 
-bool ServerOnly(std::string_view name) {
-  return name == "port" || name == "deathmatch" || name == "coop";
-}
+bool ServerOnly(std::string_view name) { return name == "port" || name == "deathmatch" || name == "coop"; }
 
 // The basic server file spells these two with a capital, which the reader
 // accepts because it ignores case.
@@ -191,9 +223,9 @@ WriteResult WriteServerCfg(install::FileSystem& fs, const std::string& gameDir, 
   WriteResult server = WriteWithBackup(fs, install::GamePath(gameDir, install::kServerCfg),
                                        install::GamePath(gameDir, install::kServerBak), ServerCfgText(fields));
   // The listen file is still attempted: it does not depend on server.cfg.
-  WriteResult listen = WriteWithBackup(fs, install::GamePath(gameDir, install::kListenServerCfg),
-                                       install::GamePath(gameDir, install::kListenServerBak),
-                                       ListenServerCfgText(fields));
+  WriteResult listen =
+      WriteWithBackup(fs, install::GamePath(gameDir, install::kListenServerCfg),
+                      install::GamePath(gameDir, install::kListenServerBak), ListenServerCfgText(fields));
   return server ? listen : server;
 }
 

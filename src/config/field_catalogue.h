@@ -25,14 +25,14 @@ inline constexpr unsigned kResetServer = 2u;
 struct ConfigField {
   std::string_view name;
   FieldKind kind;
-  int maxLength;               // most characters the user may type; 0 = no limit
-  unsigned files;              // kFile* bits
+  int maxLength;                  // most characters the user may type; 0 = no limit
+  unsigned files;                 // kFile* bits
   std::string_view defaultValue;  // a text, or "0"/"1" for a check box
-  bool hasDefault;             // false for fields that no operation sets
-  unsigned resets;             // kReset* bits
+  bool hasDefault;                // false for fields that no operation sets
+  unsigned resets;                // kReset* bits
   FieldTab tab;
-  std::string_view tooltip;    // empty: the field has none
-  std::string_view label;      // caption of the label beside it
+  std::string_view tooltip;  // empty: the field has none
+  std::string_view label;    // caption of the label beside it
 
   bool IsCheckBox() const { return kind == FieldKind::CheckBox; }
 };

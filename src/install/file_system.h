@@ -22,7 +22,7 @@ struct [[nodiscard]] IoResult {
 template <typename T>
 class [[nodiscard]] Read {
  public:
-  Read(T value) : m_value(std::move(value)) {}         // NOLINT(google-explicit-constructor): a value is a success
+  Read(T value) : m_value(std::move(value)) {}              // NOLINT(google-explicit-constructor): a value is a success
   Read(IoResult failure) : m_status(std::move(failure)) {}  // NOLINT(google-explicit-constructor)
 
   bool ok() const { return m_status.ok; }

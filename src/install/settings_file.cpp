@@ -9,7 +9,8 @@ bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 // Moves past one line end (CR LF, LF or CR) at `pos`, if there is one.
 void SkipLineEnd(std::string_view text, std::size_t& pos) {
-  if (pos < text.size() && text[pos] == '\r') ++pos;
+  if (pos < text.size() && text[pos] == '\r')
+    ++pos;
   else if (pos < text.size() && text[pos] == '\n') {
     ++pos;
     return;
@@ -21,8 +22,10 @@ void SkipLineEnd(std::string_view text, std::size_t& pos) {
 
 // After an item: past the comma or line end that closes it.
 void SkipDelimiter(std::string_view text, std::size_t& pos) {
-  if (pos < text.size() && text[pos] == ',') ++pos;
-  else SkipLineEnd(text, pos);
+  if (pos < text.size() && text[pos] == ',')
+    ++pos;
+  else
+    SkipLineEnd(text, pos);
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ install::Read<std::vector<std::string>> LoadMapCycle(install::FileSystem& fs, co
   return entries;
 }
 
-install::IoResult SaveMapCycle(install::FileSystem& fs, const std::string& path, const std::vector<std::string>& entries) {
+install::IoResult SaveMapCycle(install::FileSystem& fs, const std::string& path,
+                               const std::vector<std::string>& entries) {
   std::string content;
   for (const std::string& entry : entries) {
     content += entry;

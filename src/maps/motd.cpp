@@ -10,8 +10,10 @@ install::Read<std::string> LoadMotd(install::FileSystem& fs, const std::string& 
   std::string content = std::move(read).value();
   // SaveMotd adds one line end; taking it off again keeps a write and re-read
   // from growing the message by a line each time.
-  if (content.ends_with("\r\n")) content.resize(content.size() - 2);
-  else if (content.ends_with('\n') || content.ends_with('\r')) content.pop_back();
+  if (content.ends_with("\r\n"))
+    content.resize(content.size() - 2);
+  else if (content.ends_with('\n') || content.ends_with('\r'))
+    content.pop_back();
   return content;
 }
 

@@ -28,9 +28,7 @@ bool IsDigits(std::string_view s) {
 
 }  // namespace
 
-Packet ConsoleChallengeRequest() {
-  return OutOfBand("challenge rcon\n");
-}
+Packet ConsoleChallengeRequest() { return OutOfBand("challenge rcon\n"); }
 
 Result<std::string> ParseConsoleChallenge(Bytes reply) {
   constexpr std::string_view kHead = "challenge rcon ";

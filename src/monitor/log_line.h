@@ -29,8 +29,24 @@ struct LogPlayer {
 };
 
 enum class LogEventKind {
-  Other, Kill, Connect, Enter, Disconnect, JoinTeam, Role, Suicide, Say, SayTeam, Triggered, WorldTriggered,
-  TeamScore, MapLoading, MapStarted, Cvar, LogClosed, Rcon
+  Other,
+  Kill,
+  Connect,
+  Enter,
+  Disconnect,
+  JoinTeam,
+  Role,
+  Suicide,
+  Say,
+  SayTeam,
+  Triggered,
+  WorldTriggered,
+  TeamScore,
+  MapLoading,
+  MapStarted,
+  Cvar,
+  LogClosed,
+  Rcon
 };
 
 struct LogEvent {

@@ -10,8 +10,8 @@
 namespace quorvane::monitor {
 namespace {
 
-constexpr const char* kDot = " \xB7 ";       // middle dot, Windows-1252
-constexpr const char* kEllipsis = "\x85";    // horizontal ellipsis, Windows-1252
+constexpr const char* kDot = " \xB7 ";     // middle dot, Windows-1252
+constexpr const char* kEllipsis = "\x85";  // horizontal ellipsis, Windows-1252
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -50,10 +50,10 @@ class PasswordOnly : public config::FieldStore {
 };
 
 // Windows-1252's 0x80-0x9F as Unicode; the five undefined bytes stay C1 controls.
-constexpr char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // A JSON string: ASCII as it is, everything else escaped from its Windows-1252 meaning.
 std::string Json(std::string_view text) {

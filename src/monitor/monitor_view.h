@@ -22,10 +22,10 @@ std::uint16_t ServerPortFromField(std::string_view text);
 
 // What the status line knows at one moment.
 struct StatusFacts {
-  bool ownServerRunning = false;     // the server this program started still runs
-  std::optional<ServerInfo> info;    // the last info answer, if any
+  bool ownServerRunning = false;   // the server this program started still runs
+  std::optional<ServerInfo> info;  // the last info answer, if any
   int roundTripMs = 0;
-  std::int64_t sinceAnswerMs = -1;   // -1 before the first answer
+  std::int64_t sinceAnswerMs = -1;  // -1 before the first answer
 };
 // An answer older than this no longer counts as "answering".
 constexpr std::int64_t kStaleAnswerMs = 6000;
@@ -100,9 +100,9 @@ class LogBook {
 
 // The console password the server runs with: rcon_password of the written server.cfg.
 struct ConsolePassword {
-  bool readable = false;   // the file could be read
-  std::string reason;      // why not, when it could not
-  std::string password;    // empty when the file sets none
+  bool readable = false;  // the file could be read
+  std::string reason;     // why not, when it could not
+  std::string password;   // empty when the file sets none
 };
 ConsolePassword ReadConsolePassword(install::FileSystem& fs, const std::string& serverCfgPath);
 

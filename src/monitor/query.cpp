@@ -102,9 +102,12 @@ Result<ServerInfo> ParseOldInfo(ByteReader& r, Bytes reply) {
 
 const char* QueryKindName(QueryKind kind) {
   switch (kind) {
-    case QueryKind::Info: return "info";
-    case QueryKind::Players: return "players";
-    case QueryKind::Rules: return "rules";
+    case QueryKind::Info:
+      return "info";
+    case QueryKind::Players:
+      return "players";
+    case QueryKind::Rules:
+      return "rules";
   }
   return "?";
 }
@@ -216,9 +219,12 @@ std::optional<Packet> QueryClient::Begin(QueryKind kind) {
   if (flight.active) return std::nullopt;
   flight = Flight{true, 0};
   switch (kind) {
-    case QueryKind::Info: return InfoRequest(m_challenge);
-    case QueryKind::Players: return PlayersRequest(m_challenge);
-    case QueryKind::Rules: return RulesRequest(m_challenge);
+    case QueryKind::Info:
+      return InfoRequest(m_challenge);
+    case QueryKind::Players:
+      return PlayersRequest(m_challenge);
+    case QueryKind::Rules:
+      return RulesRequest(m_challenge);
   }
   return std::nullopt;
 }
@@ -259,8 +265,8 @@ QueryReply QueryClient::Whole(Bytes reply) {
                                                       : RulesRequest(m_challenge));
     }
     out.type = out.send.empty() && !out.error.empty() ? QueryReply::Type::Malformed
-               : out.send.empty()                      ? QueryReply::Type::Nothing
-                                                       : QueryReply::Type::Send;
+               : out.send.empty()                     ? QueryReply::Type::Nothing
+                                                      : QueryReply::Type::Send;
     return out;
   }
   const QueryKind kind = type == kPlayers ? QueryKind::Players : type == kRules ? QueryKind::Rules : QueryKind::Info;

@@ -77,7 +77,7 @@ class SplitJoiner {
   static constexpr std::size_t kMaxPending = 4;
   struct [[nodiscard]] Step {
     enum class State { Waiting, Complete, Refused } state = State::Waiting;
-    Packet reply;  // when Complete
+    Packet reply;       // when Complete
     std::string error;  // when Refused
   };
   Step Feed(Bytes datagram);

@@ -31,7 +31,8 @@ struct CodePageTables {
         std::size_t outLeft = sizeof out;
         // The undefined bytes fail here and keep their C1 value.
         if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) && outLeft == 0) {
-          toUnicode[i] = static_cast<char32_t>(out[0] | (out[1] << 8) | (out[2] << 16) | (static_cast<std::uint32_t>(out[3]) << 24));
+          toUnicode[i] = static_cast<char32_t>(out[0] | (out[1] << 8) | (out[2] << 16) |
+                                               (static_cast<std::uint32_t>(out[3]) << 24));
         }
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
       }

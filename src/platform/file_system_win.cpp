@@ -70,8 +70,8 @@ void RemoveStaleTemporaries(const std::string& directory, const std::string& nam
   do {
     const std::string entry = found.cFileName;
     // The search also matches short names and longer tails; only the exact pattern counts.
-    if (entry.size() == prefix.size() + kTempSuffix && lstrcmpiA(entry.substr(0, prefix.size()).c_str(),
-                                                                  prefix.c_str()) == 0) {
+    if (entry.size() == prefix.size() + kTempSuffix &&
+        lstrcmpiA(entry.substr(0, prefix.size()).c_str(), prefix.c_str()) == 0) {
       DeleteFileA((directory + entry).c_str());
     }
   } while (FindNextFileA(search, &found));

@@ -99,8 +99,8 @@ fs::path ResolvePath(std::string_view pathText) { return ResolvePath(pathText, D
 fs::path ResolvePath(std::string_view pathText, const fs::path& winePrefix) {
   std::string base;  // native; empty means the current directory
   std::string_view rest = pathText;
-  const bool hasDrive = rest.size() >= 2 && rest[1] == ':' &&
-                        ((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z'));
+  const bool hasDrive =
+      rest.size() >= 2 && rest[1] == ':' && ((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z'));
   if (hasDrive) {
     const char letter = static_cast<char>(install::FoldCase(static_cast<unsigned char>(rest[0])));
     const fs::path mapped = winePrefix / "dosdevices" / std::string{letter, ':'};

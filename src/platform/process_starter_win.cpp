@@ -19,15 +19,21 @@ std::string ShellFailure(INT_PTR code) {
   const DWORD last = GetLastError();
   if (last != 0) return SystemMessage(last);
   switch (code) {
-    case SE_ERR_SHARE: return "A sharing violation occurred.";
+    case SE_ERR_SHARE:
+      return "A sharing violation occurred.";
     case SE_ERR_ASSOCINCOMPLETE:
-    case SE_ERR_NOASSOC: return "No program is associated with this kind of file.";
+    case SE_ERR_NOASSOC:
+      return "No program is associated with this kind of file.";
     case SE_ERR_DDETIMEOUT:
     case SE_ERR_DDEFAIL:
-    case SE_ERR_DDEBUSY: return "The program did not answer the request.";
-    case SE_ERR_DLLNOTFOUND: return "A library the program needs was not found.";
-    case 0: return "The system is out of memory or resources.";
-    default: return SystemMessage(static_cast<DWORD>(code));
+    case SE_ERR_DDEBUSY:
+      return "The program did not answer the request.";
+    case SE_ERR_DLLNOTFOUND:
+      return "A library the program needs was not found.";
+    case 0:
+      return "The system is out of memory or resources.";
+    default:
+      return SystemMessage(static_cast<DWORD>(code));
   }
 }
 
@@ -52,8 +58,7 @@ launch::StartResult RunHidden(std::string commandLine) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     return launch::StartResult::Failure(LastErrorMessage());
   }
   CloseHandle(process.hThread);

@@ -11,9 +11,7 @@ namespace {
 
 constexpr char kServerTitle[] = "HLDS";
 
-HWND AsWindow(launch::ServerControl::Handle handle) {
-  return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
-}
+HWND AsWindow(launch::ServerControl::Handle handle) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle)); }
 
 // "process 123 (C:\hlds\hlds.exe) of window 456", for the stop's log lines.
 std::string Described(launch::ServerControl::Handle window) {

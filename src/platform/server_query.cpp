@@ -20,9 +20,7 @@ NetResult ServerQuery::Start(const std::string& host, std::uint16_t port) {
   return {};
 }
 
-std::int64_t ServerQuery::SinceLastAnswerMs() const {
-  return m_lastAnswer < 0 ? -1 : m_clock.elapsed() - m_lastAnswer;
-}
+std::int64_t ServerQuery::SinceLastAnswerMs() const { return m_lastAnswer < 0 ? -1 : m_clock.elapsed() - m_lastAnswer; }
 
 void ServerQuery::AskRules(RulesDone done) {
   m_rulesDone = std::move(done);

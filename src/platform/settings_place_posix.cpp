@@ -66,8 +66,10 @@ fs::path ChooseSettingsFile(const SettingsSurroundings& around) {
   if (known && !InSystemTree(around.programDir) && OwnedAndWritable(around.programDir, around.userId)) return beside;
   // A relative $XDG_CONFIG_HOME is to be ignored, as the base directory rules say.
   fs::path config;
-  if (fs::path(around.configHome).is_absolute()) config = around.configHome;
-  else if (fs::path(around.home).is_absolute()) config = fs::path(around.home) / ".config";
+  if (fs::path(around.configHome).is_absolute())
+    config = around.configHome;
+  else if (fs::path(around.home).is_absolute())
+    config = fs::path(around.home) / ".config";
   // With no home at all there is nowhere better than beside the program.
   if (config.empty()) return beside;
   return config / "quorvane" / kFileName;

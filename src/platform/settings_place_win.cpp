@@ -11,8 +11,6 @@ std::filesystem::path ChooseSettingsFile(const SettingsSurroundings& around) {
   return around.programDir / "Quorvane.ini";
 }
 
-std::string SettingsFilePath(NativeFileSystem&) {
-  return ProgramDirectory() + std::string(install::kSettingsFileName);
-}
+std::string SettingsFilePath(NativeFileSystem&) { return ProgramDirectory() + std::string(install::kSettingsFileName); }
 
 }  // namespace quorvane::platform

@@ -12,10 +12,14 @@ struct QtOption {
   bool takesValue;
 };
 constexpr QtOption kQtOptions[] = {
-    {"platform", true},        {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
-    {"qmljsdebugger", true},   {"qwindowgeometry", true},    {"qwindowicon", true},   {"qwindowtitle", true},
-    {"session", true},         {"display", true},            {"geometry", true},      {"style", true},
-    {"stylesheet", true},      {"reverse", false},           {"widgetcount", false},  {"nograb", false},
+    {"platform", true},      {"platformpluginpath", true},
+    {"platformtheme", true}, {"plugin", true},
+    {"qmljsdebugger", true}, {"qwindowgeometry", true},
+    {"qwindowicon", true},   {"qwindowtitle", true},
+    {"session", true},       {"display", true},
+    {"geometry", true},      {"style", true},
+    {"stylesheet", true},    {"reverse", false},
+    {"widgetcount", false},  {"nograb", false},
     {"dograb", false},
 };
 
@@ -32,8 +36,10 @@ CommandLine::CommandLine()
                       "dir"),
       m_query("query", "Prints the info and players of the server at HOST[:PORT] (27015 when left out).",
               "HOST[:PORT]"),
-      m_rcon("rcon", "Runs one console command on the server at HOST[:PORT]; the password is taken from\n"
-             "the environment variable QUORVANE_RCON_PASSWORD.", "HOST[:PORT]"),
+      m_rcon("rcon",
+             "Runs one console command on the server at HOST[:PORT]; the password is taken from\n"
+             "the environment variable QUORVANE_RCON_PASSWORD.",
+             "HOST[:PORT]"),
       m_json("json", "With --query: prints the answer as JSON.") {
   m_parser.setApplicationDescription(
       "Edits the configuration of a Team Fortress Classic server (server.cfg, listenserver.cfg, autoexec.cfg),\n"

@@ -63,19 +63,29 @@ CheckField::CheckField(QWidget* parent) : QCheckBox(parent) { setTristate(true);
 
 int CheckField::State() const {
   switch (checkState()) {
-    case Qt::Unchecked: return 0;
-    case Qt::Checked: return 1;
-    case Qt::PartiallyChecked: return 2;
+    case Qt::Unchecked:
+      return 0;
+    case Qt::Checked:
+      return 1;
+    case Qt::PartiallyChecked:
+      return 2;
   }
   return 0;
 }
 
 void CheckField::SetState(int state) {
   switch (state) {
-    case 0: setCheckState(Qt::Unchecked); break;
-    case 1: setCheckState(Qt::Checked); break;
-    case 2: setCheckState(Qt::PartiallyChecked); break;
-    default: break;
+    case 0:
+      setCheckState(Qt::Unchecked);
+      break;
+    case 1:
+      setCheckState(Qt::Checked);
+      break;
+    case 2:
+      setCheckState(Qt::PartiallyChecked);
+      break;
+    default:
+      break;
   }
 }
 

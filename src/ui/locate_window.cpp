@@ -1,18 +1,18 @@
 #include "ui/locate_window.h"
 
-#include <QCloseEvent>
-#include <QComboBox>
 #include <QAbstractFileIconProvider>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
-#include <QStringListModel>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QStringListModel>
 #include <QStyle>
 #include <QTreeView>
 #include <filesystem>
@@ -103,8 +103,7 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent)
 
   m_save = new QPushButton("&Save && Close", this);
   m_save->setObjectName("Command1");
-  m_save->setToolTip(
-      "This saves the location of the hlds.exe file and returns you to the main screen of Quorvane.");
+  m_save->setToolTip("This saves the location of the hlds.exe file and returns you to the main screen of Quorvane.");
 
   // Beside the save: for a user who has no server to locate yet.
   m_installServer = new QPushButton("&Install with SteamCMD…", this);

@@ -42,21 +42,65 @@ namespace {
 
 // Field order on each tab, as the window has always laid them out.
 const std::vector<std::string_view> kAutoexecTabFields = {
-    "maxplayers", "brightness", "cl_himodels", "cl_nodelta", "cl_nopred", "cl_predict_players", "fps_lan",
-    "fps_modem", "fps_single", "gl_keeptjunction", "gl_overbright", "gl_texsort", "gl_ztrick", "joystick",
-    "m_filter", "r_drawviewmodel", "r_shadows", "sv_cheats", "gl_texturemode", "r_decals", "rate",
-    "scr_conspeed", "gamma", "gl_picmip", "gl_playermip", "gl_round_down"};
+    "maxplayers",     "brightness",   "cl_himodels", "cl_nodelta",       "cl_nopred",     "cl_predict_players",
+    "fps_lan",        "fps_modem",    "fps_single",  "gl_keeptjunction", "gl_overbright", "gl_texsort",
+    "gl_ztrick",      "joystick",     "m_filter",    "r_drawviewmodel",  "r_shadows",     "sv_cheats",
+    "gl_texturemode", "r_decals",     "rate",        "scr_conspeed",     "gamma",         "gl_picmip",
+    "gl_playermip",   "gl_round_down"};
 
-const std::vector<std::string_view> kServerTabFields = {
-    "motd_display_time", "tfc_respawndelay", "mp_timelimit", "mp_teamplay", "sv_airaccelerate", "sv_stopspeed",
-    "sv_stepsize", "edgefriction", "sv_accelerate", "sv_aim", "sv_bounce", "sv_airmove", "sv_clipmode",
-    "sv_friction", "sv_gravity", "sv_maxspeed", "sv_password", "sv_lan", "sv_allowdownload", "sv_allowupload",
-    "sv_maxspectators", "sv_spectalk", "sv_spectatormaxspeed", "sv_spectator_password", "exec", "pausable",
-    "cmdline", "mp_weaponstay", "sv_waterfriction", "rcon_password", "port", "hostname", "mp_fraglimit",
-    "mp_friendlyfire", "sv_wateraccelerate", "decalfrequency", "mp_forcerespawn", "mp_autocrosshair",
-    "mp_falldamage", "mp_flashlight", "mp_footsteps", "coop", "deathmatch", "tfc_spam_penalty2",
-    "tfc_spam_penalty1", "tfc_spam_limit", "tfc_fragscoring", "tfc_clanbattle_prematch", "tfc_clanbattle_locked",
-    "tfc_clanbattle", "tfc_balance_teams", "tfc_balance_scores", "tfc_autoteam"};
+const std::vector<std::string_view> kServerTabFields = {"motd_display_time",
+                                                        "tfc_respawndelay",
+                                                        "mp_timelimit",
+                                                        "mp_teamplay",
+                                                        "sv_airaccelerate",
+                                                        "sv_stopspeed",
+                                                        "sv_stepsize",
+                                                        "edgefriction",
+                                                        "sv_accelerate",
+                                                        "sv_aim",
+                                                        "sv_bounce",
+                                                        "sv_airmove",
+                                                        "sv_clipmode",
+                                                        "sv_friction",
+                                                        "sv_gravity",
+                                                        "sv_maxspeed",
+                                                        "sv_password",
+                                                        "sv_lan",
+                                                        "sv_allowdownload",
+                                                        "sv_allowupload",
+                                                        "sv_maxspectators",
+                                                        "sv_spectalk",
+                                                        "sv_spectatormaxspeed",
+                                                        "sv_spectator_password",
+                                                        "exec",
+                                                        "pausable",
+                                                        "cmdline",
+                                                        "mp_weaponstay",
+                                                        "sv_waterfriction",
+                                                        "rcon_password",
+                                                        "port",
+                                                        "hostname",
+                                                        "mp_fraglimit",
+                                                        "mp_friendlyfire",
+                                                        "sv_wateraccelerate",
+                                                        "decalfrequency",
+                                                        "mp_forcerespawn",
+                                                        "mp_autocrosshair",
+                                                        "mp_falldamage",
+                                                        "mp_flashlight",
+                                                        "mp_footsteps",
+                                                        "coop",
+                                                        "deathmatch",
+                                                        "tfc_spam_penalty2",
+                                                        "tfc_spam_penalty1",
+                                                        "tfc_spam_limit",
+                                                        "tfc_fragscoring",
+                                                        "tfc_clanbattle_prematch",
+                                                        "tfc_clanbattle_locked",
+                                                        "tfc_clanbattle",
+                                                        "tfc_balance_teams",
+                                                        "tfc_balance_scores",
+                                                        "tfc_autoteam"};
 
 }  // namespace
 
@@ -77,12 +121,18 @@ struct FieldTabLayout {
 
 namespace {
 
-const FieldTabLayout kAutoexecPage{kAutoexecTabFields, 2, "Image1", "bg_autoexec.svg",
+const FieldTabLayout kAutoexecPage{kAutoexecTabFields,
+                                   2,
+                                   "Image1",
+                                   "bg_autoexec.svg",
                                    {{{"Command10", "Autoexec.cfg &Info", &MainForm::ShowAutoexecCfgInfo},
                                      {"Command1", "&Write to Autoexec.cfg File", &MainForm::WriteAutoexecCfg},
                                      {"Command14", "Set all Fields to &Default", &MainForm::ResetAutoexecFields},
                                      {"Command13", "&Re-Read Auotexec.cfg File", &MainForm::RereadAutoexecCfg}}}};
-const FieldTabLayout kServerPage{kServerTabFields, 3, "Image2", "bg_server.svg",
+const FieldTabLayout kServerPage{kServerTabFields,
+                                 3,
+                                 "Image2",
+                                 "bg_server.svg",
                                  {{{"Command8", "Server.cfg &Info", &MainForm::ShowServerCfgInfo},
                                    {"Command15", "Set all Fields to &Default", &MainForm::ResetServerFields},
                                    {"Command3", "&Write to Server Config File", &MainForm::WriteServerCfg},
@@ -157,7 +207,8 @@ MainForm::MainForm(install::FileSystem& fs, Dialogs& dialogs, launch::SoundPlaye
 
   // Picture6 lies on the window itself, over the map tab, so the tab change
   // has to hide it on the other tabs.
-  m_removePicture = MakePicture(this, "Picture6", "remove.svg", "Remove the highlighted map from the Mapcycle.txt list.");
+  m_removePicture =
+      MakePicture(this, "Picture6", "remove.svg", "Remove the highlighted map from the Mapcycle.txt list.");
   connect(m_removePicture, &QToolButton::clicked, this, &MainForm::RemoveSelectedMap);
   m_removePicture->raise();
   // The pictures join the keyboard's round beside the lists they act on.
@@ -357,8 +408,9 @@ QLayout* MainForm::BuildMapCycle(QWidget* page) {
   label2->setObjectName(QStringLiteral("Label2"));
   m_cycle = new MapList(QStringLiteral("List1"));
   label2->setBuddy(m_cycle);
-  m_cycle->setToolTip(QStringLiteral(
-      "These are the maps in the C:\\Sierra\\Half-Life\\TFC\\Mapcycle.txt file -- You can add to it or take a map from it."));
+  m_cycle->setToolTip(
+      QStringLiteral("These are the maps in the C:\\Sierra\\Half-Life\\TFC\\Mapcycle.txt file -- You can add to it or "
+                     "take a map from it."));
   m_cycle->SetDragIcon(m_listDragIcon, QStringLiteral("List2"));
   m_cycle->AcceptDropsFrom(QStringLiteral("List2"));
   m_available->AcceptDropsFrom(QString());
@@ -393,8 +445,7 @@ QLayout* MainForm::BuildMapCycle(QWidget* page) {
   connect(m_trash, &TrashPicture::draggedOver, this, [this](const QString& source) {
     if (source == QLatin1String("List1")) m_cycle->SetDragIcon(m_trashDragIcon, QStringLiteral("picTrash"));
   });
-  connect(m_cycle, &MapList::pressed, this,
-          [this] { m_cycle->SetDragIcon(m_listDragIcon, QStringLiteral("List2")); });
+  connect(m_cycle, &MapList::pressed, this, [this] { m_cycle->SetDragIcon(m_listDragIcon, QStringLiteral("List2")); });
   connect(m_cycle, &MapList::dropped, this, [this](const QString& source) {
     if (source == QLatin1String("List2")) AddSelectedMap();
   });
@@ -432,8 +483,9 @@ QLayout* MainForm::BuildMotd() {
   m_motd = new QPlainTextEdit;
   m_motd->setObjectName(QStringLiteral("Text9"));
   m_motd->setAccessibleName(QStringLiteral("Message of the Day"));
-  m_motd->setToolTip(QStringLiteral(
-      "This is the Message of the Day... It will display for a few seconds to a new player after they join your game."));
+  m_motd->setToolTip(
+      QStringLiteral("This is the Message of the Day... It will display for a few seconds to a new player after they "
+                     "join your game."));
   m_motd->setMinimumWidth(230);
   auto* saveMotd = MakeButton("Command16", QStringLiteral("Write to &Message of the Day"),
                               QStringLiteral("Write to the Message of the Day File"));
@@ -475,18 +527,19 @@ QLayout* MainForm::BuildLocation() {
 
 // Launch, stop, leave and links.
 QLayout* MainForm::BuildLaunchButtons() {
-  auto* startDedicated = MakeButton("Command2", QStringLiteral("Start &Dedicated Server"),
-                                    QStringLiteral("Start a dedicated TFC Server"));
+  auto* startDedicated =
+      MakeButton("Command2", QStringLiteral("Start &Dedicated Server"), QStringLiteral("Start a dedicated TFC Server"));
   auto* startListen = MakeButton("Command20", QStringLiteral("Start &Listen Server"), {});
   auto* stop = MakeButton("Command21", QStringLiteral("&Stop Server"), {});
   auto* join = MakeButton(
       "Command4", QStringLiteral("&Join Your Game"),
       QStringLiteral("Join the Dedicated Server that you have running - You must start a dedicated server first."));
-  auto* quit = MakeButton("Command5", QStringLiteral("&Quit This Program"), QStringLiteral("Quit the Quorvane Program."));
+  auto* quit =
+      MakeButton("Command5", QStringLiteral("&Quit This Program"), QStringLiteral("Quit the Quorvane Program."));
   auto* mail = MakeButton("Command6", QStringLiteral("&Email Comments on This Program"),
                           QStringLiteral("Email to the creator of the Quorvane Program"));
-  auto* web = MakeButton("Command7", QStringLiteral("Go To Quorvane &Website"),
-                         QStringLiteral("Go To the Quorvane Website."));
+  auto* web =
+      MakeButton("Command7", QStringLiteral("Go To Quorvane &Website"), QStringLiteral("Go To the Quorvane Website."));
   auto* launchGrid = new QGridLayout;
   launchGrid->addWidget(startDedicated, 0, 0);
   launchGrid->addWidget(startListen, 0, 1);

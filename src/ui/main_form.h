@@ -100,9 +100,9 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
 
  signals:
   void loaded();
-  void quitRequested();             // Command5 and the frame's close control
-  void changeLocationRequested();   // Command19
-  void updateServerRequested();     // the server monitor's "Update server…"
+  void quitRequested();            // Command5 and the frame's close control
+  void changeLocationRequested();  // Command19
+  void updateServerRequested();    // the server monitor's "Update server…"
 
  protected:
   void closeEvent(QCloseEvent* event) override;

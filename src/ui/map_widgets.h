@@ -30,8 +30,8 @@ class MapList : public QListWidget {
   QMimeData* CreateDragData() const;
 
  signals:
-  void pressed();                             // before a drag can begin
-  void dropped(const QString& sourceName);    // an accepted drop
+  void pressed();                           // before a drag can begin
+  void dropped(const QString& sourceName);  // an accepted drop
   void deletePressed();
   // Enter or Insert, and Ctrl+Up (-1) or Ctrl+Down (+1). While nothing
   // listens, the keys keep the list's own meaning.

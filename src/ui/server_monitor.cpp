@@ -58,8 +58,9 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   m_clock.start();
 
   const std::unique_ptr<QSettings> settings = OpenSettings(m_sources.settingsFile);
-  m_log = monitor::LogBook(settings->value(QStringLiteral("monitor/scrollback"),
-                                           static_cast<qulonglong>(monitor::LogBook::kDefaultCap)).toULongLong());
+  m_log = monitor::LogBook(
+      settings->value(QStringLiteral("monitor/scrollback"), static_cast<qulonglong>(monitor::LogBook::kDefaultCap))
+          .toULongLong());
   const QSize size = settings->value(QStringLiteral("monitor/size"), QSize(760, 620)).toSize();
 
   m_info = new QLabel(QStringLiteral("Waiting for the server's answer"));
@@ -132,7 +133,9 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   m_query = std::make_unique<platform::ServerQuery>(
       platform::MakeUdpLink(),
       platform::ServerQuery::Handlers{[this](const monitor::ServerInfo& i, int ms) { ShowInfo(i, ms); },
-                                      [this](const std::vector<monitor::Player>& p) { ShowPlayers(p); }, {}, {}});
+                                      [this](const std::vector<monitor::Player>& p) { ShowPlayers(p); },
+                                      {},
+                                      {}});
   m_query->WantPlayers(true);
   if (const platform::NetResult started = m_query->Start(m_sources.host, m_sources.port); !started)
     m_info->setText(QStringLiteral("The query cannot start: ") + QString::fromStdString(started.error));
@@ -197,8 +200,7 @@ void ServerMonitor::SetConsoleEnabled(bool on) {
 }
 
 void ServerMonitor::Connect() {
-  const monitor::ConsolePassword file =
-      m_sources.filePassword ? m_sources.filePassword() : monitor::ConsolePassword{};
+  const monitor::ConsolePassword file = m_sources.filePassword ? m_sources.filePassword() : monitor::ConsolePassword{};
   const std::string field = m_sources.fieldPassword ? m_sources.fieldPassword() : file.password;
   const std::optional<std::string> notice = monitor::PasswordNotice(file, field, m_sources.serverCfgPath);
   m_notice->setVisible(notice.has_value());
@@ -247,8 +249,8 @@ void ServerMonitor::RunNext() {
   m_console->Run(next.command, m_password, [self, next](const monitor::ConsoleStep& step) {
     if (!self) return;
     self->m_running = false;
-    const bool refused = step.type == monitor::ConsoleStep::Type::Refused ||
-                         step.type == monitor::ConsoleStep::Type::Banned;
+    const bool refused =
+        step.type == monitor::ConsoleStep::Type::Refused || step.type == monitor::ConsoleStep::Type::Banned;
     if (next.echo || step.type != monitor::ConsoleStep::Type::Done) {
       const std::string text = monitor::ConsoleOutcomeText(step);
       if (!text.empty()) self->Print(FromAnsi(text));
@@ -293,17 +295,16 @@ void ServerMonitor::ShowInfo(const monitor::ServerInfo& i, int roundTripMs) {
   m_answered = true;
   AskForLog();
   const QString yes = QStringLiteral("yes"), no = QStringLiteral("no");
-  m_info->setText(QStringLiteral("Name: %1\nMap: %2\nPlayers: %3/%4\nBots: %5\nPassword: %6\nVAC: %7\n"
-                                 "Version: %8\nReply: %9\nRound trip: %10 ms")
-                      .arg(FromAnsi(i.name), FromAnsi(i.map))
-                      .arg(i.players)
-                      .arg(i.maxPlayers)
-                      .arg(i.bots)
-                      .arg(i.password ? yes : no, i.vac ? yes : no,
-                           i.version.empty() ? QStringLiteral("-") : FromAnsi(i.version),
-                           i.layout == monitor::InfoLayout::Current ? QStringLiteral("current (I)")
-                                                                    : QStringLiteral("old (m)"))
-                      .arg(roundTripMs));
+  m_info->setText(
+      QStringLiteral("Name: %1\nMap: %2\nPlayers: %3/%4\nBots: %5\nPassword: %6\nVAC: %7\n"
+                     "Version: %8\nReply: %9\nRound trip: %10 ms")
+          .arg(FromAnsi(i.name), FromAnsi(i.map))
+          .arg(i.players)
+          .arg(i.maxPlayers)
+          .arg(i.bots)
+          .arg(i.password ? yes : no, i.vac ? yes : no, i.version.empty() ? QStringLiteral("-") : FromAnsi(i.version),
+               i.layout == monitor::InfoLayout::Current ? QStringLiteral("current (I)") : QStringLiteral("old (m)"))
+          .arg(roundTripMs));
 }
 
 void ServerMonitor::ShowPlayers(const std::vector<monitor::Player>& players) {
@@ -411,9 +412,8 @@ void ServerMonitor::closeEvent(QCloseEvent* event) {
 }
 
 void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem& fs, Dialogs& dialogs) {
-  auto* line = new StatusLine({[&form] { return form.GetText("port"); },
-                               [&form] { return form.Launcher().WatchStartedServer(); }},
-                              &form);
+  auto* line = new StatusLine(
+      {[&form] { return form.GetText("port"); }, [&form] { return form.Launcher().WatchStartedServer(); }}, &form);
   layout->addWidget(line);
   auto monitor = std::make_shared<QPointer<ServerMonitor>>();
   auto open = [&form, &fs, &dialogs, line, monitor] {

@@ -42,12 +42,12 @@ class MainForm;
 struct MonitorSources {
   std::string host = "127.0.0.1";
   std::uint16_t port = monitor::kDefaultServerPort;
-  std::string serverCfgPath;                              // where the console password is read
-  std::function<monitor::ConsolePassword()> filePassword; // rcon_password of the written server.cfg
-  std::function<std::string()> fieldPassword;             // the Server Config tab's field
-  std::function<std::vector<std::string>()> maps;         // the map catalogue
-  std::function<void()> stop;                             // the Stop button's operation
-  std::function<void()> updateServer;                     // opens the install window
+  std::string serverCfgPath;                               // where the console password is read
+  std::function<monitor::ConsolePassword()> filePassword;  // rcon_password of the written server.cfg
+  std::function<std::string()> fieldPassword;              // the Server Config tab's field
+  std::function<std::vector<std::string>()> maps;          // the map catalogue
+  std::function<void()> stop;                              // the Stop button's operation
+  std::function<void()> updateServer;                      // opens the install window
   Dialogs* dialogs = nullptr;
   QString settingsFile;  // the window's own settings; empty for the user's configuration directory
 };

@@ -45,8 +45,8 @@ void CentreOnScreen(QWidget& window, QSize size) {
 
 }  // namespace
 
-SplashWindow::SplashWindow(launch::SoundPlayer& sound, const char* picture, const char* firstCue,
-                           const char* secondCue, int timer2Ms, int timer1Ms, TimerMode mode, QWidget* parent)
+SplashWindow::SplashWindow(launch::SoundPlayer& sound, const char* picture, const char* firstCue, const char* secondCue,
+                           int timer2Ms, int timer1Ms, TimerMode mode, QWidget* parent)
     : QWidget(parent, Qt::Window),
       m_sound(sound),
       m_image(MakeImage(this, picture)),
@@ -81,8 +81,7 @@ void SplashWindow::Finish() {
 void SplashWindow::resizeEvent(QResizeEvent*) { m_image->setGeometry(rect()); }
 
 Intro::Intro(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent)
-    : SplashWindow(sound, "intro.svg", app::kAsscan2Wav, app::kSgun1Wav, kIntroTimer2Ms, kIntroTimer1Ms, mode,
-                   parent) {
+    : SplashWindow(sound, "intro.svg", app::kAsscan2Wav, app::kSgun1Wav, kIntroTimer2Ms, kIntroTimer1Ms, mode, parent) {
   setObjectName("Intro");
   platform::RemoveCloseEntry(*this);
 }
@@ -103,8 +102,7 @@ StartButton::StartButton(launch::SoundPlayer& sound, TimerMode mode, QWidget* pa
   m_rockOn->setDefault(true);
   connect(m_rockOn, &QPushButton::clicked, this, &StartButton::rockOn);
   NameControls(*this);
-  connect(new Ticker(this, "Timer1", kStartTimer1Ms, mode), &Ticker::ticked, this,
-          [this] { m_cue.Play(m_sound); });
+  connect(new Ticker(this, "Timer1", kStartTimer1Ms, mode), &Ticker::ticked, this, [this] { m_cue.Play(m_sound); });
 }
 
 // Its only way on is the workspace load, whichever way the user leaves it:
@@ -126,8 +124,7 @@ SoundForm::SoundForm(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent
   setObjectName("SoundForm");
   setWindowTitle("Form1");
   setAttribute(Qt::WA_QuitOnClose, false);
-  connect(new Ticker(this, "Timer1", kSoundFormTimer1Ms, mode), &Ticker::ticked, this,
-          [this] { m_cue.Play(m_sound); });
+  connect(new Ticker(this, "Timer1", kSoundFormTimer1Ms, mode), &Ticker::ticked, this, [this] { m_cue.Play(m_sound); });
 }
 
 Bye::Bye(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent)

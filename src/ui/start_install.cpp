@@ -28,8 +28,10 @@ void StartSequence::OpenInstallServer(InstallOrigin origin) {
   m_installOrigin = origin;
   if (!m_install) {
     std::string gameDir;
-    if (origin == InstallOrigin::FirstRun && m_locate) gameDir = ToAnsi(m_locate->GamePathText());
-    else if (m_main) gameDir = m_main->GameDir();
+    if (origin == InstallOrigin::FirstRun && m_locate)
+      gameDir = ToAnsi(m_locate->GamePathText());
+    else if (m_main)
+      gameDir = m_main->GameDir();
     InstallServerSetup setup;
     setup.installDir = FromAnsi(platform::DefaultInstallDirHere(gameDir));
     if (const std::optional<std::string> found = platform::FindSteamCmdHere()) setup.steamCmd = FromAnsi(*found);

@@ -79,8 +79,8 @@ void StartSequence::Start() {
 
 QList<QWidget*> StartSequence::LoadedWindows() const {
   QList<QWidget*> windows;
-  for (QWidget* w : std::initializer_list<QWidget*>{m_intro, m_check, m_locate, m_main, m_start, m_locate2,
-                                                      m_sound, m_bye, m_install}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{m_intro, m_check, m_locate, m_main, m_start, m_locate2, m_sound,
+                                                    m_bye, m_install}) {
     if (w) windows.push_back(w);
   }
   return windows;
@@ -102,8 +102,7 @@ void StartSequence::RunCheckLocation() {
 
 MainForm& StartSequence::EnsureMain() {
   if (!m_main) {
-    m_main = new MainForm(m_services.fs, m_services.dialogs, m_services.sound, m_services.starter,
-                          m_services.server);
+    m_main = new MainForm(m_services.fs, m_services.dialogs, m_services.sound, m_services.starter, m_services.server);
     m_services.dialogs.SetParent(m_main);
     connect(m_main, &MainForm::loaded, this, &StartSequence::ShowStartButton);
     connect(m_main, &MainForm::quitRequested, this, &StartSequence::QuitProgram);
@@ -127,7 +126,9 @@ void StartSequence::SetCheckGamePath(const std::string& text) {
   if (m_check) m_check->GamePath()->setText(FromAnsi(text));
 }
 
-std::string StartSequence::CheckGamePath() const { return m_check ? ToAnsi(m_check->GamePath()->text()) : std::string(); }
+std::string StartSequence::CheckGamePath() const {
+  return m_check ? ToAnsi(m_check->GamePath()->text()) : std::string();
+}
 
 void StartSequence::ProcessEventsAndPause() {
   QCoreApplication::processEvents();
@@ -210,8 +211,8 @@ void StartSequence::SaveLocateFile2() {
   if (!m_locate2 || !m_main || m_busy || m_quitting) return;
   const Busy busy(m_busy);
   MainFormTarget target(*m_main, [this] { LoadSoundForm(); });
-  const install::IoResult saved = app::SaveChangedLocation(
-      m_services.fs, m_services.places.settingsPath, ToAnsi(m_locate2->GamePathText()), target);
+  const install::IoResult saved = app::SaveChangedLocation(m_services.fs, m_services.places.settingsPath,
+                                                           ToAnsi(m_locate2->GamePathText()), target);
   // Not stored (and already said so): the window stays for another choice.
   if (saved) Unload(m_locate2);
 }

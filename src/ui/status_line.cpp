@@ -31,7 +31,9 @@ void StatusLine::Listen(std::uint16_t port) {
                                                                  m_info = info;
                                                                  m_roundTripMs = ms;
                                                                },
-                                                               {}, {}, {}});
+                                                               {},
+                                                               {},
+                                                               {}});
   // A socket that cannot open leaves the line at "not running"; the next refresh tries again.
   if (!m_query->Start("127.0.0.1", port)) m_query.reset();
 }

@@ -23,8 +23,8 @@ class StatusLine : public QLabel {
   Q_OBJECT
  public:
   struct Sources {
-    std::function<std::string()> portText;            // the `port` field
-    std::function<launch::Launcher::Watch()> watch;   // the server this program started
+    std::function<std::string()> portText;           // the `port` field
+    std::function<launch::Launcher::Watch()> watch;  // the server this program started
   };
   explicit StatusLine(Sources sources, QWidget* parent = nullptr);
   ~StatusLine() override;

@@ -34,21 +34,21 @@ int RunQuery(const std::string& server, bool json, std::FILE* out, std::FILE* er
   std::optional<std::vector<monitor::Player>> players;
   int roundTrip = 0;
   std::string problem;
-  platform::ServerQuery query(platform::MakeUdpLink(),
-                              {[&](const monitor::ServerInfo& i, int ms) {
-                                 info = i;
-                                 roundTrip = ms;
-                               },
-                               [&](const std::vector<monitor::Player>& p) { players = p; }, {},
-                               [&](const std::string& why) { problem = why; }});
+  platform::ServerQuery query(platform::MakeUdpLink(), {[&](const monitor::ServerInfo& i, int ms) {
+                                                          info = i;
+                                                          roundTrip = ms;
+                                                        },
+                                                        [&](const std::vector<monitor::Player>& p) { players = p; },
+                                                        {},
+                                                        [&](const std::string& why) { problem = why; }});
   query.WantPlayers(true);
   if (const platform::NetResult started = query.Start(target->host, target->port); !started) {
     std::fprintf(err, "quorvane: cannot query %s: %s\n", server.c_str(), started.error.c_str());
     return kTerminalNoAnswer;
   }
   // Info is asked every 2 s, so the tries end with the last one's wait.
-  const int waitMs = static_cast<int>((kQueryTries - 1) * monitor::QueryPoller::kInfoEveryMs +
-                                      monitor::QueryPoller::kGiveUpAfterMs);
+  const int waitMs =
+      static_cast<int>((kQueryTries - 1) * monitor::QueryPoller::kInfoEveryMs + monitor::QueryPoller::kGiveUpAfterMs);
   if (!Await(waitMs, [&] { return info.has_value(); })) {
     std::fprintf(err, "quorvane: %s did not answer after %d tries%s%s\n", server.c_str(), kQueryTries,
                  problem.empty() ? "." : ": ", problem.c_str());

@@ -33,9 +33,7 @@ std::optional<StartCommand> Installer::Begin() {
   return Command();
 }
 
-StartCommand Installer::Command() const {
-  return {m_request.steamCmd, SteamCmdArguments(m_request.installDir)};
-}
+StartCommand Installer::Command() const { return {m_request.steamCmd, SteamCmdArguments(m_request.installDir)}; }
 
 void Installer::Output(std::string_view bytes) {
   if (m_finished || m_run == 0) return;
@@ -47,12 +45,23 @@ void Installer::Line(const std::string& text) {
   m_summary.Add(line);
   if (m_observer.onLine) m_observer.onLine(line.text);
   switch (line.kind) {
-    case LineKind::Progress: SetState(line.percent, DescribeProgress(line)); break;
-    case LineKind::StartUp: SetState(m_percent, line.text); break;
-    case LineKind::Installed: SetState(100, "installed"); break;
-    case LineKind::UpToDate: SetState(100, "up to date"); break;
-    case LineKind::Error: SetState(m_percent, line.text); break;
-    case LineKind::Other: break;
+    case LineKind::Progress:
+      SetState(line.percent, DescribeProgress(line));
+      break;
+    case LineKind::StartUp:
+      SetState(m_percent, line.text);
+      break;
+    case LineKind::Installed:
+      SetState(100, "installed");
+      break;
+    case LineKind::UpToDate:
+      SetState(100, "up to date");
+      break;
+    case LineKind::Error:
+      SetState(m_percent, line.text);
+      break;
+    case LineKind::Other:
+      break;
   }
 }
 
@@ -92,8 +101,7 @@ std::optional<StartCommand> Installer::AfterRun() {
       break;
   }
   if (m_cancelled) {
-    Finish(false, "Cancelled. SteamCMD was ended; the installation in " + m_request.installDir +
-                      " may be incomplete.");
+    Finish(false, "Cancelled. SteamCMD was ended; the installation in " + m_request.installDir + " may be incomplete.");
   } else {
     const std::string runs = m_run > 1 ? " (after " + std::to_string(m_run) + " runs)" : "";
     Finish(false, m_summary.FailureText() + runs);

@@ -22,9 +22,9 @@ inline constexpr const char* kServerInUseMessage =
     "The server started from here is still running and its files are in use. Stop it, then install or update.";
 
 struct InstallRequest {
-  std::string installDir;  // absolute
-  std::string steamCmd;    // the program to run
-  std::string stamp;       // names the backup folder, see BackupStamp
+  std::string installDir;      // absolute
+  std::string steamCmd;        // the program to run
+  std::string stamp;           // names the backup folder, see BackupStamp
   bool serverRunning = false;  // the server this program started is up: its files are in use
   int maxRuns = kMaxRuns;
 };

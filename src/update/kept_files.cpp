@@ -80,7 +80,8 @@ KeepResult KeepUserFiles(FileSystem& fs, std::string_view installDir, std::strin
     install::IoResult done = EnsureDirectory(fs, folder);
     if (done) done = fs.WriteFile(copy, file.bytes);
     if (!done) {
-      return {false, "Cannot keep a copy of " + JoinPath(installDir, file.relative) + " in " + copy + ": " + done.error,
+      return {false,
+              "Cannot keep a copy of " + JoinPath(installDir, file.relative) + " in " + copy + ": " + done.error,
               {}};
     }
   }

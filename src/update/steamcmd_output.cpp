@@ -66,9 +66,9 @@ bool ParseProgress(std::string_view text, OutputLine& out) {
 
 bool IsStartUp(std::string_view text) {
   constexpr std::string_view kStarts[] = {
-      "Redirecting stderr to",    "Loading Steam API",  "Connecting anonymously to Steam Public",
-      "Waiting for user info",    "Waiting for client config", "Logging in user",
-      "Steam Console Client",     "-- type 'quit' to exit --", "Logging directory",
+      "Redirecting stderr to",         "Loading Steam API",         "Connecting anonymously to Steam Public",
+      "Waiting for user info",         "Waiting for client config", "Logging in user",
+      "Steam Console Client",          "-- type 'quit' to exit --", "Logging directory",
       "Checking for available update",
   };
   for (std::string_view start : kStarts)
@@ -116,7 +116,7 @@ void LineSplitter::Take(char c, std::vector<std::string>& lines) {
       if (byte >= 0x20 && byte <= 0x3f) return;  // parameters and intermediates
       m_escape = Escape::None;
       if (byte >= 0x40 && byte <= 0x7e) return;  // the final byte
-      break;  // a broken sequence: the byte counts as text again
+      break;                                     // a broken sequence: the byte counts as text again
     case Escape::Text:
       if (c == kBel) m_escape = Escape::None;
       if (c == kEsc) m_escape = Escape::Start;
@@ -164,13 +164,20 @@ OutputLine ClassifyLine(std::string_view line) {
 
 std::string StateWords(std::uint32_t state) {
   switch (state) {
-    case 0x5: return "verifying install";
-    case 0x11: return "preallocating";
-    case 0x61: return "downloading";
-    case 0x81: return "verifying update";
-    case 0x101: return "committing";
-    case 0x202: return "stopped, usually by a full disk";
-    default: break;
+    case 0x5:
+      return "verifying install";
+    case 0x11:
+      return "preallocating";
+    case 0x61:
+      return "downloading";
+    case 0x81:
+      return "verifying update";
+    case 0x101:
+      return "committing";
+    case 0x202:
+      return "stopped, usually by a full disk";
+    default:
+      break;
   }
   char digits[16];
   const auto result = std::to_chars(digits, digits + sizeof digits, state, 16);

@@ -10,8 +10,18 @@ bool Contains(std::string_view s, std::string_view part) { return s.find(part) !
 
 std::vector<std::string> SteamCmdArguments(std::string_view installDir) {
   // force_install_dir must come before the login or SteamCMD ignores it.
-  return {"+force_install_dir", std::string(installDir), "+login", "anonymous", "+app_set_config", "90", "mod",
-          "tfc", "+app_update", "90", "validate", "+quit"};
+  return {"+force_install_dir",
+          std::string(installDir),
+          "+login",
+          "anonymous",
+          "+app_set_config",
+          "90",
+          "mod",
+          "tfc",
+          "+app_update",
+          "90",
+          "validate",
+          "+quit"};
 }
 
 void RunSummary::Add(const OutputLine& line) {

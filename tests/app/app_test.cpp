@@ -185,8 +185,8 @@ TEST(ChangeLocationSave, reloadsWhatTheNewPlaceHolds_keepsWhatItLacks_andReplace
   c.fs.AddFile("D:\\New\\tfc\\motd.txt", "hi\r\n");
   ASSERT_TRUE(SaveChangedLocation(c.fs, kSettings, "D:\\New", c).ok);
   const std::string maps = "|2Fort|avanti|cz2|hunted|push|rock2|well";
-  EXPECT_EQ(c.log, (Names{"front", "replace Combo1" + maps, "List1|avanti|cz2", "replace List2" + maps, "Text9 hi",
-                          saved}));
+  EXPECT_EQ(c.log,
+            (Names{"front", "replace Combo1" + maps, "List1|avanti|cz2", "replace List2" + maps, "Text9 hi", saved}));
   EXPECT_EQ(c.fields.GetText("hostname"), "New one");
 }
 

@@ -20,7 +20,9 @@ namespace {
 using test_support::MemoryFileSystem;
 using Op = MemoryFileSystem::Op;
 template <auto writer>
-WriteResult Call(MemoryFileSystem& fs, MemoryFieldStore& fields) { return writer(fs, "C:\\HL", fields); }
+WriteResult Call(MemoryFileSystem& fs, MemoryFieldStore& fields) {
+  return writer(fs, "C:\\HL", fields);
+}
 
 const std::string kServer = "C:\\HL\\Tfc\\server.cfg", kListen = "C:\\HL\\Tfc\\listenserver.cfg";
 const std::string kAutoexec = "C:\\HL\\Valve\\autoexec.cfg";
@@ -108,7 +110,11 @@ TEST(CfgWriter, writesTheExpectedBytesOverAStaleBackupAndReportsAMissingDirector
 }
 
 TEST(CfgWriter, readerGetsBackEveryWrittenFieldOfEachFile) {
-  struct Case { std::string (*text)(const FieldStore&); unsigned file; bool withHiModels; };
+  struct Case {
+    std::string (*text)(const FieldStore&);
+    unsigned file;
+    bool withHiModels;
+  };
   for (const Case& c : {Case{ServerCfgText, kFileServer, true}, Case{ListenServerCfgText, kFileListen, true},
                         Case{AutoexecCfgText, kFileAutoexec, true}, Case{BasicServerCfgText, kFileServer, true},
                         Case{BasicAutoexecCfgText, kFileAutoexec, false}}) {
@@ -133,14 +139,27 @@ TEST(CfgWriter, readerGetsBackEveryWrittenFieldOfEachFile) {
 TEST(CfgWriter, failedWriteLeavesThePreviousContentAndReportsTheFileAndReason) {
   // A rule fails an operation on the .bak or on any path; a case gives the start of the reported reason, whether
   // the .cfg still holds the previous bytes (else only the .bak does, or the write went well) and the .bak after.
-  struct Rule { Op op; bool onBak; const char* reason; int times; std::optional<std::size_t> keep; };
-  struct Case { std::vector<Rule> rules; std::string reason; bool cfgKept; const char* bakAfter; };
+  struct Rule {
+    Op op;
+    bool onBak;
+    const char* reason;
+    int times;
+    std::optional<std::size_t> keep;
+  };
+  struct Case {
+    std::vector<Rule> rules;
+    std::string reason;
+    bool cfgKept;
+    const char* bakAfter;
+  };
   const char *eio = "Input/output error", *denied = MemoryFileSystem::kDenied, *full = MemoryFileSystem::kNoSpace;
   const Case cases[] = {
       {{{Op::Write, false, denied, 1, {}}}, denied, true, nullptr},
       {{{Op::Write, false, eio, 1, 10}}, eio, true, nullptr},  // a short write after the rename
       {{{Op::Write, false, full, 1, 0}, {Op::Rename, true, "Device or resource busy", -1, {}}},
-       std::string(full) + " (the previous file is kept as C:\\HL\\", false, "previous"},
+       std::string(full) + " (the previous file is kept as C:\\HL\\",
+       false,
+       "previous"},
       // An old backup that cannot be deleted means an in-place write.
       {{{Op::Remove, false, denied, -1, {}}, {Op::Write, false, full, 1, 5}}, full, true, "old backup"},
       {{{Op::Remove, false, denied, -1, {}}, {Op::Read, false, eio, -1, {}}}, eio, true, "old backup"},

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ApplyCfgText(ServerCfgText(first) + AutoexecCfgText(first), second);
   for (const ConfigField& f : FieldCatalogue::All()) {
     const int box = first.GetCheck(f.name);
-    if (f.IsCheckBox() ? box < 0 || box > 2 : first.GetText(f.name).find_first_of("\r\n") != std::string::npos) __builtin_trap();
+    if (f.IsCheckBox() ? box < 0 || box > 2 : first.GetText(f.name).find_first_of("\r\n") != std::string::npos)
+      __builtin_trap();
     const bool same = box == second.GetCheck(f.name) && first.GetText(f.name) == second.GetText(f.name);
     if ((f.files & (kFileServer | kFileAutoexec)) != 0 && f.name != "exec" && !same) __builtin_trap();
   }

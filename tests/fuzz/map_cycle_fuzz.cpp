@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bool plain = true;
   for (const std::string& entry : entries) {
     if (entry.find_first_of("\r\n") != std::string::npos || (characters += entry.size()) > size) __builtin_trap();
-    plain = plain && entry.find_first_of(",\"") == std::string::npos && !entry.starts_with(' ') && !entry.starts_with('\t');
+    plain =
+        plain && entry.find_first_of(",\"") == std::string::npos && !entry.starts_with(' ') && !entry.starts_with('\t');
   }
   if (entries.size() > size) __builtin_trap();
   if (!quorvane::maps::SaveMapCycle(fs, path, entries).ok) __builtin_trap();

@@ -36,13 +36,14 @@ TEST(SettingsFile, textSplitsIntoItemsAtCommasAndLineEnds) {
 
 TEST(SettingsFile, locationReadFromAFileIsSavedAsOneItemThatReadsBackUnchanged) {
   // A file, the location read from it, and the bytes that location is saved as; the last three a fuzzer found.
-  const std::string cases[][3] = {
-      {"C:\\SIERRA\\HALF-LIFE\r\n", "C:\\SIERRA\\HALF-LIFE", "C:\\SIERRA\\HALF-LIFE\r\n"}, {"", "", "\r\n"},
-      {"\"C:\\Games, Old\"\r\nnext", "C:\\Games, Old", "\"C:\\Games, Old\"\r\n"},
-      {"\"C:\\a,b,c\\\"", "C:\\a,b,c\\", "\"C:\\a,b,c\\\"\r\n"}, {"D:\\HL\r\nE:\\Other\r\n", "D:\\HL", "D:\\HL\r\n"},
-      {"  \"  \"1\xff\\ld\\HL\"\x0f\nsecond Dd\r\n", "  ", "\"  \"\r\n"},
-      {"\"\t C:\\Half-Life\"\r\n", "\t C:\\Half-Life", "\"\t C:\\Half-Life\"\r\n"},
-      {"\" C:\\Games, Old\"", " C:\\Games, Old", "\" C:\\Games, Old\"\r\n"}};
+  const std::string cases[][3] = {{"C:\\SIERRA\\HALF-LIFE\r\n", "C:\\SIERRA\\HALF-LIFE", "C:\\SIERRA\\HALF-LIFE\r\n"},
+                                  {"", "", "\r\n"},
+                                  {"\"C:\\Games, Old\"\r\nnext", "C:\\Games, Old", "\"C:\\Games, Old\"\r\n"},
+                                  {"\"C:\\a,b,c\\\"", "C:\\a,b,c\\", "\"C:\\a,b,c\\\"\r\n"},
+                                  {"D:\\HL\r\nE:\\Other\r\n", "D:\\HL", "D:\\HL\r\n"},
+                                  {"  \"  \"1\xff\\ld\\HL\"\x0f\nsecond Dd\r\n", "  ", "\"  \"\r\n"},
+                                  {"\"\t C:\\Half-Life\"\r\n", "\t C:\\Half-Life", "\"\t C:\\Half-Life\"\r\n"},
+                                  {"\" C:\\Games, Old\"", " C:\\Games, Old", "\" C:\\Games, Old\"\r\n"}};
   for (const auto& [file, location, bytes] : cases) {
     MemoryFileSystem fs;
     fs.AddFile(kIni, file);

@@ -81,13 +81,12 @@ TEST_P(StatusAnswers, giveEachPlayersUserId) {
 }
 
 // The stand-in's whole status answer is read in the link tests; these are the odd lines.
-INSTANTIATE_TEST_SUITE_P(
-    Console, StatusAnswers,
-    testing::Values(StatusRow{"quotesInName", "# 3 \"a \"x\" 9\" 4 STEAM_0:0:1 0 00:01 1 0 x\n",
-                              std::vector<StatusPlayer>{{3, "a \"x\" 9", 4, "STEAM_0:0:1"}}},
-                    StatusRow{"nameNotQuoted", "# 1 Alpha 2 STEAM_0:1:2\n", std::nullopt},
-                    StatusRow{"userIdMissing", "# 1 \"Alpha\" STEAM_0:1:2\n", std::nullopt}),
-    RowName);
+INSTANTIATE_TEST_SUITE_P(Console, StatusAnswers,
+                         testing::Values(StatusRow{"quotesInName", "# 3 \"a \"x\" 9\" 4 STEAM_0:0:1 0 00:01 1 0 x\n",
+                                                   std::vector<StatusPlayer>{{3, "a \"x\" 9", 4, "STEAM_0:0:1"}}},
+                                         StatusRow{"nameNotQuoted", "# 1 Alpha 2 STEAM_0:1:2\n", std::nullopt},
+                                         StatusRow{"userIdMissing", "# 1 \"Alpha\" STEAM_0:1:2\n", std::nullopt}),
+                         RowName);
 
 }  // namespace
 }  // namespace quorvane::monitor::test

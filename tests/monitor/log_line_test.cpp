@@ -58,11 +58,11 @@ const std::string kA = "\"A<12><STEAM_0:1:234><Blue>\"", kB = "\"B <x>\"<3><STEA
 // Names and texts may hold the quotes and brackets a line's shape is read by.
 INSTANTIATE_TEST_SUITE_P(
     Log, LogEvents,
-    testing::Values(
-        EventRow{"killByOddName", kB + " killed " + kA + " with \"ac\"", LogEventKind::Kill, "B <x>\"", "ac"},
-        EventRow{"say", kA + " say \"g\"g\"", LogEventKind::Say, "A", "g\"g"},
-        EventRow{"playerCutShort", "\"A<12><STEAM_0:1:234><Blue", LogEventKind::Other, "", ""},
-        EventRow{"killWithoutWeapon", kA + " killed " + kB, LogEventKind::Other, "", ""}),
+    testing::Values(EventRow{"killByOddName", kB + " killed " + kA + " with \"ac\"", LogEventKind::Kill, "B <x>\"",
+                             "ac"},
+                    EventRow{"say", kA + " say \"g\"g\"", LogEventKind::Say, "A", "g\"g"},
+                    EventRow{"playerCutShort", "\"A<12><STEAM_0:1:234><Blue", LogEventKind::Other, "", ""},
+                    EventRow{"killWithoutWeapon", kA + " killed " + kB, LogEventKind::Other, "", ""}),
     RowName);
 
 // Name, the message, and the message as shown.
@@ -75,18 +75,18 @@ TEST_P(Masking, hidesConsolePasswordsOnly) {
   EXPECT_EQ(MaskPasswords(message), masked);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Log, Masking,
-    testing::Values(MaskRow{"rcon", "Rcon: \"rcon 123 \"secret\" status\" from \"127.0.0.1:27005\"",
-                            "Rcon: \"rcon 123 \"********\" status\" from \"127.0.0.1:27005\""},
-                    MaskRow{"badRcon", "Bad Rcon: \"rcon 9 \"a b\" kick x\" from \"1.2.3.4:5\"",
-                            "Bad Rcon: \"rcon 9 \"********\" kick x\" from \"1.2.3.4:5\""},
-                    MaskRow{"unquoted", "Rcon: \"rcon 9 pw status\" from \"1.2.3.4:5\"",
-                            "Rcon: \"rcon 9 ******** status\" from \"1.2.3.4:5\""},
-                    MaskRow{"neverClosed", "Rcon: \"rcon 9 \"secret", "Rcon: \"rcon 9 \"********"},
-                    MaskRow{"chatAboutRcon", "\"A<1><S><>\" say \"rcon 1 \"x\"\"",
-                            "\"A<1><S><>\" say \"rcon 1 \"x\"\""}),
-    RowName);
+INSTANTIATE_TEST_SUITE_P(Log, Masking,
+                         testing::Values(MaskRow{"rcon",
+                                                 "Rcon: \"rcon 123 \"secret\" status\" from \"127.0.0.1:27005\"",
+                                                 "Rcon: \"rcon 123 \"********\" status\" from \"127.0.0.1:27005\""},
+                                         MaskRow{"badRcon", "Bad Rcon: \"rcon 9 \"a b\" kick x\" from \"1.2.3.4:5\"",
+                                                 "Bad Rcon: \"rcon 9 \"********\" kick x\" from \"1.2.3.4:5\""},
+                                         MaskRow{"unquoted", "Rcon: \"rcon 9 pw status\" from \"1.2.3.4:5\"",
+                                                 "Rcon: \"rcon 9 ******** status\" from \"1.2.3.4:5\""},
+                                         MaskRow{"neverClosed", "Rcon: \"rcon 9 \"secret", "Rcon: \"rcon 9 \"********"},
+                                         MaskRow{"chatAboutRcon", "\"A<1><S><>\" say \"rcon 1 \"x\"\"",
+                                                 "\"A<1><S><>\" say \"rcon 1 \"x\"\""}),
+                         RowName);
 
 }  // namespace
 }  // namespace quorvane::monitor::test

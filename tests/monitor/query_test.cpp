@@ -73,15 +73,14 @@ Wire TwoPlayers() {
   return Wire().Head().U8('D').U8(2).U8(0).Str("Alpha").U32(5).U32(0x44160000).U8(1).Str("Bob").U32(-3).U32(0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Players, Replies,
-    testing::Values(ReplyRow{"two", PlayersParse, TwoPlayers(), true},
-                    ReplyRow{"none", PlayersParse, Wire().Head().U8('D').U8(0), true},
-                    ReplyRow{"countBeyondTheData", PlayersParse,
-                             Wire().Head().U8('D').U8(255).U8(0).Str("A").U32(1).U32(0), false},
-                    ReplyRow{"lastPlayerCut", PlayersParse, Cut(TwoPlayers(), 1), false},
-                    ReplyRow{"trailingBytes", PlayersParse, TwoPlayers().U8(9), false}),
-    RowName);
+INSTANTIATE_TEST_SUITE_P(Players, Replies,
+                         testing::Values(ReplyRow{"two", PlayersParse, TwoPlayers(), true},
+                                         ReplyRow{"none", PlayersParse, Wire().Head().U8('D').U8(0), true},
+                                         ReplyRow{"countBeyondTheData", PlayersParse,
+                                                  Wire().Head().U8('D').U8(255).U8(0).Str("A").U32(1).U32(0), false},
+                                         ReplyRow{"lastPlayerCut", PlayersParse, Cut(TwoPlayers(), 1), false},
+                                         ReplyRow{"trailingBytes", PlayersParse, TwoPlayers().U8(9), false}),
+                         RowName);
 
 TEST(Query, playersReadTheirNameScoreAndTime) {
   const Result<std::vector<Player>> players = ParsePlayers(Packet(TwoPlayers()));
@@ -94,14 +93,14 @@ TEST(Query, playersReadTheirNameScoreAndTime) {
 
 Wire TwoRules() { return Wire().Head().U8('E').U16(2).Str("mp_timelimit").Str("30").Str("sv_password").Str("1"); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, Replies,
-    testing::Values(ReplyRow{"two", RulesParse, TwoRules(), true},
-                    ReplyRow{"none", RulesParse, Wire().Head().U8('E').U16(0), true},
-                    ReplyRow{"hugeCount", RulesParse, Wire().Head().U8('E').U16(65535).Str("a").Str("b"), false},
-                    ReplyRow{"valueWithoutEnd", RulesParse, Cut(TwoRules(), 1), false},
-                    ReplyRow{"trailingBytes", RulesParse, TwoRules().U8(0), false}),
-    RowName);
+INSTANTIATE_TEST_SUITE_P(Rules, Replies,
+                         testing::Values(ReplyRow{"two", RulesParse, TwoRules(), true},
+                                         ReplyRow{"none", RulesParse, Wire().Head().U8('E').U16(0), true},
+                                         ReplyRow{"hugeCount", RulesParse,
+                                                  Wire().Head().U8('E').U16(65535).Str("a").Str("b"), false},
+                                         ReplyRow{"valueWithoutEnd", RulesParse, Cut(TwoRules(), 1), false},
+                                         ReplyRow{"trailingBytes", RulesParse, TwoRules().U8(0), false}),
+                         RowName);
 
 Packet Part(std::int32_t id, unsigned index, unsigned total, const Packet& payload) {
   Packet p = Wire().U32(0xFFFFFFFEu).U32(static_cast<std::uint32_t>(id)).U8((index << 4) | total);
@@ -109,14 +108,14 @@ Packet Part(std::int32_t id, unsigned index, unsigned total, const Packet& paylo
   return p;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SplitParts, Replies,
-    testing::Values(ReplyRow{"indexNotBelowTotal", PartTaken, Part(1, 2, 2, {1}), false},
-                    ReplyRow{"totalZero", PartTaken, Part(1, 0, 0, {1}), false},
-                    ReplyRow{"noPayload", PartTaken, Part(1, 0, 2, {}), false},
-                    ReplyRow{"headerCut", PartTaken, Cut(Part(1, 0, 2, {1}), 2), false},
-                    ReplyRow{"longerThanADatagram", PartTaken, Part(1, 0, 2, Packet(1400, 0)), false}),
-    RowName);
+INSTANTIATE_TEST_SUITE_P(SplitParts, Replies,
+                         testing::Values(ReplyRow{"indexNotBelowTotal", PartTaken, Part(1, 2, 2, {1}), false},
+                                         ReplyRow{"totalZero", PartTaken, Part(1, 0, 0, {1}), false},
+                                         ReplyRow{"noPayload", PartTaken, Part(1, 0, 2, {}), false},
+                                         ReplyRow{"headerCut", PartTaken, Cut(Part(1, 0, 2, {1}), 2), false},
+                                         ReplyRow{"longerThanADatagram", PartTaken, Part(1, 0, 2, Packet(1400, 0)),
+                                                  false}),
+                         RowName);
 
 TEST(Query, splitPartsJoinInIndexOrderWhateverOrderTheyCome) {
   const Packet rules = TwoRules();

@@ -32,9 +32,9 @@ TEST_F(NativeFileSystemTest, presenceMeansARegularFile_andAFifoIsNeverOpened) {
   fs::create_symlink("server.cfg", m_dir.Path() / "Tfc/link.cfg");
   fs::create_symlink("gone.cfg", m_dir.Path() / "Tfc/dangling.cfg");
   ASSERT_EQ(::mkfifo((m_dir.Path() / "Tfc/fifo.cfg").c_str(), 0600), 0);
-  const std::pair<const char*, bool> cases[] = {{"TFC\\server.cfg", true},    {"tfc\\link.cfg", true},
-                                                {"Tfc\\Maps", false},         {"Tfc\\dangling.cfg", false},
-                                                {"Tfc\\fifo.cfg", false},     {"Tfc\\missing.cfg", false}};
+  const std::pair<const char*, bool> cases[] = {{"TFC\\server.cfg", true}, {"tfc\\link.cfg", true},
+                                                {"Tfc\\Maps", false},      {"Tfc\\dangling.cfg", false},
+                                                {"Tfc\\fifo.cfg", false},  {"Tfc\\missing.cfg", false}};
   for (const auto& [path, present] : cases) EXPECT_EQ(m_fs.IsPresent(Text(path)), present) << path;
   EXPECT_TRUE(m_fs.IsDirectory(Text("TFC\\MAPS\\")));
   EXPECT_FALSE(m_fs.ReadFile(Text("tfc\\fifo.cfg")));
@@ -67,8 +67,11 @@ TEST_F(NativeFileSystemTest, writeIntoAMissingImmutableFullOrOccupiedPlace_fails
   m_dir.Make("full/motd.txt", "keep");
   const auto entries = [this] { return std::set<fs::path>(fs::recursive_directory_iterator(m_dir.Path()), {}); };
   const std::set<fs::path> before = entries();
-  const std::pair<const char*, int> cases[] = {{"nowhere\\file.txt", ENOENT}, {"tfc\\motd.txt", EPERM},
-      {"Locked\\new.txt", EPERM}, {"Full\\motd.txt", ENOSPC}, {"tfc\\server.cfg", EISDIR}};
+  const std::pair<const char*, int> cases[] = {{"nowhere\\file.txt", ENOENT},
+                                               {"tfc\\motd.txt", EPERM},
+                                               {"Locked\\new.txt", EPERM},
+                                               {"Full\\motd.txt", ENOSPC},
+                                               {"tfc\\server.cfg", EISDIR}};
   for (const auto& [path, error] : cases) {
     EXPECT_EQ(m_fs.WriteFile(Text(path), std::string(256 * 1024, 'x')).error, std::strerror(error)) << path;
   }
@@ -161,13 +164,14 @@ TEST_P(KeepOwnership, writeKeepsTheFilesOwnerAndMode_orIsRefusedAsAWriteInPlaceW
   EXPECT_EQ(Slurp(file), row.error == 0 ? "new" : "old");
 }
 
-INSTANTIATE_TEST_SUITE_P(Owners, KeepOwnership, ::testing::Values(
-    Ownership{"RootWritingAUsersFile", kOther, 0640, kRoot, 0},
-    Ownership{"UserWritingTheirOwnFile", kUser, 0604, kUser, 0},
-    Ownership{"UserWritingAFileOthersOwnAndLetThemWrite", kOther, 0666, kUser, 0},
-    Ownership{"UserWritingTheirReadOnlyFile", kUser, 0444, kUser, EACCES},
-    Ownership{"UserWritingAFileOthersOwn", kOther, 0644, kUser, EACCES}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Owners, KeepOwnership,
+                         ::testing::Values(Ownership{"RootWritingAUsersFile", kOther, 0640, kRoot, 0},
+                                           Ownership{"UserWritingTheirOwnFile", kUser, 0604, kUser, 0},
+                                           Ownership{"UserWritingAFileOthersOwnAndLetThemWrite", kOther, 0666, kUser,
+                                                     0},
+                                           Ownership{"UserWritingTheirReadOnlyFile", kUser, 0444, kUser, EACCES},
+                                           Ownership{"UserWritingAFileOthersOwn", kOther, 0644, kUser, EACCES}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quorvane::platform

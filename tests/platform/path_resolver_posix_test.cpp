@@ -38,15 +38,16 @@ TEST_P(Spellings, reachTheEntryThatIsThere) {
   EXPECT_EQ(ResolvePath(GameDir() + GetParam().text), m_dir.Path() / "hl" / GetParam().native);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, Spellings, ::testing::Values(
-    Spelling{"FileInAnotherCase", "\\tfc\\mapcycle.txt", "tfc/MapCycle.txt"},
-    Spelling{"LowerCaseTwinBeforeAnExactSpelling", "\\Tfc\\mapcycle.txt", "tfc/MapCycle.txt"},
-    Spelling{"AllCapitals", "\\TFC\\MAPCYCLE.TXT", "tfc/MapCycle.txt"},
-    Spelling{"DoubledBackslashOfAGameDirEndingInOne", "\\\\Tfc\\\\mapcycle.txt", "tfc/MapCycle.txt"},
-    Spelling{"CodePageTextAgainstUtf8Names", "\\\xC9QUIPE\\x", "\xC3\xA9quipe/x"},
-    Spelling{"NewFileWithoutALowerCaseTwin", "\\tfc\\maps\\New.bsp", "tfc/MAPS/New.bsp"},
-    Spelling{"DirectoryWithoutALowerCaseTwin", "\\Tfc\\Maps\\", "tfc/MAPS/"},
-    Spelling{"FirstInByteOrder", "\\sound", "SOUND"}),
+INSTANTIATE_TEST_SUITE_P(
+    Paths, Spellings,
+    ::testing::Values(Spelling{"FileInAnotherCase", "\\tfc\\mapcycle.txt", "tfc/MapCycle.txt"},
+                      Spelling{"LowerCaseTwinBeforeAnExactSpelling", "\\Tfc\\mapcycle.txt", "tfc/MapCycle.txt"},
+                      Spelling{"AllCapitals", "\\TFC\\MAPCYCLE.TXT", "tfc/MapCycle.txt"},
+                      Spelling{"DoubledBackslashOfAGameDirEndingInOne", "\\\\Tfc\\\\mapcycle.txt", "tfc/MapCycle.txt"},
+                      Spelling{"CodePageTextAgainstUtf8Names", "\\\xC9QUIPE\\x", "\xC3\xA9quipe/x"},
+                      Spelling{"NewFileWithoutALowerCaseTwin", "\\tfc\\maps\\New.bsp", "tfc/MAPS/New.bsp"},
+                      Spelling{"DirectoryWithoutALowerCaseTwin", "\\Tfc\\Maps\\", "tfc/MAPS/"},
+                      Spelling{"FirstInByteOrder", "\\sound", "SOUND"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PathResolverTest, presenceReadAndWriteAgreeOnOneOfTheTwins) {

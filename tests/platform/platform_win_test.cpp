@@ -19,8 +19,10 @@ namespace fs = std::filesystem;
 TEST(FileSystemWinTest, presenceCountsOrdinaryFilesOnly_whateverTheLetterCase) {
   testing::ScratchDir dir;
   NativeFileSystem files;
-  const std::pair<DWORD, bool> cases[] = {{FILE_ATTRIBUTE_NORMAL, true},  {FILE_ATTRIBUTE_READONLY, true},
-                                          {FILE_ATTRIBUTE_ARCHIVE, true}, {FILE_ATTRIBUTE_HIDDEN, false},
+  const std::pair<DWORD, bool> cases[] = {{FILE_ATTRIBUTE_NORMAL, true},
+                                          {FILE_ATTRIBUTE_READONLY, true},
+                                          {FILE_ATTRIBUTE_ARCHIVE, true},
+                                          {FILE_ATTRIBUTE_HIDDEN, false},
                                           {FILE_ATTRIBUTE_SYSTEM, false}};
   for (const auto& [attributes, present] : cases) {
     const fs::path file = dir.Make(std::to_string(attributes) + ".cfg", "x");

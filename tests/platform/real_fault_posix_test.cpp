@@ -71,8 +71,10 @@ TEST(KillDuringWrite, aCompleteCopyOfEachFileSurvivesEveryKill) {
   platform::testing::ScratchDir scratch;
   const fs::path tfc = scratch.Path() / "hl/tfc";
   fs::create_directories(tfc);
-  const std::pair<fs::path, test_support::LoopFile> others[] = {{tfc / "mapcycle.txt", test_support::kLoopMapCycle},
-      {tfc / "motd.txt", test_support::kLoopMotd}, {tfc.parent_path() / "Quorvane.ini", test_support::kLoopSettings}};
+  const std::pair<fs::path, test_support::LoopFile> others[] = {
+      {tfc / "mapcycle.txt", test_support::kLoopMapCycle},
+      {tfc / "motd.txt", test_support::kLoopMotd},
+      {tfc.parent_path() / "Quorvane.ini", test_support::kLoopSettings}};
   platform::NativeFileSystem disk;
   for (const test_support::LoopFile file : test_support::kLoopFiles)
     ASSERT_TRUE(test_support::WriteLoopFile(disk, tfc.parent_path().string(), file, 0).ok);
@@ -102,7 +104,8 @@ TEST(KillDuringWrite, aCompleteCopyOfEachFileSurvivesEveryKill) {
     char progress;
     for (int i = static_cast<int>(random() % 8); i > 0; --i) ASSERT_EQ(::read(out[0], &progress, 1), 1);
     const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(random() % 400);
-    while (std::chrono::steady_clock::now() < end) {}
+    while (std::chrono::steady_clock::now() < end) {
+    }
     ::kill(pid, SIGKILL);
     int status = 0;
     ::waitpid(pid, &status, 0);

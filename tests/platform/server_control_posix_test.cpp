@@ -90,7 +90,8 @@ class StopServer : public ::testing::TestWithParam<Row>, launch::LaunchWindow, l
     }
     ::close(exec[1]);
     char byte;
-    while (::read(exec[0], &byte, 1) > 0) {}
+    while (::read(exec[0], &byte, 1) > 0) {
+    }
     ::close(exec[0]);
     m_started.push_back(pid);
     return pid;
@@ -103,9 +104,8 @@ class StopServer : public ::testing::TestWithParam<Row>, launch::LaunchWindow, l
   config::MemoryFieldStore m_fields;
   NativeProcessStarter m_starter;
   // Only what this test started counts: other servers may run on the machine.
-  NativeServerControl m_control{[this](launch::ServerControl::Handle h) {
-    return std::count(m_started.begin(), m_started.end(), h) != 0;
-  }};
+  NativeServerControl m_control{
+      [this](launch::ServerControl::Handle h) { return std::count(m_started.begin(), m_started.end(), h) != 0; }};
   launch::Launcher m_launcher{m_files, m_fields, *this, *this, m_starter, m_control};
 };
 

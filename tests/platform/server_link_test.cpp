@@ -72,7 +72,8 @@ TEST(ServerLink, queryReadsInfoPlayersAndRulesFromAServerThatWantsTheChallenge) 
   std::vector<monitor::Rule> rules;
   ServerQuery query(MakeUdpLink(), {[&](const monitor::ServerInfo& i, int) { info = i; },
                                     [&](const std::vector<monitor::Player>& p) { players = p; },
-                                    [&](const std::vector<monitor::Rule>& r) { rules = r; }, {}});
+                                    [&](const std::vector<monitor::Rule>& r) { rules = r; },
+                                    {}});
   query.WantPlayers(true);
   query.AskRules();
   ASSERT_TRUE(query.Start("127.0.0.1", server.Port()));

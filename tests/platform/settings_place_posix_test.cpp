@@ -24,8 +24,10 @@ namespace fs = std::filesystem;
 class Unwritable {
  public:
   explicit Unwritable(const std::filesystem::path& dir) : m_dir(dir) {
-    if (::geteuid() == 0) m_lock = std::make_unique<test_support::Immutable>(dir);
-    else fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    if (::geteuid() == 0)
+      m_lock = std::make_unique<test_support::Immutable>(dir);
+    else
+      fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
   }
   ~Unwritable() {
     m_lock.reset();
@@ -42,8 +44,8 @@ enum class Expect { Beside, ConfigHome, HomeConfig };
 
 struct ChoiceCase {
   const char* name;
-  bool fileBeside;     // Quorvane.ini lies beside the program already
-  bool otherOwner;     // the program's folder belongs to someone else
+  bool fileBeside;         // Quorvane.ini lies beside the program already
+  bool otherOwner;         // the program's folder belongs to someone else
   const char* configHome;  // relative to the scratch directory; "" for unset, "!" for a relative value
   Expect expect;
 };
@@ -58,8 +60,10 @@ TEST_P(SettingsChoice, picksThePlaceOfTheFirstRuleThatHolds) {
   const fs::path program = m_dir.Make("program/");
   if (c.fileBeside) m_dir.Make("program/Quorvane.ini", "C:\\HL\r\n");
   std::string configHome;
-  if (std::strcmp(c.configHome, "!") == 0) configHome = "relative/config";
-  else if (*c.configHome) configHome = (m_dir.Path() / c.configHome).string();
+  if (std::strcmp(c.configHome, "!") == 0)
+    configHome = "relative/config";
+  else if (*c.configHome)
+    configHome = (m_dir.Path() / c.configHome).string();
   const unsigned me = ::geteuid();
   const SettingsSurroundings around{program, configHome, (m_dir.Path() / "home").string(), c.otherOwner ? me + 1 : me};
   const fs::path expected[] = {program / "Quorvane.ini", m_dir.Path() / c.configHome / "quorvane/Quorvane.ini",

@@ -57,8 +57,9 @@ bool WriteRecord(const fs::path& target, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::printf("Quorvane stand-in server: this is NOT the game. It records how it was started and waits to be "
-              "ended; it listens on 127.0.0.1 only.\n");
+  std::printf(
+      "Quorvane stand-in server: this is NOT the game. It records how it was started and waits to be "
+      "ended; it listens on 127.0.0.1 only.\n");
   std::fflush(stdout);
 
   if (EnvSet("QUORVANE_STANDIN_IGNORE_TERM")) IgnoreEndRequest();

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <initializer_list>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <map>
 #include <sstream>
 
@@ -87,8 +87,10 @@ void ReadServerCfg() {
     std::getline(words, rest);
     rest.erase(0, rest.find_first_not_of(" \t"));
     while (!rest.empty() && (rest.back() == '\r' || rest.back() == ' ' || rest.back() == '\t')) rest.pop_back();
-    if (!rest.empty() && rest[0] == '"') rest = rest.substr(1, rest.find('"', 1) - 1);
-    else rest = rest.substr(0, rest.find_first_of(" \t"));
+    if (!rest.empty() && rest[0] == '"')
+      rest = rest.substr(1, rest.find('"', 1) - 1);
+    else
+      rest = rest.substr(0, rest.find_first_of(" \t"));
     if (name == "rcon_password" || name == "hostname" || name == "sv_password" || name == "sv_logsecret")
       g_cvars[name] = rest;
   }
@@ -176,7 +178,7 @@ std::string PlayersReply() {
 // What the rules reply and `cvarlist` show: the server's cvars, passwords as 1/0.
 std::map<std::string, std::string> Rules() {
   std::map<std::string, std::string> rules = {
-      {"mp_timelimit", "30"}, {"mp_fraglimit", "0"}, {"mp_teamplay", "21"}, {"mp_friendlyfire", "0"},
+      {"mp_timelimit", "30"}, {"mp_fraglimit", "0"},  {"mp_teamplay", "21"}, {"mp_friendlyfire", "0"},
       {"sv_gravity", "800"},  {"sv_maxspeed", "320"}, {"tfc_autoteam", "1"}, {"tfc_balance_teams", "1"},
       {"coop", "0"},          {"deathmatch", "1"},    {"sv_contact", ""},    {"decalfrequency", "30"}};
   for (int i = 1; i <= 24; ++i) rules["tfc_option_" + std::to_string(i)] = std::to_string(i * 7);
@@ -390,8 +392,11 @@ void LogSomething() {
       ++a.score;
       Log(Who(a) + " killed " + Who(b) + " with \"rocket\"");
       break;
-    case 1: Log(Who(a) + " say \"gg\""); break;
-    default: Log("Team \"" + a.team + "\" scored \"" + std::to_string(a.score) + "\" with \"2\" players");
+    case 1:
+      Log(Who(a) + " say \"gg\"");
+      break;
+    default:
+      Log("Team \"" + a.team + "\" scored \"" + std::to_string(a.score) + "\" with \"2\" players");
   }
 }
 

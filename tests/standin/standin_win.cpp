@@ -3,7 +3,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// winsock2.h must come before windows.h, which would bring the old winsock.h.
 #include <winsock2.h>
+
 #include <windows.h>
 
 #include <cstdlib>

@@ -34,8 +34,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kExpected[] = {"+force_install_dir", nullptr, "+login", "anonymous", "+app_set_config", "90", "mod",
-                                 "tfc", "+app_update", "90", "validate", "+quit"};
+const char* const kExpected[] = {"+force_install_dir", nullptr, "+login",   "anonymous",
+                                 "+app_set_config",    "90",    "mod",      "tfc",
+                                 "+app_update",        "90",    "validate", "+quit"};
 
 const char* const kStockServerCfg = "// stock server.cfg\nhostname \"Half-Life\"\nmp_timelimit 30\n";
 
@@ -95,8 +96,8 @@ void Progress(const char* state, const char* words, const std::vector<double>& p
   for (std::size_t i = 0; i < percents.size(); ++i) {
     char line[160];
     const auto done = static_cast<long long>(percents[i] / 100 * kTotal);
-    std::snprintf(line, sizeof line, " Update state (%s) %s, progress: %.2f (%lld / %lld)%s", state, words,
-                  percents[i], done, kTotal, i + 1 == percents.size() ? "\n" : "\r");
+    std::snprintf(line, sizeof line, " Update state (%s) %s, progress: %.2f (%lld / %lld)%s", state, words, percents[i],
+                  done, kTotal, i + 1 == percents.size() ? "\n" : "\r");
     Say(line);
   }
 }

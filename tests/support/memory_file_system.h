@@ -92,8 +92,18 @@ class MemoryFileSystem : public install::FileSystem {
 
  private:
   // The name is the last component as spelled when the entry was made; an empty rule key matches any path.
-  struct Entry { std::string name; bool isDirectory; std::string bytes; };
-  struct Rule { Op op; std::string key; std::string reason; int remaining; std::optional<std::size_t> keepBytes; };
+  struct Entry {
+    std::string name;
+    bool isDirectory;
+    std::string bytes;
+  };
+  struct Rule {
+    Op op;
+    std::string key;
+    std::string reason;
+    int remaining;
+    std::optional<std::size_t> keepBytes;
+  };
 
   static install::IoResult Fail(std::string why) { return install::IoResult::Failure(std::move(why)); }
   // The failure of an operation on an existing file, if any.
@@ -105,8 +115,10 @@ class MemoryFileSystem : public install::FileSystem {
   static std::vector<std::string> Split(std::string_view path) {
     std::vector<std::string> parts(1);
     for (char c : path)
-      if (c != '\\' && c != '/') parts.back().push_back(c);
-      else if (!parts.back().empty()) parts.emplace_back();
+      if (c != '\\' && c != '/')
+        parts.back().push_back(c);
+      else if (!parts.back().empty())
+        parts.emplace_back();
     if (parts.back().empty()) parts.pop_back();
     return parts;
   }

@@ -42,18 +42,21 @@ inline StandInRecord ReadStandInRecord(const std::filesystem::path& dir, int tim
 #ifdef _WIN32
   HANDLE change = FindFirstChangeNotificationW(dir.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
   while (!std::filesystem::exists(file) && WaitForSingleObject(change, timeoutMs) == WAIT_OBJECT_0 &&
-         FindNextChangeNotification(change)) {}
+         FindNextChangeNotification(change)) {
+  }
   FindCloseChangeNotification(change);
 #else
   const int fd = inotify_init1(IN_CLOEXEC);
   inotify_add_watch(fd, dir.c_str(), IN_MOVED_TO | IN_CREATE);
   pollfd p{fd, POLLIN, 0};
   char events[4096];
-  while (!std::filesystem::exists(file) && poll(&p, 1, timeoutMs) > 0 && read(fd, events, sizeof events) > 0) {}
+  while (!std::filesystem::exists(file) && poll(&p, 1, timeoutMs) > 0 && read(fd, events, sizeof events) > 0) {
+  }
   close(fd);
 #endif
   std::vector<std::string> v;
-  for (std::ifstream in(file); std::getline(in, v.emplace_back());) {}
+  for (std::ifstream in(file); std::getline(in, v.emplace_back());) {
+  }
   std::filesystem::remove(file);
   if (v.size() < 5) return {};
   StandInRecord r{std::stoll(v[0].substr(4)), std::stoll(v[1].substr(6)), v[2].substr(4), {v.begin() + 4, v.end() - 1}};

@@ -23,8 +23,7 @@
 namespace {
 
 void PrintLine(const QString& window, int tab, const QString& name, const QRect& r) {
-  std::printf("%s %d %s %d %d %d %d\n", qPrintable(window), tab, qPrintable(name), r.x(), r.y(), r.width(),
-              r.height());
+  std::printf("%s %d %s %d %d %d %d\n", qPrintable(window), tab, qPrintable(name), r.x(), r.y(), r.width(), r.height());
 }
 
 // Every visible named control, as the window shows it now.
@@ -73,8 +72,7 @@ int main(int argc, char* argv[]) {
   bye.show();
   quorvane::ui::LocateWindow locate(quorvane::ui::LocateWindow::Kind::FirstRun, quorvane::ui::AvailableDrives());
   locate.show();
-  quorvane::ui::LocateWindow locate2(quorvane::ui::LocateWindow::Kind::ChangeLocation,
-                                     quorvane::ui::AvailableDrives());
+  quorvane::ui::LocateWindow locate2(quorvane::ui::LocateWindow::Kind::ChangeLocation, quorvane::ui::AvailableDrives());
   locate2.show();
   QApplication::processEvents();
   PrintControls(start, "StartButton", -1);

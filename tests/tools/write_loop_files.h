@@ -19,9 +19,12 @@ constexpr LoopFile kLoopFiles[] = {kLoopMapCycle, kLoopMotd, kLoopSettings};
 
 inline std::string LoopFilePath(const std::string& gameDir, LoopFile file) {
   switch (file) {
-    case kLoopMapCycle: return install::GamePath(gameDir, install::kMapCycle);
-    case kLoopMotd: return install::GamePath(gameDir, install::kMotd);
-    default: return gameDir + "\\Quorvane.ini";
+    case kLoopMapCycle:
+      return install::GamePath(gameDir, install::kMapCycle);
+    case kLoopMotd:
+      return install::GamePath(gameDir, install::kMotd);
+    default:
+      return gameDir + "\\Quorvane.ini";
   }
 }
 

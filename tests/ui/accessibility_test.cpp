@@ -66,10 +66,23 @@ TEST(Accessibility, mapTabIsWorkedFromTheKeyboardAlone) {
   t.Find<QListWidget>("List2")->setCurrentRow(1);
   t.Find<QListWidget>("List1")->setCurrentRow(0);
   t.Find("List2")->setFocus();
-  const QKeyCombination keys[] = {Qt::Key_Return, Qt::Key_Insert, Qt::Key_Tab, Qt::Key_Space, Qt::Key_Tab,
-                                  Qt::Key_Space, Qt::Key_Tab, Qt::CTRL | Qt::Key_Down, Qt::CTRL | Qt::Key_Down,
-                                  Qt::CTRL | Qt::Key_Up, Qt::Key_Tab, Qt::Key_Space, Qt::Key_Tab, Qt::Key_Space,
-                                  Qt::Key_Tab, Qt::Key_Space, Qt::Key_Tab};
+  const QKeyCombination keys[] = {Qt::Key_Return,
+                                  Qt::Key_Insert,
+                                  Qt::Key_Tab,
+                                  Qt::Key_Space,
+                                  Qt::Key_Tab,
+                                  Qt::Key_Space,
+                                  Qt::Key_Tab,
+                                  Qt::CTRL | Qt::Key_Down,
+                                  Qt::CTRL | Qt::Key_Down,
+                                  Qt::CTRL | Qt::Key_Up,
+                                  Qt::Key_Tab,
+                                  Qt::Key_Space,
+                                  Qt::Key_Tab,
+                                  Qt::Key_Space,
+                                  Qt::Key_Tab,
+                                  Qt::Key_Space,
+                                  Qt::Key_Tab};
   QStringList reached;  // after each key: the control with the focus, and the cycle
   for (const QKeyCombination key : keys) {
     QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());

@@ -21,8 +21,10 @@ TEST_P(CommandLineTest, decidesTheActionAndItsAnswer) {
   const CommandLineDecision decision = commandLine.Read(QStringList{"quorvane"} + c.arguments);
   EXPECT_EQ(decision.action, c.action);
   const QString answer = commandLine.AnswerText(decision);
-  if (*c.answerHolds) EXPECT_TRUE(answer.contains(c.answerHolds)) << answer.toStdString();
-  else EXPECT_TRUE(answer.isEmpty()) << answer.toStdString();
+  if (*c.answerHolds)
+    EXPECT_TRUE(answer.contains(c.answerHolds)) << answer.toStdString();
+  else
+    EXPECT_TRUE(answer.isEmpty()) << answer.toStdString();
   const bool refused = c.action == CommandLineAction::Refuse;
   EXPECT_EQ(CommandLine::ExitCode(decision), refused ? 2 : 0);
   EXPECT_EQ(CommandLine::AnswersOnStandardError(decision), refused);

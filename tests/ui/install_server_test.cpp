@@ -31,7 +31,9 @@ struct InstallServerTest : ::testing::Test {
     window->show();
   }
   template <typename T = QWidget>
-  T* Find(const char* name) const { return window->findChild<T*>(QLatin1String(name)); }
+  T* Find(const char* name) const {
+    return window->findChild<T*>(QLatin1String(name));
+  }
   QString Text(const char* label) const { return Find<QLabel>(label)->text(); }
 
   // Presses Install, and Cancel mid-download when told; gives how the install ended.
@@ -99,12 +101,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "Installed in "},
         EndCase{"cancelled_leavesNoSteamCmdRunning", "hang", nullptr, true, false, true, 452, "cancelled",
                 "Cancelled."},
-        EndCase{"noSteamCmd_explainsHowToGetIt", "ok", [](InstallServerTest& t) { t.setup.steamCmd.clear(); },
-                false, false, false, 0, "failed", "Get SteamCMD from your distribution."},
+        EndCase{"noSteamCmd_explainsHowToGetIt", "ok", [](InstallServerTest& t) { t.setup.steamCmd.clear(); }, false,
+                false, false, 0, "failed", "Get SteamCMD from your distribution."},
         EndCase{"chosenProgramMissing", "ok", [](InstallServerTest& t) { t.setup.steamCmd += ".missing"; }, false,
                 false, false, 0, "failed", "SteamCMD could not be started"},
-        EndCase{"serverRunning", "ok", [](InstallServerTest& t) { t.setup.serverRunning = [] { return true; }; },
-                false, false, false, 0, "failed", update::kServerInUseMessage}),
+        EndCase{"serverRunning", "ok", [](InstallServerTest& t) { t.setup.serverRunning = [] { return true; }; }, false,
+                false, false, 0, "failed", update::kServerInUseMessage}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InstallServerTest, closingTheWindowMidDownload_endsSteamCmdAndPutsTheFileBack) {

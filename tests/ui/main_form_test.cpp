@@ -61,11 +61,13 @@ TEST(MainForm, valuesReadTypedAndClickedReachServerCfgByteForByteByClickAndByAcc
     f.Click("Command12");
     EXPECT_EQ(f.Find<QCheckBox>("sv_aim")->checkState(), Qt::PartiallyChecked);
     QTest::keyClicks(f.Find("hostname"), "My Server, \"24/7\"");
-    QTest::keyClicks(f.Find("port"), "270159");  // five at most
+    QTest::keyClicks(f.Find("port"), "270159");                                   // five at most
     for (const char* box : {"sv_lan", "mp_footsteps", "pausable"}) f.Click(box);  // 0, 2 and 1 before
     QSignalSpy clicked(f.Find<QPushButton>("Command3"), &QPushButton::clicked);
-    if (byKey) QTest::keyClick(f.form.get(), Qt::Key_W, Qt::AltModifier);
-    else f.Click("Command3");
+    if (byKey)
+      QTest::keyClick(f.form.get(), Qt::Key_W, Qt::AltModifier);
+    else
+      f.Click("Command3");
     ASSERT_TRUE(clicked.count() > 0 || clicked.wait(2000));
     EXPECT_EQ(f.game.Read("tfc/server.cfg"), expected);
     EXPECT_EQ(f.dialogs.shown,
@@ -101,9 +103,9 @@ TEST(MainForm, loadOpensOnTheMapTab_andEveryTabShowsItsOwnControlsWithWholeCapti
       EXPECT_TRUE(f.form->rect().contains(on(w))) << w->objectName().toStdString();
       const auto* label = qobject_cast<QLabel*>(w);
       const auto* button = qobject_cast<QAbstractButton*>(w);
-      const int needed = label && label->pixmap().isNull() ? label->fontMetrics().horizontalAdvance(label->text())
+      const int needed = label && label->pixmap().isNull()     ? label->fontMetrics().horizontalAdvance(label->text())
                          : button && !button->text().isEmpty() ? button->sizeHint().width()
-                                                                : 0;
+                                                               : 0;
       EXPECT_GE(w->width(), needed) << w->objectName().toStdString() << " cuts its caption";
       for (std::size_t j = i + 1; j < controls.size(); ++j)
         EXPECT_FALSE(on(w).intersects(on(controls[j])))

@@ -24,7 +24,6 @@ struct MapTab : FormOnDisk {
   MapList* available = Find<MapList>("List2");
 };
 
-
 TEST(MapTab, picturesDeleteKeyAndDropsChangeTheCycleAndItsSelectionAsTheTableSays) {
   const QList<QStringList> rows = Rows("map_cycle_operations.tsv");
   ASSERT_EQ(rows.size(), 18);
@@ -50,7 +49,9 @@ TEST(MapTab, picturesDeleteKeyAndDropsChangeTheCycleAndItsSelectionAsTheTableSay
     EXPECT_EQ(Entries(t.cycle), c[4]);
     QStringList selected;
     for (const QListWidgetItem* item : t.cycle->selectedItems()) selected << QString::number(t.cycle->row(item));
-    if (c[5] != "?") { EXPECT_EQ(selected.isEmpty() ? "none" : selected.join(','), c[5]); }
+    if (c[5] != "?") {
+      EXPECT_EQ(selected.isEmpty() ? "none" : selected.join(','), c[5]);
+    }
     EXPECT_EQ(t.dialogs.shown.isEmpty() ? outcome : t.dialogs.shown.join('|'), c[6]);
   }
 }

@@ -7,15 +7,15 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QDragEnterEvent>
-#include <QMimeData>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPointer>
 #include <QTabWidget>
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -157,7 +157,9 @@ struct FormOnDisk {
     Find<QTabWidget>("SSTab1")->setCurrentIndex(tab);
   }
   template <typename T = QWidget>
-  T* Find(const char* name) const { return form->findChild<T*>(QLatin1String(name)); }
+  T* Find(const char* name) const {
+    return form->findChild<T*>(QLatin1String(name));
+  }
   void Click(const char* name) const;
 
   test_support::TempInstall game;

@@ -24,13 +24,18 @@ TEST_P(FindSteamCmdTest, looksInTheUsualOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Places, FindSteamCmdTest,
     ::testing::Values(
-        FindRow{"pathFirst", System::Posix, "/bin:/opt/s", {"/opt/s/steamcmd", "/usr/games/steamcmd"},
-                "/opt/s/steamcmd"},
+        FindRow{
+            "pathFirst", System::Posix, "/bin:/opt/s", {"/opt/s/steamcmd", "/usr/games/steamcmd"}, "/opt/s/steamcmd"},
         FindRow{"emptyPathEntrySkipped", System::Posix, "::/bin", {"/steamcmd", "./steamcmd"}, ""},
-        FindRow{"homeSteamcmd", System::Posix, "/bin",
+        FindRow{"homeSteamcmd",
+                System::Posix,
+                "/bin",
                 {"/home/u/steamcmd/steamcmd.sh", "/home/u/.steam/steamcmd/steamcmd.sh"},
                 "/home/u/steamcmd/steamcmd.sh"},
-        FindRow{"windowsPath", System::Windows, "C:\\Windows;D:\\steam", {"D:\\steam\\steamcmd.exe"},
+        FindRow{"windowsPath",
+                System::Windows,
+                "C:\\Windows;D:\\steam",
+                {"D:\\steam\\steamcmd.exe"},
                 "D:\\steam\\steamcmd.exe"}),
     [](const auto& info) { return std::string(std::get<0>(info.param)); });
 

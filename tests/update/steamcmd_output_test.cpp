@@ -41,7 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineRow{"upToDateAmidBlanks", "  Success! App '90' already up to date.  ", LineKind::UpToDate, 0, ""},
         LineRow{"successOfOtherWords", "Success! App '90' is being looked at", O, 0, ""},
         LineRow{"clientUpdating", "[  0%] Checking for available updates...", S, 0, ""},
-        LineRow{"prompt", "Steam>", O, 0, ""}), [](const auto& info) { return std::string(std::get<0>(info.param)); });
+        LineRow{"prompt", "Steam>", O, 0, ""}),
+    [](const auto& info) { return std::string(std::get<0>(info.param)); });
 
 // Name, the chunks as they come, and the lines (Feed's, then Finish's).
 using SplitRow = std::tuple<const char*, std::vector<std::string>, std::vector<std::string>>;
@@ -59,17 +60,20 @@ TEST_P(LineSplitterTest, cutsLinesAndDropsEscapes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Streams, LineSplitterTest,
-    ::testing::Values(
-        SplitRow{"crOnlyUpdates", {"p: 1\rp: 2\rp: 3\n"}, {"p: 1", "p: 2", "p: 3"}},
-        SplitRow{"blankLinesDropped", {"\n\n a\n\r\n"}, {" a"}},
-        SplitRow{"colourCodesAcrossChunks", {"\x1b[1mO", "K\x1b", "[3", "1m!\n"}, {"OK!"}},
-        SplitRow{"titleSequence", {"\x1b]0;steamcmd\x07line\n"}, {"line"}},
-        SplitRow{"twoByteEscape", {"a\x1b" "cb\n"}, {"ab"}},
-        SplitRow{"brokenEscapeEndsAtLine", {"a\x1b[12\nb\n"}, {"a", "b"}},
-        SplitRow{"controlBytesDropped", {"a\x08\x07z\tq\n"}, {"az\tq"}},
-        SplitRow{"unfinishedLastLine", {"a\nrest"}, {"a", "rest"}},
-        SplitRow{"longLineCut", {std::string(LineSplitter::kMaxLine + 10, 'x') + "\n"},
-                 {std::string(LineSplitter::kMaxLine, 'x')}}),
+    ::testing::Values(SplitRow{"crOnlyUpdates", {"p: 1\rp: 2\rp: 3\n"}, {"p: 1", "p: 2", "p: 3"}},
+                      SplitRow{"blankLinesDropped", {"\n\n a\n\r\n"}, {" a"}},
+                      SplitRow{"colourCodesAcrossChunks", {"\x1b[1mO", "K\x1b", "[3", "1m!\n"}, {"OK!"}},
+                      SplitRow{"titleSequence", {"\x1b]0;steamcmd\x07line\n"}, {"line"}},
+                      SplitRow{"twoByteEscape",
+                               {"a\x1b"
+                                "cb\n"},
+                               {"ab"}},
+                      SplitRow{"brokenEscapeEndsAtLine", {"a\x1b[12\nb\n"}, {"a", "b"}},
+                      SplitRow{"controlBytesDropped", {"a\x08\x07z\tq\n"}, {"az\tq"}},
+                      SplitRow{"unfinishedLastLine", {"a\nrest"}, {"a", "rest"}},
+                      SplitRow{"longLineCut",
+                               {std::string(LineSplitter::kMaxLine + 10, 'x') + "\n"},
+                               {std::string(LineSplitter::kMaxLine, 'x')}}),
     [](const auto& info) { return std::string(std::get<0>(info.param)); });
 
 }  // namespace

@@ -44,8 +44,14 @@ INSTANTIATE_TEST_SUITE_P(
         RunRow{"fifthRunIsTheLast", {kShort}, true, 0, 5, false, NextStep::GiveUp, "0x10E"},
         RunRow{"diskFullIsHopeless", {kDiskFull}, true, 8, 1, false, NextStep::GiveUp, "Not enough disk space"},
         RunRow{"noNetworkIsHopeless", {kNoNet}, true, 5, 1, false, NextStep::GiveUp, "network"},
-        RunRow{"noSubscriptionIsHopeless", {"ERROR! Failed to install app '90' (No subscription)"}, true, 8, 1,
-               false, NextStep::GiveUp, "refused"},
+        RunRow{"noSubscriptionIsHopeless",
+               {"ERROR! Failed to install app '90' (No subscription)"},
+               true,
+               8,
+               1,
+               false,
+               NextStep::GiveUp,
+               "refused"},
         RunRow{"cancelStops", {}, false, 15, 1, true, NextStep::GiveUp, "ended before it finished"}),
     [](const auto& info) { return std::string(std::get<0>(info.param)); });
 

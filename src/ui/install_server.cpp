@@ -12,17 +12,14 @@
 #include <QToolButton>
 
 #include "platform/child_process.h"
-#include "platform/codepage.h"
 #include "platform/install_runner.h"
 #include "ui/accessibility.h"
+#include "ui/ansi_text.h"
 #include "update/locations.h"
 
 namespace quorvane::ui {
 
 namespace {
-
-QString FromAnsi(const std::string& bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
-std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
 
 // Often enough that the bar moves smoothly, seldom enough to cost nothing while idle.
 constexpr int kPollMs = 50;

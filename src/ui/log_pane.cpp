@@ -7,7 +7,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "platform/codepage.h"
+#include "ui/ansi_text.h"
 
 namespace quorvane::ui {
 namespace {
@@ -42,8 +42,7 @@ QVariant LogModel::data(const QModelIndex& index, int role) const {
   const std::size_t row = static_cast<std::size_t>(index.row()) - gone;
   if (row >= m_book.ShownCount()) return {};
   const monitor::LogEntry& entry = m_book.ShownAt(row);
-  if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-    return QString::fromStdString(platform::AnsiToUtf8(entry.text));
+  if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return FromAnsi(entry.text);
   if (role == Qt::ForegroundRole) return ToneColour(entry.tone);
   return {};
 }

@@ -7,32 +7,31 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <algorithm>
-#include <cctype>
 
-#include "platform/codepage.h"
+#include "install/text_case.h"
+#include "ui/ansi_text.h"
 
 namespace quorvane::ui {
 namespace {
 
-QString FromAnsi(const std::string& bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
-
-bool NameBefore(const monitor::Rule& a, const monitor::Rule& b) {
-  const auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
-  return std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
-                                      [&](char x, char y) { return lower(x) < lower(y); });
-}
+bool NameBefore(const monitor::Rule& a, const monitor::Rule& b) { return install::CompareNoCase(a.name, b.name) < 0; }
 
 }  // namespace
 
+QTableWidget* NewReadOnlyTable(const QStringList& headers, int stretch) {
+  auto* table = new QTableWidget(0, static_cast<int>(headers.size()));
+  table->setHorizontalHeaderLabels(headers);
+  table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->horizontalHeader()->setSectionResizeMode(stretch, QHeaderView::Stretch);
+  table->verticalHeader()->hide();
+  return table;
+}
+
 RulesView::RulesView(Ask ask, QWidget* parent) : QWidget(parent), m_ask(std::move(ask)) {
   setObjectName(QStringLiteral("Rules"));
-  m_table = new QTableWidget(0, 2);
+  m_table = NewReadOnlyTable({QStringLiteral("Name"), QStringLiteral("Value")}, 1);
   m_table->setObjectName(QStringLiteral("RulesTable"));
-  m_table->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Value")});
-  m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-  m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-  m_table->verticalHeader()->hide();
   m_state = new QLabel;
   m_state->setObjectName(QStringLiteral("RulesState"));
   m_state->setTextFormat(Qt::PlainText);

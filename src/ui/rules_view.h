@@ -2,6 +2,7 @@
 // The server's rules (its public settings) in the monitor, asked for only when
 // the view is shown while it holds none or Refresh is pressed. Never polled:
 // the server allows few packets a second, and those go to info and players.
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -13,6 +14,10 @@ class QPushButton;
 class QTableWidget;
 
 namespace quorvane::ui {
+
+// A table the monitor fills and the user only reads and selects rows in;
+// `stretch` is the column that takes the spare width.
+QTableWidget* NewReadOnlyTable(const QStringList& headers, int stretch);
 
 class RulesView : public QWidget {
  public:

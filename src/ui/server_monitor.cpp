@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFormLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,10 +20,10 @@
 
 #include "install/game_paths.h"
 #include "maps/map_catalogue.h"
-#include "platform/codepage.h"
 #include "platform/server_console.h"
 #include "platform/server_query.h"
 #include "ui/accessibility.h"
+#include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/log_pane.h"
 #include "ui/main_form.h"
@@ -33,9 +32,6 @@
 
 namespace quorvane::ui {
 namespace {
-
-QString FromAnsi(const std::string& bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
-std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
 
 QString Duration(float seconds) {
   const int total = seconds > 0 ? static_cast<int>(seconds) : 0;
@@ -66,15 +62,11 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   m_info = new QLabel(QStringLiteral("Waiting for the server's answer"));
   m_info->setObjectName(QStringLiteral("Info"));
   m_info->setTextFormat(Qt::PlainText);
-  m_players = new QTableWidget(0, 3);
+  m_players = NewReadOnlyTable({QStringLiteral("Name"), QStringLiteral("Score"), QStringLiteral("Time")}, 0);
   m_players->setObjectName(QStringLiteral("Players"));
   m_players->setAccessibleName(QStringLiteral("Players"));
-  m_players->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Score"), QStringLiteral("Time")});
-  m_players->setSelectionBehavior(QAbstractItemView::SelectRows);
+  // Kick acts on one player.
   m_players->setSelectionMode(QAbstractItemView::SingleSelection);
-  m_players->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_players->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-  m_players->verticalHeader()->hide();
 
   m_notice = new QLabel;
   m_notice->setObjectName(QStringLiteral("PasswordNotice"));

@@ -2,8 +2,8 @@
 // and taking the installed directory as the server location.
 #include <QPointer>
 
-#include "platform/codepage.h"
 #include "platform/install_runner.h"
+#include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/install_server.h"
 #include "ui/start_sequence.h"
@@ -12,12 +12,7 @@
 
 namespace quorvane::ui {
 
-namespace {
-
-QString FromAnsi(const std::string& bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
-std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
-
-}  // namespace
+namespace {}  // namespace
 
 void StartSequence::OpenInstallServer(InstallOrigin origin) {
   if (m_quitting || m_ended) return;

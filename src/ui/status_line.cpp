@@ -3,8 +3,8 @@
 #include <QMouseEvent>
 
 #include "monitor/monitor_view.h"
-#include "platform/codepage.h"
 #include "platform/server_query.h"
+#include "ui/ansi_text.h"
 
 namespace quorvane::ui {
 
@@ -47,7 +47,7 @@ void StatusLine::Refresh() {
   facts.info = m_info;
   facts.roundTripMs = m_roundTripMs;
   facts.sinceAnswerMs = m_query ? m_query->SinceLastAnswerMs() : -1;
-  setText(QString::fromStdString(platform::AnsiToUtf8(monitor::StatusText(facts))));
+  setText(FromAnsi(monitor::StatusText(facts)));
   emit shown(text());
   if (watch == launch::Launcher::Watch::Ended) emit serverEnded();
 }

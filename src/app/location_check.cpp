@@ -1,6 +1,5 @@
 #include "app/location_check.h"
 
-#include <functional>
 
 #include "config/cfg_reader.h"
 #include "install/game_paths.h"
@@ -17,13 +16,7 @@ namespace {
 
 bool HoldsLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 
-// Stores the location; a failure is shown, naming the file.
-install::IoResult Store(install::FileSystem& fs, const std::string& settingsPath, const std::string& location,
-                        const std::function<void(const std::string&)>& show) {
-  install::IoResult saved = install::SaveServerLocation(fs, settingsPath, location);
-  if (!saved) show(FailureMessage("write", settingsPath, saved.error));
-  return saved;
-}
+LocationSave Refused(const char* message) { return {false, message}; }
 
 }  // namespace
 
@@ -41,89 +34,63 @@ std::string FindDefaultInstallation(install::FileSystem& fs, const std::vector<s
   return {};
 }
 
-StartBranch RunStartupCheck(install::FileSystem& fs, const StartPlaces& places, LocationWindows& windows) {
-  if (fs.IsPresent(places.settingsPath)) {
-    windows.SetCheckGamePath(install::ReadServerLocation(fs, places.settingsPath));
-    windows.SetMainGamePath(windows.CheckGamePath());
-    windows.ShowMainForm();
-    windows.SetMainGamePath(windows.CheckGamePath());
-    windows.ProcessEventsAndPause();
-    windows.ShowStartButton();
-    return StartBranch::SettingsFile;
-  }
-  const std::string found = FindDefaultInstallation(fs, places.nativeInstallDirs);
-  if (!found.empty()) {
-    windows.ShowMainForm();
-    windows.SetMainGamePath(found);
-    // Unstored, the place still serves this run; the next start looks for it again.
-    (void)Store(fs, places.settingsPath, found, [&](const std::string& text) { windows.ShowMessage(text); });
-    windows.ProcessEventsAndPause();
-    windows.ShowStartButton();
-    return StartBranch::DefaultInstallation;
-  }
-  windows.ShowLocateFile(std::string(install::kFirstRunDir));
-  windows.ShowMessage(kLocationNotFoundMessage);
-  return StartBranch::FirstRun;
+StartupDecision DecideStartup(install::FileSystem& fs, const StartPlaces& places) {
+  if (fs.IsPresent(places.settingsPath))
+    return {StartBranch::SettingsFile, install::ReadServerLocation(fs, places.settingsPath)};
+  std::string found = FindDefaultInstallation(fs, places.nativeInstallDirs);
+  if (!found.empty()) return {StartBranch::DefaultInstallation, std::move(found)};
+  return {StartBranch::FirstRun, std::string(install::kFirstRunDir)};
 }
 
-bool SaveFirstRunLocation(install::FileSystem& fs, const std::string& settingsPath, const std::string& chosen,
-                          LocationWindows& windows) {
-  if (chosen.empty()) {
-    windows.ShowMessage(kEmptyLocationMessage);
-    return false;
-  }
-  if (HoldsLineBreak(chosen)) {
-    windows.ShowMessage(kLineBreakLocationMessage);
-    return false;
-  }
-  if (!Store(fs, settingsPath, chosen, [&](const std::string& text) { windows.ShowMessage(text); })) return false;
-  windows.SetMainGamePath(chosen);
-  windows.ShowMainForm();
-  windows.ShowMessage(kLocationSavedMessage);
-  windows.ShowMessage(kRereadAdviceMessage);
-  windows.ProcessEventsAndPause();
-  windows.ShowStartButton();
-  return true;
+LocationSave StoreLocation(install::FileSystem& fs, const std::string& settingsPath, const std::string& location) {
+  const install::IoResult saved = install::SaveServerLocation(fs, settingsPath, location);
+  if (!saved) return {false, FailureMessage("write", settingsPath, saved.error)};
+  return {true, {}};
 }
 
-install::IoResult SaveChangedLocation(install::FileSystem& fs, const std::string& settingsPath,
-                                      const std::string& chosen, ChangeTarget& main) {
-  const auto show = [&](const std::string& text) { main.ShowMessage(text); };
-  if (HoldsLineBreak(chosen)) {
-    show(kLineBreakLocationMessage);
-    return install::IoResult::Failure(kLineBreakLocationMessage);
-  }
-  install::IoResult saved = Store(fs, settingsPath, chosen, show);
-  if (!saved) return saved;
+LocationSave SaveFirstRunLocation(install::FileSystem& fs, const std::string& settingsPath,
+                                  const std::string& chosen) {
+  if (chosen.empty()) return Refused(kEmptyLocationMessage);
+  if (HoldsLineBreak(chosen)) return Refused(kLineBreakLocationMessage);
+  return StoreLocation(fs, settingsPath, chosen);
+}
+
+LocationSave SaveChangedLocation(install::FileSystem& fs, const std::string& settingsPath,
+                                 const std::string& chosen) {
+  if (HoldsLineBreak(chosen)) return Refused(kLineBreakLocationMessage);
+  return StoreLocation(fs, settingsPath, chosen);
+}
+
+LocationReload ReloadLocation(install::FileSystem& fs, const std::string& location, config::FieldValues fields) {
+  LocationReload reload;
+  reload.fields = std::move(fields);
   const auto note = [&](std::string_view verb, const std::string& path, const install::IoResult& result) {
-    if (!result) show(FailureMessage(verb, path, result.error));
+    if (!result) reload.failures.push_back(FailureMessage(verb, path, result.error));
   };
-  main.SetGameDir(chosen);
-  main.BringToFront();
-  main.ReplaceStartingMaps(maps::ScanMaps(fs, chosen));
-  const std::string cycle = GamePath(chosen, install::kMapCycle);
+  reload.maps = maps::ScanMaps(fs, location);
+  const std::string cycle = GamePath(location, install::kMapCycle);
   if (fs.IsPresent(cycle)) {
-    const install::Read<std::vector<std::string>> entries = maps::LoadMapCycle(fs, cycle);
+    install::Read<std::vector<std::string>> entries = maps::LoadMapCycle(fs, cycle);
     note("read", cycle, entries.status());
-    main.SetMapCycle(entries.value());
+    reload.mapCycle = std::move(entries).value();
   } else {
-    const std::string created = GamePath(chosen, install::kMapCycleCreate);
+    const std::string created = GamePath(location, install::kMapCycleCreate);
     note("write", created, fs.WriteFile(created, {}));
   }
-  main.ReplaceAvailableMaps(maps::ScanMaps(fs, chosen));
   for (std::string_view file : {install::kServerCfg, install::kAutoexecCfg}) {
-    const std::string path = GamePath(chosen, file);
-    // A place without the file keeps the values the window has.
-    if (fs.IsPresent(path)) note("read", path, config::LoadCfgFile(fs, path, main.Fields()));
+    const std::string path = GamePath(location, file);
+    if (!fs.IsPresent(path)) continue;
+    const install::Read<config::FieldUpdates> updates = config::LoadCfgFile(fs, path);
+    note("read", path, updates.status());
+    updates.value().ApplyTo(reload.fields);
   }
-  const std::string motdPath = GamePath(chosen, install::kMotd);
+  const std::string motdPath = GamePath(location, install::kMotd);
   if (fs.IsPresent(motdPath)) {
-    const install::Read<std::string> motd = maps::LoadMotd(fs, motdPath);
+    install::Read<std::string> motd = maps::LoadMotd(fs, motdPath);
     note("read", motdPath, motd.status());
-    if (motd) main.SetMotd(motd.value());
+    if (motd) reload.motd = std::move(motd).value();
   }
-  main.ShowMessage(kLocationSavedMessage);
-  return saved;
+  return reload;
 }
 
 }  // namespace quorvane::app

@@ -1,9 +1,11 @@
 #pragma once
 // Settling GameDir at start, and the two saves of the locate windows.
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/workspace.h"
+#include "config/field_values.h"
 #include "install/file_system.h"
 
 namespace quorvane::app {
@@ -21,22 +23,6 @@ inline constexpr const char* kRereadAdviceMessage =
 inline constexpr const char* kLineBreakLocationMessage =
     "The name of this directory holds a line break, which Quorvane cannot store. Please select another directory.";
 
-// The windows the start-up check and the first-run save drive.
-class LocationWindows {
- public:
-  virtual ~LocationWindows() = default;
-  virtual void ShowMainForm() = 0;
-  virtual void SetMainGamePath(const std::string& text) = 0;
-  virtual void SetCheckGamePath(const std::string& text) = 0;  // CheckLocation's own GamePath
-  virtual std::string CheckGamePath() const = 0;
-  // Lets pending window events run, then holds the thread for a second.
-  virtual void ProcessEventsAndPause() = 0;
-  virtual void ShowStartButton() = 0;
-  // Shows LocateFile with its GamePath and Dir1 on `directory`.
-  virtual void ShowLocateFile(const std::string& directory) = 0;
-  virtual void ShowMessage(const std::string& text) = 0;
-};
-
 enum class StartBranch { SettingsFile, DefaultInstallation, FirstRun };
 
 struct StartPlaces {
@@ -52,26 +38,41 @@ std::vector<std::string> SteamInstallDirs(const std::string& home);
 // The default installation's GameDir when one is present, else empty.
 std::string FindDefaultInstallation(install::FileSystem& fs, const std::vector<std::string>& nativeInstallDirs);
 
-// The load of CheckLocation. Returns the branch it took.
-StartBranch RunStartupCheck(install::FileSystem& fs, const StartPlaces& places, LocationWindows& windows);
-
-// Command1 of LocateFile. False when nothing was stored: nothing or a name with a line break was
-// chosen, or the settings file could not be written (LocateFile stays open).
-[[nodiscard]] bool SaveFirstRunLocation(install::FileSystem& fs, const std::string& settingsPath,
-                                        const std::string& chosen, LocationWindows& windows);
-
-// The main window's side of the change-location save.
-class ChangeTarget : public Workspace {
- public:
-  virtual void SetGameDir(const std::string& text) = 0;
-  virtual void BringToFront() = 0;
+// What CheckLocation's load found: the branch and the place it goes on with
+// (the stored location, the default installation found, or where LocateFile
+// opens). The default installation is to be stored once the main window shows.
+struct StartupDecision {
+  StartBranch branch = StartBranch::FirstRun;
+  std::string location;
 };
+StartupDecision DecideStartup(install::FileSystem& fs, const StartPlaces& places);
 
-// Command1 of LocateFile2: stores the place and reloads everything the main
-// window shows from it. When the place cannot be stored the main window is
-// left as it was and the failure returned (already shown); the caller
-// unloads LocateFile2 only after a success.
-install::IoResult SaveChangedLocation(install::FileSystem& fs, const std::string& settingsPath,
-                                      const std::string& chosen, ChangeTarget& main);
+// A location save: stored, or the message that says why not (a refusal or the
+// write's failure, naming the file).
+struct [[nodiscard]] LocationSave {
+  bool stored = false;
+  std::string message;
+  explicit operator bool() const { return stored; }
+};
+LocationSave StoreLocation(install::FileSystem& fs, const std::string& settingsPath, const std::string& location);
+
+// Command1 of LocateFile: nothing chosen or a name with a line break is
+// refused; otherwise the choice is stored. After a store the window shows the
+// main form, kLocationSavedMessage and kRereadAdviceMessage, then StartButton.
+LocationSave SaveFirstRunLocation(install::FileSystem& fs, const std::string& settingsPath, const std::string& chosen);
+
+// Command1 of LocateFile2, first step: a name with a line break is refused,
+// otherwise the place is stored. LocateFile2 stays open unless it was.
+LocationSave SaveChangedLocation(install::FileSystem& fs, const std::string& settingsPath, const std::string& chosen);
+
+// Second step: everything the main window shows, read again from the new place.
+struct [[nodiscard]] LocationReload {
+  std::vector<std::string> maps;  // replaces Combo1 and List2 whole
+  std::optional<std::vector<std::string>> mapCycle;  // List1, when mapcycle.txt is there
+  config::FieldValues fields;  // a file that is not there keeps the values the window had
+  std::optional<std::string> motd;  // Text9, when motd.txt could be read
+  std::vector<std::string> failures;  // each a whole message, in the order met
+};
+LocationReload ReloadLocation(install::FileSystem& fs, const std::string& location, config::FieldValues fields);
 
 }  // namespace quorvane::app

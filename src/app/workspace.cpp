@@ -28,9 +28,9 @@ struct ConfigFileLoad {
   std::string_view file;
   std::string (*missingMessage)(const std::string& gameDir);
   const char* defaultsMessage;
-  void (*applyDefaults)(config::FieldStore& fields);
+  void (*applyDefaults)(config::FieldValues& fields);
   config::WriteResult (*writeBasic)(install::FileSystem& fs, const std::string& gameDir,
-                                    const config::FieldStore& fields);
+                                    const config::FieldValues& fields);
 };
 
 const ConfigFileLoad kAutoexecLoad{install::kAutoexecCfg, MissingAutoexecMessage, kAutoexecDefaultsMessage,
@@ -39,17 +39,20 @@ const ConfigFileLoad kAutoexecLoad{install::kAutoexecCfg, MissingAutoexecMessage
 const ConfigFileLoad kServerCfgLoad{install::kServerCfg, MissingServerCfgMessage, kServerCfgDefaultsMessage,
                                     config::ApplyServerDefaults, config::WriteBasicServerCfg};
 
-void LoadConfigFile(install::FileSystem& fs, Workspace& ws, LoadReport& report, const ConfigFileLoad& load) {
-  const std::string path = GamePath(ws.GameDir(), load.file);
+void LoadConfigFile(install::FileSystem& fs, const std::string& gameDir, const Say& say, WorkspaceView& view,
+                    const ConfigFileLoad& load) {
+  const std::string path = GamePath(gameDir, load.file);
   if (fs.IsPresent(path)) {
-    Note(report, "read", path, config::LoadCfgFile(fs, path, ws.Fields()));
+    const install::Read<config::FieldUpdates> updates = config::LoadCfgFile(fs, path);
+    Note(view.report, "read", path, updates.status());
+    updates.value().ApplyTo(view.fields);
     return;
   }
-  ws.ShowMessage(load.missingMessage(ws.GameDir()));
-  ws.ShowMessage(load.defaultsMessage);
-  load.applyDefaults(ws.Fields());
-  const config::WriteResult written = load.writeBasic(fs, ws.GameDir(), ws.Fields());
-  if (!written) Note(report, "write", written.file, written.reason);
+  say(load.missingMessage(gameDir));
+  say(load.defaultsMessage);
+  load.applyDefaults(view.fields);
+  const config::WriteResult written = load.writeBasic(fs, gameDir, view.fields);
+  if (!written) Note(view.report, "write", written.file, written.reason);
 }
 
 std::vector<std::string> Catalogue(install::FileSystem& fs, const std::string& gameDir) {
@@ -58,39 +61,38 @@ std::vector<std::string> Catalogue(install::FileSystem& fs, const std::string& g
   return names;
 }
 
-void FillStartingMaps(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
-  const std::string dir = GamePath(ws.GameDir(), install::kMapsDir);
-  if (fs.ListFiles(dir).empty() && !fs.IsDirectory(dir)) Note(report, "create", dir, fs.CreateDirectory(dir));
-  ws.AddStartingMaps(Catalogue(fs, ws.GameDir()));
+void FillStartingMaps(install::FileSystem& fs, const std::string& gameDir, WorkspaceView& view) {
+  const std::string dir = GamePath(gameDir, install::kMapsDir);
+  if (fs.ListFiles(dir).empty() && !fs.IsDirectory(dir)) Note(view.report, "create", dir, fs.CreateDirectory(dir));
+  view.startingMaps = Catalogue(fs, gameDir);
 }
 
-void LoadCycle(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
-  const std::string path = GamePath(ws.GameDir(), install::kMapCycle);
+void LoadCycle(install::FileSystem& fs, const std::string& gameDir, WorkspaceView& view) {
+  const std::string path = GamePath(gameDir, install::kMapCycle);
   if (fs.IsPresent(path)) {
-    const install::Read<std::vector<std::string>> entries = maps::LoadMapCycle(fs, path);
-    Note(report, "read", path, entries.status());
-    ws.SetMapCycle(entries.value());
+    install::Read<std::vector<std::string>> entries = maps::LoadMapCycle(fs, path);
+    Note(view.report, "read", path, entries.status());
+    view.mapCycle = std::move(entries).value();
     return;
   }
-  const std::string created = GamePath(ws.GameDir(), install::kMapCycleCreate);
-  Note(report, "write", created, fs.WriteFile(created, {}));
+  const std::string created = GamePath(gameDir, install::kMapCycleCreate);
+  Note(view.report, "write", created, fs.WriteFile(created, {}));
 }
 
-void LoadMessage(install::FileSystem& fs, Workspace& ws, LoadReport& report) {
-  const std::string path = GamePath(ws.GameDir(), install::kMotd);
+void LoadMessage(install::FileSystem& fs, const std::string& gameDir, WorkspaceView& view) {
+  const std::string path = GamePath(gameDir, install::kMotd);
   if (!fs.IsPresent(path)) {
-    Note(report, "write", path, fs.WriteFile(path, {}));
+    Note(view.report, "write", path, fs.WriteFile(path, {}));
     return;
   }
-  const install::Read<std::string> text = maps::LoadMotd(fs, path);
+  install::Read<std::string> text = maps::LoadMotd(fs, path);
   if (text) {
-    ws.SetMotd(text.value());
+    view.motd = std::move(text).value();
   } else {
-    Note(report, "read", path, text.error());
+    Note(view.report, "read", path, text.error());
   }
 }
 
-void FillAvailableMaps(install::FileSystem& fs, Workspace& ws) { ws.AddAvailableMaps(Catalogue(fs, ws.GameDir())); }
 
 }  // namespace
 
@@ -108,17 +110,18 @@ std::string MissingServerCfgMessage(const std::string& gameDir) {
          "TFC  directory.  If it does not find it there, it will create a basic one.";
 }
 
-LoadReport LoadWorkspace(install::FileSystem& fs, Workspace& ws) {
-  LoadReport report;
-  LoadConfigFile(fs, ws, report, kAutoexecLoad);
-  LoadConfigFile(fs, ws, report, kServerCfgLoad);
-  config::FixUpServerFields(ws.Fields());
-  FillStartingMaps(fs, ws, report);
-  LoadCycle(fs, ws, report);
-  LoadMessage(fs, ws, report);
-  FillAvailableMaps(fs, ws);
-  ws.LoadSoundForm();
-  return report;
+WorkspaceView LoadWorkspace(install::FileSystem& fs, const std::string& gameDir, config::FieldValues fields,
+                            const Say& say) {
+  WorkspaceView view;
+  view.fields = std::move(fields);
+  LoadConfigFile(fs, gameDir, say, view, kAutoexecLoad);
+  LoadConfigFile(fs, gameDir, say, view, kServerCfgLoad);
+  config::FixUpServerFields(view.fields);
+  FillStartingMaps(fs, gameDir, view);
+  LoadCycle(fs, gameDir, view);
+  LoadMessage(fs, gameDir, view);
+  view.availableMaps = Catalogue(fs, gameDir);
+  return view;
 }
 
 }  // namespace quorvane::app

@@ -1,32 +1,14 @@
 #pragma once
 // Filling the main window from the game installation at start.
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "config/field_store.h"
+#include "config/field_values.h"
 #include "install/file_system.h"
 
 namespace quorvane::app {
-
-// The main window as the start-up code fills it. The window side adapts its
-// controls; tests use an in-memory one.
-class Workspace {
- public:
-  virtual ~Workspace() = default;
-  virtual std::string GameDir() const = 0;  // GamePath text, read afresh for every path
-  virtual config::FieldStore& Fields() = 0;
-  virtual void ShowMessage(const std::string& text) = 0;  // OK box titled "Quorvane"
-
-  // Combo1 and List2 keep their own order; the load only adds.
-  virtual void AddStartingMaps(const std::vector<std::string>& names) = 0;
-  virtual void AddAvailableMaps(const std::vector<std::string>& names) = 0;
-  // ScanMaps replaces a list whole; for Combo1 that also empties its text.
-  virtual void ReplaceStartingMaps(const std::vector<std::string>& names) = 0;
-  virtual void ReplaceAvailableMaps(const std::vector<std::string>& names) = 0;
-  virtual void SetMapCycle(const std::vector<std::string>& entries) = 0;  // List1
-  virtual void SetMotd(const std::string& text) = 0;                      // Text9
-  virtual void LoadSoundForm() = 0;
-};
 
 // What went wrong on the way; the load itself never stops for it.
 struct [[nodiscard]] LoadReport {
@@ -37,9 +19,24 @@ struct [[nodiscard]] LoadReport {
 // "Quorvane could not <verb> <path>: <reason>", the form every file failure takes.
 std::string FailureMessage(std::string_view verb, const std::string& path, const std::string& reason);
 
-// The start-up load: configuration files (or defaults and basic files when
-// missing), fix-ups, map lists, map cycle, message of the day, then SoundForm.
-LoadReport LoadWorkspace(install::FileSystem& fs, Workspace& workspace);
+// A message box the load gives while it runs; it comes before the basic file it announces is written.
+using Say = std::function<void(const std::string&)>;
+
+// What the start-up load found, for the main window to show.
+struct [[nodiscard]] WorkspaceView {
+  config::FieldValues fields;
+  std::vector<std::string> startingMaps;  // added to Combo1, which keeps its own order
+  std::vector<std::string> availableMaps;  // added to List2
+  std::optional<std::vector<std::string>> mapCycle;  // List1, when mapcycle.txt was there
+  std::optional<std::string> motd;  // Text9, when motd.txt could be read
+  LoadReport report;
+};
+
+// The start-up load: configuration files over `fields` (or defaults and basic
+// files when missing), fix-ups, map lists, map cycle, message of the day. The
+// window shows the view and then loads SoundForm.
+WorkspaceView LoadWorkspace(install::FileSystem& fs, const std::string& gameDir, config::FieldValues fields,
+                            const Say& say);
 
 // The texts shown when a configuration file is missing; GameDir runs straight
 // into the directory word.

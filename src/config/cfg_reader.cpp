@@ -16,7 +16,7 @@ std::string_view TrimSpaces(std::string_view s) {
   return s.substr(begin, end - begin);
 }
 
-void ApplyLine(std::string_view line, FieldStore& fields) {
+void ParseLine(std::string_view line, FieldUpdates& updates) {
   std::size_t start = 0;
   while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
   line.remove_prefix(start);
@@ -37,16 +37,17 @@ void ApplyLine(std::string_view line, FieldStore& fields) {
   if (!value.empty()) value.remove_suffix(1);
 
   if (field->kind == FieldKind::Text) {
-    fields.SetText(field->name, std::string(value));
+    updates.SetText(FieldIndex(*field), std::string(value));
     return;
   }
   std::optional<int> state = RoundToInt(LeadingNumber(value));
-  if (state && *state >= 0 && *state <= 2) fields.SetCheck(field->name, *state);
+  if (state && *state >= 0 && *state <= 2) updates.SetCheck(FieldIndex(*field), *state);
 }
 
 }  // namespace
 
-void ApplyCfgText(std::string_view bytes, FieldStore& fields) {
+FieldUpdates ParseCfgText(std::string_view bytes) {
+  FieldUpdates updates;
   const char* const data = bytes.data();
   const std::size_t size = bytes.size();
   std::size_t pos = 0;
@@ -55,19 +56,19 @@ void ApplyCfgText(std::string_view bytes, FieldStore& fields) {
     while (end < size && data[end] != '\n' && data[end] != '\r') ++end;
     // Most lines carry no quote at all (comments, commands), so the quick test
     // keeps them out of the line handling.
-    if (std::memchr(data + pos, '"', end - pos) != nullptr) ApplyLine(std::string_view(data + pos, end - pos), fields);
+    if (std::memchr(data + pos, '"', end - pos) != nullptr) ParseLine(std::string_view(data + pos, end - pos), updates);
     if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n')
       pos = end + 2;
     else
       pos = end + 1;
   }
+  return updates;
 }
 
-install::IoResult LoadCfgFile(install::FileSystem& fs, const std::string& path, FieldStore& fields) {
+install::Read<FieldUpdates> LoadCfgFile(install::FileSystem& fs, const std::string& path) {
   const install::Read<std::string> read = fs.ReadFile(path);
   if (!read) return read.status();
-  ApplyCfgText(read.value(), fields);
-  return install::IoResult::Success();
+  return ParseCfgText(read.value());
 }
 
 }  // namespace quorvane::config

@@ -2,17 +2,16 @@
 #include <string>
 #include <string_view>
 
-#include "config/field_store.h"
+#include "config/field_values.h"
 #include "install/file_system.h"
 
 namespace quorvane::config {
 
-// Applies every line of a configuration file that names a field; fields the
-// file does not name keep their values. Returns the read's outcome (a file
-// that cannot be opened loads nothing).
-install::IoResult LoadCfgFile(install::FileSystem& fs, const std::string& path, FieldStore& fields);
+// The updates a configuration file makes: every line that names a field, the
+// last one winning. A file that cannot be read gives the OS's reason instead.
+install::Read<FieldUpdates> LoadCfgFile(install::FileSystem& fs, const std::string& path);
 
-// The same grammar on bytes already in memory (one call per file).
-void ApplyCfgText(std::string_view bytes, FieldStore& fields);
+// The same grammar on bytes already in memory.
+FieldUpdates ParseCfgText(std::string_view bytes);
 
 }  // namespace quorvane::config

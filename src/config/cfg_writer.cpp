@@ -99,7 +99,7 @@ void AppendHeader(std::string& out, std::string_view fileTitle, bool withEcho) {
   }
 }
 
-std::string FieldValue(const FieldStore& fields, std::string_view name) {
+std::string FieldValue(const FieldValues& fields, std::string_view name) {
   if (name == "exec") return std::string(kExecValue);
   const ConfigField* field = FieldCatalogue::Find(name);
   if (field != nullptr && field->kind == FieldKind::CheckBox) return std::to_string(fields.GetCheck(name));
@@ -176,7 +176,7 @@ WriteResult WriteWithBackup(install::FileSystem& fs, const std::string& cfgPath,
 
 }  // namespace
 
-std::string ServerCfgText(const FieldStore& fields) {
+std::string ServerCfgText(const FieldValues& fields) {
   std::string out;
   out.reserve(2048);
   AppendHeader(out, "Server.cfg", true);
@@ -184,7 +184,7 @@ std::string ServerCfgText(const FieldStore& fields) {
   return out;
 }
 
-std::string ListenServerCfgText(const FieldStore& fields) {
+std::string ListenServerCfgText(const FieldValues& fields) {
   std::string out;
   out.reserve(2048);
   AppendHeader(out, "Listenserver.cfg", true);
@@ -193,7 +193,7 @@ std::string ListenServerCfgText(const FieldStore& fields) {
   return out;
 }
 
-std::string AutoexecCfgText(const FieldStore& fields) {
+std::string AutoexecCfgText(const FieldValues& fields) {
   std::string out;
   out.reserve(1024);
   AppendHeader(out, "Autoexec.cfg", true);
@@ -201,7 +201,7 @@ std::string AutoexecCfgText(const FieldStore& fields) {
   return out;
 }
 
-std::string BasicServerCfgText(const FieldStore& fields) {
+std::string BasicServerCfgText(const FieldValues& fields) {
   std::string out;
   out.reserve(2048);
   AppendHeader(out, "Server.cfg", false);
@@ -210,7 +210,7 @@ std::string BasicServerCfgText(const FieldStore& fields) {
   return out;
 }
 
-std::string BasicAutoexecCfgText(const FieldStore& fields) {
+std::string BasicAutoexecCfgText(const FieldValues& fields) {
   std::string out;
   out.reserve(1024);
   AppendHeader(out, "Autoexec.cfg", false);
@@ -219,7 +219,7 @@ std::string BasicAutoexecCfgText(const FieldStore& fields) {
   return out;
 }
 
-WriteResult WriteServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldStore& fields) {
+WriteResult WriteServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields) {
   WriteResult server = WriteWithBackup(fs, install::GamePath(gameDir, install::kServerCfg),
                                        install::GamePath(gameDir, install::kServerBak), ServerCfgText(fields));
   // The listen file is still attempted: it does not depend on server.cfg.
@@ -229,21 +229,26 @@ WriteResult WriteServerCfg(install::FileSystem& fs, const std::string& gameDir, 
   return server ? listen : server;
 }
 
-WriteResult WriteListenServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldStore& fields) {
+WriteResult WriteListenServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields) {
   return WriteInPlace(fs, install::GamePath(gameDir, install::kListenServerCfg), ListenServerCfgText(fields));
 }
 
-WriteResult WriteAutoexecCfg(install::FileSystem& fs, const std::string& gameDir, FieldStore& fields) {
+void FillTextureMode(FieldValues& fields) {
   if (fields.GetText("gl_texturemode").empty()) fields.SetText("gl_texturemode", "gl_texturemode");
-  return WriteWithBackup(fs, install::GamePath(gameDir, install::kAutoexecCfg),
-                         install::GamePath(gameDir, install::kAutoexecBak), AutoexecCfgText(fields));
 }
 
-WriteResult WriteBasicServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldStore& fields) {
+WriteResult WriteAutoexecCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields) {
+  FieldValues filled = fields;
+  FillTextureMode(filled);
+  return WriteWithBackup(fs, install::GamePath(gameDir, install::kAutoexecCfg),
+                         install::GamePath(gameDir, install::kAutoexecBak), AutoexecCfgText(filled));
+}
+
+WriteResult WriteBasicServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields) {
   return WriteInPlace(fs, install::GamePath(gameDir, install::kServerCfg), BasicServerCfgText(fields));
 }
 
-WriteResult WriteBasicAutoexecCfg(install::FileSystem& fs, const std::string& gameDir, const FieldStore& fields) {
+WriteResult WriteBasicAutoexecCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields) {
   return WriteInPlace(fs, install::GamePath(gameDir, install::kAutoexecCfg), BasicAutoexecCfgText(fields));
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "config/field_store.h"
+#include "config/field_values.h"
 #include "install/file_system.h"
 
 namespace quorvane::config {
@@ -18,11 +18,11 @@ struct [[nodiscard]] WriteResult {
 };
 
 // The bytes of each file as it would be written now (CR LF line ends).
-std::string ServerCfgText(const FieldStore& fields);
-std::string ListenServerCfgText(const FieldStore& fields);
-std::string AutoexecCfgText(const FieldStore& fields);  // gl_texturemode as the field holds it
-std::string BasicServerCfgText(const FieldStore& fields);
-std::string BasicAutoexecCfgText(const FieldStore& fields);
+std::string ServerCfgText(const FieldValues& fields);
+std::string ListenServerCfgText(const FieldValues& fields);
+std::string AutoexecCfgText(const FieldValues& fields);  // gl_texturemode as the field holds it
+std::string BasicServerCfgText(const FieldValues& fields);
+std::string BasicAutoexecCfgText(const FieldValues& fields);
 
 struct [[nodiscard]] BackupOutcome {
   install::IoResult result;  // why the old backup could not be deleted or the rename failed
@@ -35,11 +35,12 @@ BackupOutcome BackupCfgFile(install::FileSystem& fs, const std::string& cfgPath,
 
 // Each writes with a backup; when the new file cannot be written after the
 // rename, the previous file is put back from its .bak before reporting.
-WriteResult WriteServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldStore& fields);
-WriteResult WriteListenServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldStore& fields);
-// Fills an empty gl_texturemode with its own name first (the field shows it afterwards).
-WriteResult WriteAutoexecCfg(install::FileSystem& fs, const std::string& gameDir, FieldStore& fields);
-WriteResult WriteBasicServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldStore& fields);
-WriteResult WriteBasicAutoexecCfg(install::FileSystem& fs, const std::string& gameDir, const FieldStore& fields);
+WriteResult WriteServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields);
+WriteResult WriteListenServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields);
+// An empty gl_texturemode is written as its own name; the window shows the filled value afterwards.
+void FillTextureMode(FieldValues& fields);
+WriteResult WriteAutoexecCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields);
+WriteResult WriteBasicServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields);
+WriteResult WriteBasicAutoexecCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields);
 
 }  // namespace quorvane::config

@@ -6,7 +6,7 @@
 namespace quorvane::config {
 namespace {
 
-constexpr std::array<ConfigField, 79> kFields{{
+constexpr std::array<ConfigField, kFieldCount> kFields{{
     {"brightness", FieldKind::Text, 0, kFileAutoexec, "2.5", true, kResetAutoexec, FieldTab::Autoexec,
      "Brightness (normal range is 0.0-4.0) Slider maxes out at 3.", "brightness:"},
     {"gamma", FieldKind::Text, 0, kFileAutoexec, "2.5", true, kResetAutoexec, FieldTab::Autoexec,

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "config/field_values.h"
+
 namespace quorvane::config {
 
 enum class FieldKind { Text, CheckBox };

@@ -8,7 +8,7 @@
 namespace quorvane::config {
 namespace {
 
-void SetToDefault(FieldStore& fields, const ConfigField& field) {
+void SetToDefault(FieldValues& fields, const ConfigField& field) {
   if (field.kind == FieldKind::CheckBox)
     fields.SetCheck(field.name, field.defaultValue == "1" ? 1 : 0);
   else
@@ -30,22 +30,22 @@ std::vector<const ConfigField*> ServerResetOrder() {
 
 }  // namespace
 
-void ResetAutoexecFields(FieldStore& fields) {
+void ResetAutoexecFields(FieldValues& fields) {
   for (const ConfigField* f : FieldCatalogue::InReset(kResetAutoexec)) SetToDefault(fields, *f);
 }
 
-void ResetServerFields(FieldStore& fields) {
+void ResetServerFields(FieldValues& fields) {
   for (const ConfigField* f : ServerResetOrder()) SetToDefault(fields, *f);
 }
 
-void ApplyAutoexecDefaults(FieldStore& fields) {
+void ApplyAutoexecDefaults(FieldValues& fields) {
   for (const ConfigField* f : FieldCatalogue::InFile(kFileAutoexec))
     if (f->hasDefault) SetToDefault(fields, *f);
 }
 
-void ApplyServerDefaults(FieldStore& fields) { ResetServerFields(fields); }
+void ApplyServerDefaults(FieldValues& fields) { ResetServerFields(fields); }
 
-void FixUpServerFields(FieldStore& fields) {
+void FixUpServerFields(FieldValues& fields) {
   if (fields.GetText("port").empty()) fields.SetText("port", "27016");
   std::optional<double> teamplay = WholeTextNumber(fields.GetText("mp_teamplay"));
   if (!teamplay || *teamplay == 0.0 || *teamplay == 1.0) fields.SetText("mp_teamplay", "21");

@@ -19,16 +19,26 @@ constexpr const char* kJoinParameters = " -console +connect 127.0.0.1:27016";
 constexpr int kStopPauseMs = 1000;
 constexpr int kHide = 0;
 
-// Plays the cue that goes before a start; tells the user when no map is chosen.
-bool StartingMapChosen(LaunchWindow& window, SoundPlayer& sound) {
-  if (window.StartingMap().empty()) {
+// Plays the cue that goes before a start; says so when no map is chosen.
+std::optional<LaunchOutcome> RefuseWithoutMap(const LaunchForm& form, SoundPlayer& sound) {
+  if (form.startingMap.empty()) {
     sound.PlaySoundCue(kUhOhCue);
-    window.ShowMessage(kNoMapMessage);
-    window.FocusStartingMap();
-    return false;
+    return LaunchOutcome{kNoMapMessage, true};
   }
   sound.PlaySoundCue(kCommandCue);
-  return true;
+  return std::nullopt;
+}
+
+// "Quorvane could not start <what>: <reason>" when the start failed.
+LaunchOutcome Said(const std::string& what, const StartResult& result) {
+  if (result.ok) return {};
+  std::string text = kStartFailed;
+  text += what;
+  if (!result.error.empty()) {
+    text += ": ";
+    text += result.error;
+  }
+  return {text, false};
 }
 
 // One of the game's programs under GameDir, started hidden with GameDir as its
@@ -39,48 +49,48 @@ LaunchRequest GameRequest(const std::string& gameDir, std::string_view program, 
 
 }  // namespace
 
-Launcher::Launcher(install::FileSystem& fs, config::FieldStore& fields, LaunchWindow& window, SoundPlayer& sound,
-                   ProcessStarter& starter, ServerControl& server)
-    : m_fs(fs), m_fields(fields), m_window(window), m_sound(sound), m_starter(starter), m_server(server) {}
+Launcher::Launcher(install::FileSystem& fs, SoundPlayer& sound, ProcessStarter& starter, ServerControl& server)
+    : m_fs(fs), m_sound(sound), m_starter(starter), m_server(server) {}
 
-void Launcher::StartDedicatedServer() {
-  if (!StartingMapChosen(m_window, m_sound)) return;
-  // The user may have changed the choice while the cue played.
-  LaunchDedicatedServer(m_window.StartingMap());
+LaunchOutcome Launcher::StartDedicatedServer(const LaunchForm& form) {
+  if (auto refused = RefuseWithoutMap(form, m_sound)) return *refused;
+  return LaunchDedicatedServer(form);
 }
 
-void Launcher::StartListenServer() {
-  const std::string gameDir = m_window.GameDir();
-  if (!m_fs.IsPresent(install::GamePath(gameDir, install::kListenServerCfg))) {
+LaunchOutcome Launcher::StartListenServer(const LaunchForm& form) {
+  if (!m_fs.IsPresent(install::GamePath(form.gameDir, install::kListenServerCfg))) {
     // This press only creates the file; the next one starts the game.
-    const config::WriteResult written = config::WriteListenServerCfg(m_fs, gameDir, m_fields);
-    if (!written) m_window.ShowMessage(kWriteFailed + written.file + ": " + written.reason);
-    return;
+    const config::WriteResult written = config::WriteListenServerCfg(m_fs, form.gameDir, form.fields);
+    if (!written) return {kWriteFailed + written.file + ": " + written.reason, false};
+    return {};
   }
-  if (!StartingMapChosen(m_window, m_sound)) return;
-  LaunchListenServer(m_window.StartingMap());
+  if (auto refused = RefuseWithoutMap(form, m_sound)) return *refused;
+  return LaunchListenServer(form);
 }
 
-void Launcher::LaunchDedicatedServer(const std::string& map) {
-  const std::string gameDir = m_window.GameDir();
-  m_starter.SetCurrentDirectory(gameDir);
-  const StartResult::Started started =
-      Launch(GameRequest(gameDir, install::kHldsExe, " -game tfc -port " + m_fields.GetText("port") + " +map " + map));
+LaunchOutcome Launcher::LaunchDedicatedServer(const LaunchForm& form) {
+  m_starter.SetCurrentDirectory(form.gameDir);
+  const LaunchRequest request = GameRequest(
+      form.gameDir, install::kHldsExe, " -game tfc -port " + form.fields.GetText("port") + " +map " + form.startingMap);
+  const StartResult result = m_starter.Start(request);
   // A server started earlier may still run; the stop finds it by what it runs.
-  if (started) m_startedServer = started;
+  if (result.started) m_startedServer = result.started;
+  return Said(request.file, result);
 }
 
-void Launcher::LaunchListenServer(const std::string& map) {
-  const std::string gameDir = m_window.GameDir();
-  m_starter.SetCurrentDirectory(gameDir);
-  Launch(GameRequest(gameDir, install::kHlExe,
-                     " -game tfc -console +sv_lan 0 +maxplayers " + m_fields.GetText("maxplayers") + " +map " + map));
+LaunchOutcome Launcher::LaunchListenServer(const LaunchForm& form) {
+  m_starter.SetCurrentDirectory(form.gameDir);
+  const LaunchRequest request =
+      GameRequest(form.gameDir, install::kHlExe,
+                  " -game tfc -console +sv_lan 0 +maxplayers " + form.fields.GetText("maxplayers") + " +map " +
+                      form.startingMap);
+  return Said(request.file, m_starter.Start(request));
 }
 
-void Launcher::JoinYourGame() {
+LaunchOutcome Launcher::JoinYourGame(const std::string& gameDir) {
   m_sound.PlaySoundCue(kJoinCue);
-  const std::string gameDir = m_window.GameDir();
-  Launch(GameRequest(gameDir, install::kHlExe, kJoinParameters));
+  const LaunchRequest request = GameRequest(gameDir, install::kHlExe, kJoinParameters);
+  return Said(request.file, m_starter.Start(request));
 }
 
 void Launcher::StopDedicatedServer() {
@@ -108,27 +118,10 @@ Launcher::Watch Launcher::WatchStartedServer() {
   return Watch::Ended;
 }
 
-void Launcher::EmailComments() { OpenLink(std::string("mailto:") + install::kMailAddress); }
+LaunchOutcome Launcher::EmailComments() { return OpenLink(std::string("mailto:") + install::kMailAddress); }
 
-void Launcher::OpenWebsite() { OpenLink(install::kDownloadPage); }
+LaunchOutcome Launcher::OpenWebsite() { return OpenLink(install::kDownloadPage); }
 
-void Launcher::OpenLink(const std::string& link) { ReportFailure(link, m_starter.OpenLink(link)); }
-
-StartResult::Started Launcher::Launch(const LaunchRequest& request) {
-  const StartResult result = m_starter.Start(request);
-  ReportFailure(request.file, result);
-  return result.started;
-}
-
-void Launcher::ReportFailure(const std::string& what, const StartResult& result) {
-  if (result.ok) return;
-  std::string text = kStartFailed;
-  text += what;
-  if (!result.error.empty()) {
-    text += ": ";
-    text += result.error;
-  }
-  m_window.ShowMessage(text);
-}
+LaunchOutcome Launcher::OpenLink(const std::string& link) { return Said(link, m_starter.OpenLink(link)); }
 
 }  // namespace quorvane::launch

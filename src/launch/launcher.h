@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "config/field_store.h"
+#include "config/field_values.h"
 #include "install/file_system.h"
 #include "launch/sound_player.h"
 
@@ -52,33 +52,36 @@ class ServerControl {
   virtual void SendClose(Handle server) = 0;
 };
 
-// What the launch buttons read from and do to the main window.
-class LaunchWindow {
- public:
-  virtual ~LaunchWindow() = default;
-  virtual std::string GameDir() const = 0;      // GamePath text
-  virtual std::string StartingMap() const = 0;  // Combo1 text
-  virtual void FocusStartingMap() = 0;
-  virtual void ShowMessage(const std::string& text) = 0;  // OK box, "Quorvane"
+// What the launch buttons read from the main window.
+struct LaunchForm {
+  std::string gameDir;      // GamePath text
+  std::string startingMap;  // Combo1 text
+  config::FieldValues fields;
+};
+
+// What the window is to do after a launch button: the message to give (an OK
+// box titled "Quorvane"; empty for none) and whether Combo1 takes the focus.
+struct [[nodiscard]] LaunchOutcome {
+  std::string message;
+  bool focusStartingMap = false;
 };
 
 class Launcher {
  public:
-  Launcher(install::FileSystem& fs, config::FieldStore& fields, LaunchWindow& window, SoundPlayer& sound,
-           ProcessStarter& starter, ServerControl& server);
+  Launcher(install::FileSystem& fs, SoundPlayer& sound, ProcessStarter& starter, ServerControl& server);
 
-  void StartDedicatedServer();  // Command2
-  void StartListenServer();     // Command20
-  void JoinYourGame();          // Command4
-  void StopDedicatedServer();   // Command21
-  void EmailComments();         // Command6
-  void OpenWebsite();           // Command7
+  LaunchOutcome StartDedicatedServer(const LaunchForm& form);  // Command2
+  LaunchOutcome StartListenServer(const LaunchForm& form);     // Command20
+  LaunchOutcome JoinYourGame(const std::string& gameDir);      // Command4
+  void StopDedicatedServer();                                  // Command21
+  LaunchOutcome EmailComments();                               // Command6
+  LaunchOutcome OpenWebsite();                                 // Command7
 
   // The dedicated server started from here is still up (its files are in use).
   [[nodiscard]] bool StartedServerRunning();
 
-  void LaunchDedicatedServer(const std::string& map);
-  void LaunchListenServer(const std::string& map);
+  LaunchOutcome LaunchDedicatedServer(const LaunchForm& form);
+  LaunchOutcome LaunchListenServer(const LaunchForm& form);
 
   // The dedicated server this program started: still running, gone without a
   // stop from here (said once, then forgotten), or none.
@@ -86,15 +89,9 @@ class Launcher {
   [[nodiscard]] Watch WatchStartedServer();
 
  private:
-  // Reports a failure itself; gives what the start gave to stop it by.
-  StartResult::Started Launch(const LaunchRequest& request);
-  void OpenLink(const std::string& link);
-  // "Quorvane could not start <what>: <reason>" when the start failed.
-  void ReportFailure(const std::string& what, const StartResult& result);
+  LaunchOutcome OpenLink(const std::string& link);
 
   install::FileSystem& m_fs;
-  config::FieldStore& m_fields;
-  LaunchWindow& m_window;
   SoundPlayer& m_sound;
   ProcessStarter& m_starter;
   ServerControl& m_server;

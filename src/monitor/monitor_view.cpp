@@ -35,20 +35,6 @@ std::string TwoDigits(int n) {
   return buffer;
 }
 
-// Only the password field matters; every other line of the file is passed by.
-class PasswordOnly : public config::FieldStore {
- public:
-  std::string GetText(std::string_view name) const override { return name == "rcon_password" ? m_password : ""; }
-  void SetText(std::string_view name, const std::string& value) override {
-    if (name == "rcon_password") m_password = value;
-  }
-  int GetCheck(std::string_view) const override { return 0; }
-  void SetCheck(std::string_view, int) override {}
-
- private:
-  std::string m_password;
-};
-
 // Windows-1252's 0x80-0x9F as Unicode; the five undefined bytes stay C1 controls.
 constexpr char16_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
                                         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
@@ -204,8 +190,8 @@ ConsolePassword ReadConsolePassword(install::FileSystem& fs, const std::string& 
     result.reason = read.error();
     return result;
   }
-  PasswordOnly fields;
-  config::ApplyCfgText(read.value(), fields);
+  config::FieldValues fields;
+  config::ParseCfgText(read.value()).ApplyTo(fields);
   result.readable = true;
   result.password = fields.GetText("rcon_password");
   return result;

@@ -178,7 +178,7 @@ QStringList ToQStrings(const std::vector<std::string>& names) {
 
 MainForm::MainForm(install::FileSystem& fs, Dialogs& dialogs, launch::SoundPlayer& sound,
                    launch::ProcessStarter& starter, launch::ServerControl& server, QWidget* parent)
-    : QWidget(parent), m_fs(fs), m_dialogs(dialogs), m_launcher(fs, *this, *this, sound, starter, server) {
+    : QWidget(parent), m_fs(fs), m_dialogs(dialogs), m_launcher(fs, sound, starter, server) {
   InitUiResources();
   InstallComicFont();
   setObjectName(QStringLiteral("MainForm"));
@@ -549,16 +549,17 @@ QLayout* MainForm::BuildLaunchButtons() {
   launchGrid->addWidget(mail, 1, 1, 1, 2);
   launchGrid->addWidget(web, 1, 3);
 
-  connect(startDedicated, &QPushButton::clicked, this, [this] { m_launcher.StartDedicatedServer(); });
+  connect(startDedicated, &QPushButton::clicked, this,
+          [this] { Carry(m_launcher.StartDedicatedServer(LaunchInputs())); });
   connect(startListen, &QPushButton::clicked, this, [this] {
     // It writes listenserver.cfg from the fields first.
-    if (!RefuseBeforeLoad()) m_launcher.StartListenServer();
+    if (!RefuseBeforeLoad()) Carry(m_launcher.StartListenServer(LaunchInputs()));
   });
   connect(stop, &QPushButton::clicked, this, [this] { m_launcher.StopDedicatedServer(); });
-  connect(join, &QPushButton::clicked, this, [this] { m_launcher.JoinYourGame(); });
+  connect(join, &QPushButton::clicked, this, [this] { Carry(m_launcher.JoinYourGame(GameDir())); });
   connect(quit, &QPushButton::clicked, this, &MainForm::quitRequested);
-  connect(mail, &QPushButton::clicked, this, [this] { m_launcher.EmailComments(); });
-  connect(web, &QPushButton::clicked, this, [this] { m_launcher.OpenWebsite(); });
+  connect(mail, &QPushButton::clicked, this, [this] { Carry(m_launcher.EmailComments()); });
+  connect(web, &QPushButton::clicked, this, [this] { Carry(m_launcher.OpenWebsite()); });
   return launchGrid;
 }
 
@@ -693,26 +694,39 @@ void MainForm::OnTabChanged(int index) {
   m_checkFields.at("sv_lan")->setVisible(index == kServerTab);
 }
 
-// ---- FieldStore and LaunchWindow
+// ---- Values and launch
 
-std::string MainForm::GetText(std::string_view name) const {
-  if (auto it = m_textFields.find(std::string(name)); it != m_textFields.end()) return ToAnsi(it->second->Value());
-  if (auto it = m_checkFields.find(std::string(name)); it != m_checkFields.end())
-    return std::to_string(it->second->State());
-  return {};
+config::FieldValues MainForm::Values() const {
+  config::FieldValues values;
+  const auto all = config::FieldCatalogue::All();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const std::string name(all[i].name);
+    if (auto text = m_textFields.find(name); text != m_textFields.end())
+      values.SetText(i, ToAnsi(text->second->Value()));
+    else if (auto check = m_checkFields.find(name); check != m_checkFields.end())
+      values.SetCheck(i, check->second->State());
+  }
+  return values;
 }
 
-void MainForm::SetText(std::string_view name, const std::string& value) {
-  if (auto it = m_textFields.find(std::string(name)); it != m_textFields.end()) it->second->SetValue(FromAnsi(value));
+void MainForm::ShowValues(const config::FieldValues& values) {
+  const auto all = config::FieldCatalogue::All();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const std::string name(all[i].name);
+    if (auto text = m_textFields.find(name); text != m_textFields.end()) {
+      const QString shown = FromAnsi(values.Text(i));
+      if (text->second->Value() != shown) text->second->SetValue(shown);
+    } else if (auto check = m_checkFields.find(name); check != m_checkFields.end()) {
+      if (check->second->State() != values.Check(i)) check->second->SetState(values.Check(i));
+    }
+  }
 }
 
-int MainForm::GetCheck(std::string_view name) const {
-  auto it = m_checkFields.find(std::string(name));
-  return it == m_checkFields.end() ? 0 : it->second->State();
-}
+launch::LaunchForm MainForm::LaunchInputs() const { return {GameDir(), StartingMap(), Values()}; }
 
-void MainForm::SetCheck(std::string_view name, int state) {
-  if (auto it = m_checkFields.find(std::string(name)); it != m_checkFields.end()) it->second->SetState(state);
+void MainForm::Carry(const launch::LaunchOutcome& outcome) {
+  if (!outcome.message.empty()) ShowMessage(outcome.message);
+  if (outcome.focusStartingMap) m_startingMap->setFocus(Qt::OtherFocusReason);
 }
 
 std::string MainForm::GameDir() const { return ToAnsi(m_gamePath->text()); }
@@ -720,8 +734,6 @@ std::string MainForm::GameDir() const { return ToAnsi(m_gamePath->text()); }
 void MainForm::SetGameDir(const std::string& gameDir) { m_gamePath->setText(FromAnsi(gameDir)); }
 
 std::string MainForm::StartingMap() const { return ToAnsi(m_startingMap->currentText()); }
-
-void MainForm::FocusStartingMap() { m_startingMap->setFocus(Qt::OtherFocusReason); }
 
 void MainForm::ShowMessage(const std::string& text) { m_dialogs.Inform(FromAnsi(text)); }
 
@@ -821,14 +833,17 @@ bool MainForm::RefuseBeforeLoad() {
 
 void MainForm::WriteAutoexecCfg() {
   if (RefuseBeforeLoad()) return;
-  const config::WriteResult result = config::WriteAutoexecCfg(m_fs, GameDir(), *this);
+  config::FieldValues values = Values();
+  config::FillTextureMode(values);
+  ShowValues(values);
+  const config::WriteResult result = config::WriteAutoexecCfg(m_fs, GameDir(), values);
   ReportWrite(result.ok, result.file, result.reason,
               QStringLiteral("The new Autoexec.cfg file has been created successfully"));
 }
 
 void MainForm::WriteServerCfg() {
   if (RefuseBeforeLoad()) return;
-  const config::WriteResult result = config::WriteServerCfg(m_fs, GameDir(), *this);
+  const config::WriteResult result = config::WriteServerCfg(m_fs, GameDir(), Values());
   ReportWrite(result.ok, result.file, result.reason,
               QStringLiteral("The new Server.cfg and Listenserver.cfg files have been created successfully"));
 }
@@ -839,8 +854,7 @@ void MainForm::RereadAutoexecCfg() {
     return;
   }
   const std::string path = Path(install::kAutoexecCfg);
-  const install::IoResult read = config::LoadCfgFile(m_fs, path, *this);
-  if (!read) ReportFailure("read", path, read.error);
+  Reread(path);
 }
 
 void MainForm::RereadServerCfg() {
@@ -849,20 +863,36 @@ void MainForm::RereadServerCfg() {
     return;
   }
   const std::string path = Path(install::kServerCfg);
-  const install::IoResult read = config::LoadCfgFile(m_fs, path, *this);
-  if (!read) ReportFailure("read", path, read.error);
+  Reread(path);
+}
+
+void MainForm::Reread(const std::string& path) {
+  const install::Read<config::FieldUpdates> updates = config::LoadCfgFile(m_fs, path);
+  if (!updates) {
+    ReportFailure("read", path, updates.error());
+    return;
+  }
+  config::FieldValues values = Values();
+  updates.value().ApplyTo(values);
+  ShowValues(values);
+}
+
+void MainForm::ResetFields(void (*reset)(config::FieldValues&)) {
+  config::FieldValues values = Values();
+  reset(values);
+  ShowValues(values);
 }
 
 void MainForm::ResetAutoexecFields() {
   if (m_dialogs.AskYesNo(QStringLiteral("Are you sure you want to set all Fields to their Default Value ?"),
                          QStringLiteral("Set Autoexec.Cfg fields to Default Values"), Dialogs::Icon::Stop))
-    config::ResetAutoexecFields(*this);
+    ResetFields(config::ResetAutoexecFields);
 }
 
 void MainForm::ResetServerFields() {
   if (m_dialogs.AskYesNo(QStringLiteral("Are you sure you want to set all Fields to their Default Value ?"),
                          QStringLiteral("Set Server.Cfg fields to Default Values"), Dialogs::Icon::Stop))
-    config::ResetServerFields(*this);
+    ResetFields(config::ResetServerFields);
 }
 
 void MainForm::SaveMapCycle() {

@@ -1,8 +1,8 @@
 #pragma once
 // The program's one working window: every configuration field, the map cycle
 // and message editors, the server location and the launch buttons, on the
-// three tabs of SSTab1. Its controls are the only copy of the configuration in
-// memory, so it is also the core's FieldStore and LaunchWindow.
+// three tabs of SSTab1. Its controls hold the configuration the user edits; the
+// core takes a snapshot of them and gives one back to show.
 #include <QPixmap>
 #include <QWidget>
 #include <memory>
@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "config/field_store.h"
+#include "config/field_values.h"
 #include "install/file_system.h"
 #include "launch/launcher.h"
 #include "launch/sound_player.h"
@@ -33,7 +33,7 @@ class MapList;
 class TextField;
 class TrashPicture;
 
-class MainForm : public QWidget, public config::FieldStore, public launch::LaunchWindow {
+class MainForm : public QWidget {
   Q_OBJECT
  public:
   MainForm(install::FileSystem& fs, Dialogs& dialogs, launch::SoundPlayer& sound, launch::ProcessStarter& starter,
@@ -47,17 +47,15 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
   // Closes the window for good; a close from the frame only asks to quit.
   void Unload();
 
-  // config::FieldStore: texts are single-byte code page bytes.
-  std::string GetText(std::string_view name) const override;
-  void SetText(std::string_view name, const std::string& value) override;
-  int GetCheck(std::string_view name) const override;
-  void SetCheck(std::string_view name, int state) override;
+  // The configuration fields as they stand; texts are single-byte code page bytes.
+  config::FieldValues Values() const;
+  // Puts a snapshot into the fields; a field that already shows its value is
+  // left alone, so the user's cursor and undo history there stay.
+  void ShowValues(const config::FieldValues& values);
 
-  // launch::LaunchWindow.
-  std::string GameDir() const override;
-  std::string StartingMap() const override;
-  void FocusStartingMap() override;
-  void ShowMessage(const std::string& text) override;
+  std::string GameDir() const;      // GamePath text
+  std::string StartingMap() const;  // Combo1 text
+  void ShowMessage(const std::string& text);
 
   void SetGameDir(const std::string& gameDir);
 
@@ -133,6 +131,12 @@ class MainForm : public QWidget, public config::FieldStore, public launch::Launc
   // When the window's screen has another pixel ratio than the pictures were drawn for.
   void RedrawPictures();
   void FitLabelColours();
+  // A configuration file read again over the fields; a failure is said.
+  void Reread(const std::string& path);
+  void ResetFields(void (*reset)(config::FieldValues&));
+  launch::LaunchForm LaunchInputs() const;
+  // Gives the launch's message, then hands Combo1 the focus when asked.
+  void Carry(const launch::LaunchOutcome& outcome);
   void ReportWrite(bool ok, const std::string& file, const std::string& reason, const QString& success);
   // "Quorvane could not <verb> <file>: <reason>".
   void ReportFailure(const char* verb, const std::string& file, const std::string& reason);

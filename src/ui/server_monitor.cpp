@@ -405,7 +405,7 @@ void ServerMonitor::closeEvent(QCloseEvent* event) {
 
 void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem& fs, Dialogs& dialogs) {
   auto* line = new StatusLine(
-      {[&form] { return form.GetText("port"); }, [&form] { return form.Launcher().WatchStartedServer(); }}, &form);
+      {[&form] { return form.Values().GetText("port"); }, [&form] { return form.Launcher().WatchStartedServer(); }}, &form);
   layout->addWidget(line);
   auto monitor = std::make_shared<QPointer<ServerMonitor>>();
   auto open = [&form, &fs, &dialogs, line, monitor] {
@@ -418,7 +418,7 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       sources.port = line->Port();
       sources.serverCfgPath = install::GamePath(form.GameDir(), install::kServerCfg);
       sources.filePassword = [&fs, path = sources.serverCfgPath] { return monitor::ReadConsolePassword(fs, path); };
-      sources.fieldPassword = [&form] { return form.GetText("rcon_password"); };
+      sources.fieldPassword = [&form] { return form.Values().GetText("rcon_password"); };
       sources.maps = [&fs, &form] { return maps::ScanMaps(fs, form.GameDir()); };
       sources.stop = [&form] { form.Launcher().StopDedicatedServer(); };
       sources.updateServer = [&form] { emit form.updateServerRequested(); };

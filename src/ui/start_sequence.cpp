@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QThread>
 
+#include "app/location_check.h"
 #include "app/workspace.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs.h"
@@ -13,44 +14,6 @@
 #include "ui/splash_windows.h"
 
 namespace quorvane::ui {
-
-namespace {
-
-// The main window as the workspace load and the location change fill it.
-class MainFormTarget : public app::ChangeTarget {
- public:
-  MainFormTarget(MainForm& main, std::function<void()> loadSoundForm)
-      : m_main(main), m_loadSoundForm(std::move(loadSoundForm)) {}
-
-  std::string GameDir() const override { return m_main.GameDir(); }
-  config::FieldStore& Fields() override { return m_main; }
-  void ShowMessage(const std::string& text) override { m_main.ShowMessage(text); }
-  void AddStartingMaps(const std::vector<std::string>& names) override { m_main.AddStartingMaps(names); }
-  void AddAvailableMaps(const std::vector<std::string>& names) override { m_main.AddAvailableMaps(names); }
-  void ReplaceStartingMaps(const std::vector<std::string>& names) override {
-    m_main.ClearStartingMaps();
-    m_main.AddStartingMaps(names);
-  }
-  void ReplaceAvailableMaps(const std::vector<std::string>& names) override {
-    m_main.ClearAvailableMaps();
-    m_main.AddAvailableMaps(names);
-  }
-  void SetMapCycle(const std::vector<std::string>& entries) override { m_main.SetMapCycle(entries); }
-  void SetMotd(const std::string& text) override { m_main.SetMotd(text); }
-  void LoadSoundForm() override { m_loadSoundForm(); }
-  void SetGameDir(const std::string& text) override { m_main.SetGameDir(text); }
-  void BringToFront() override {
-    m_main.show();
-    m_main.raise();
-    m_main.activateWindow();
-  }
-
- private:
-  MainForm& m_main;
-  std::function<void()> m_loadSoundForm;
-};
-
-}  // namespace
 
 CheckLocation::CheckLocation(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("CheckLocation");
@@ -95,7 +58,31 @@ void StartSequence::Unload(QWidget* window) {
 void StartSequence::RunCheckLocation() {
   const Busy busy(m_busy);
   m_check = new CheckLocation();
-  app::RunStartupCheck(m_services.fs, m_services.places, *this);
+  const app::StartupDecision start = app::DecideStartup(m_services.fs, m_services.places);
+  switch (start.branch) {
+    case app::StartBranch::SettingsFile:
+      SetCheckGamePath(start.location);
+      SetMainGamePath(CheckGamePath());
+      ShowMainForm();
+      SetMainGamePath(CheckGamePath());
+      ProcessEventsAndPause();
+      ShowStartButton();
+      break;
+    case app::StartBranch::DefaultInstallation: {
+      ShowMainForm();
+      SetMainGamePath(start.location);
+      // Unstored, the place still serves this run; the next start looks for it again.
+      const app::LocationSave saved = app::StoreLocation(m_services.fs, m_services.places.settingsPath, start.location);
+      if (!saved) ShowMessage(saved.message);
+      ProcessEventsAndPause();
+      ShowStartButton();
+      break;
+    }
+    case app::StartBranch::FirstRun:
+      ShowLocateFile(start.location);
+      ShowMessage(app::kLocationNotFoundMessage);
+      break;
+  }
   Unload(m_check);
   m_check = nullptr;
 }
@@ -168,7 +155,18 @@ void StartSequence::SaveLocateFile() {
   if (!m_locate || m_busy) return;
   const Busy busy(m_busy);
   const std::string chosen = ToAnsi(m_locate->GamePathText());
-  if (!app::SaveFirstRunLocation(m_services.fs, m_services.places.settingsPath, chosen, *this)) return;
+  const app::LocationSave saved = app::SaveFirstRunLocation(m_services.fs, m_services.places.settingsPath, chosen);
+  if (!saved) {
+    // LocateFile stays open for another choice.
+    ShowMessage(saved.message);
+    return;
+  }
+  SetMainGamePath(chosen);
+  ShowMainForm();
+  ShowMessage(app::kLocationSavedMessage);
+  ShowMessage(app::kRereadAdviceMessage);
+  ProcessEventsAndPause();
+  ShowStartButton();
   Unload(m_locate);
 }
 
@@ -177,8 +175,17 @@ void StartSequence::RockOn() {
   if (!m_main || !m_start || m_rockedOn || m_quitting || m_busy) return;
   m_rockedOn = true;
   const Busy busy(m_busy);
-  MainFormTarget target(*m_main, [this] { LoadSoundForm(); });
-  const app::LoadReport report = app::LoadWorkspace(m_services.fs, target);
+  MainForm& main = *m_main;
+  const app::WorkspaceView view = app::LoadWorkspace(m_services.fs, main.GameDir(), main.Values(),
+                                                     [&main](const std::string& text) { main.ShowMessage(text); });
+  if (!m_main) return;
+  main.ShowValues(view.fields);
+  main.AddStartingMaps(view.startingMaps);
+  if (view.mapCycle) main.SetMapCycle(*view.mapCycle);
+  if (view.motd) main.SetMotd(*view.motd);
+  main.AddAvailableMaps(view.availableMaps);
+  LoadSoundForm();
+  const app::LoadReport& report = view.report;
   Unload(m_start);
   m_main->MarkWorkspaceLoaded();
   for (const std::string& failure : report.failures) m_main->ShowMessage(failure);
@@ -210,11 +217,29 @@ void StartSequence::ChangeLocation() {
 void StartSequence::SaveLocateFile2() {
   if (!m_locate2 || !m_main || m_busy || m_quitting) return;
   const Busy busy(m_busy);
-  MainFormTarget target(*m_main, [this] { LoadSoundForm(); });
-  const install::IoResult saved = app::SaveChangedLocation(m_services.fs, m_services.places.settingsPath,
-                                                           ToAnsi(m_locate2->GamePathText()), target);
-  // Not stored (and already said so): the window stays for another choice.
-  if (saved) Unload(m_locate2);
+  MainForm& main = *m_main;
+  const std::string chosen = ToAnsi(m_locate2->GamePathText());
+  const app::LocationSave saved = app::SaveChangedLocation(m_services.fs, m_services.places.settingsPath, chosen);
+  if (!saved) {
+    // The window stays for another choice.
+    main.ShowMessage(saved.message);
+    return;
+  }
+  main.SetGameDir(chosen);
+  main.show();
+  main.raise();
+  main.activateWindow();
+  const app::LocationReload reload = app::ReloadLocation(m_services.fs, chosen, main.Values());
+  main.ClearStartingMaps();
+  main.AddStartingMaps(reload.maps);
+  if (reload.mapCycle) main.SetMapCycle(*reload.mapCycle);
+  main.ClearAvailableMaps();
+  main.AddAvailableMaps(reload.maps);
+  main.ShowValues(reload.fields);
+  if (reload.motd) main.SetMotd(*reload.motd);
+  for (const std::string& failure : reload.failures) main.ShowMessage(failure);
+  main.ShowMessage(app::kLocationSavedMessage);
+  Unload(m_locate2);
 }
 
 void StartSequence::QuitProgram() {

@@ -46,7 +46,7 @@ struct SequenceServices {
   std::function<void()> pause;
 };
 
-class StartSequence : public QObject, private app::LocationWindows {
+class StartSequence : public QObject {
   Q_OBJECT
 
  public:
@@ -81,15 +81,16 @@ class StartSequence : public QObject, private app::LocationWindows {
   void ended(int exitCode);
 
  private:
-  // app::LocationWindows
-  void ShowMainForm() override;
-  void SetMainGamePath(const std::string& text) override;
-  void SetCheckGamePath(const std::string& text) override;
-  std::string CheckGamePath() const override;
-  void ProcessEventsAndPause() override;
-  void ShowStartButton() override;
-  void ShowLocateFile(const std::string& directory) override;
-  void ShowMessage(const std::string& text) override;
+  void ShowMainForm();
+  void SetMainGamePath(const std::string& text);
+  void SetCheckGamePath(const std::string& text);
+  std::string CheckGamePath() const;
+  // Lets pending window events run, then holds the thread for a second.
+  void ProcessEventsAndPause();
+  void ShowStartButton();
+  // Shows LocateFile with its GamePath and Dir1 on `directory`.
+  void ShowLocateFile(const std::string& directory);
+  void ShowMessage(const std::string& text);
 
   MainForm& EnsureMain();
   void RunCheckLocation();

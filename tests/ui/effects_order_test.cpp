@@ -35,8 +35,9 @@ TEST_F(EffectsOrderTest, settingsFileStart_loadsTheWorkspaceAndClosesInOrderLeav
   Press(sequence->StartWindow(), "RockOn");
   const MainForm* main = sequence->Main();
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ((Words{main->GetText("hostname"), main->GetText("mp_teamplay"), main->GetText("rate"), main->Motd(),
-                   std::to_string(main->GetCheck("cl_himodels"))}),
+  const config::FieldValues values = main->Values();
+  EXPECT_EQ((Words{values.GetText("hostname"), values.GetText("mp_teamplay"), values.GetText("rate"), main->Motd(),
+                   std::to_string(values.GetCheck("cl_himodels"))}),
             (Words{"Friday Night TFC", "21", "9999", "Welcome!\r\nNo spawn camping.", "0"}));
   EXPECT_EQ(main->findChild<QComboBox*>("Combo1")->count() + main->findChild<QListWidget*>("List2")->count(), 16);
   EXPECT_EQ(main->MapCycle(), (Words{"2fort", "well", "avanti"}));

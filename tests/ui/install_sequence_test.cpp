@@ -71,7 +71,7 @@ TEST_F(InstallSequenceTest, serverStartedHereRunning_refusesWithAMessage) {
   ASSERT_NE(main, nullptr);
   outside.result.started = 4242;
   outside.running = true;
-  main->Launcher().LaunchDedicatedServer("2fort");
+  (void)main->Launcher().LaunchDedicatedServer({main->GameDir(), "2fort", {}});
   dialogs.shown.clear();
   Press(main, "Command19");
   Press(sequence->LocateFile2(), "cmdInstallServer");

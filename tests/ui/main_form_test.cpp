@@ -40,9 +40,9 @@ TEST(MainForm, resetsAskFirstAndOnlyYesPutsTheDefaultsIn_andRereadBringsTheFiles
       QTest::keyClicks(f.Find(field), "typed");
       f.dialogs.answer = yes;
       f.Click(reset);
-      EXPECT_EQ(f.form->GetText(field), yes ? byDefault : "typed");
+      EXPECT_EQ(f.form->Values().GetText(field), yes ? byDefault : "typed");
       f.Click(reread);
-      EXPECT_EQ(f.form->GetText(field), "from file");
+      EXPECT_EQ(f.form->Values().GetText(field), "from file");
       EXPECT_EQ(f.dialogs.shown, QStringList{QString("!Set ") + title + " fields to Default Values: " +
                                              "Are you sure you want to set all Fields to their Default Value ?"});
     }
@@ -79,8 +79,10 @@ TEST(MainForm, loadOpensOnTheMapTab_andEveryTabShowsItsOwnControlsWithWholeCapti
   FormOnDisk f;
   f.form->Load();
   EXPECT_EQ(f.Find<QTabWidget>("SSTab1")->currentIndex(), 2);
-  config::ResetAutoexecFields(*f.form);  // shown as after a start on a typical installation
-  config::ResetServerFields(*f.form);
+  config::FieldValues typical;  // shown as after a start on a typical installation
+  config::ResetAutoexecFields(typical);
+  config::ResetServerFields(typical);
+  f.form->ShowValues(typical);
   f.form->AddStartingMaps({"2fort", "avanti", "badlands", "casbah", "crossover2", "cz2", "dustbowl", "epicenter"});
   auto on = [&](QWidget* w) { return QRect(w->mapTo(f.form.get(), QPoint(0, 0)), w->size()); };
   for (int tab = 0; tab < 3; ++tab) {

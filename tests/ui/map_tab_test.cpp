@@ -110,10 +110,12 @@ TEST(MapTab, launchButtonsStartWithTheWindowsFieldsAndMap_listenFirstWritesItsFi
   MapTab t;
   t.form->AddStartingMaps({"2fort", "well"});
   t.Find<QComboBox>("Combo1")->setCurrentIndex(1);
-  t.form->SetText("port", "27015");
-  t.form->SetText("maxplayers", "12");
+  config::FieldValues values = t.form->Values();
+  values.SetText("port", "27015");
+  values.SetText("maxplayers", "12");
+  t.form->ShowValues(values);
   for (const char* button : {"Command20", "Command20", "Command4", "Command2", "Command21"}) t.Click(button);
-  EXPECT_EQ(t.game.Read("tfc/listenserver.cfg"), config::ListenServerCfgText(*t.form));
+  EXPECT_EQ(t.game.Read("tfc/listenserver.cfg"), config::ListenServerCfgText(t.form->Values()));
   const std::string dir = t.game.GameDir(), cue = "sound c:\\windows\\media\\";
   EXPECT_EQ(t.outside.events,
             (Words{"write " + dir + "\\Tfc\\listenserver.cfg (995 bytes)", cue + "Military_command.wav",

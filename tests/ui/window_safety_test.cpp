@@ -156,7 +156,7 @@ TEST_F(StartSequenceTest, closingStartButtonFromItsFrame_loadsTheWorkspaceAsLets
   Close(sequence->StartWindow());
   EXPECT_EQ(sequence->StartWindow(), nullptr);
   ASSERT_NE(sequence->Main(), nullptr);
-  EXPECT_EQ(sequence->Main()->GetText("hostname"), "Friday Night TFC");
+  EXPECT_EQ(sequence->Main()->Values().GetText("hostname"), "Friday Night TFC");
   EXPECT_NE(sequence->SoundWindow(), nullptr);
 }
 
@@ -170,7 +170,7 @@ TEST_F(StartSequenceTest, closingTheMainWindowWhileTheLoadShowsAMessage_leavesTh
   Press(sequence->StartWindow(), "RockOn");
   dialogs.whileShown = nullptr;
   ASSERT_TRUE(main && main->isVisible());
-  EXPECT_EQ(main->GetText("hostname"), "Friday Night TFC");
+  EXPECT_EQ(main->Values().GetText("hostname"), "Friday Night TFC");
   EXPECT_EQ(sequence->ByeWindow(), nullptr);
 }
 

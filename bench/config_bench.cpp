@@ -7,7 +7,7 @@
 #include "../tests/support/memory_file_system.h"
 #include "config/cfg_reader.h"
 #include "config/cfg_writer.h"
-#include "config/field_store.h"
+#include "config/field_values.h"
 #include "config/resets.h"
 
 namespace {
@@ -31,40 +31,37 @@ std::string MegabyteCfg() {
   return text;
 }
 
-void BM_ApplyCfgText(benchmark::State& state) {
+void BM_ParseCfgText(benchmark::State& state) {
   const std::string text = MegabyteCfg();
-  config::MemoryFieldStore fields;
   for (auto _ : state) {
-    config::ApplyCfgText(text, fields);
-    benchmark::ClobberMemory();
+    benchmark::DoNotOptimize(config::ParseCfgText(text));
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
-BENCHMARK(BM_ApplyCfgText);
+BENCHMARK(BM_ParseCfgText);
 
 void BM_LoadCfgFile(benchmark::State& state) {
   test_support::MemoryFileSystem fs;
   const std::string text = MegabyteCfg();
   fs.AddFile("C:\\HL\\Tfc\\server.cfg", text);
-  config::MemoryFieldStore fields;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(config::LoadCfgFile(fs, "C:\\HL\\Tfc\\server.cfg", fields));
+    benchmark::DoNotOptimize(config::LoadCfgFile(fs, "C:\\HL\\Tfc\\server.cfg"));
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
 BENCHMARK(BM_LoadCfgFile);
 
-config::MemoryFieldStore Defaults() {
-  config::MemoryFieldStore fields;
+config::FieldValues Defaults() {
+  config::FieldValues fields;
   config::ApplyServerDefaults(fields);
   config::ApplyAutoexecDefaults(fields);
   fields.SetText("port", "27016");
   return fields;
 }
 
-template <std::string (*Build)(const config::FieldStore&)>
+template <std::string (*Build)(const config::FieldValues&)>
 void BM_Text(benchmark::State& state) {
-  config::MemoryFieldStore fields = Defaults();
+  config::FieldValues fields = Defaults();
   for (auto _ : state) benchmark::DoNotOptimize(Build(fields));
 }
 BENCHMARK(BM_Text<config::ServerCfgText>)->Name("BM_ServerCfgText");
@@ -77,7 +74,7 @@ BENCHMARK(BM_Text<config::BasicAutoexecCfgText>)->Name("BM_BasicAutoexecCfgText"
 void BM_WriteServerCfg(benchmark::State& state) {
   test_support::MemoryFileSystem fs;
   fs.AddDirectory("C:\\HL\\Tfc");
-  config::MemoryFieldStore fields = Defaults();
+  config::FieldValues fields = Defaults();
   for (auto _ : state) {
     benchmark::DoNotOptimize(config::WriteServerCfg(fs, "C:\\HL", fields));
   }
@@ -87,7 +84,7 @@ BENCHMARK(BM_WriteServerCfg);
 void BM_WriteAutoexecCfg(benchmark::State& state) {
   test_support::MemoryFileSystem fs;
   fs.AddDirectory("C:\\HL\\Valve");
-  config::MemoryFieldStore fields = Defaults();
+  config::FieldValues fields = Defaults();
   for (auto _ : state) {
     benchmark::DoNotOptimize(config::WriteAutoexecCfg(fs, "C:\\HL", fields));
   }
@@ -98,7 +95,7 @@ void BM_WriteBasicFiles(benchmark::State& state) {
   test_support::MemoryFileSystem fs;
   fs.AddDirectory("C:\\HL\\Tfc");
   fs.AddDirectory("C:\\HL\\Valve");
-  config::MemoryFieldStore fields = Defaults();
+  config::FieldValues fields = Defaults();
   for (auto _ : state) {
     benchmark::DoNotOptimize(config::WriteBasicServerCfg(fs, "C:\\HL", fields));
     benchmark::DoNotOptimize(config::WriteBasicAutoexecCfg(fs, "C:\\HL", fields));

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "config/cfg_reader.h"
-#include "config/field_store.h"
+#include "config/field_values.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -42,14 +42,15 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   quorvane::platform::NativeFileSystem disk;
-  quorvane::config::MemoryFieldStore fields;
   const auto start = std::chrono::steady_clock::now();
-  const auto result = quorvane::config::LoadCfgFile(disk, argv[2], fields);
+  const auto result = quorvane::config::LoadCfgFile(disk, argv[2]);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (!result) {
-    std::fprintf(stderr, "%s: %s\n", argv[2], result.error.c_str());
+    std::fprintf(stderr, "%s: %s\n", argv[2], result.error().c_str());
     return 1;
   }
+  quorvane::config::FieldValues fields;
+  result.value().ApplyTo(fields);
   std::ifstream in(argv[2], std::ios::binary | std::ios::ate);
   const double megabytes = static_cast<double>(in.tellg()) / (1 << 20);
   rusage usage{};

@@ -14,7 +14,7 @@
 
 #include "config/cfg_reader.h"
 #include "config/cfg_writer.h"
-#include "config/field_store.h"
+#include "config/field_values.h"
 #include "config/resets.h"
 #include "maps/map_cycle.h"
 #include "maps/motd.h"
@@ -39,6 +39,14 @@ bool ReadInto(install::Read<T> read, T& into) {
   return true;
 }
 
+// Lays a configuration file's updates over `into` when it could be read.
+bool RereadInto(install::FileSystem& disk, const std::string& path, config::FieldValues& into) {
+  const install::Read<config::FieldUpdates> updates = config::LoadCfgFile(disk, path);
+  if (!updates) return false;
+  updates.value().ApplyTo(into);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -58,7 +66,7 @@ int main(int argc, char* argv[]) {
                                          gameDir + "\\Valve\\autoexec.cfg", cycleFile, motdFile};
 
   platform::NativeFileSystem disk;
-  config::MemoryFieldStore fields;
+  config::FieldValues fields;
   config::ApplyServerDefaults(fields);
   config::ApplyAutoexecDefaults(fields);
   fields.SetText("port", "27016");
@@ -89,8 +97,8 @@ int main(int argc, char* argv[]) {
       return 1;
     }
     // The next generation is written from what was read, not from memory.
-    config::MemoryFieldStore reread;
-    ok = config::LoadCfgFile(disk, files[0], reread).ok && config::LoadCfgFile(disk, files[2], reread).ok &&
+    config::FieldValues reread;
+    ok = RereadInto(disk, files[0], reread) && RereadInto(disk, files[2], reread) &&
          ReadInto(maps::LoadMapCycle(disk, cycleFile), cycle) && ReadInto(maps::LoadMotd(disk, motdFile), motd);
     if (!ok) {
       std::fprintf(stderr, "cycle %ld: a re-read failed\n", n);

@@ -1,6 +1,6 @@
 // Start-up load of a large installation: 2,000 map files and configuration
 // files of the size real servers carry. Message boxes and timers are not part
-// of it: the workspace here is plain memory.
+// of it: the load returns what the window would show.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -11,31 +11,10 @@
 
 #include "app/workspace.h"
 #include "config/field_catalogue.h"
-#include "config/field_store.h"
+#include "config/field_values.h"
 #include "platform/file_system.h"
 
 namespace {
-
-class MemoryWorkspace : public quorvane::app::Workspace {
- public:
-  explicit MemoryWorkspace(std::string gameDir) : m_gameDir(std::move(gameDir)) {}
-  std::string GameDir() const override { return m_gameDir; }
-  quorvane::config::FieldStore& Fields() override { return m_fields; }
-  void ShowMessage(const std::string&) override { ++messages; }
-  void AddStartingMaps(const std::vector<std::string>& names) override { combo += names.size(); }
-  void AddAvailableMaps(const std::vector<std::string>& names) override { list2 += names.size(); }
-  void ReplaceStartingMaps(const std::vector<std::string>& names) override { combo = names.size(); }
-  void ReplaceAvailableMaps(const std::vector<std::string>& names) override { list2 = names.size(); }
-  void SetMapCycle(const std::vector<std::string>& entries) override { cycle = entries.size(); }
-  void SetMotd(const std::string& text) override { motd = text.size(); }
-  void LoadSoundForm() override {}
-
-  std::size_t messages = 0, combo = 0, list2 = 0, cycle = 0, motd = 0;
-
- private:
-  std::string m_gameDir;
-  quorvane::config::MemoryFieldStore m_fields;
-};
 
 void Write(const std::filesystem::path& p, const std::string& bytes) {
   std::filesystem::create_directories(p.parent_path());
@@ -79,11 +58,12 @@ void BM_LoadWorkspace(benchmark::State& state) {
   Installation install;
   quorvane::platform::NativeFileSystem fs;
   for (auto _ : state) {
-    MemoryWorkspace ws(install.root.string());
-    const quorvane::app::LoadReport report = quorvane::app::LoadWorkspace(fs, ws);
-    if (!report.ok() || ws.messages != 0 || ws.combo != 2006 || ws.list2 != 2006)
+    std::size_t messages = 0;
+    const quorvane::app::WorkspaceView view =
+        quorvane::app::LoadWorkspace(fs, install.root.string(), {}, [&](const std::string&) { ++messages; });
+    if (!view.report.ok() || messages != 0 || view.startingMaps.size() != 2006 || view.availableMaps.size() != 2006)
       state.SkipWithError("installation not loaded whole");
-    benchmark::DoNotOptimize(ws.cycle);
+    benchmark::DoNotOptimize(view.mapCycle);
   }
 }
 BENCHMARK(BM_LoadWorkspace)->Unit(benchmark::kMillisecond);

@@ -11,9 +11,10 @@
 using namespace quorvane::config;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  MemoryFieldStore first, second;
-  ApplyCfgText(std::string_view(reinterpret_cast<const char*>(data), size), first);
-  ApplyCfgText(ServerCfgText(first) + AutoexecCfgText(first), second);
+  FieldValues first;
+  ParseCfgText(std::string_view(reinterpret_cast<const char*>(data), size)).ApplyTo(first);
+  FieldValues second;
+  ParseCfgText(ServerCfgText(first) + AutoexecCfgText(first)).ApplyTo(second);
   for (const ConfigField& f : FieldCatalogue::All()) {
     const int box = first.GetCheck(f.name);
     if (f.IsCheckBox() ? box < 0 || box > 2 : first.GetText(f.name).find_first_of("\r\n") != std::string::npos)

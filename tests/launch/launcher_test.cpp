@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <map>
 #include <set>
 #include <sstream>
 
@@ -16,17 +15,17 @@ namespace {
 using Events = std::vector<std::string>;
 
 // Every fake writes into one list, so a test sees the order across them.
-struct Recorder : LaunchWindow, SoundPlayer, ProcessStarter, ServerControl {
+struct Recorder : SoundPlayer, ProcessStarter, ServerControl {
   Events events;
-  std::string map;
   StartResult startResult;
   std::optional<Handle> server;
   std::set<Handle> running;
 
-  std::string GameDir() const override { return "C:\\HL"; }
-  std::string StartingMap() const override { return map; }
-  void FocusStartingMap() override { events.push_back("focus"); }
-  void ShowMessage(const std::string& text) override { events.push_back("message " + text); }
+  // What the window would do with a press's outcome.
+  void Carry(const LaunchOutcome& outcome) {
+    if (!outcome.message.empty()) events.push_back("message " + outcome.message);
+    if (outcome.focusStartingMap) events.push_back("focus");
+  }
   void PlaySoundCue(const std::string& path) override { events.push_back("cue " + path); }
   StartResult Start(const LaunchRequest& r) override {
     events.push_back(r.verb + "|" + r.file + "|" + r.parameters + "|" + r.directory + "|" +
@@ -47,34 +46,48 @@ struct Recorder : LaunchWindow, SoundPlayer, ProcessStarter, ServerControl {
 
 const std::string kListenCfg = "C:\\HL\\Tfc\\listenserver.cfg";
 
+// What each button does with the form; the stop takes nothing from it.
+void Press(Launcher& launcher, Recorder& rec, const std::string& button, const LaunchForm& form) {
+  if (button == "dedicated")
+    rec.Carry(launcher.StartDedicatedServer(form));
+  else if (button == "listen")
+    rec.Carry(launcher.StartListenServer(form));
+  else if (button == "join")
+    rec.Carry(launcher.JoinYourGame(form.gameDir));
+  else
+    launcher.StopDedicatedServer();
+}
+
 // Each press, its installation and its events come from a data file.
 TEST(LauncherTest, eachPressGivesItsCueMessageRequestAndListenFileInOrder) {
-  const std::map<std::string, void (Launcher::*)()> buttons{{"dedicated", &Launcher::StartDedicatedServer},
-                                                            {"listen", &Launcher::StartListenServer},
-                                                            {"join", &Launcher::JoinYourGame},
-                                                            {"stop", &Launcher::StopDedicatedServer}};
   std::ifstream in(QUORVANE_TEST_DATA "/launch/presses.tsv");
   int presses = 0;
   for (std::string line; std::getline(in, line);) {
     if (line.starts_with("#")) continue;
-    std::istringstream fields(line);
-    std::string button, port, server, error, cfg;
-    Recorder rec;
-    for (std::string* field : {&button, &port, &server, &error, &cfg}) std::getline(fields, *field, '|');
-    std::getline(fields, rec.map, '\t');
+    SCOPED_TRACE(line);
+    std::istringstream columns(line);
+    std::string button;
+    std::string port;
+    std::string server;
+    std::string error;
+    std::string cfg;
+    for (std::string* column : {&button, &port, &server, &error, &cfg}) std::getline(columns, *column, '|');
+    LaunchForm form{"C:\\HL", {}, {}};
+    std::getline(columns, form.startingMap, '\t');
     Events expected;
-    for (std::string event; std::getline(fields, event, '\t');) expected.push_back(event);
+    for (std::string event; std::getline(columns, event, '\t');) expected.push_back(event);
     test_support::MemoryFileSystem fs;
     fs.AddDirectory("C:\\HL\\tfc");
     if (!cfg.empty()) fs.AddFile(kListenCfg, cfg);
-    config::MemoryFieldStore store;
-    store.SetText("maxplayers", "8");
-    store.SetText("port", port);
+    form.fields.SetText("maxplayers", "8");
+    form.fields.SetText("port", port);
+    Recorder rec;
     if (!server.empty()) rec.server = std::stoll(server);
     if (!error.empty()) rec.startResult = StartResult::Failure(error);
-    (Launcher(fs, store, rec, rec, rec, rec).*buttons.at(button))();
-    EXPECT_EQ(rec.events, expected) << line;
-    EXPECT_EQ(fs.Bytes(kListenCfg), cfg.empty() ? config::ListenServerCfgText(store) : cfg) << line;
+    Launcher launcher(fs, rec, rec, rec);
+    Press(launcher, rec, button, form);
+    EXPECT_EQ(rec.events, expected);
+    EXPECT_EQ(fs.Bytes(kListenCfg), cfg.empty() ? config::ListenServerCfgText(form.fields) : cfg);
     ++presses;
   }
   EXPECT_EQ(presses, 11);
@@ -88,14 +101,14 @@ struct StartedServer : testing::Test {
   }
   Recorder rec;
   test_support::MemoryFileSystem fs;
-  config::MemoryFieldStore store;
-  Launcher launcher{fs, store, rec, rec, rec, rec};
+  Launcher launcher{fs, rec, rec, rec};
+  const LaunchForm form{"C:\\HL", "2fort", {}};
 };
 
 // The server found on the system (4242) waits until the one this program started is gone.
 TEST_F(StartedServer, stopEndsItFirst_andLooksForAnotherOnlyOnceItIsGone) {
   rec.server = 4242;
-  launcher.LaunchDedicatedServer("2fort");
+  (void)launcher.LaunchDedicatedServer(form);
   rec.events.clear();
   launcher.StopDedicatedServer();
   EXPECT_EQ(rec.events, (Events{"terminate -77", "pause 1000", "close -77"}));
@@ -106,7 +119,7 @@ TEST_F(StartedServer, stopEndsItFirst_andLooksForAnotherOnlyOnceItIsGone) {
 
 TEST_F(StartedServer, thatEndsByItself_isReportedEndedOnce) {
   EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::None);
-  launcher.LaunchDedicatedServer("2fort");
+  (void)launcher.LaunchDedicatedServer(form);
   EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::Running);
   rec.running.clear();
   EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::Ended);
@@ -114,7 +127,7 @@ TEST_F(StartedServer, thatEndsByItself_isReportedEndedOnce) {
 }
 
 TEST_F(StartedServer, endedByAStopFromHere_isNotReportedEnded) {
-  launcher.LaunchDedicatedServer("2fort");
+  (void)launcher.LaunchDedicatedServer(form);
   launcher.StopDedicatedServer();
   EXPECT_EQ(launcher.WatchStartedServer(), Launcher::Watch::None);
 }

@@ -30,13 +30,13 @@ std::optional<std::string> Read(const fs::path& p) {
   return fs::is_regular_file(p) ? std::optional(platform::testing::Slurp(p)) : std::nullopt;
 }
 
-const std::pair<std::string, std::string (*)(const config::FieldStore&)> kServerFiles[] = {
+const std::pair<std::string, std::string (*)(const config::FieldValues&)> kServerFiles[] = {
     {"server", config::ServerCfgText}, {"listenserver", config::ListenServerCfgText}};
 // A whole server file as the writer makes it, whatever values it carries.
-bool Complete(const fs::path& p, std::string (*text)(const config::FieldStore&)) {
+bool Complete(const fs::path& p, std::string (*text)(const config::FieldValues&)) {
   const std::optional<std::string> bytes = Read(p);
-  config::MemoryFieldStore fields;
-  config::ApplyCfgText(bytes.value_or(""), fields);
+  config::FieldValues fields;
+  config::ParseCfgText(bytes.value_or("")).ApplyTo(fields);
   return text(fields) == bytes;
 }
 
@@ -79,7 +79,7 @@ TEST(KillDuringWrite, aCompleteCopyOfEachFileSurvivesEveryKill) {
   for (const test_support::LoopFile file : test_support::kLoopFiles)
     ASSERT_TRUE(test_support::WriteLoopFile(disk, tfc.parent_path().string(), file, 0).ok);
   const char* program = QUORVANE_CFG_WRITE_LOOP;
-  config::MemoryFieldStore defaults;
+  config::FieldValues defaults;
   config::ApplyServerDefaults(defaults);
   std::mt19937 random(20240601);
   for (int round = 0; round < 300 && !HasFailure(); ++round) {

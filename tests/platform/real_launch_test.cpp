@@ -19,11 +19,9 @@ namespace fs = std::filesystem;
 using Words = std::vector<std::string>;
 using namespace test_support;
 
-class RealLaunchTest : public ::testing::Test, launch::LaunchWindow, launch::SoundPlayer {
-  std::string GameDir() const override { return m_dir.Text(); }
-  std::string StartingMap() const override { return m_map; }
-  void FocusStartingMap() override {}
-  void ShowMessage(const std::string& text) override { m_messages.push_back(text); }
+enum class Button { Start, Stop };
+
+class RealLaunchTest : public ::testing::Test, launch::SoundPlayer {
   void PlaySoundCue(const std::string&) override {}
 
  protected:
@@ -40,10 +38,15 @@ class RealLaunchTest : public ::testing::Test, launch::LaunchWindow, launch::Sou
   }
   // Presses a button with the starter given `wine`; returns the record a started
   // stand-in left, and remembers what it started for the clean-up.
-  StandInRecord Press(void (launch::Launcher::*button)(), const std::string& wine = "/nonexistent/wine") {
+  StandInRecord Press(Button button, const std::string& wine = "/nonexistent/wine") {
     m_starter = NativeProcessStarter(wine);
-    (m_launcher.*button)();
-    if (!m_messages.empty() || button != &launch::Launcher::StartDedicatedServer) return {};
+    if (button == Button::Stop) {
+      m_launcher.StopDedicatedServer();
+      return {};
+    }
+    const launch::LaunchOutcome outcome = m_launcher.StartDedicatedServer({m_dir.Text(), m_map, m_fields});
+    if (!outcome.message.empty()) m_messages.push_back(outcome.message);
+    if (!m_messages.empty()) return {};
     StandInRecord r = ReadStandInRecord(m_dir.Path());
     EXPECT_TRUE(r.complete) << "the stand-in left no complete record";
     m_started.insert(m_started.end(), {r.pid, r.child});
@@ -54,7 +57,7 @@ class RealLaunchTest : public ::testing::Test, launch::LaunchWindow, launch::Sou
   fs::path m_previousDir = fs::current_path();
   std::string m_map = "2fort";
   Words m_messages;
-  config::MemoryFieldStore m_fields;
+  config::FieldValues m_fields;
   NativeFileSystem m_files;
   std::vector<long long> m_started;
   // Only the servers this test started count: other servers may run on the machine.
@@ -68,7 +71,7 @@ class RealLaunchTest : public ::testing::Test, launch::LaunchWindow, launch::Sou
   }};
   NativeServerControl m_control = m_ours;
   NativeProcessStarter m_starter;
-  launch::Launcher m_launcher{m_files, m_fields, *this, *this, m_starter, m_control};
+  launch::Launcher m_launcher{m_files, *this, m_starter, m_control};
 };
 
 // The port is left empty throughout: no empty word stands for it.
@@ -79,7 +82,7 @@ TEST_F(RealLaunchTest, fieldsReachTheServerAsPlainWordsInGameDir_andNothingRunsT
   m_map += " \"a b\"";
   words.insert(words.end(), {"\"a", "b\""});
 #endif
-  const StandInRecord r = Press(&launch::Launcher::StartDedicatedServer);
+  const StandInRecord r = Press(Button::Start);
   EXPECT_EQ(r.args, words);
   EXPECT_TRUE(fs::equivalent(r.cwd, m_dir.Path())) << r.cwd;
   EXPECT_TRUE(fs::equivalent(fs::current_path(), m_dir.Path()));
@@ -87,11 +90,11 @@ TEST_F(RealLaunchTest, fieldsReachTheServerAsPlainWordsInGameDir_andNothingRunsT
 }
 
 TEST_F(RealLaunchTest, stopEndsTheServerItStarted_withItsChildEvenWhenTheyIgnoreTheEndRequest) {
-  const StandInRecord r = Press(&launch::Launcher::StartDedicatedServer);
+  const StandInRecord r = Press(Button::Start);
 #ifndef _WIN32  // the start names the server's group, so no search is needed; Windows finds it by its window
   m_control = NativeServerControl([](launch::ServerControl::Handle) { return false; });
 #endif
-  Press(&launch::Launcher::StopDedicatedServer);
+  Press(Button::Stop);
   EXPECT_TRUE(WaitForExit(r.pid, 20000));
   EXPECT_TRUE(WaitForExit(r.child, 20000));
   EXPECT_TRUE(m_messages.empty());
@@ -104,10 +107,10 @@ TEST_F(RealLaunchTest, launchLogSaysWhatStartedWhereOnlyOnceTurnedOn_andNeverThe
         if (QByteArray(at.category) == "quorvane.launch") lines << text;
       });
   m_fields.SetText("rcon_password", "s3cret");
-  Press(&launch::Launcher::StartDedicatedServer);
+  Press(Button::Start);
   EXPECT_TRUE(lines.isEmpty());
   QLoggingCategory::setFilterRules("quorvane.*.debug=true");
-  Press(&launch::Launcher::StartDedicatedServer);
+  Press(Button::Start);
   QLoggingCategory::setFilterRules({});
   qInstallMessageHandler(previous);
   EXPECT_EQ(lines.size(), 1);
@@ -119,21 +122,21 @@ TEST_F(RealLaunchTest, launchLogSaysWhatStartedWhereOnlyOnceTurnedOn_andNeverThe
 
 #ifdef _WIN32
 TEST_F(RealLaunchTest, closeRequestEndsTheServerThroughItsWindow) {
-  const StandInRecord r = Press(&launch::Launcher::StartDedicatedServer);
+  const StandInRecord r = Press(Button::Start);
   m_ours.SendClose(m_ours.FindServer().value_or(0));
   EXPECT_TRUE(WaitForExit(r.pid, 20000));
 }
 #else
 TEST_F(RealLaunchTest, programChoiceFollowsWhatLiesInGameDir) {
   fs::rename(m_dir.Path() / "hlds.exe", m_dir.Path() / "wine");
-  Press(&launch::Launcher::StartDedicatedServer);
+  Press(Button::Start);
   EXPECT_EQ(m_messages, Words{"Quorvane could not start " + m_dir.Text() + "\\hlds.exe: No such file or directory"});
   EXPECT_TRUE(ProcessesIn(m_dir.Path()).empty());
   m_messages.clear();
   InstallStandIn(m_dir.Path() / "hlds_run");  // the Linux server beside a missing hlds.exe
-  EXPECT_EQ(Press(&launch::Launcher::StartDedicatedServer).args, (Words{"-game", "tfc", "-port", "+map", "2fort"}));
+  EXPECT_EQ(Press(Button::Start).args, (Words{"-game", "tfc", "-port", "+map", "2fort"}));
   std::ofstream(m_dir.Path() / "hlds.exe") << "MZ\x90";  // a Windows program runs through wine
-  EXPECT_EQ(Press(&launch::Launcher::StartDedicatedServer, (m_dir.Path() / "wine").string()).args,
+  EXPECT_EQ(Press(Button::Start, (m_dir.Path() / "wine").string()).args,
             (Words{(m_dir.Path() / "hlds.exe").string(), "-game", "tfc", "-port", "+map", "2fort"}));
 }
 
@@ -143,7 +146,7 @@ TEST_F(RealLaunchTest, wineInTheGameDirectoryNeverRunsThroughAnEmptyOrRelativePa
   std::ofstream(m_dir.Path() / "hlds.exe") << "MZ\x90";
   const std::string path = std::getenv("PATH");
   setenv("PATH", ":.:bin::./", 1);
-  Press(&launch::Launcher::StartDedicatedServer, "wine");
+  Press(Button::Start, "wine");
   setenv("PATH", path.c_str(), 1);
   EXPECT_EQ(m_messages, Words{"Quorvane could not start " + m_dir.Text() +
                               "\\hlds.exe: it is a Windows program and wine is not installed"});

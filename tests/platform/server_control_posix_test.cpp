@@ -47,11 +47,7 @@ const Row kRows[] = {
     {"WineRunningAnotherProgram", "wine64-preloader", {"C:\\windows\\notepad.exe", "1000"}, false},
 };
 
-class StopServer : public ::testing::TestWithParam<Row>, launch::LaunchWindow, launch::SoundPlayer {
-  std::string GameDir() const override { return m_dir.Text(); }
-  std::string StartingMap() const override { return "2fort"; }
-  void FocusStartingMap() override {}
-  void ShowMessage(const std::string&) override {}
+class StopServer : public ::testing::TestWithParam<Row>, launch::SoundPlayer {
   void PlaySoundCue(const std::string&) override {}
 
  protected:
@@ -101,12 +97,11 @@ class StopServer : public ::testing::TestWithParam<Row>, launch::LaunchWindow, l
   std::vector<long long> m_started;
   int m_input[2] = {-1, -1};
   NativeFileSystem m_files;
-  config::MemoryFieldStore m_fields;
   NativeProcessStarter m_starter;
   // Only what this test started counts: other servers may run on the machine.
   NativeServerControl m_control{
       [this](launch::ServerControl::Handle h) { return std::count(m_started.begin(), m_started.end(), h) != 0; }};
-  launch::Launcher m_launcher{m_files, m_fields, *this, *this, m_starter, m_control};
+  launch::Launcher m_launcher{m_files, *this, m_starter, m_control};
 };
 
 TEST_P(StopServer, stopEndsARealServerAndLeavesEveryOtherProgramRunning) {

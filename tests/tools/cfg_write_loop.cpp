@@ -10,7 +10,7 @@
 #include <string>
 
 #include "config/cfg_writer.h"
-#include "config/field_store.h"
+#include "config/field_values.h"
 #include "config/resets.h"
 #include "platform/file_system.h"
 #include "tools/write_loop_files.h"
@@ -28,7 +28,7 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   const std::string gameDir = argv[1];
-  config::MemoryFieldStore fields;
+  config::FieldValues fields;
   config::ApplyServerDefaults(fields);
   fields.SetText("port", "27016");
   platform::NativeFileSystem files;

@@ -12,7 +12,7 @@
 
 #include "config/cfg_reader.h"
 #include "config/cfg_writer.h"
-#include "config/field_store.h"
+#include "config/field_values.h"
 #include "config/resets.h"
 #include "maps/map_cycle.h"
 #include "maps/motd.h"
@@ -20,15 +20,15 @@
 
 namespace {
 
-using quorvane::config::MemoryFieldStore;
+using quorvane::config::FieldValues;
 
 // What the writers would make of the file's bytes: the full writer and, where
 // the workspace load writes one, the basic file.
 std::vector<std::string> Rewritten(const std::string& kind, const std::string& bytes) {
-  MemoryFieldStore fields;
+  FieldValues fields;
   quorvane::config::ApplyServerDefaults(fields);
   quorvane::config::ApplyAutoexecDefaults(fields);
-  quorvane::config::ApplyCfgText(bytes, fields);
+  quorvane::config::ParseCfgText(bytes).ApplyTo(fields);
   if (kind == "server") return {ServerCfgText(fields), BasicServerCfgText(fields)};
   if (kind == "listenserver") return {ListenServerCfgText(fields)};
   if (kind == "autoexec") return {AutoexecCfgText(fields), BasicAutoexecCfgText(fields)};

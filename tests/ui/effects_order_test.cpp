@@ -3,6 +3,7 @@
 // hidden, pauses. Each case records one whole path through the start-up and compares the log line by line
 // with its data file, where the game directory is written "<game>".
 #include <QComboBox>
+#include <algorithm>
 #include <QLineEdit>
 #include <QListWidget>
 
@@ -59,6 +60,22 @@ TEST_F(EffectsOrderTest, defaultInstallationStart_storesItsPlaceAndLoadsMissingF
   PassIntro();
   Press(sequence->StartWindow(), "RockOn");
   EXPECT_EQ(InGame(), Lines("effects/default_installation_start.txt"));
+}
+
+TEST_F(EffectsOrderTest, defaultInstallationWhosePlaceCannotBeStored_saysSoAndStartsAnyway) {
+  game.MakeDir("program/Quorvane.ini");  // a directory where the settings file would go
+  const std::string server = Install("server");
+  game.Write("server/hlds_run", "#!/bin/sh\n");
+  Start({}, {server});
+  PassIntro();
+  const Words events = InGame();
+  const auto failure = std::find_if(events.begin(), events.end(), [](const std::string& line) {
+    return line.starts_with("message Quorvane could not write <game>/program\\Quorvane.ini: ");
+  });
+  ASSERT_NE(failure, events.end());
+  EXPECT_TRUE(std::find(events.begin(), failure, "show MainForm") != failure) << "the main window shows first";
+  EXPECT_TRUE(std::find(failure, events.end(), "pause") != events.end()) << "the start goes on after it";
+  EXPECT_NE(sequence->StartWindow(), nullptr);
 }
 
 TEST_F(EffectsOrderTest, firstRunStart_refusesAnEmptyChoiceThenStoresTheChosenPlace) {

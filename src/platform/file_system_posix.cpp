@@ -192,6 +192,67 @@ install::Read<std::string> NativeFileSystem::ReadFile(const std::string& path) {
   return content;
 }
 
+namespace {
+
+// The new name must survive a power cut too. Some file systems cannot flush a
+// directory; the new content is in place either way.
+void SyncDirectory(const std::string& directory) {
+  if (const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
+
+// Writes a temporary beside `target` and renames it over it, so a crash leaves
+// the old bytes or all of the new. `existing` is the file it replaces, if any.
+IoResult ReplaceWhole(const std::string& target, const struct stat* existing, std::string_view bytes) {
+  const std::size_t slash = target.rfind('/');
+  const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  RemoveStaleTemporaries(directory, name);
+
+  std::string temp;
+  const int fd = CreateTemporary(directory, name, temp);
+  if (fd < 0) {
+    const int error = errno;
+    // A directory we may not add to, around a file we may change: as before, in place.
+    if (existing && (error == EACCES || error == EPERM)) return WriteInPlace(target, bytes);
+    return Errno(error);
+  }
+  auto fail = [&](int error) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return Errno(error);
+  };
+  if (existing) {
+    // A file owned by someone else cannot be given back to them, and taking
+    // it over by a rename would lock its owner out of their own file: such a
+    // file is written where it stands, as before, keeping owner and mode.
+    if ((existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) &&
+        ::fchown(fd, existing->st_uid, existing->st_gid) != 0) {
+      ::close(fd);
+      ::unlink(temp.c_str());
+      return WriteInPlace(target, bytes);
+    }
+    if (::fchmod(fd, existing->st_mode & 07777) != 0) return fail(errno);
+  }
+  if (const int error = WriteAll(fd, bytes)) return fail(error);
+  if (::fsync(fd) != 0) return fail(errno);
+  if (const int error = CloseChecked(fd)) {
+    ::unlink(temp.c_str());
+    return Errno(error);
+  }
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temp.c_str());
+    return Errno(error);
+  }
+  SyncDirectory(directory);
+  return IoResult::Success();
+}
+
+}  // namespace
+
 IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view bytes) {
   if (IoResult ready = MakeRoutedDirectories(path); !ready) return ready;
   const std::string native = Native(path);
@@ -208,53 +269,7 @@ IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view b
     // Other names of the same file would keep the old bytes after a rename.
     if (st.st_nlink > 1) return WriteInPlace(target, bytes);
   }
-  const std::size_t slash = target.rfind('/');
-  const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  RemoveStaleTemporaries(directory, name);
-
-  std::string temp;
-  const int fd = CreateTemporary(directory, name, temp);
-  if (fd < 0) {
-    const int error = errno;
-    // A directory we may not add to, around a file we may change: as before, in place.
-    if (exists && (error == EACCES || error == EPERM)) return WriteInPlace(target, bytes);
-    return Errno(error);
-  }
-  auto fail = [&](int error) {
-    ::close(fd);
-    ::unlink(temp.c_str());
-    return Errno(error);
-  };
-  if (exists) {
-    // A file owned by someone else cannot be given back to them, and taking
-    // it over by a rename would lock its owner out of their own file: such a
-    // file is written where it stands, as before, keeping owner and mode.
-    if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
-      ::close(fd);
-      ::unlink(temp.c_str());
-      return WriteInPlace(target, bytes);
-    }
-    if (::fchmod(fd, st.st_mode & 07777) != 0) return fail(errno);
-  }
-  if (const int error = WriteAll(fd, bytes)) return fail(error);
-  if (::fsync(fd) != 0) return fail(errno);
-  if (const int error = CloseChecked(fd)) {
-    ::unlink(temp.c_str());
-    return Errno(error);
-  }
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temp.c_str());
-    return Errno(error);
-  }
-  // The new name must survive a power cut too. Some file systems cannot
-  // flush a directory; the new content is in place either way.
-  if (const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
-  return IoResult::Success();
+  return ReplaceWhole(target, exists ? &st : nullptr, bytes);
 }
 
 IoResult NativeFileSystem::Rename(const std::string& from, const std::string& to) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "install/text_case.h"
 #include "platform/codepage.h"
@@ -99,6 +100,49 @@ void Report(int fd, int stage, int error) {
   [[maybe_unused]] const ssize_t n = ::write(fd, &failure, sizeof failure);
 }
 
+// The forked side of a start. A new session makes the game its own process
+// group, and the second fork hands it to init so it never becomes our zombie.
+// The group keeps this process's id, which the start gives back to stop the
+// game by. Only async-signal-safe calls from here on.
+[[noreturn]] void RunGame(int reportFd, int devNull, const char* directory, char* const* argv) {
+  ::setsid();
+  const pid_t game = ::fork();
+  if (game < 0) {
+    Report(reportFd, 1, errno);
+    ::_exit(127);
+  }
+  if (game > 0) ::_exit(0);
+
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  for (const int sig : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD}) ::signal(sig, SIG_DFL);
+  if (::chdir(directory) != 0) {
+    Report(reportFd, 2, errno);
+    ::_exit(127);
+  }
+  if (devNull >= 0) ::dup2(devNull, STDIN_FILENO);
+  ::execv(argv[0], argv);
+  Report(reportFd, 3, errno);
+  ::_exit(127);
+}
+
+// Waits for the go-between to hand the game on; the pipe closes unread when
+// the exec went well, else it carries where the start failed.
+std::optional<ChildFailure> AwaitStart(pid_t middle, int readFd) {
+  int status = 0;
+  while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+  }
+  ChildFailure failure{0, 0};
+  ssize_t got = 0;
+  do {
+    got = ::read(readFd, &failure, sizeof failure);
+  } while (got < 0 && errno == EINTR);
+  ::close(readFd);
+  if (got == static_cast<ssize_t>(sizeof failure)) return failure;
+  return std::nullopt;
+}
+
 // "<what> <program> <words…> in <directory><outcome>". The words are the
 // launch request's, which never carry the console password.
 void LogStart(const char* what, const std::vector<std::string>& argv, const std::string& directory,
@@ -153,47 +197,14 @@ launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& req
     if (devNull >= 0) ::close(devNull);
     return Failed(program.argv, directory, std::strerror(err));
   }
-  if (middle == 0) {
-    // A new session makes the game its own process group, and the second
-    // fork hands it to init so it never becomes our zombie. The group keeps
-    // this process's id, which the start gives back to stop the game by.
-    ::setsid();
-    const pid_t game = ::fork();
-    if (game < 0) {
-      Report(pipeFds[1], 1, errno);
-      ::_exit(127);
-    }
-    if (game > 0) ::_exit(0);
-
-    sigset_t none;
-    sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    for (const int sig : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD}) ::signal(sig, SIG_DFL);
-    if (::chdir(directory.c_str()) != 0) {
-      Report(pipeFds[1], 2, errno);
-      ::_exit(127);
-    }
-    if (devNull >= 0) ::dup2(devNull, STDIN_FILENO);
-    ::execv(argv[0], argv.data());
-    Report(pipeFds[1], 3, errno);
-    ::_exit(127);
-  }
+  if (middle == 0) RunGame(pipeFds[1], devNull, directory.c_str(), argv.data());
 
   ::close(pipeFds[1]);
   if (devNull >= 0) ::close(devNull);
-  int status = 0;
-  while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
-  }
-  ChildFailure failure{0, 0};
-  ssize_t got = 0;
-  do {
-    got = ::read(pipeFds[0], &failure, sizeof failure);
-  } while (got < 0 && errno == EINTR);
-  ::close(pipeFds[0]);
-
-  if (got == static_cast<ssize_t>(sizeof failure)) {
-    std::string reason = std::strerror(failure.error);
-    if (failure.stage == 2) reason = "working directory " + directory + ": " + reason;
+  const std::optional<ChildFailure> failure = AwaitStart(middle, pipeFds[0]);
+  if (failure) {
+    std::string reason = std::strerror(failure->error);
+    if (failure->stage == 2) reason = "working directory " + directory + ": " + reason;
     return Failed(program.argv, directory, reason);
   }
   // The go-between led the new session and group, so the group carries its

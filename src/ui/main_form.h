@@ -1,13 +1,12 @@
 #pragma once
 // The program's one working window: every configuration field, the map cycle
 // and message editors, the server location and the launch buttons, on the
-// three tabs of SSTab1. Its controls hold the configuration the user edits; the
-// core takes a snapshot of them and gives one back to show.
-#include <QPixmap>
+// three tabs of SSTab1. The tabs build and hold their own controls; the window
+// puts them together, carries out what their buttons ask for and handles what
+// spans the tabs. Its controls hold the configuration the user edits; the core
+// takes a snapshot of them and gives one back to show.
 #include <QWidget>
-#include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "config/field_values.h"
@@ -15,23 +14,14 @@
 #include "launch/launcher.h"
 #include "launch/sound_player.h"
 
-class QComboBox;
 class QLabel;
-class QLayout;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
 class QTabWidget;
-class QToolButton;
 
 namespace quorvane::ui {
 
-class CheckField;
-struct FieldTabLayout;
 class Dialogs;
-class MapList;
-class TextField;
-class TrashPicture;
+class FieldTab;
+class MapTab;
 
 class MainForm : public QWidget {
   Q_OBJECT
@@ -89,6 +79,12 @@ class MainForm : public QWidget {
   void MoveSelectedMapDown();
   void ClearMapCycle();
   void DeleteSelectedMapAsked();
+  void StartDedicatedServer();
+  void StartListenServer();  // writes listenserver.cfg from the fields first
+  void StopDedicatedServer();
+  void JoinYourGame();
+  void EmailComments();
+  void OpenWebsite();
 
   launch::Launcher& Launcher() { return m_launcher; }
 
@@ -110,22 +106,8 @@ class MainForm : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QWidget* BuildFieldTab(const std::vector<std::string_view>& names, int columns, QWidget* buttons);
-  QWidget* BuildConfigTab(const FieldTabLayout& tab);
-  QWidget* BuildMapTab();
-  QLayout* BuildMapLists();
-  QLayout* BuildAddRemove(QWidget* page);
-  QLayout* BuildMapCycle(QWidget* page);
-  QWidget* BuildTrash();
-  QLayout* BuildMotd();
-  QLayout* BuildLocation();
-  QLayout* BuildLaunchButtons();
-  QPushButton* MakeButton(const char* name, const QString& caption, const QString& tooltip);
-  QToolButton* MakePicture(QWidget* parent, const char* name, const char* icon, const QString& tooltip);
-  // One of the program's pictures, as sharp as the window's screen allows.
-  QPixmap Picture(const QString& name) const;
+  void AddTab(QWidget* page, QLabel* background, const QString& caption);
   void OnTabChanged(int index);
-  void PlaceRemovePicture();
   void SizeBackgrounds();
   void DrawBackground(int tab);
   // When the window's screen has another pixel ratio than the pictures were drawn for.
@@ -142,7 +124,6 @@ class MainForm : public QWidget {
   void ReportFailure(const char* verb, const std::string& file, const std::string& reason);
   // True, after saying so, while the first workspace load has not run.
   bool RefuseBeforeLoad();
-  int SelectedCycleRow() const;
   std::string Path(std::string_view relative) const;
 
   install::FileSystem& m_fs;
@@ -150,26 +131,12 @@ class MainForm : public QWidget {
   launch::Launcher m_launcher;
 
   QTabWidget* m_tabs = nullptr;
-  std::vector<QLabel*> m_backgrounds;
-  std::unordered_map<std::string, TextField*> m_textFields;
-  std::unordered_map<std::string, CheckField*> m_checkFields;
-  QComboBox* m_startingMap = nullptr;
-  MapList* m_cycle = nullptr;
-  MapList* m_available = nullptr;
-  TrashPicture* m_trash = nullptr;
-  QToolButton* m_addPicture = nullptr;
-  QToolButton* m_removePicture = nullptr;
-  QWidget* m_removeSlot = nullptr;  // where Picture6 lies over the map tab
-  QPlainTextEdit* m_motd = nullptr;
-  QLineEdit* m_gamePath = nullptr;
-  QPixmap m_listDragIcon;
-  QPixmap m_trashDragIcon;
+  FieldTab* m_autoexecTab = nullptr;
+  FieldTab* m_serverTab = nullptr;
+  MapTab* m_mapTab = nullptr;
+  std::vector<QLabel*> m_backgrounds;  // one a tab, in tab order
   qreal m_picturesRatio = 1;
   bool m_watchingScreen = false;
-  // The message as last read, and as the box showed it then: an unedited
-  // message is written back byte for byte, lone CR or LF included.
-  QString m_motdAsRead;
-  QString m_motdShown;
   bool m_loaded = false;
   bool m_unloading = false;
   bool m_workspaceLoaded = false;

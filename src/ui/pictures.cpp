@@ -6,6 +6,8 @@
 
 namespace quorvane::ui {
 
+QString PicturePath(const QString& name) { return QStringLiteral(":/ui/images/") + name; }
+
 QPixmap SvgPicture(const QString& resourcePath, QSize size, qreal ratio) {
   const QString key = QStringLiteral("%1@%2x%3@%4").arg(resourcePath).arg(size.width()).arg(size.height()).arg(ratio);
   QPixmap pixmap;

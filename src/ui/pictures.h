@@ -5,6 +5,9 @@
 
 namespace quorvane::ui {
 
+// The resource path of one of the program's pictures, by its file name.
+QString PicturePath(const QString& name);
+
 // One of the program's SVG pictures drawn at `size` (its own size when empty),
 // once per run. Drawn with the SVG renderer itself: going through the image
 // plugins would load every one of them at start-up to find the SVG one.

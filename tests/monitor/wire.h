@@ -32,23 +32,8 @@ class Wire {
 
 // The common 'I' reply of a TFC server, without extra data.
 inline Wire CurrentInfo() {
-  return Wire()
-      .Head()
-      .U8('I')
-      .U8(48)
-      .Str("Friday")
-      .Str("2fort")
-      .Str("tfc")
-      .Str("Team Fortress")
-      .U16(20)
-      .U8(5)
-      .U8(16)
-      .U8(1)
-      .U8('d')
-      .U8('l')
-      .U8(0)
-      .U8(1)
-      .Str("1.1.2.7/Stdio");
+  Wire w = Wire().Head().U8('I').U8(48).Str("Friday").Str("2fort").Str("tfc").Str("Team Fortress");
+  return w.U16(20).U8(5).U8(16).U8(1).U8('d').U8('l').U8(0).U8(1).Str("1.1.2.7/Stdio");
 }
 
 // The datagram less its last `drop` bytes.

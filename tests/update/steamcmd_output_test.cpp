@@ -64,10 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitRow{"blankLinesDropped", {"\n\n a\n\r\n"}, {" a"}},
                       SplitRow{"colourCodesAcrossChunks", {"\x1b[1mO", "K\x1b", "[3", "1m!\n"}, {"OK!"}},
                       SplitRow{"titleSequence", {"\x1b]0;steamcmd\x07line\n"}, {"line"}},
-                      SplitRow{"twoByteEscape",
-                               {"a\x1b"
-                                "cb\n"},
-                               {"ab"}},
+                      SplitRow{"twoByteEscape", {"a\033cb\n"}, {"ab"}},
                       SplitRow{"brokenEscapeEndsAtLine", {"a\x1b[12\nb\n"}, {"a", "b"}},
                       SplitRow{"controlBytesDropped", {"a\x08\x07z\tq\n"}, {"az\tq"}},
                       SplitRow{"unfinishedLastLine", {"a\nrest"}, {"a", "rest"}},

@@ -133,7 +133,8 @@ struct RecordingFileSystem : platform::NativeFileSystem {
     return NativeFileSystem::RemoveDirectory(path);
   }
   static std::string Shown(std::string_view bytes) {
-    if (std::count(bytes.begin(), bytes.end(), '\n') > 1) return "(" + std::to_string(bytes.size()) + " bytes)";
+    if (std::count(bytes.begin(), bytes.end(), '\n') > 1)
+      return std::string("(").append(std::to_string(bytes.size())) + " bytes)";
     std::string shown = "\"";
     for (const char c : bytes) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
     return shown + "\"";

@@ -10,9 +10,13 @@
 
 #include "launch/launcher.h"
 #include "maps/map_catalogue.h"
+#include "platform/codepage.h"
 #include "platform/file_system.h"
+#include "platform/server_console.h"
+#include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/main_form.h"
+#include "ui/server_monitor.h"
 
 namespace {
 
@@ -46,6 +50,7 @@ void BM_MainFormBuiltAndShown(benchmark::State& state) {
   Silent silent;
   for (auto _ : state) {
     ui::MainForm form(fs, dialogs, silent, silent, silent);
+    ui::UseServerLinks(form, platform::UdpServerLinks());
     form.Load();
     QApplication::processEvents();
   }
@@ -100,6 +105,7 @@ int ColdStart(const std::string& which, QApplication& app) {
   std::unique_ptr<QWidget> window;
   if (which == "form") {
     auto form = std::make_unique<ui::MainForm>(fs, dialogs, silent, silent, silent);
+    ui::UseServerLinks(*form, platform::UdpServerLinks());
     form->Load();
     window = std::move(form);
   } else {
@@ -116,6 +122,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  ui::UseCodePage(platform::AnsiToUtf8, platform::Utf8ToAnsi);
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.rfind("--cold=", 0) == 0) {

@@ -21,6 +21,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/codepage.h"
+#include "platform/server_console.h"
+#include "ui/ansi_text.h"
 #include "ui/server_monitor.h"
 #include "ui/status_line.h"
 
@@ -50,6 +53,7 @@ int Flood(int rate, int seconds) {
     port = probe.localPort();
   }
   quorvane::ui::MonitorSources sources;
+  sources.links = quorvane::platform::UdpServerLinks();
   sources.port = port;
   const QString settings = QString::fromStdString("/tmp/monitor_load_" + std::to_string(port) + ".ini");
   sources.settingsFile = settings;
@@ -108,6 +112,7 @@ int Flood(int rate, int seconds) {
 int Idle(int port, int seconds) {
   quorvane::ui::StatusLine line(
       {[port] { return std::to_string(port); }, [] { return quorvane::launch::Launcher::Watch::None; }});
+  line.UseLinks(quorvane::platform::UdpServerLinks());
   line.show();
   const std::clock_t cpu0 = std::clock();
   QElapsedTimer wall;
@@ -125,6 +130,7 @@ int Idle(int port, int seconds) {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  quorvane::ui::UseCodePage(quorvane::platform::AnsiToUtf8, quorvane::platform::Utf8ToAnsi);
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "flood") return Flood(argc > 2 ? std::stoi(argv[2]) : 50000, argc > 3 ? std::stoi(argv[3]) : 10);
   if (mode == "idle" && argc > 2) return Idle(std::stoi(argv[2]), argc > 3 ? std::stoi(argv[3]) : 60);

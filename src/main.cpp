@@ -7,15 +7,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+#include <utility>
 
 #include "install/build_info.h"
 #include "platform/codepage.h"
 #include "platform/file_system.h"
 #include "platform/install_runner.h"
+#include "platform/path_resolver.h"
 #include "platform/process_starter.h"
+#include "platform/server_console.h"
 #include "platform/server_control.h"
 #include "platform/settings_place.h"
 #include "platform/sound.h"
+#include "platform/window_menu.h"
+#include "ui/ansi_text.h"
 #include "ui/command_line.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
@@ -41,14 +47,16 @@ int AnswerInTerminal(const quorvane::ui::CommandLine& commandLine, const quorvan
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  quorvane::ui::UseCodePage(quorvane::platform::AnsiToUtf8, quorvane::platform::Utf8ToAnsi);
   quorvane::ui::CommandLine commandLine;
   const quorvane::ui::CommandLineDecision decision = commandLine.Read(RawArguments(argc, argv));
   if (decision.action == quorvane::ui::CommandLineAction::InstallServer) {
     // A terminal's work: no window, no sound.
     const QCoreApplication terminal(argc, argv);
     quorvane::platform::CatchTerminalInterrupt();
+    quorvane::platform::NativeFileSystem fs;
     return quorvane::ui::InstallServerInTerminal(
-        quorvane::platform::Utf8ToAnsi(commandLine.InstallDir().toStdString()),
+        quorvane::platform::ThisMachine(), fs, quorvane::platform::Utf8ToAnsi(commandLine.InstallDir().toStdString()),
         quorvane::platform::Utf8ToAnsi(QDir::toNativeSeparators(QDir::currentPath()).toStdString()), stdout, stderr,
         quorvane::platform::TerminalInterrupted);
   }
@@ -56,9 +64,10 @@ int main(int argc, char* argv[]) {
   if (decision.action == CommandLineAction::Query || decision.action == CommandLineAction::Rcon) {
     // The monitor's terminal modes: sockets and an event loop, no window system.
     const QCoreApplication terminal(argc, argv);
+    const quorvane::monitor::ServerLinks links = quorvane::platform::UdpServerLinks();
     if (decision.action == CommandLineAction::Query)
-      return quorvane::ui::RunQuery(decision.server.toStdString(), decision.json, stdout, stderr);
-    return quorvane::ui::RunRcon(decision.server.toStdString(), decision.command.toStdString(),
+      return quorvane::ui::RunQuery(links, decision.server.toStdString(), decision.json, stdout, stderr);
+    return quorvane::ui::RunRcon(links, decision.server.toStdString(), decision.command.toStdString(),
                                  std::getenv("QUORVANE_RCON_PASSWORD"), stdout, stderr);
   }
   if (decision.action != quorvane::ui::CommandLineAction::RunWindows) {
@@ -88,8 +97,13 @@ int main(int argc, char* argv[]) {
   places.settingsPath = quorvane::platform::SettingsFilePath(fs);
   places.nativeInstallDirs = quorvane::app::SteamInstallDirs(QDir::homePath().toStdString());
 
-  quorvane::ui::StartSequence sequence(
-      {fs, sound, dialogs, starter, server, places, quorvane::ui::TimerMode::Real, {}});
+  quorvane::ui::SequenceServices services{fs, sound, dialogs, starter, server, places};
+  services.links = quorvane::platform::UdpServerLinks();
+  services.machine = quorvane::platform::ThisMachine();
+  services.resolvePath = [](std::string_view text) { return quorvane::platform::ResolvePath(text); };
+  services.winePrefix = quorvane::platform::DefaultWinePrefix;
+  services.removeCloseEntry = quorvane::platform::RemoveCloseEntry;
+  quorvane::ui::StartSequence sequence(std::move(services));
   QObject::connect(&sequence, &quorvane::ui::StartSequence::ended, &app, &QCoreApplication::exit, Qt::QueuedConnection);
   sequence.Start();
   return app.exec();

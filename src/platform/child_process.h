@@ -9,37 +9,27 @@
 #include <vector>
 
 #include "install/file_system.h"
+#include "update/install_machine.h"
 
 namespace quorvane::platform {
 
-struct ChildExit {
-  bool exitedNormally = true;  // false: ended by a signal (POSIX) or terminated
-  int code = 0;                // the exit code, or the signal's number
-};
+using update::ChildExit;
 
-class ChildProcess {
+class ChildProcess : public update::ChildRun {
  public:
-  enum class ReadStatus { Data, Nothing, Closed };
-
   ChildProcess();
   // A child still running is ended with its group, so nothing outlives the owner.
-  ~ChildProcess();
+  ~ChildProcess() override;
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  // Starts `program` (a path, no search on PATH) with `arguments`, never through a shell.
-  // `directory` is the working directory; empty keeps ours.
+  // update::ChildRun
   [[nodiscard]] install::IoResult Start(const std::string& program, const std::vector<std::string>& arguments,
-                                        const std::string& directory = {});
-  // Appends what output has arrived, waiting up to `waitMs` for some. Closed
-  // once every writer has ended and everything was read.
-  ReadStatus Read(std::string& output, int waitMs);
-  // The exit once the child has ended, without waiting.
-  [[nodiscard]] bool TryWait(ChildExit& exit);
-  // Waits for the child to end.
-  ChildExit Wait();
-  // Asks the whole group to end, and after `graceMs` forces it; waits for the child.
-  void Cancel(int graceMs = 3000);
+                                        const std::string& directory = {}) override;
+  ReadStatus Read(std::string& output, int waitMs) override;
+  [[nodiscard]] bool TryWait(ChildExit& exit) override;
+  ChildExit Wait() override;
+  void Cancel(int graceMs = 3000) override;
 
   bool Running() const;
   std::intptr_t OutputHandle() const;

@@ -1,6 +1,7 @@
 #include "platform/install_runner.h"
 
 #include <cstdlib>
+#include <memory>
 
 #include "platform/child_process.h"
 #include "platform/file_system.h"
@@ -53,6 +54,17 @@ std::string DefaultInstallDirHere(const std::string& gameDir) {
 std::optional<std::string> FindSteamCmdHere() {
   const char* path = std::getenv("PATH");
   return update::FindSteamCmd(path != nullptr ? path : "", HomeDirectory(), ThisSystem(), IsProgramFile);
+}
+
+update::InstallMachine ThisMachine() {
+  update::InstallMachine machine;
+  machine.system = ThisSystem();
+  machine.findSteamCmd = FindSteamCmdHere;
+  machine.defaultInstallDir = DefaultInstallDirHere;
+  machine.stamp = BackupStampNow;
+  machine.newChild = [] { return std::make_unique<ChildProcess>(); };
+  machine.runToEnd = RunInstaller;
+  return machine;
 }
 
 }  // namespace quorvane::platform

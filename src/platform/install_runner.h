@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "update/install_machine.h"
 #include "update/installer.h"
 #include "update/locations.h"
 
@@ -25,6 +26,8 @@ std::optional<std::string> FindSteamCmdHere();
 std::string DefaultInstallDirHere(const std::string& gameDir);
 // Local time as a backup folder's name.
 std::string BackupStampNow();
+// All of the above, as the windows and the terminal install are given it.
+update::InstallMachine ThisMachine();
 // A file this user may run.
 bool IsProgramFile(const std::string& path);
 

@@ -1,5 +1,7 @@
 #include "platform/server_console.h"
 
+#include "platform/server_query.h"
+
 namespace quorvane::platform {
 
 ConsoleLink::ConsoleLink(std::unique_ptr<DatagramLink> link) : m_link(std::move(link)) {
@@ -46,5 +48,17 @@ LogListener::LogListener(std::unique_ptr<DatagramLink> link, LineHandler handler
 }
 
 NetResult LogListener::Open(const std::string& host, std::uint16_t port) { return m_link->Open(host, port); }
+
+monitor::ServerLinks UdpServerLinks() {
+  monitor::ServerLinks links;
+  links.query = [](monitor::LiveQuery::Handlers handlers) {
+    return std::make_unique<ServerQuery>(MakeUdpLink(), std::move(handlers));
+  };
+  links.console = [] { return std::make_unique<ConsoleLink>(MakeUdpLink()); };
+  links.log = [](monitor::LiveLog::LineHandler handler) {
+    return std::make_unique<LogListener>(MakeUdpLink(), std::move(handler));
+  };
+  return links;
+}
 
 }  // namespace quorvane::platform

@@ -8,20 +8,18 @@
 
 #include "monitor/console.h"
 #include "monitor/log_line.h"
+#include "monitor/server_links.h"
 #include "platform/udp_link.h"
 
 namespace quorvane::platform {
 
-class ConsoleLink {
+class ConsoleLink : public monitor::LiveConsole {
  public:
-  // Called once per command: Done with the whole answer, or Refused, Banned, Failed.
-  using Finished = std::function<void(const monitor::ConsoleStep&)>;
   explicit ConsoleLink(std::unique_ptr<DatagramLink> link);
-  NetResult Open(const std::string& host, std::uint16_t port);
-  // Sends one command; `finished` is called from the event loop (or at once when it cannot be sent).
-  void Run(const std::string& command, const std::string& password, Finished finished);
-  bool Busy() const { return m_session.Busy(); }
-  void ForgetRefusal() { m_session.ForgetRefusal(); }
+  NetResult Open(const std::string& host, std::uint16_t port) override;
+  void Run(const std::string& command, const std::string& password, Finished finished) override;
+  bool Busy() const override { return m_session.Busy(); }
+  void ForgetRefusal() override { m_session.ForgetRefusal(); }
 
  private:
   void Handle(const monitor::ConsoleStep& step);
@@ -33,18 +31,19 @@ class ConsoleLink {
   Finished m_finished;
 };
 
-// Hears the log lines the server sends after `logaddress_add 127.0.0.1 <LocalPort()>`.
-class LogListener {
+class LogListener : public monitor::LiveLog {
  public:
-  using LineHandler = std::function<void(const monitor::LogLine&)>;
   LogListener(std::unique_ptr<DatagramLink> link, LineHandler handler, std::string secret = {});
-  NetResult Open(const std::string& host, std::uint16_t port);
-  std::uint16_t LocalPort() const { return m_link->LocalPort(); }
+  NetResult Open(const std::string& host, std::uint16_t port) override;
+  std::uint16_t LocalPort() const override { return m_link->LocalPort(); }
 
  private:
   std::unique_ptr<DatagramLink> m_link;
   LineHandler m_handler;
   std::string m_secret;
 };
+
+// Each of the above on a socket of its own (MakeUdpLink).
+monitor::ServerLinks UdpServerLinks();
 
 }  // namespace quorvane::platform

@@ -9,27 +9,19 @@
 #include <vector>
 
 #include "monitor/poller.h"
+#include "monitor/server_links.h"
 #include "platform/udp_link.h"
 
 namespace quorvane::platform {
 
-class ServerQuery {
+class ServerQuery : public monitor::LiveQuery {
  public:
-  struct Handlers {
-    std::function<void(const monitor::ServerInfo&, int roundTripMs)> info;
-    std::function<void(const std::vector<monitor::Player>&)> players;
-    std::function<void(const std::vector<monitor::Rule>&)> rules;
-    std::function<void(const std::string&)> problem;
-  };
-  // The rules asked for, or the plain reason they will not come.
-  using RulesDone = std::function<void(const monitor::Result<std::vector<monitor::Rule>>&)>;
   ServerQuery(std::unique_ptr<DatagramLink> link, Handlers handlers);
-  NetResult Start(const std::string& host, std::uint16_t port);
-  void WantPlayers(bool on) { m_poller.WantPlayers(on); }
-  // Asks for the rules once, three tries at most; `done` is called from the event loop.
-  void AskRules(RulesDone done = {});
-  // Milliseconds since the last answer; -1 before the first.
-  std::int64_t SinceLastAnswerMs() const;
+  NetResult Start(const std::string& host, std::uint16_t port) override;
+  void WantPlayers(bool on) override { m_poller.WantPlayers(on); }
+  // `done` is called from the event loop.
+  void AskRules(RulesDone done = {}) override;
+  std::int64_t SinceLastAnswerMs() const override;
 
  private:
   void Tick();

@@ -7,13 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "monitor/server_links.h"
+
 namespace quorvane::platform {
 
-struct [[nodiscard]] NetResult {
-  bool ok = true;
-  std::string error;
-  explicit operator bool() const { return ok; }
-};
+using monitor::NetResult;
 
 class DatagramLink {
  public:

@@ -1,11 +1,25 @@
 #include "ui/ansi_text.h"
 
-#include "platform/codepage.h"
-
 namespace quorvane::ui {
 
-QString FromAnsi(std::string_view bytes) { return QString::fromStdString(platform::AnsiToUtf8(bytes)); }
+namespace {
 
-std::string ToAnsi(const QString& text) { return platform::Utf8ToAnsi(text.toStdString()); }
+TextConversion g_toUtf8 = nullptr;
+TextConversion g_fromUtf8 = nullptr;
+
+}  // namespace
+
+void UseCodePage(TextConversion toUtf8, TextConversion fromUtf8) {
+  g_toUtf8 = toUtf8;
+  g_fromUtf8 = fromUtf8;
+}
+
+std::string AnsiToUtf8(std::string_view ansi) { return g_toUtf8(ansi); }
+
+std::string Utf8ToAnsi(std::string_view utf8) { return g_fromUtf8(utf8); }
+
+QString FromAnsi(std::string_view bytes) { return QString::fromStdString(AnsiToUtf8(bytes)); }
+
+std::string ToAnsi(const QString& text) { return Utf8ToAnsi(text.toStdString()); }
 
 }  // namespace quorvane::ui

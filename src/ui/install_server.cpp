@@ -11,8 +11,6 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "platform/child_process.h"
-#include "platform/install_runner.h"
 #include "ui/accessibility.h"
 #include "ui/ansi_text.h"
 #include "update/locations.h"
@@ -32,8 +30,9 @@ constexpr int kBarSteps = 1000;
 
 }  // namespace
 
-InstallServerWindow::InstallServerWindow(install::FileSystem& fs, InstallServerSetup setup, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_fs(fs), m_setup(std::move(setup)) {
+InstallServerWindow::InstallServerWindow(install::FileSystem& fs, update::InstallMachine machine,
+                                         InstallServerSetup setup, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_fs(fs), m_machine(std::move(machine)), m_setup(std::move(setup)) {
   setObjectName("InstallServer");
   setWindowTitle("Install or update the server");
   setAttribute(Qt::WA_QuitOnClose, false);
@@ -159,7 +158,7 @@ InstallServerWindow::~InstallServerWindow() {
 
 QString InstallServerWindow::InstallDir() const {
   const QString current = QDir::toNativeSeparators(QDir::currentPath());
-  return FromAnsi(update::AbsoluteDir(ToAnsi(m_dir->text().trimmed()), ToAnsi(current), platform::ThisSystem()));
+  return FromAnsi(update::AbsoluteDir(ToAnsi(m_dir->text().trimmed()), ToAnsi(current), m_machine.system));
 }
 
 void InstallServerWindow::StartInstall() {
@@ -184,7 +183,7 @@ void InstallServerWindow::StartInstall() {
   update::InstallRequest request;
   request.installDir = ToAnsi(dir);
   request.steamCmd = ToAnsi(steamCmd);
-  request.stamp = m_setup.stamp ? m_setup.stamp() : platform::BackupStampNow();
+  request.stamp = m_machine.stamp();
   request.serverRunning = m_setup.serverRunning && m_setup.serverRunning();
   update::Installer::Observer observer;
   observer.onLine = [this](const std::string& line) { m_output->appendPlainText(FromAnsi(line)); };
@@ -197,8 +196,8 @@ void InstallServerWindow::StartInstall() {
 
 void InstallServerWindow::Launch(std::optional<update::StartCommand> next) {
   while (next) {
-    auto child = std::make_unique<platform::ChildProcess>();
-    if (const install::IoResult started = child->Start(next->program, next->arguments); !started) {
+    std::unique_ptr<update::ChildRun> child = m_machine.newChild();
+    if (const install::IoResult started = child->Start(next->program, next->arguments, {}); !started) {
       next = m_installer->StartFailed(started.error);
       continue;
     }
@@ -211,20 +210,20 @@ void InstallServerWindow::Launch(std::optional<update::StartCommand> next) {
 void InstallServerWindow::Poll() {
   if (!m_child) return;
   std::string output;
-  platform::ChildProcess::ReadStatus status = platform::ChildProcess::ReadStatus::Nothing;
+  update::ChildRun::ReadStatus status = update::ChildRun::ReadStatus::Nothing;
   for (int i = 0; i < kReadsPerPoll; ++i) {
     status = m_child->Read(output, 0);
-    if (status != platform::ChildProcess::ReadStatus::Data) break;
+    if (status != update::ChildRun::ReadStatus::Data) break;
   }
   m_installer->Output(output);
-  platform::ChildExit exit;
+  update::ChildExit exit;
   if (m_child->TryWait(exit)) {
     // What it wrote last; a grandchild still holding the pipe is not waited for.
     std::string rest;
-    while (m_child->Read(rest, 0) == platform::ChildProcess::ReadStatus::Data) {
+    while (m_child->Read(rest, 0) == update::ChildRun::ReadStatus::Data) {
     }
     m_installer->Output(rest);
-  } else if (status == platform::ChildProcess::ReadStatus::Closed) {
+  } else if (status == update::ChildRun::ReadStatus::Closed) {
     // Every writer is gone, so the program is ending or has ended.
     exit = m_child->Wait();
   } else {

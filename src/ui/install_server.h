@@ -10,6 +10,7 @@
 #include <string>
 
 #include "install/file_system.h"
+#include "update/install_machine.h"
 #include "update/installer.h"
 
 class QLabel;
@@ -18,10 +19,6 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QToolButton;
-
-namespace quorvane::platform {
-class ChildProcess;
-}
 
 namespace quorvane::ui {
 
@@ -32,15 +29,14 @@ struct InstallServerSetup {
   QString howToGet;    // shown when none was found
   // The server this program started is up (its files would be in use).
   std::function<bool()> serverRunning;
-  // Names the backup folder of a run.
-  std::function<std::string()> stamp;
 };
 
 class InstallServerWindow : public QWidget {
   Q_OBJECT
 
  public:
-  InstallServerWindow(install::FileSystem& fs, InstallServerSetup setup, QWidget* parent = nullptr);
+  InstallServerWindow(install::FileSystem& fs, update::InstallMachine machine, InstallServerSetup setup,
+                      QWidget* parent = nullptr);
   // A SteamCMD still running is ended with its process group.
   ~InstallServerWindow() override;
 
@@ -71,9 +67,10 @@ class InstallServerWindow : public QWidget {
   void SetIdle(bool idle);
 
   install::FileSystem& m_fs;
+  update::InstallMachine m_machine;
   InstallServerSetup m_setup;
   std::unique_ptr<update::Installer> m_installer;
-  std::unique_ptr<platform::ChildProcess> m_child;
+  std::unique_ptr<update::ChildRun> m_child;
   std::optional<update::InstallResult> m_result;
   QString m_installedDir;
   QTimer m_poll;

@@ -2,9 +2,7 @@
 
 #include <cmath>
 
-#include "platform/codepage.h"
-#include "platform/file_system.h"
-#include "platform/install_runner.h"
+#include "ui/ansi_text.h"
 #include "update/installer.h"
 #include "update/locations.h"
 
@@ -13,7 +11,7 @@ namespace quorvane::ui {
 namespace {
 
 void Print(std::FILE* to, const std::string& ansi) {
-  const std::string text = platform::AnsiToUtf8(ansi) + "\n";
+  const std::string text = AnsiToUtf8(ansi) + "\n";
   std::fputs(text.c_str(), to);
   std::fflush(to);
 }
@@ -30,10 +28,11 @@ std::string ProgressPrinter::Line(double percent, const std::string& state) {
   return state;
 }
 
-int InstallServerInTerminal(const std::string& dir, const std::string& currentDir, std::FILE* out, std::FILE* err,
+int InstallServerInTerminal(const update::InstallMachine& machine, install::FileSystem& fs, const std::string& dir,
+                            const std::string& currentDir, std::FILE* out, std::FILE* err,
                             const std::function<bool()>& interrupted) {
-  const update::System system = platform::ThisSystem();
-  const std::optional<std::string> steamCmd = platform::FindSteamCmdHere();
+  const update::System system = machine.system;
+  const std::optional<std::string> steamCmd = machine.findSteamCmd();
   if (!steamCmd) {
     Print(err, update::HowToGetSteamCmd(system));
     return kNotInstalledExitCode;
@@ -41,7 +40,7 @@ int InstallServerInTerminal(const std::string& dir, const std::string& currentDi
   update::InstallRequest request;
   request.installDir = update::AbsoluteDir(dir, currentDir, system);
   request.steamCmd = *steamCmd;
-  request.stamp = platform::BackupStampNow();
+  request.stamp = machine.stamp();
   Print(out, "Installing the server in " + request.installDir + " with " + request.steamCmd);
 
   ProgressPrinter printer;
@@ -49,9 +48,8 @@ int InstallServerInTerminal(const std::string& dir, const std::string& currentDi
   observer.onProgress = [&](double percent, const std::string& state) {
     if (const std::string line = printer.Line(percent, state); !line.empty()) Print(out, line);
   };
-  platform::NativeFileSystem fs;
   update::Installer installer(fs, std::move(request), std::move(observer));
-  const update::InstallResult result = platform::RunInstaller(installer, interrupted);
+  const update::InstallResult result = machine.runToEnd(installer, interrupted);
   Print(result.ok ? out : err, result.message);
   return result.ok ? kInstalledExitCode : kNotInstalledExitCode;
 }

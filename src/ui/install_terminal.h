@@ -5,6 +5,9 @@
 #include <functional>
 #include <string>
 
+#include "install/file_system.h"
+#include "update/install_machine.h"
+
 namespace quorvane::ui {
 
 // Exit status of the terminal install.
@@ -12,11 +15,12 @@ inline constexpr int kInstalledExitCode = 0;
 inline constexpr int kNotInstalledExitCode = 1;
 
 // Installs or updates the server in `dir` (single-byte text; made absolute
-// against `currentDir`) with the SteamCMD found on this machine. Progress goes
-// to `out`, a failure and its reason to `err`. Once `interrupted` says so
-// (asked about every 50 ms) SteamCMD is ended and the files are put back.
-// Gives the exit status.
-[[nodiscard]] int InstallServerInTerminal(const std::string& dir, const std::string& currentDir, std::FILE* out,
+// against `currentDir`) with the SteamCMD found on `machine`, through `fs`.
+// Progress goes to `out`, a failure and its reason to `err`. Once
+// `interrupted` says so (asked about every 50 ms) SteamCMD is ended and the
+// files are put back. Gives the exit status.
+[[nodiscard]] int InstallServerInTerminal(const update::InstallMachine& machine, install::FileSystem& fs,
+                                          const std::string& dir, const std::string& currentDir, std::FILE* out,
                                           std::FILE* err, const std::function<bool()>& interrupted);
 
 // Prints state changes without repeating every tenth of a percent.

@@ -17,7 +17,6 @@
 #include <QTreeView>
 #include <filesystem>
 
-#include "platform/path_resolver.h"
 #include "ui/accessibility.h"
 #include "ui/ansi_text.h"
 
@@ -41,9 +40,9 @@ class PlainFolderIcons : public QAbstractFileIconProvider {
 
 }  // namespace
 
-QList<DriveEntry> AvailableDrives() {
+QList<DriveEntry> AvailableDrives(const std::filesystem::path& winePrefix) {
   QList<DriveEntry> drives{{"/", "/"}};
-  const std::filesystem::path devices = platform::DefaultWinePrefix() / "dosdevices";
+  const std::filesystem::path devices = winePrefix / "dosdevices";
   for (char letter = 'a'; letter <= 'z'; ++letter) {
     std::error_code ec;
     const std::filesystem::path mapped = devices / (std::string(1, letter) + ":");
@@ -55,8 +54,8 @@ QList<DriveEntry> AvailableDrives() {
   return drives;
 }
 
-LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_drives(std::move(drives)) {
+LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, PathResolver resolve, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_drives(std::move(drives)), m_resolve(std::move(resolve)) {
   setObjectName(kind == Kind::FirstRun ? "LocateFile" : "LocateFile2");
   setWindowTitle(kind == Kind::FirstRun ? "Locate HLDS.EXE File" : "Locate HLDS.exe File");
   setAttribute(Qt::WA_QuitOnClose, false);
@@ -142,7 +141,7 @@ QString LocateWindow::GamePathText() const { return m_gamePath->text(); }
 void LocateWindow::SetGamePathText(const QString& text) { m_gamePath->setText(text); }
 
 void LocateWindow::SetDirPath(const QString& pathText) {
-  const std::filesystem::path native = platform::ResolvePath(ToAnsi(pathText));
+  const std::filesystem::path native = m_resolve(ToAnsi(pathText));
   const QFileInfo info(QString::fromStdString(native.string()));
   if (!info.isDir()) return;
   QString path = info.absoluteFilePath();

@@ -2,6 +2,9 @@
 // LocateFile (first run) and LocateFile2 (change of location): choose the
 // directory that holds the dedicated server.
 #include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <string_view>
 
 class QComboBox;
 class QFileSystemModel;
@@ -20,15 +23,18 @@ struct DriveEntry {
   QString root;
 };
 
-// The file-system root, then each Wine drive whose mapping exists.
-QList<DriveEntry> AvailableDrives();
+// The file-system root, then each drive of the Wine prefix whose mapping exists.
+QList<DriveEntry> AvailableDrives(const std::filesystem::path& winePrefix);
+
+// Program path text (single-byte, "C:\Games") to the native path it names.
+using PathResolver = std::function<std::filesystem::path(std::string_view pathText)>;
 
 class LocateWindow : public QWidget {
   Q_OBJECT
 
  public:
   enum class Kind { FirstRun, ChangeLocation };
-  LocateWindow(Kind kind, QList<DriveEntry> drives, QWidget* parent = nullptr);
+  LocateWindow(Kind kind, QList<DriveEntry> drives, PathResolver resolve, QWidget* parent = nullptr);
 
   QString GamePathText() const;
   void SetGamePathText(const QString& text);
@@ -49,6 +55,7 @@ class LocateWindow : public QWidget {
   void OnDirChanged();
 
   QList<DriveEntry> m_drives;
+  PathResolver m_resolve;
   QString m_dirPath;
   QLabel* m_label;
   QLineEdit* m_gamePath;

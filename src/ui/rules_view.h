@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/server_query.h"
+#include "monitor/server_links.h"
 
 class QLabel;
 class QPushButton;
@@ -22,7 +22,7 @@ QTableWidget* NewReadOnlyTable(const QStringList& headers, int stretch);
 class RulesView : public QWidget {
  public:
   // Sends one rules request; the function given is called with the outcome.
-  using Ask = std::function<void(platform::ServerQuery::RulesDone)>;
+  using Ask = std::function<void(monitor::LiveQuery::RulesDone)>;
   explicit RulesView(Ask ask, QWidget* parent = nullptr);
   void Refresh();
 

@@ -20,8 +20,6 @@
 
 #include "install/game_paths.h"
 #include "maps/map_catalogue.h"
-#include "platform/server_console.h"
-#include "platform/server_query.h"
 #include "ui/accessibility.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs.h"
@@ -122,21 +120,18 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   m_consoleControls.insert(m_consoleControls.end(), {m_input, m_filter, m_logView});
   resize(size);
 
-  m_query = std::make_unique<platform::ServerQuery>(
-      platform::MakeUdpLink(),
-      platform::ServerQuery::Handlers{[this](const monitor::ServerInfo& i, int ms) { ShowInfo(i, ms); },
-                                      [this](const std::vector<monitor::Player>& p) { ShowPlayers(p); },
-                                      {},
-                                      {}});
+  m_query = m_sources.links.query({[this](const monitor::ServerInfo& i, int ms) { ShowInfo(i, ms); },
+                                   [this](const std::vector<monitor::Player>& p) { ShowPlayers(p); },
+                                   {},
+                                   {}});
   m_query->WantPlayers(true);
-  if (const platform::NetResult started = m_query->Start(m_sources.host, m_sources.port); !started)
+  if (const monitor::NetResult started = m_query->Start(m_sources.host, m_sources.port); !started)
     m_info->setText(QStringLiteral("The query cannot start: ") + QString::fromStdString(started.error));
-  m_console = std::make_unique<platform::ConsoleLink>(platform::MakeUdpLink());
-  if (const platform::NetResult opened = m_console->Open(m_sources.host, m_sources.port); !opened)
+  m_console = m_sources.links.console();
+  if (const monitor::NetResult opened = m_console->Open(m_sources.host, m_sources.port); !opened)
     Print(QStringLiteral("The console cannot open its socket: ") + QString::fromStdString(opened.error));
-  m_logListener = std::make_unique<platform::LogListener>(platform::MakeUdpLink(),
-                                                          [this](const monitor::LogLine& l) { AddLogLine(l); });
-  if (const platform::NetResult opened = m_logListener->Open(m_sources.host, m_sources.port); !opened)
+  m_logListener = m_sources.links.log([this](const monitor::LogLine& l) { AddLogLine(l); });
+  if (const monitor::NetResult opened = m_logListener->Open(m_sources.host, m_sources.port); !opened)
     Print(QStringLiteral("The log cannot open its socket: ") + QString::fromStdString(opened.error));
 
   m_warnTimer.setInterval(500);
@@ -318,7 +313,7 @@ QWidget* ServerMonitor::BuildPlayersAndRules() {
   tabs->setObjectName(QStringLiteral("PlayersAndRules"));
   tabs->addTab(m_players, QStringLiteral("Players"));
   // The query is made after the window's parts, but the view asks only once it is shown.
-  tabs->addTab(new RulesView([this](platform::ServerQuery::RulesDone done) { m_query->AskRules(std::move(done)); }),
+  tabs->addTab(new RulesView([this](monitor::LiveQuery::RulesDone done) { m_query->AskRules(std::move(done)); }),
                QStringLiteral("Rules"));
   return tabs;
 }
@@ -415,6 +410,7 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
     }
     if (!*monitor) {
       MonitorSources sources;
+      sources.links = line->Links();
       sources.port = line->Port();
       sources.serverCfgPath = install::GamePath(form.GameDir(), install::kServerCfg);
       sources.filePassword = [&fs, path = sources.serverCfgPath] { return monitor::ReadConsolePassword(fs, path); };
@@ -444,6 +440,10 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
   QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, line, [monitor] {
     if (*monitor) (*monitor)->RemoveLogAddress();
   });
+}
+
+void UseServerLinks(MainForm& form, monitor::ServerLinks links) {
+  if (auto* line = form.findChild<StatusLine*>(QStringLiteral("StatusLine"))) line->UseLinks(std::move(links));
 }
 
 }  // namespace quorvane::ui

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "monitor/monitor_view.h"
+#include "monitor/server_links.h"
 
 class QBoxLayout;
 class QComboBox;
@@ -27,11 +28,6 @@ class QTableWidget;
 namespace quorvane::install {
 class FileSystem;
 }
-namespace quorvane::platform {
-class ConsoleLink;
-class LogListener;
-class ServerQuery;
-}  // namespace quorvane::platform
 
 namespace quorvane::ui {
 
@@ -42,6 +38,7 @@ class MainForm;
 struct MonitorSources {
   std::string host = "127.0.0.1";
   std::uint16_t port = monitor::kDefaultServerPort;
+  monitor::ServerLinks links;
   std::string serverCfgPath;                               // where the console password is read
   std::function<monitor::ConsolePassword()> filePassword;  // rcon_password of the written server.cfg
   std::function<std::string()> fieldPassword;              // the Server Config tab's field
@@ -101,9 +98,9 @@ class ServerMonitor : public QWidget {
   QWidget* BuildButtons();
 
   MonitorSources m_sources;
-  std::unique_ptr<platform::ServerQuery> m_query;
-  std::unique_ptr<platform::ConsoleLink> m_console;
-  std::unique_ptr<platform::LogListener> m_logListener;
+  std::unique_ptr<monitor::LiveQuery> m_query;
+  std::unique_ptr<monitor::LiveConsole> m_console;
+  std::unique_ptr<monitor::LiveLog> m_logListener;
   std::deque<Pending> m_pending;
   bool m_running = false;
   bool m_logAdded = false;
@@ -132,5 +129,8 @@ class ServerMonitor : public QWidget {
 // Adds the status line under SSTab1, opens the monitor from it, says when the
 // started server ends by itself, and takes the log address off on quit.
 void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem& fs, Dialogs& dialogs);
+// The sockets the form's status line and monitor ask the server with; until
+// they are given, the line asks nobody.
+void UseServerLinks(MainForm& form, monitor::ServerLinks links);
 
 }  // namespace quorvane::ui

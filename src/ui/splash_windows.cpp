@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "platform/window_menu.h"
 #include "ui/accessibility.h"
 #include "ui/pictures.h"
 #include "ui/shrink.h"
@@ -80,10 +79,10 @@ void SplashWindow::Finish() {
 
 void SplashWindow::resizeEvent(QResizeEvent*) { m_image->setGeometry(rect()); }
 
-Intro::Intro(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent)
+Intro::Intro(launch::SoundPlayer& sound, TimerMode mode, const CloseEntryRemover& removeCloseEntry, QWidget* parent)
     : SplashWindow(sound, "intro.svg", app::kAsscan2Wav, app::kSgun1Wav, kIntroTimer2Ms, kIntroTimer1Ms, mode, parent) {
   setObjectName("Intro");
-  platform::RemoveCloseEntry(*this);
+  if (removeCloseEntry) removeCloseEntry(*this);
 }
 
 void Intro::closeEvent(QCloseEvent* event) { event->ignore(); }

@@ -1,6 +1,7 @@
 #pragma once
 // The short-lived windows of start and end: Intro, StartButton, SoundForm, bye.
 #include <QWidget>
+#include <functional>
 
 #include "app/sound_cues.h"
 #include "launch/sound_player.h"
@@ -38,12 +39,16 @@ class SplashWindow : public QWidget {
   bool m_done = false;
 };
 
+// Takes the Close entry off a window's system menu; false when it has none.
+using CloseEntryRemover = std::function<bool(QWidget& window)>;
+
 // Opening window; it cannot be closed by the user.
 class Intro : public SplashWindow {
   Q_OBJECT
 
  public:
-  Intro(launch::SoundPlayer& sound, TimerMode mode, QWidget* parent = nullptr);
+  Intro(launch::SoundPlayer& sound, TimerMode mode, const CloseEntryRemover& removeCloseEntry,
+        QWidget* parent = nullptr);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -2,7 +2,6 @@
 // and taking the installed directory as the server location.
 #include <QPointer>
 
-#include "platform/install_runner.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/install_server.h"
@@ -28,14 +27,15 @@ void StartSequence::OpenInstallServer(InstallOrigin origin) {
     else if (m_main)
       gameDir = m_main->GameDir();
     InstallServerSetup setup;
-    setup.installDir = FromAnsi(platform::DefaultInstallDirHere(gameDir));
-    if (const std::optional<std::string> found = platform::FindSteamCmdHere()) setup.steamCmd = FromAnsi(*found);
-    setup.howToGet = FromAnsi(update::HowToGetSteamCmd(platform::ThisSystem()));
+    const update::InstallMachine& machine = m_services.machine;
+    setup.installDir = FromAnsi(machine.defaultInstallDir(gameDir));
+    if (const std::optional<std::string> found = machine.findSteamCmd()) setup.steamCmd = FromAnsi(*found);
+    setup.howToGet = FromAnsi(update::HowToGetSteamCmd(machine.system));
     // The server may be started from the main window while this window is open.
     setup.serverRunning = [main = QPointer<MainForm>(m_main)] {
       return main && main->Launcher().StartedServerRunning();
     };
-    m_install = new InstallServerWindow(m_services.fs, std::move(setup));
+    m_install = new InstallServerWindow(m_services.fs, machine, std::move(setup));
     m_install->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_install, &InstallServerWindow::useLocationRequested, this, &StartSequence::UseInstalledLocation);
   }

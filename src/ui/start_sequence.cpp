@@ -10,6 +10,7 @@
 #include "ui/dialogs.h"
 #include "ui/locate_window.h"
 #include "ui/main_form.h"
+#include "ui/server_monitor.h"
 #include "ui/shrink.h"
 #include "ui/splash_windows.h"
 
@@ -32,7 +33,7 @@ StartSequence::~StartSequence() {
 }
 
 void StartSequence::Start() {
-  m_intro = new Intro(m_services.sound, m_services.timers);
+  m_intro = new Intro(m_services.sound, m_services.timers, m_services.removeCloseEntry);
   connect(m_intro, &Intro::finished, this, [this] {
     RunCheckLocation();
     Unload(m_intro);
@@ -90,6 +91,7 @@ void StartSequence::RunCheckLocation() {
 MainForm& StartSequence::EnsureMain() {
   if (!m_main) {
     m_main = new MainForm(m_services.fs, m_services.dialogs, m_services.sound, m_services.starter, m_services.server);
+    UseServerLinks(*m_main, m_services.links);
     m_services.dialogs.SetParent(m_main);
     connect(m_main, &MainForm::loaded, this, &StartSequence::ShowStartButton);
     connect(m_main, &MainForm::quitRequested, this, &StartSequence::QuitProgram);
@@ -134,7 +136,8 @@ void StartSequence::ShowStartButton() {
 
 void StartSequence::ShowLocateFile(const std::string& directory) {
   if (!m_locate) {
-    m_locate = new LocateWindow(LocateWindow::Kind::FirstRun, AvailableDrives());
+    m_locate = new LocateWindow(LocateWindow::Kind::FirstRun, AvailableDrives(m_services.winePrefix()),
+                                m_services.resolvePath);
     connect(m_locate, &LocateWindow::saveRequested, this, &StartSequence::SaveLocateFile);
     connect(m_locate, &LocateWindow::installRequested, this, [this] { OpenInstallServer(InstallOrigin::FirstRun); });
     // Nothing else can continue the start from here.
@@ -201,7 +204,8 @@ void StartSequence::LoadSoundForm() {
 void StartSequence::ChangeLocation() {
   if (!m_main) return;
   if (!m_locate2) {
-    m_locate2 = new LocateWindow(LocateWindow::Kind::ChangeLocation, AvailableDrives());
+    m_locate2 = new LocateWindow(LocateWindow::Kind::ChangeLocation, AvailableDrives(m_services.winePrefix()),
+                                 m_services.resolvePath);
     m_locate2->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_locate2, &LocateWindow::saveRequested, this, &StartSequence::SaveLocateFile2);
     connect(m_locate2, &LocateWindow::installRequested, this,

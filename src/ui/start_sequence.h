@@ -4,17 +4,20 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 
 #include "app/location_check.h"
 #include "install/file_system.h"
 #include "launch/launcher.h"
 #include "launch/sound_player.h"
+#include "monitor/server_links.h"
 #include "ui/install_server.h"
 #include "ui/locate_window.h"
 #include "ui/main_form.h"
 #include "ui/splash_windows.h"
 #include "ui/ticker.h"
+#include "update/install_machine.h"
 
 class QLineEdit;
 
@@ -43,7 +46,15 @@ struct SequenceServices {
   app::StartPlaces places;
   TimerMode timers = TimerMode::Real;
   // The one-second hold of the start-up check; empty means a real second.
-  std::function<void()> pause;
+  std::function<void()> pause{};
+  // The server's sockets, for the status line and the monitor.
+  monitor::ServerLinks links{};
+  // SteamCMD and this machine, for the install window.
+  update::InstallMachine machine{};
+  // The locate windows' path resolution, and the Wine prefix whose drives they offer.
+  PathResolver resolvePath{};
+  std::function<std::filesystem::path()> winePrefix{};
+  CloseEntryRemover removeCloseEntry{};
 };
 
 class StartSequence : public QObject {

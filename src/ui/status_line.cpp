@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 
 #include "monitor/monitor_view.h"
-#include "platform/server_query.h"
 #include "ui/ansi_text.h"
 
 namespace quorvane::ui {
@@ -23,17 +22,22 @@ StatusLine::StatusLine(Sources sources, QWidget* parent) : QLabel(parent), m_sou
 
 StatusLine::~StatusLine() = default;
 
+void StatusLine::UseLinks(monitor::ServerLinks links) {
+  m_links = std::move(links);
+  Listen(m_port);
+}
+
 void StatusLine::Listen(std::uint16_t port) {
   m_port = port;
   m_info.reset();
-  m_query = std::make_unique<platform::ServerQuery>(
-      platform::MakeUdpLink(), platform::ServerQuery::Handlers{[this](const monitor::ServerInfo& info, int ms) {
-                                                                 m_info = info;
-                                                                 m_roundTripMs = ms;
-                                                               },
-                                                               {},
-                                                               {},
-                                                               {}});
+  if (!m_links.query) return;
+  m_query = m_links.query({[this](const monitor::ServerInfo& info, int ms) {
+                             m_info = info;
+                             m_roundTripMs = ms;
+                           },
+                           {},
+                           {},
+                           {}});
   // A socket that cannot open leaves the line at "not running"; the next refresh tries again.
   if (!m_query->Start("127.0.0.1", port)) m_query.reset();
 }

@@ -12,10 +12,7 @@
 
 #include "launch/launcher.h"
 #include "monitor/query.h"
-
-namespace quorvane::platform {
-class ServerQuery;
-}
+#include "monitor/server_links.h"
 
 namespace quorvane::ui {
 
@@ -29,6 +26,9 @@ class StatusLine : public QLabel {
   explicit StatusLine(Sources sources, QWidget* parent = nullptr);
   ~StatusLine() override;
 
+  // The sockets it asks with, from now on; until then it asks nobody.
+  void UseLinks(monitor::ServerLinks links);
+  const monitor::ServerLinks& Links() const { return m_links; }
   // Reads the port, the started server and the last answer, and shows them.
   void Refresh();
   std::uint16_t Port() const { return m_port; }
@@ -46,7 +46,8 @@ class StatusLine : public QLabel {
   void Listen(std::uint16_t port);
 
   Sources m_sources;
-  std::unique_ptr<platform::ServerQuery> m_query;
+  monitor::ServerLinks m_links;
+  std::unique_ptr<monitor::LiveQuery> m_query;
   std::optional<monitor::ServerInfo> m_info;
   int m_roundTripMs = 0;
   std::uint16_t m_port = 0;

@@ -6,9 +6,8 @@
 #include <optional>
 
 #include "monitor/monitor_view.h"
-#include "platform/codepage.h"
-#include "platform/server_console.h"
-#include "platform/server_query.h"
+#include "monitor/poller.h"
+#include "ui/ansi_text.h"
 
 namespace quorvane::ui {
 namespace {
@@ -27,22 +26,23 @@ std::optional<monitor::HostPort> Target(const std::string& server, std::FILE* er
 
 }  // namespace
 
-int RunQuery(const std::string& server, bool json, std::FILE* out, std::FILE* err) {
+int RunQuery(const monitor::ServerLinks& links, const std::string& server, bool json, std::FILE* out, std::FILE* err) {
   const std::optional<monitor::HostPort> target = Target(server, err);
   if (!target) return kTerminalBadUsage;
   std::optional<monitor::ServerInfo> info;
   std::optional<std::vector<monitor::Player>> players;
   int roundTrip = 0;
   std::string problem;
-  platform::ServerQuery query(platform::MakeUdpLink(), {[&](const monitor::ServerInfo& i, int ms) {
-                                                          info = i;
-                                                          roundTrip = ms;
-                                                        },
-                                                        [&](const std::vector<monitor::Player>& p) { players = p; },
-                                                        {},
-                                                        [&](const std::string& why) { problem = why; }});
-  query.WantPlayers(true);
-  if (const platform::NetResult started = query.Start(target->host, target->port); !started) {
+  const std::unique_ptr<monitor::LiveQuery> query =
+      links.query({[&](const monitor::ServerInfo& i, int ms) {
+                     info = i;
+                     roundTrip = ms;
+                   },
+                   [&](const std::vector<monitor::Player>& p) { players = p; },
+                   {},
+                   [&](const std::string& why) { problem = why; }});
+  query->WantPlayers(true);
+  if (const monitor::NetResult started = query->Start(target->host, target->port); !started) {
     std::fprintf(err, "quorvane: cannot query %s: %s\n", server.c_str(), started.error.c_str());
     return kTerminalNoAnswer;
   }
@@ -58,33 +58,32 @@ int RunQuery(const std::string& server, bool json, std::FILE* out, std::FILE* er
   const std::vector<monitor::Player> list = players.value_or(std::vector<monitor::Player>{});
   const std::string text =
       json ? monitor::QueryReportJson(*info, roundTrip, list) : monitor::QueryReport(*info, roundTrip, list);
-  std::fputs(json ? text.c_str() : platform::AnsiToUtf8(text).c_str(), out);
+  std::fputs(json ? text.c_str() : AnsiToUtf8(text).c_str(), out);
   return kTerminalAnswered;
 }
 
-int RunRcon(const std::string& server, const std::string& command, const char* password, std::FILE* out,
-            std::FILE* err) {
+int RunRcon(const monitor::ServerLinks& links, const std::string& server, const std::string& command,
+            const char* password, std::FILE* out, std::FILE* err) {
   const std::optional<monitor::HostPort> target = Target(server, err);
   if (!target) return kTerminalBadUsage;
   if (password == nullptr || *password == '\0') {
     std::fputs("quorvane: set the console password in the environment variable QUORVANE_RCON_PASSWORD.\n", err);
     return kTerminalBadUsage;
   }
-  platform::ConsoleLink console(platform::MakeUdpLink());
-  if (const platform::NetResult opened = console.Open(target->host, target->port); !opened) {
+  const std::unique_ptr<monitor::LiveConsole> console = links.console();
+  if (const monitor::NetResult opened = console->Open(target->host, target->port); !opened) {
     std::fprintf(err, "quorvane: cannot reach %s: %s\n", server.c_str(), opened.error.c_str());
     return kTerminalNoAnswer;
   }
   std::optional<monitor::ConsoleStep> end;
-  console.Run(platform::Utf8ToAnsi(command), platform::Utf8ToAnsi(password),
-              [&](const monitor::ConsoleStep& step) { end = step; });
+  console->Run(Utf8ToAnsi(command), Utf8ToAnsi(password), [&](const monitor::ConsoleStep& step) { end = step; });
   // The session itself gives up when no answer comes; this only bounds the wait.
   Await(static_cast<int>(monitor::ConsoleSession::kNoAnswerMs) * 3, [&] { return end.has_value(); });
   if (!end) {
     std::fprintf(err, "quorvane: %s did not answer.\n", server.c_str());
     return kTerminalNoAnswer;
   }
-  const std::string text = platform::AnsiToUtf8(end->text);
+  const std::string text = AnsiToUtf8(end->text);
   if (end->type == monitor::ConsoleStep::Type::Done) {
     std::fputs(text.c_str(), out);
     if (!text.empty() && text.back() != '\n') std::fputc('\n', out);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "monitor/server_links.h"
+
 namespace quorvane::ui {
 
 // Exit statuses: 0 answered, 1 not answered or refused, 2 bad usage.
@@ -14,10 +16,10 @@ inline constexpr int kTerminalBadUsage = 2;
 inline constexpr int kQueryTries = 3;
 
 // Prints the server's info and players, as text or JSON.
-int RunQuery(const std::string& server, bool json, std::FILE* out, std::FILE* err);
+int RunQuery(const monitor::ServerLinks& links, const std::string& server, bool json, std::FILE* out, std::FILE* err);
 // Runs one console command with `password` (from the environment, never the
 // command line) and prints the whole answer.
-int RunRcon(const std::string& server, const std::string& command, const char* password, std::FILE* out,
-            std::FILE* err);
+int RunRcon(const monitor::ServerLinks& links, const std::string& server, const std::string& command,
+            const char* password, std::FILE* out, std::FILE* err);
 
 }  // namespace quorvane::ui

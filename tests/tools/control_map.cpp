@@ -9,11 +9,16 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <cstdio>
+#include <string_view>
 
+#include "platform/codepage.h"
 #include "platform/file_system.h"
+#include "platform/path_resolver.h"
 #include "platform/process_starter.h"
 #include "platform/server_control.h"
 #include "platform/sound.h"
+#include "platform/window_menu.h"
+#include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
 #include "ui/locate_window.h"
@@ -39,6 +44,7 @@ void PrintControls(QWidget& window, const QString& windowName, int tab) {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  quorvane::ui::UseCodePage(quorvane::platform::AnsiToUtf8, quorvane::platform::Utf8ToAnsi);
   quorvane::ui::InstallComicFont();
   QApplication::setFont(quorvane::ui::ProgramFont());
 
@@ -66,13 +72,15 @@ int main(int argc, char* argv[]) {
 
   quorvane::ui::StartButton start(sound, driven);
   start.show();
-  quorvane::ui::Intro intro(sound, driven);
+  quorvane::ui::Intro intro(sound, driven, quorvane::platform::RemoveCloseEntry);
   intro.show();
   quorvane::ui::Bye bye(sound, driven);
   bye.show();
-  quorvane::ui::LocateWindow locate(quorvane::ui::LocateWindow::Kind::FirstRun, quorvane::ui::AvailableDrives());
+  const auto drives = quorvane::ui::AvailableDrives(quorvane::platform::DefaultWinePrefix());
+  const auto resolve = [](std::string_view text) { return quorvane::platform::ResolvePath(text); };
+  quorvane::ui::LocateWindow locate(quorvane::ui::LocateWindow::Kind::FirstRun, drives, resolve);
   locate.show();
-  quorvane::ui::LocateWindow locate2(quorvane::ui::LocateWindow::Kind::ChangeLocation, quorvane::ui::AvailableDrives());
+  quorvane::ui::LocateWindow locate2(quorvane::ui::LocateWindow::Kind::ChangeLocation, drives, resolve);
   locate2.show();
   QApplication::processEvents();
   PrintControls(start, "StartButton", -1);

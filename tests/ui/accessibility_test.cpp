@@ -38,7 +38,7 @@ double Contrast(const QColor& a, const QColor& b) {
 
 TEST(Accessibility, controlsAreNamedAfterTheirLabelCaptionOrPictureTooltip) {
   FormOnDisk t;
-  LocateWindow locate(LocateWindow::Kind::FirstRun, {});
+  LocateWindow locate(LocateWindow::Kind::FirstRun, {}, {});
   // What the name comes from, the window, the control, and the name a screen reader says.
   const std::tuple<const char*, QWidget*, const char*, QString> rows[] = {
       {"the label before a check box", t.form.get(), "cl_nodelta", "cl_nodelta:"},

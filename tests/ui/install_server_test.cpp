@@ -27,7 +27,7 @@ struct InstallServerTest : ::testing::Test {
   // Opens the window over a stand-in that behaves as `mode` says.
   void Open(const std::string& mode) {
     on.game.Write("steamcmd-standin-mode", mode + "\n");
-    window = std::make_unique<InstallServerWindow>(on.fs, setup);
+    window = std::make_unique<InstallServerWindow>(on.fs, platform::ThisMachine(), setup);
     window->show();
   }
   template <typename T = QWidget>

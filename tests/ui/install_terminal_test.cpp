@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/file_system.h"
+#include "platform/install_runner.h"
 #include "support/temp_install.h"
 
 namespace quorvane::ui {
@@ -31,11 +33,12 @@ class InstallTerminalTest : public ::testing::Test {
   }
   int Install(const std::string& mode) {
     game.Write("srv/steamcmd-standin-mode", mode + "\n");
-    return InstallServerInTerminal("srv", game.GameDir(), out, err, [] { return false; });
+    return InstallServerInTerminal(platform::ThisMachine(), fs, "srv", game.GameDir(), out, err, [] { return false; });
   }
   std::string Srv() const { return game.Path("srv").string(); }
 
   test_support::TempInstall game;
+  platform::NativeFileSystem fs;
   // Files of their own, read back once the install has ended.
   std::FILE* out = std::fopen(game.Path("out").string().c_str(), "wb");
   std::FILE* err = std::fopen(game.Path("err").string().c_str(), "wb");

@@ -83,6 +83,7 @@ struct MonitorTest : ::testing::Test {
   std::unique_ptr<ServerMonitor> Open(std::uint16_t port, const std::string& password = "se cret") {
     App();
     MonitorSources sources;
+    sources.links = platform::UdpServerLinks();
     sources.port = port;
     sources.filePassword = [password] { return monitor::ConsolePassword{true, "", password}; };
     sources.dialogs = &dialogs;
@@ -265,13 +266,15 @@ TEST_P(TerminalModeTest, printsWhatTheServerSaidOrWhyNotAndExitsWithTheMatchingC
   std::optional<StandIn> server;
   if (c.answering) server.emplace();
   const std::string target = "127.0.0.1:" + std::to_string(server ? server->Port() : FreeUdpPort());
-  const auto query = [&](std::FILE* o, std::FILE* e) { return RunQuery(target, false, o, e); };
+  const auto query = [&](std::FILE* o, std::FILE* e) {
+    return RunQuery(platform::UdpServerLinks(), target, false, o, e);
+  };
   // The stand-in opens its socket a moment after it starts; the query waits for it.
   if (server && c.password != nullptr) {
     ASSERT_EQ(Capture(query).code, kTerminalAnswered);
   }
   const TerminalRun r = c.password == nullptr ? Capture(query) : Capture([&](std::FILE* o, std::FILE* e) {
-    return RunRcon(target, "status", c.password, o, e);
+    return RunRcon(platform::UdpServerLinks(), target, "status", c.password, o, e);
   });
   EXPECT_EQ(r.code, c.code) << r.err;
   EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;

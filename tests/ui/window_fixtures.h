@@ -22,8 +22,13 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/install_runner.h"
+#include "platform/path_resolver.h"
+#include "platform/server_console.h"
+#include "platform/window_menu.h"
 #include "support/temp_install.h"
 #include "ui/dialogs.h"
+#include "ui/server_monitor.h"
 #include "ui/start_sequence.h"
 #include "ui/ticker.h"
 
@@ -128,13 +133,23 @@ struct RecordingFileSystem : platform::NativeFileSystem {
     return NativeFileSystem::RemoveDirectory(path);
   }
   static std::string Shown(std::string_view bytes) {
-    if (std::count(bytes.begin(), bytes.end(), '\n') > 1) return "(" + std::to_string(bytes.size()) + " bytes)";
+    if (std::count(bytes.begin(), bytes.end(), '\n') > 1)
+      return std::string("(").append(std::to_string(bytes.size())) + " bytes)";
     std::string shown = "\"";
     for (const char c : bytes) shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
     return shown + "\"";
   }
   Words& effects;
 };
+
+// The platform's own sockets, SteamCMD runs, path resolution and window menu, as main.cpp hands them over.
+inline void UseRealPlatform(SequenceServices& services) {
+  services.links = platform::UdpServerLinks();
+  services.machine = platform::ThisMachine();
+  services.resolvePath = [](std::string_view text) { return platform::ResolvePath(text); };
+  services.winePrefix = platform::DefaultWinePrefix;
+  services.removeCloseEntry = platform::RemoveCloseEntry;
+}
 
 // A main window on a temporary installation, with every outside effect recorded in `outside.events`
 // (and the run's one QApplication).
@@ -148,6 +163,7 @@ struct FormOnDisk {
     for (const char* dir : {"tfc/maps", "valve"}) game.MakeDir(dir);
     dialogs.effects = &outside.events;
     form = std::make_unique<MainForm>(fs, dialogs, outside, outside, outside);
+    UseServerLinks(*form, platform::UdpServerLinks());
     form->SetGameDir(game.GameDir());
     if (workspaceLoaded) form->MarkWorkspaceLoaded();
     if (tab < 0) return;
@@ -231,8 +247,9 @@ struct StartSequenceTest : ::testing::Test, FormOnDisk {
     if (place) game.Write("program/Quorvane.ini", *place + "\r\n");
     const app::StartPlaces places{game.Path("program").string() + "\\Quorvane.ini", std::move(installDirs)};
     const auto pause = [this] { outside.events.push_back("pause"); };
-    sequence = std::make_unique<StartSequence>(
-        SequenceServices{fs, outside, dialogs, outside, outside, places, TimerMode::Driven, pause});
+    SequenceServices services{fs, outside, dialogs, outside, outside, places, TimerMode::Driven, pause};
+    UseRealPlatform(services);
+    sequence = std::make_unique<StartSequence>(std::move(services));
     QObject::connect(sequence.get(), &StartSequence::ended, [this](int code) { ends.push_back(code); });
     sequence->Start();
   }

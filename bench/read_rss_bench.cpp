@@ -46,7 +46,7 @@ int main(int argc, char* argv[]) {
   const auto result = quorvane::config::LoadCfgFile(disk, argv[2]);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (!result) {
-    std::fprintf(stderr, "%s: %s\n", argv[2], result.error().c_str());
+    std::fprintf(stderr, "%s: %s\n", argv[2], result.reason().c_str());
     return 1;
   }
   quorvane::config::FieldValues fields;

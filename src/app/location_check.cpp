@@ -44,7 +44,7 @@ StartupDecision DecideStartup(install::FileSystem& fs, const StartPlaces& places
 
 LocationSave StoreLocation(install::FileSystem& fs, const std::string& settingsPath, const std::string& location) {
   const install::IoResult saved = install::SaveServerLocation(fs, settingsPath, location);
-  if (!saved) return {false, FailureMessage("write", settingsPath, saved.error)};
+  if (!saved) return {false, FailureMessage("write", settingsPath, saved.reason)};
   return {true, {}};
 }
 
@@ -65,7 +65,7 @@ LocationReload ReloadLocation(install::FileSystem& fs, const std::string& locati
   LocationReload reload;
   reload.fields = std::move(fields);
   const auto note = [&](std::string_view verb, const std::string& path, const install::IoResult& result) {
-    if (!result) reload.failures.push_back(FailureMessage(verb, path, result.error));
+    if (!result) reload.failures.push_back(FailureMessage(verb, path, result.reason));
   };
   reload.maps = maps::ScanMaps(fs, location);
   const std::string cycle = GamePath(location, install::kMapCycle);

@@ -19,7 +19,7 @@ void Note(LoadReport& report, std::string_view verb, const std::string& path, co
 }
 
 void Note(LoadReport& report, std::string_view verb, const std::string& path, const install::IoResult& result) {
-  if (!result) Note(report, verb, path, result.error);
+  if (!result) Note(report, verb, path, result.reason);
 }
 
 // What sets the two configuration files apart at load: where each lies, what is said when it is missing,
@@ -89,7 +89,7 @@ void LoadMessage(install::FileSystem& fs, const std::string& gameDir, WorkspaceV
   if (text) {
     view.motd = std::move(text).value();
   } else {
-    Note(view.report, "read", path, text.error());
+    Note(view.report, "read", path, text.reason());
   }
 }
 

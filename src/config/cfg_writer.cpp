@@ -157,7 +157,7 @@ WriteResult Failure(const std::string& path, std::string reason) {
 WriteResult WriteInPlace(install::FileSystem& fs, const std::string& path, const std::string& text) {
   install::IoResult written = install::WriteKeepingPrevious(fs, path, text);
   if (written) return {};
-  return Failure(path, std::move(written.error));
+  return Failure(path, std::move(written.reason));
 }
 
 WriteResult WriteWithBackup(install::FileSystem& fs, const std::string& cfgPath, const std::string& bakPath,
@@ -167,7 +167,7 @@ WriteResult WriteWithBackup(install::FileSystem& fs, const std::string& cfgPath,
 
   install::IoResult written = fs.WriteFile(cfgPath, text);
   if (written) return {};
-  std::string reason = written.error;
+  std::string reason = written.reason;
   // A partly written file left in the way makes the rename below fail, which says so.
   if (fs.IsPresent(cfgPath)) (void)fs.Remove(cfgPath);
   if (!fs.Rename(bakPath, cfgPath)) reason += " (the previous file is kept as " + bakPath + ")";

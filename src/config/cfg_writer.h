@@ -9,13 +9,8 @@
 
 namespace quorvane::config {
 
-// Outcome of a write: which file failed and the OS's reason.
-struct [[nodiscard]] WriteResult {
-  bool ok = true;
-  std::string file;    // the path text of the file that failed
-  std::string reason;  // the OS's message
-  explicit operator bool() const { return ok; }
-};
+// Outcome of a write: which file failed (its path text) and the OS's reason.
+using WriteResult = install::IoResult;
 
 // The bytes of each file as it would be written now (CR LF line ends).
 std::string ServerCfgText(const FieldValues& fields);

@@ -8,13 +8,16 @@
 
 namespace quorvane::install {
 
-// What an operation did; on failure `error` holds the OS's reason.
+// What an operation did, the one result shape of every layer: on failure the
+// file it concerns (when one does) and the OS's reason.
 struct [[nodiscard]] IoResult {
   bool ok = true;
-  std::string error;
+  std::string file;
+  std::string reason;
 
   static IoResult Success() { return {}; }
-  static IoResult Failure(std::string why) { return {false, std::move(why)}; }
+  static IoResult Failure(std::string why) { return {false, {}, std::move(why)}; }
+  static IoResult Failure(std::string file, std::string why) { return {false, std::move(file), std::move(why)}; }
   explicit operator bool() const { return ok; }
 };
 
@@ -27,7 +30,7 @@ class [[nodiscard]] Read {
 
   bool ok() const { return m_status.ok; }
   explicit operator bool() const { return ok(); }
-  const std::string& error() const { return m_status.error; }
+  const std::string& reason() const { return m_status.reason; }
   const IoResult& status() const { return m_status; }
   const T& value() const& { return m_value; }
   T&& value() && { return std::move(m_value); }

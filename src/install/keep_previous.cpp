@@ -16,9 +16,9 @@ IoResult WriteKeepingPrevious(FileSystem& fs, const std::string& path, std::stri
   if (previous) {
     // A write refused at the open leaves the file as it was; only a truncated one needs its bytes back.
     if (const Read<std::string> now = fs.ReadFile(path); now && now.value() == *previous) return written;
-    if (!fs.WriteFile(path, *previous)) written.error += " (the previous content could not be put back)";
+    if (!fs.WriteFile(path, *previous)) written.reason += " (the previous content could not be put back)";
   } else if (fs.IsPresent(path) && !fs.Remove(path)) {
-    written.error += " (the partly written file could not be removed)";
+    written.reason += " (the partly written file could not be removed)";
   }
   return written;
 }

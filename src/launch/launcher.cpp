@@ -34,9 +34,9 @@ LaunchOutcome Said(const std::string& what, const StartResult& result) {
   if (result.ok) return {};
   std::string text = kStartFailed;
   text += what;
-  if (!result.error.empty()) {
+  if (!result.reason.empty()) {
     text += ": ";
-    text += result.error;
+    text += result.reason;
   }
   return {text, false};
 }

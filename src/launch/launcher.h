@@ -19,15 +19,15 @@ struct LaunchRequest {
   int showCommand = 0;     // 0 = SW_HIDE
 };
 
-struct [[nodiscard]] StartResult {
-  bool ok = true;
-  std::string error;  // the OS's reason when the start failed
+// A start's outcome: the result every layer gives, and what was started.
+struct [[nodiscard]] StartResult : install::IoResult {
   // The started program as ServerControl knows it, where the system tells
   // (on Linux its process group); a stop ends this one before any other.
   using Started = std::optional<long long>;
   Started started;
 
-  static StartResult Failure(std::string why) { return {false, std::move(why), std::nullopt}; }
+  static StartResult Success(Started started = std::nullopt) { return {{}, started}; }
+  static StartResult Failure(std::string why) { return {install::IoResult::Failure(std::move(why)), std::nullopt}; }
 };
 
 class ProcessStarter {

@@ -187,7 +187,7 @@ ConsolePassword ReadConsolePassword(install::FileSystem& fs, const std::string& 
   ConsolePassword result;
   const install::Read<std::string> read = fs.ReadFile(serverCfgPath);
   if (!read) {
-    result.reason = read.error();
+    result.reason = read.reason();
     return result;
   }
   config::FieldValues fields;

@@ -15,9 +15,10 @@
 
 namespace quorvane::monitor {
 
+// Shaped like the file results of the other layers; a socket has no file.
 struct [[nodiscard]] NetResult {
   bool ok = true;
-  std::string error;
+  std::string reason;
   explicit operator bool() const { return ok; }
 };
 

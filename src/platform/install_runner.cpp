@@ -14,7 +14,7 @@ update::InstallResult RunInstaller(update::Installer& installer, const std::func
   while (next) {
     ChildProcess child;
     if (const install::IoResult started = child.Start(next->program, next->arguments); !started) {
-      next = installer.StartFailed(started.error);
+      next = installer.StartFailed(started.reason);
       continue;
     }
     ChildExit exit;

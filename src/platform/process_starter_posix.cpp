@@ -210,7 +210,7 @@ launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& req
   // The go-between led the new session and group, so the group carries its
   // id; the number stays taken while any of the game's processes is in it.
   LogStart("started", program.argv, directory, " as process group " + std::to_string(middle));
-  return {true, {}, -static_cast<long long>(middle)};
+  return launch::StartResult::Success(-static_cast<long long>(middle));
 }
 
 void NativeProcessStarter::SetCurrentDirectory(const std::string& directory) {

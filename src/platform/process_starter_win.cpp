@@ -81,7 +81,7 @@ launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& req
     line += blank ? '"' + request.file + '"' : request.file;
     for (const std::string& word : SplitParameters(request.parameters)) line += ' ' + word;
     line += " in " + request.directory;
-    return line + (started.ok ? " through the shell, which tells no process id" : ": " + started.error);
+    return line + (started.ok ? " through the shell, which tells no process id" : ": " + started.reason);
   });
   return started;
 }

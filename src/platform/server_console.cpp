@@ -29,7 +29,7 @@ void ConsoleLink::Handle(const monitor::ConsoleStep& step) {
       return;
     }
     m_session.Abandon();
-    return Handle({Type::Failed, {}, sent.error});
+    return Handle({Type::Failed, {}, sent.reason});
   }
   m_timer.stop();
   if (m_finished) {

@@ -36,7 +36,7 @@ void ServerQuery::FinishRules(const monitor::Result<std::vector<monitor::Rule>>&
 void ServerQuery::Tick() {
   for (const monitor::Packet& p : m_poller.Tick(m_clock.elapsed())) {
     NetResult sent = m_link->Send(p);
-    if (!sent && m_handlers.problem) m_handlers.problem(sent.error);
+    if (!sent && m_handlers.problem) m_handlers.problem(sent.reason);
   }
   if (std::optional<std::string> why = m_poller.TakeRulesFailure())
     FinishRules(monitor::Result<std::vector<monitor::Rule>>::Fail(std::move(*why)));
@@ -47,7 +47,7 @@ void ServerQuery::Receive(const std::vector<std::uint8_t>& datagram) {
   monitor::QueryReply reply = m_poller.Feed(datagram, now);
   for (const monitor::Packet& p : reply.send) {
     NetResult sent = m_link->Send(p);
-    if (!sent && m_handlers.problem) m_handlers.problem(sent.error);
+    if (!sent && m_handlers.problem) m_handlers.problem(sent.reason);
   }
   using Type = monitor::QueryReply::Type;
   if (reply.type == Type::Malformed && m_handlers.problem) m_handlers.problem(reply.error);

@@ -198,7 +198,7 @@ void InstallServerWindow::Launch(std::optional<update::StartCommand> next) {
   while (next) {
     std::unique_ptr<update::ChildRun> child = m_machine.newChild();
     if (const install::IoResult started = child->Start(next->program, next->arguments, {}); !started) {
-      next = m_installer->StartFailed(started.error);
+      next = m_installer->StartFailed(started.reason);
       continue;
     }
     m_child = std::move(child);

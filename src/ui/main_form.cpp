@@ -346,7 +346,7 @@ void MainForm::RereadServerCfg() {
 void MainForm::Reread(const std::string& path) {
   const install::Read<config::FieldUpdates> updates = config::LoadCfgFile(m_fs, path);
   if (!updates) {
-    ReportFailure("read", path, updates.error());
+    ReportFailure("read", path, updates.reason());
     return;
   }
   config::FieldValues values = Values();
@@ -376,7 +376,7 @@ void MainForm::SaveMapCycle() {
   if (RefuseBeforeLoad()) return;
   const std::string path = Path(install::kMapCycle);
   const install::IoResult result = maps::SaveMapCycle(m_fs, path, MapCycle());
-  ReportWrite(result.ok, path, result.error, QStringLiteral("The Mapcycle.txt file has been created."));
+  ReportWrite(result.ok, path, result.reason, QStringLiteral("The Mapcycle.txt file has been created."));
 }
 
 void MainForm::RereadMapCycle() {
@@ -388,14 +388,14 @@ void MainForm::RereadMapCycle() {
   // A file that cannot be read leaves the cycle empty, as a re-read always starts afresh.
   const install::Read<std::vector<std::string>> entries = maps::LoadMapCycle(m_fs, path);
   SetMapCycle(entries.value());
-  if (!entries) ReportFailure("read", path, entries.error());
+  if (!entries) ReportFailure("read", path, entries.reason());
 }
 
 void MainForm::SaveMotd() {
   if (RefuseBeforeLoad()) return;
   const std::string path = Path(install::kMotd);
   const install::IoResult result = maps::SaveMotd(m_fs, path, Motd());
-  ReportWrite(result.ok, path, result.error, QStringLiteral("The MOTD.txt file has been saved."));
+  ReportWrite(result.ok, path, result.reason, QStringLiteral("The MOTD.txt file has been saved."));
 }
 
 void MainForm::RereadMotd() {
@@ -406,7 +406,7 @@ void MainForm::RereadMotd() {
   if (text) {
     SetMotd(text.value());
   } else {
-    ReportFailure("read", path, text.error());
+    ReportFailure("read", path, text.reason());
   }
 }
 

@@ -126,13 +126,13 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
                                    {}});
   m_query->WantPlayers(true);
   if (const monitor::NetResult started = m_query->Start(m_sources.host, m_sources.port); !started)
-    m_info->setText(QStringLiteral("The query cannot start: ") + QString::fromStdString(started.error));
+    m_info->setText(QStringLiteral("The query cannot start: ") + QString::fromStdString(started.reason));
   m_console = m_sources.links.console();
   if (const monitor::NetResult opened = m_console->Open(m_sources.host, m_sources.port); !opened)
-    Print(QStringLiteral("The console cannot open its socket: ") + QString::fromStdString(opened.error));
+    Print(QStringLiteral("The console cannot open its socket: ") + QString::fromStdString(opened.reason));
   m_logListener = m_sources.links.log([this](const monitor::LogLine& l) { AddLogLine(l); });
   if (const monitor::NetResult opened = m_logListener->Open(m_sources.host, m_sources.port); !opened)
-    Print(QStringLiteral("The log cannot open its socket: ") + QString::fromStdString(opened.error));
+    Print(QStringLiteral("The log cannot open its socket: ") + QString::fromStdString(opened.reason));
 
   m_warnTimer.setInterval(500);
   connect(&m_warnTimer, &QTimer::timeout, this, &ServerMonitor::TickWarning);

@@ -43,7 +43,7 @@ int RunQuery(const monitor::ServerLinks& links, const std::string& server, bool 
                    [&](const std::string& why) { problem = why; }});
   query->WantPlayers(true);
   if (const monitor::NetResult started = query->Start(target->host, target->port); !started) {
-    std::fprintf(err, "quorvane: cannot query %s: %s\n", server.c_str(), started.error.c_str());
+    std::fprintf(err, "quorvane: cannot query %s: %s\n", server.c_str(), started.reason.c_str());
     return kTerminalNoAnswer;
   }
   // Info is asked every 2 s, so the tries end with the last one's wait.
@@ -72,7 +72,7 @@ int RunRcon(const monitor::ServerLinks& links, const std::string& server, const 
   }
   const std::unique_ptr<monitor::LiveConsole> console = links.console();
   if (const monitor::NetResult opened = console->Open(target->host, target->port); !opened) {
-    std::fprintf(err, "quorvane: cannot reach %s: %s\n", server.c_str(), opened.error.c_str());
+    std::fprintf(err, "quorvane: cannot reach %s: %s\n", server.c_str(), opened.reason.c_str());
     return kTerminalNoAnswer;
   }
   std::optional<monitor::ConsoleStep> end;

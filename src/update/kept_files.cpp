@@ -56,7 +56,7 @@ KeepResult KeepUserFiles(FileSystem& fs, std::string_view installDir, std::strin
     if (!fs.IsPresent(path)) continue;
     KeptFile file{std::string(relative), {}};
     install::Read<std::string> read = fs.ReadFile(path);
-    if (!read) return {false, "Cannot read " + path + " to keep a copy: " + read.error(), {}};
+    if (!read) return {false, "Cannot read " + path + " to keep a copy: " + read.reason(), {}};
     file.bytes = std::move(read).value();
     result.kept.files.push_back(std::move(file));
   }
@@ -64,7 +64,7 @@ KeepResult KeepUserFiles(FileSystem& fs, std::string_view installDir, std::strin
 
   const std::string root = JoinPath(installDir, kBackupFolder);
   if (const install::IoResult made = EnsureDirectory(fs, root); !made) {
-    return {false, "Cannot create the backup folder " + root + ": " + made.error, {}};
+    return {false, "Cannot create the backup folder " + root + ": " + made.reason, {}};
   }
   // Two runs within one second get folders of their own.
   std::string dir = JoinPath(root, stamp);
@@ -72,7 +72,7 @@ KeepResult KeepUserFiles(FileSystem& fs, std::string_view installDir, std::strin
     dir = JoinPath(root, std::string(stamp) + "-" + std::to_string(n));
   }
   if (const install::IoResult made = fs.CreateDirectory(dir); !made) {
-    return {false, "Cannot create the backup folder " + dir + ": " + made.error, {}};
+    return {false, "Cannot create the backup folder " + dir + ": " + made.reason, {}};
   }
   for (const KeptFile& file : result.kept.files) {
     const std::string folder = JoinPath(dir, Folder(file.relative));
@@ -81,7 +81,7 @@ KeepResult KeepUserFiles(FileSystem& fs, std::string_view installDir, std::strin
     if (done) done = fs.WriteFile(copy, file.bytes);
     if (!done) {
       return {false,
-              "Cannot keep a copy of " + JoinPath(installDir, file.relative) + " in " + copy + ": " + done.error,
+              "Cannot keep a copy of " + JoinPath(installDir, file.relative) + " in " + copy + ": " + done.reason,
               {}};
     }
   }
@@ -102,7 +102,7 @@ RestoreResult RestoreUserFiles(FileSystem& fs, std::string_view installDir, cons
     if (done) {
       result.restored.push_back(file.relative);
     } else {
-      result.failures.push_back("Cannot put back " + path + ": " + done.error + ". Your copy is in " +
+      result.failures.push_back("Cannot put back " + path + ": " + done.reason + ". Your copy is in " +
                                 JoinPath(kept.backupDir, file.relative) + ".");
     }
   }
@@ -134,7 +134,7 @@ std::vector<std::string> PruneBackups(FileSystem& fs, std::string_view installDi
       const std::string copy = JoinPath(dir, relative);
       if (!fs.IsPresent(copy)) continue;
       if (const install::IoResult removed = fs.Remove(copy); !removed) {
-        problems.push_back("Cannot remove the old backup " + copy + ": " + removed.error);
+        problems.push_back("Cannot remove the old backup " + copy + ": " + removed.reason);
       }
     }
     // Subfolders first. One still holding something else stays, and the
@@ -143,7 +143,7 @@ std::vector<std::string> PruneBackups(FileSystem& fs, std::string_view installDi
       if (fs.IsDirectory(JoinPath(dir, sub))) (void)fs.RemoveDirectory(JoinPath(dir, sub));
     }
     if (const install::IoResult removed = fs.RemoveDirectory(dir); !removed) {
-      problems.push_back("Cannot remove the old backup folder " + dir + ": " + removed.error);
+      problems.push_back("Cannot remove the old backup folder " + dir + ": " + removed.reason);
     }
   }
   return problems;

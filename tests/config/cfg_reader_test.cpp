@@ -46,7 +46,7 @@ TEST(CfgReader, aFileThatCannotBeRead_givesTheReasonAndNoUpdates) {
   fs.FailOn(test_support::MemoryFileSystem::Op::Read, "C:\\HL\\Tfc\\server.cfg", "Input/output error");
   const install::Read<FieldUpdates> read = LoadCfgFile(fs, "C:\\HL\\Tfc\\server.cfg");
   EXPECT_FALSE(read.ok());
-  EXPECT_EQ(read.error(), "Input/output error");
+  EXPECT_EQ(read.reason(), "Input/output error");
   EXPECT_TRUE(read.value().empty());
 }
 

@@ -40,7 +40,7 @@ TEST(ChildProcess, missingProgramIsNamedInTheFailure) {
   ChildProcess child;
   const install::IoResult started = child.Start("/nonexistent/steamcmd", {});
   EXPECT_FALSE(started);
-  EXPECT_EQ(started.error, "Cannot start /nonexistent/steamcmd: No such file or directory");
+  EXPECT_EQ(started.reason, "Cannot start /nonexistent/steamcmd: No such file or directory");
   EXPECT_FALSE(child.Running());
 }
 

@@ -50,7 +50,7 @@ TEST_F(NativeFileSystemTest, everyByteIsKept_rewritingTruncates_andRenameRefuses
   EXPECT_EQ(back.value(), bytes);
   ASSERT_TRUE(m_fs.WriteFile(Text("Server.cfg"), "new"));
   EXPECT_EQ(Slurp(m_dir.Make("server.bak", "old").parent_path() / "server.cfg"), "new");
-  EXPECT_EQ(m_fs.Rename(Text("Server.cfg"), Text("Server.bak")).error, std::strerror(EEXIST));
+  EXPECT_EQ(m_fs.Rename(Text("Server.cfg"), Text("Server.bak")).reason, std::strerror(EEXIST));
   EXPECT_EQ(Slurp(m_dir.Path() / "server.bak"), "old");
 }
 
@@ -73,7 +73,7 @@ TEST_F(NativeFileSystemTest, writeIntoAMissingImmutableFullOrOccupiedPlace_fails
                                                {"Full\\motd.txt", ENOSPC},
                                                {"tfc\\server.cfg", EISDIR}};
   for (const auto& [path, error] : cases) {
-    EXPECT_EQ(m_fs.WriteFile(Text(path), std::string(256 * 1024, 'x')).error, std::strerror(error)) << path;
+    EXPECT_EQ(m_fs.WriteFile(Text(path), std::string(256 * 1024, 'x')).reason, std::strerror(error)) << path;
   }
   EXPECT_EQ(entries(), before);
   EXPECT_EQ(Slurp(file), "keep");
@@ -85,7 +85,7 @@ TEST_F(NativeFileSystemTest, pathTextHoldingANulReachesNoFile) {
   const std::string cut = Text(std::string("tfc\\mapcycle.txt\0junk", 21));
   EXPECT_FALSE(m_fs.IsPresent(cut));
   EXPECT_FALSE(m_fs.ReadFile(cut));
-  EXPECT_EQ(m_fs.WriteFile(cut, "new").error, std::strerror(ENOENT));
+  EXPECT_EQ(m_fs.WriteFile(cut, "new").reason, std::strerror(ENOENT));
   EXPECT_FALSE(m_fs.Remove(cut));
   EXPECT_EQ(Slurp(m_dir.Path() / "tfc/mapcycle.txt"), "keep");
 }
@@ -150,7 +150,7 @@ TEST_P(KeepOwnership, writeKeepsTheFilesOwnerAndMode_orIsRefusedAsAWriteInPlaceW
       ::_exit(255);
     }
     const install::IoResult written = NativeFileSystem().WriteFile(scratch.Text() + "\\TFC\\motd.txt", "new");
-    ::_exit(written ? 0 : written.error == std::strerror(row.error) ? 1 : 2);
+    ::_exit(written ? 0 : written.reason == std::strerror(row.error) ? 1 : 2);
   }
   int status = 0;
   ASSERT_EQ(::waitpid(pid, &status, 0), pid);

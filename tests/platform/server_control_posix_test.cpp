@@ -127,7 +127,7 @@ TEST(StartedServer, runsWhileAnyProcessOfItsGroupLives_andNoLongerOnceTheLastHas
   const launch::StartResult started =
       NativeProcessStarter().Start({"Open", dir.Text() + "\\hlds.exe", "", dir.Text(), 0});
   ::unsetenv("QUORVANE_STANDIN_CHILD");
-  ASSERT_TRUE(started.ok && started.started) << started.error;
+  ASSERT_TRUE(started.ok && started.started) << started.reason;
   const std::shared_ptr<void> end(nullptr, [&](void*) { ::kill(static_cast<pid_t>(*started.started), SIGKILL); });
   const StandInRecord r = ReadStandInRecord(dir.Path());
   ASSERT_TRUE(r.complete);

@@ -134,8 +134,8 @@ TEST_F(SettingsRouteTest, unwritableHome_failsNamingTheDirectoryAndWritesNothing
   if (!lock.ok()) GTEST_SKIP() << "cannot make a folder unwritable for root here";
   const install::IoResult saved = install::SaveServerLocation(m_files, text, "C:\\HL");
   EXPECT_FALSE(saved.ok);
-  EXPECT_NE(saved.error.find("cannot create the directory " + m_dir.Text()), std::string::npos) << saved.error;
-  EXPECT_NE(saved.error.find(std::strerror(::geteuid() == 0 ? EPERM : EACCES)), std::string::npos) << saved.error;
+  EXPECT_NE(saved.reason.find("cannot create the directory " + m_dir.Text()), std::string::npos) << saved.reason;
+  EXPECT_NE(saved.reason.find(std::strerror(::geteuid() == 0 ? EPERM : EACCES)), std::string::npos) << saved.reason;
   EXPECT_FALSE(fs::exists(Home() / ".config"));
 }
 

@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
     for (const test_support::LoopFile file : test_support::kLoopFiles) {
       const install::IoResult written = test_support::WriteLoopFile(files, gameDir, file, run);
       if (!written) {
-        std::fprintf(stderr, "%s: %s\n", test_support::LoopFilePath(gameDir, file).c_str(), written.error.c_str());
+        std::fprintf(stderr, "%s: %s\n", test_support::LoopFilePath(gameDir, file).c_str(), written.reason.c_str());
         return 1;
       }
       if (!Progress()) return 1;

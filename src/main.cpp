@@ -44,12 +44,9 @@ int AnswerInTerminal(const quorvane::ui::CommandLine& commandLine, const quorvan
   return CommandLine::ExitCode(decision);
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-  quorvane::ui::UseCodePage(quorvane::platform::AnsiToUtf8, quorvane::platform::Utf8ToAnsi);
-  quorvane::ui::CommandLine commandLine;
-  const quorvane::ui::CommandLineDecision decision = commandLine.Read(RawArguments(argc, argv));
+// The modes settled in the terminal, each with the least of Qt it needs.
+int RunInTerminal(int& argc, char* argv[], const quorvane::ui::CommandLine& commandLine,
+                  const quorvane::ui::CommandLineDecision& decision) {
   if (decision.action == quorvane::ui::CommandLineAction::InstallServer) {
     // A terminal's work: no window, no sound.
     const QCoreApplication terminal(argc, argv);
@@ -70,12 +67,13 @@ int main(int argc, char* argv[]) {
     return quorvane::ui::RunRcon(links, decision.server.toStdString(), decision.command.toStdString(),
                                  std::getenv("QUORVANE_RCON_PASSWORD"), stdout, stderr);
   }
-  if (decision.action != quorvane::ui::CommandLineAction::RunWindows) {
-    // Only so that the help names the program as it was started; no window system is involved.
-    const QCoreApplication terminal(argc, argv);
-    return AnswerInTerminal(commandLine, decision);
-  }
+  // Only so that the help names the program as it was started; no window system is involved.
+  const QCoreApplication terminal(argc, argv);
+  return AnswerInTerminal(commandLine, decision);
+}
 
+// The windows, from the opening one until the sequence ends the event loop.
+int RunWindows(int& argc, char* argv[]) {
   QApplication app(argc, argv);
   // The window system matches the windows to the installed desktop entry, and with it the icon.
   QGuiApplication::setDesktopFileName(quorvane::install::kDesktopId);
@@ -107,4 +105,15 @@ int main(int argc, char* argv[]) {
   QObject::connect(&sequence, &quorvane::ui::StartSequence::ended, &app, &QCoreApplication::exit, Qt::QueuedConnection);
   sequence.Start();
   return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  quorvane::ui::UseCodePage(quorvane::platform::AnsiToUtf8, quorvane::platform::Utf8ToAnsi);
+  quorvane::ui::CommandLine commandLine;
+  const quorvane::ui::CommandLineDecision decision = commandLine.Read(RawArguments(argc, argv));
+  if (decision.action != quorvane::ui::CommandLineAction::RunWindows)
+    return RunInTerminal(argc, argv, commandLine, decision);
+  return RunWindows(argc, argv);
 }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include "platform/child_process.h"
@@ -32,6 +33,40 @@ void CloseFd(int& fd) {
 ChildExit FromStatus(int status) {
   if (WIFSIGNALED(status)) return {false, WTERMSIG(status)};
   return {true, WEXITSTATUS(status)};
+}
+
+// The forked side: its own process group, the default signal handling, the
+// output into the pipe. Only async-signal-safe calls from here on; a failure
+// goes back through `failureFd` as its errno.
+[[noreturn]] void RunChild(int outFd, int failureFd, int devNull, const std::string& workDir, char* const* argv) {
+  ::setpgid(0, 0);
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  for (const int sig : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD}) ::signal(sig, SIG_DFL);
+  if (devNull >= 0) ::dup2(devNull, STDIN_FILENO);
+  ::dup2(outFd, STDOUT_FILENO);
+  ::dup2(outFd, STDERR_FILENO);
+  int error = 0;
+  if (!workDir.empty() && ::chdir(workDir.c_str()) != 0) error = errno;
+  if (error == 0) {
+    ::execv(argv[0], argv);
+    error = errno;
+  }
+  [[maybe_unused]] const ssize_t n = ::write(failureFd, &error, sizeof error);
+  ::_exit(127);
+}
+
+// The pipe closes unread when the exec went well, else it carries the errno
+// of the step that failed.
+std::optional<int> AwaitExec(int failureFd) {
+  int error = 0;
+  ssize_t got = 0;
+  do got = ::read(failureFd, &error, sizeof error);
+  while (got < 0 && errno == EINTR);
+  ::close(failureFd);
+  if (got == static_cast<ssize_t>(sizeof error)) return error;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -70,24 +105,7 @@ install::IoResult ChildProcess::Start(const std::string& program, const std::vec
   const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
 
   const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::setpgid(0, 0);
-    sigset_t none;
-    sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    for (const int sig : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD}) ::signal(sig, SIG_DFL);
-    if (devNull >= 0) ::dup2(devNull, STDIN_FILENO);
-    ::dup2(out[1], STDOUT_FILENO);
-    ::dup2(out[1], STDERR_FILENO);
-    int error = 0;
-    if (!workDir.empty() && ::chdir(workDir.c_str()) != 0) error = errno;
-    if (error == 0) {
-      ::execv(argv[0], argv.data());
-      error = errno;
-    }
-    [[maybe_unused]] const ssize_t n = ::write(failure[1], &error, sizeof error);
-    ::_exit(127);
-  }
+  if (pid == 0) RunChild(out[1], failure[1], devNull, workDir, argv.data());
   const int forkError = errno;
   ::close(out[1]);
   ::close(failure[1]);
@@ -100,17 +118,13 @@ install::IoResult ChildProcess::Start(const std::string& program, const std::vec
   // Both sides set the group, so it exists before anyone signals it.
   ::setpgid(pid, pid);
 
-  int error = 0;
-  ssize_t got = 0;
-  do got = ::read(failure[0], &error, sizeof error);
-  while (got < 0 && errno == EINTR);
-  ::close(failure[0]);
+  const std::optional<int> error = AwaitExec(failure[0]);
   m_state->pid = pid;
-  if (got == static_cast<ssize_t>(sizeof error)) {
+  if (error) {
     ::close(out[0]);
     Wait();
     *m_state = State();
-    return install::IoResult::Failure("Cannot start " + program + ": " + std::strerror(error));
+    return install::IoResult::Failure("Cannot start " + program + ": " + std::strerror(*error));
   }
   ::fcntl(out[0], F_SETFL, ::fcntl(out[0], F_GETFL) | O_NONBLOCK);
   m_state->output = out[0];

@@ -37,6 +37,22 @@ InstallServerWindow::InstallServerWindow(install::FileSystem& fs, update::Instal
   setWindowTitle("Install or update the server");
   setAttribute(Qt::WA_QuitOnClose, false);
 
+  // Built in the order the keyboard goes through them.
+  auto* layout = new QGridLayout(this);
+  BuildPathRows(layout);
+  BuildProgressRows(layout);
+  BuildButtonRow(layout);
+  // The spare height goes to the output when it is shown, else below the outcome.
+  layout->setRowStretch(7, 1);
+  NameControls(*this);
+  m_outcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  resize(620, 300);
+
+  ConnectSignals(layout);
+}
+
+// The install directory and the SteamCMD program, each with its browse button.
+void InstallServerWindow::BuildPathRows(QGridLayout* layout) {
   auto* dirLabel = new QLabel("Install directory", this);
   m_dir = new QLineEdit(m_setup.installDir, this);
   m_dir->setObjectName("txtInstallDir");
@@ -55,7 +71,17 @@ InstallServerWindow::InstallServerWindow(install::FileSystem& fs, update::Instal
   m_howTo->setWordWrap(true);
   m_howTo->setTextInteractionFlags(Qt::TextSelectableByMouse);
   m_howTo->setVisible(m_setup.steamCmd.isEmpty());
+  layout->addWidget(dirLabel, 0, 0);
+  layout->addWidget(m_dir, 0, 1);
+  layout->addWidget(m_browseDir, 0, 2);
+  layout->addWidget(steamLabel, 1, 0);
+  layout->addWidget(m_steamCmd, 1, 1);
+  layout->addWidget(m_browseSteamCmd, 1, 2);
+  layout->addWidget(m_howTo, 2, 0, 1, 3);
+}
 
+// What the run shows: the bar, its state, SteamCMD's output and the outcome.
+void InstallServerWindow::BuildProgressRows(QGridLayout* layout) {
   m_progress = new QProgressBar(this);
   m_progress->setObjectName("barProgress");
   m_progress->setAccessibleName("Progress");
@@ -83,7 +109,14 @@ InstallServerWindow::InstallServerWindow(install::FileSystem& fs, update::Instal
   m_outcome->setObjectName("lblOutcome");
   m_outcome->setWordWrap(true);
   m_outcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  layout->addWidget(m_progress, 3, 0, 1, 3);
+  layout->addWidget(m_state, 4, 0, 1, 3);
+  layout->addWidget(m_showOutput, 5, 0, 1, 3);
+  layout->addWidget(m_output, 6, 0, 1, 3);
+  layout->addWidget(m_outcome, 7, 0, 1, 3);
+}
 
+void InstallServerWindow::BuildButtonRow(QGridLayout* layout) {
   m_install = new QPushButton("&Install or update", this);
   m_install->setObjectName("cmdInstall");
   m_cancel = new QPushButton("&Cancel", this);
@@ -94,20 +127,6 @@ InstallServerWindow::InstallServerWindow(install::FileSystem& fs, update::Instal
   m_useLocation->setVisible(false);
   m_close = new QPushButton("Clos&e", this);
   m_close->setObjectName("cmdClose");
-
-  auto* layout = new QGridLayout(this);
-  layout->addWidget(dirLabel, 0, 0);
-  layout->addWidget(m_dir, 0, 1);
-  layout->addWidget(m_browseDir, 0, 2);
-  layout->addWidget(steamLabel, 1, 0);
-  layout->addWidget(m_steamCmd, 1, 1);
-  layout->addWidget(m_browseSteamCmd, 1, 2);
-  layout->addWidget(m_howTo, 2, 0, 1, 3);
-  layout->addWidget(m_progress, 3, 0, 1, 3);
-  layout->addWidget(m_state, 4, 0, 1, 3);
-  layout->addWidget(m_showOutput, 5, 0, 1, 3);
-  layout->addWidget(m_output, 6, 0, 1, 3);
-  layout->addWidget(m_outcome, 7, 0, 1, 3);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_install);
   buttons->addWidget(m_cancel);
@@ -115,12 +134,9 @@ InstallServerWindow::InstallServerWindow(install::FileSystem& fs, update::Instal
   buttons->addWidget(m_useLocation);
   buttons->addWidget(m_close);
   layout->addLayout(buttons, 8, 0, 1, 3);
-  // The spare height goes to the output when it is shown, else below the outcome.
-  layout->setRowStretch(7, 1);
-  NameControls(*this);
-  m_outcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  resize(620, 300);
+}
 
+void InstallServerWindow::ConnectSignals(QGridLayout* layout) {
   connect(m_browseDir, &QPushButton::clicked, this, [this] {
     const QString dir = QFileDialog::getExistingDirectory(this, "Install directory", InstallDir());
     if (!dir.isEmpty()) m_dir->setText(QDir::toNativeSeparators(dir));

@@ -13,6 +13,7 @@
 #include "update/install_machine.h"
 #include "update/installer.h"
 
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -59,6 +60,10 @@ class InstallServerWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void BuildPathRows(QGridLayout* layout);
+  void BuildProgressRows(QGridLayout* layout);
+  void BuildButtonRow(QGridLayout* layout);
+  void ConnectSignals(QGridLayout* layout);
   void Poll();
   void Launch(std::optional<update::StartCommand> next);
   void RunEnded(bool exitedNormally, int exitCode);

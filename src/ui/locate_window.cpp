@@ -61,6 +61,31 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, PathResolver res
   setAttribute(Qt::WA_QuitOnClose, false);
   setFont(QFont("Comic Sans MS", 9));
 
+  BuildPathRow();
+  BuildDriveAndDirectory();
+  BuildFileList();
+  BuildButtons();
+
+  auto* layout = new QGridLayout(this);
+  layout->addWidget(m_label, 0, 0, 1, 2);
+  layout->addWidget(m_gamePath, 1, 0, 1, 2);
+  layout->addWidget(m_drive, 2, 0);
+  layout->addWidget(m_dir, 3, 0);
+  layout->addWidget(m_file, 2, 1, 2, 1);
+  layout->addWidget(m_save, 4, 0);
+  layout->addWidget(m_installServer, 4, 1);
+  NameControls(*this);
+  resize(560, 420);
+
+  ConnectSignals();
+
+  // Load: File1 shows programs only ("*.exe"); Dir1 starts in the current directory.
+  m_dirPath = QDir::currentPath();
+  OnDirChanged();
+}
+
+// Label4 over GamePath, which only the choices below fill in.
+void LocateWindow::BuildPathRow() {
   m_label = new QLabel("Location of hlds.exe file (dedicated server file)", this);
   m_label->setObjectName("Label4");
 
@@ -70,7 +95,9 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, PathResolver res
   m_gamePath->setReadOnly(true);
   m_gamePath->setToolTip(
       "You cannot edit this field. It is filled in automatically by selecting a directory and path from below.");
+}
 
+void LocateWindow::BuildDriveAndDirectory() {
   m_drive = new QComboBox(this);
   m_drive->setObjectName("Drive1");
   m_drive->setAccessibleName("Drive");
@@ -90,7 +117,9 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, PathResolver res
   m_dir->setModel(m_dirModel);
   m_dir->setHeaderHidden(true);
   for (int column = 1; column < m_dirModel->columnCount(); ++column) m_dir->hideColumn(column);
+}
 
+void LocateWindow::BuildFileList() {
   // A plain listing: a file-system model keeps showing the directories on the
   // way to any place it was once pointed at, whatever its filter says.
   m_fileModel = new QStringListModel(this);
@@ -99,7 +128,9 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, PathResolver res
   m_file->setObjectName("File1");
   m_file->setAccessibleName("Programs in the directory");
   m_file->setModel(m_fileModel);
+}
 
+void LocateWindow::BuildButtons() {
   m_save = new QPushButton("&Save && Close", this);
   m_save->setObjectName("Command1");
   m_save->setToolTip("This saves the location of the hlds.exe file and returns you to the main screen of Quorvane.");
@@ -108,18 +139,9 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, PathResolver res
   m_installServer = new QPushButton("&Install with SteamCMD…", this);
   m_installServer->setObjectName("cmdInstallServer");
   m_installServer->setToolTip("Installs or updates the dedicated server with SteamCMD, keeping your edited files.");
+}
 
-  auto* layout = new QGridLayout(this);
-  layout->addWidget(m_label, 0, 0, 1, 2);
-  layout->addWidget(m_gamePath, 1, 0, 1, 2);
-  layout->addWidget(m_drive, 2, 0);
-  layout->addWidget(m_dir, 3, 0);
-  layout->addWidget(m_file, 2, 1, 2, 1);
-  layout->addWidget(m_save, 4, 0);
-  layout->addWidget(m_installServer, 4, 1);
-  NameControls(*this);
-  resize(560, 420);
-
+void LocateWindow::ConnectSignals() {
   connect(m_drive, &QComboBox::activated, this, &LocateWindow::SelectDrive);
   connect(m_dir->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
     if (m_settingDir || !index.isValid()) return;
@@ -130,10 +152,6 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, PathResolver res
   });
   connect(m_save, &QPushButton::clicked, this, &LocateWindow::saveRequested);
   connect(m_installServer, &QPushButton::clicked, this, &LocateWindow::installRequested);
-
-  // Load: File1 shows programs only ("*.exe"); Dir1 starts in the current directory.
-  m_dirPath = QDir::currentPath();
-  OnDirChanged();
 }
 
 QString LocateWindow::GamePathText() const { return m_gamePath->text(); }

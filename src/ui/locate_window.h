@@ -52,6 +52,11 @@ class LocateWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void BuildPathRow();
+  void BuildDriveAndDirectory();
+  void BuildFileList();
+  void BuildButtons();
+  void ConnectSignals();
   void OnDirChanged();
 
   QList<DriveEntry> m_drives;

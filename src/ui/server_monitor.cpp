@@ -57,6 +57,31 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
           .toULongLong());
   const QSize size = settings->value(QStringLiteral("monitor/size"), QSize(760, 620)).toSize();
 
+  QWidget* top = BuildStatusPane();
+  QWidget* console = BuildConsolePane();
+  QWidget* log = BuildLogPane();
+  auto* split = new QSplitter(Qt::Vertical);
+  split->addWidget(top);
+  split->addWidget(console);
+  split->addWidget(log);
+  m_notice = new QLabel;
+  m_notice->setObjectName(QStringLiteral("PasswordNotice"));
+  m_notice->setWordWrap(true);
+  m_notice->hide();
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(split, 1);
+  layout->addWidget(m_notice);
+  layout->addWidget(BuildButtons());
+  NameControls(*this);
+  m_consoleControls.insert(m_consoleControls.end(), {m_input, m_filter, m_logView});
+  resize(size);
+
+  ConnectSignals();
+  OpenLinks();
+}
+
+// The server's answer to the query beside its players and rules.
+QWidget* ServerMonitor::BuildStatusPane() {
   m_info = new QLabel(QStringLiteral("Waiting for the server's answer"));
   m_info->setObjectName(QStringLiteral("Info"));
   m_info->setTextFormat(Qt::PlainText);
@@ -65,11 +90,15 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   m_players->setAccessibleName(QStringLiteral("Players"));
   // Kick acts on one player.
   m_players->setSelectionMode(QAbstractItemView::SingleSelection);
+  auto* top = new QWidget;
+  auto* topLayout = new QHBoxLayout(top);
+  topLayout->setContentsMargins(0, 0, 0, 0);
+  topLayout->addWidget(m_info);
+  topLayout->addWidget(BuildPlayersAndRules(), 1);
+  return top;
+}
 
-  m_notice = new QLabel;
-  m_notice->setObjectName(QStringLiteral("PasswordNotice"));
-  m_notice->setWordWrap(true);
-  m_notice->hide();
+QWidget* ServerMonitor::BuildConsolePane() {
   m_output = new QPlainTextEdit;
   m_output->setObjectName(QStringLiteral("ConsoleOutput"));
   m_output->setAccessibleName(QStringLiteral("Console output"));
@@ -79,47 +108,42 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   m_input->setObjectName(QStringLiteral("ConsoleInput"));
   m_input->setPlaceholderText(QStringLiteral("Console command"));
   m_input->installEventFilter(this);
-  connect(m_input, &QLineEdit::returnPressed, this, [this] {
-    const QString command = m_input->text();
-    m_input->clear();
-    RunTyped(command);
-  });
-
-  m_filter = new QLineEdit;
-  m_filter->setObjectName(QStringLiteral("LogFilter"));
-  m_filter->setPlaceholderText(QStringLiteral("Show only lines containing"));
-  connect(m_filter, &QLineEdit::textChanged, this, [this] { Refilter(); });
-  m_logView = new LogPane(m_log);
-  m_logView->setObjectName(QStringLiteral("LogView"));
-  m_logView->setAccessibleName(QStringLiteral("Log"));
-
-  auto* top = new QWidget;
-  auto* topLayout = new QHBoxLayout(top);
-  topLayout->setContentsMargins(0, 0, 0, 0);
-  topLayout->addWidget(m_info);
-  topLayout->addWidget(BuildPlayersAndRules(), 1);
   auto* console = new QWidget;
   auto* consoleLayout = new QVBoxLayout(console);
   consoleLayout->setContentsMargins(0, 0, 0, 0);
   consoleLayout->addWidget(m_output, 1);
   consoleLayout->addWidget(m_input);
+  return console;
+}
+
+QWidget* ServerMonitor::BuildLogPane() {
+  m_filter = new QLineEdit;
+  m_filter->setObjectName(QStringLiteral("LogFilter"));
+  m_filter->setPlaceholderText(QStringLiteral("Show only lines containing"));
+  m_logView = new LogPane(m_log);
+  m_logView->setObjectName(QStringLiteral("LogView"));
+  m_logView->setAccessibleName(QStringLiteral("Log"));
   auto* log = new QWidget;
   auto* logLayout = new QVBoxLayout(log);
   logLayout->setContentsMargins(0, 0, 0, 0);
   logLayout->addWidget(m_filter);
   logLayout->addWidget(m_logView, 1);
-  auto* split = new QSplitter(Qt::Vertical);
-  split->addWidget(top);
-  split->addWidget(console);
-  split->addWidget(log);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(split, 1);
-  layout->addWidget(m_notice);
-  layout->addWidget(BuildButtons());
-  NameControls(*this);
-  m_consoleControls.insert(m_consoleControls.end(), {m_input, m_filter, m_logView});
-  resize(size);
+  return log;
+}
 
+void ServerMonitor::ConnectSignals() {
+  connect(m_input, &QLineEdit::returnPressed, this, [this] {
+    const QString command = m_input->text();
+    m_input->clear();
+    RunTyped(command);
+  });
+  connect(m_filter, &QLineEdit::textChanged, this, [this] { Refilter(); });
+  m_warnTimer.setInterval(500);
+  connect(&m_warnTimer, &QTimer::timeout, this, &ServerMonitor::TickWarning);
+}
+
+// A link that cannot start says so in the window; the others still work.
+void ServerMonitor::OpenLinks() {
   m_query = m_sources.links.query({[this](const monitor::ServerInfo& i, int ms) { ShowInfo(i, ms); },
                                    [this](const std::vector<monitor::Player>& p) { ShowPlayers(p); },
                                    {},
@@ -133,9 +157,6 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   m_logListener = m_sources.links.log([this](const monitor::LogLine& l) { AddLogLine(l); });
   if (const monitor::NetResult opened = m_logListener->Open(m_sources.host, m_sources.port); !opened)
     Print(QStringLiteral("The log cannot open its socket: ") + QString::fromStdString(opened.reason));
-
-  m_warnTimer.setInterval(500);
-  connect(&m_warnTimer, &QTimer::timeout, this, &ServerMonitor::TickWarning);
 }
 
 ServerMonitor::~ServerMonitor() {

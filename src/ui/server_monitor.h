@@ -91,7 +91,12 @@ class ServerMonitor : public QWidget {
   void Print(const QString& text);
   void ShowInfo(const monitor::ServerInfo& info, int roundTripMs);
   void ShowPlayers(const std::vector<monitor::Player>& players);
+  QWidget* BuildStatusPane();
   QWidget* BuildPlayersAndRules();
+  QWidget* BuildConsolePane();
+  QWidget* BuildLogPane();
+  void ConnectSignals();
+  void OpenLinks();
   void Refilter();
   void SetConsoleEnabled(bool on);
   void TickWarning();

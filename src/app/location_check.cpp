@@ -1,6 +1,5 @@
 #include "app/location_check.h"
 
-
 #include "config/cfg_reader.h"
 #include "install/game_paths.h"
 #include "install/settings_file.h"
@@ -48,15 +47,13 @@ LocationSave StoreLocation(install::FileSystem& fs, const std::string& settingsP
   return {true, {}};
 }
 
-LocationSave SaveFirstRunLocation(install::FileSystem& fs, const std::string& settingsPath,
-                                  const std::string& chosen) {
+LocationSave SaveFirstRunLocation(install::FileSystem& fs, const std::string& settingsPath, const std::string& chosen) {
   if (chosen.empty()) return Refused(kEmptyLocationMessage);
   if (HoldsLineBreak(chosen)) return Refused(kLineBreakLocationMessage);
   return StoreLocation(fs, settingsPath, chosen);
 }
 
-LocationSave SaveChangedLocation(install::FileSystem& fs, const std::string& settingsPath,
-                                 const std::string& chosen) {
+LocationSave SaveChangedLocation(install::FileSystem& fs, const std::string& settingsPath, const std::string& chosen) {
   if (HoldsLineBreak(chosen)) return Refused(kLineBreakLocationMessage);
   return StoreLocation(fs, settingsPath, chosen);
 }

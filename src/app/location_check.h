@@ -67,11 +67,11 @@ LocationSave SaveChangedLocation(install::FileSystem& fs, const std::string& set
 
 // Second step: everything the main window shows, read again from the new place.
 struct [[nodiscard]] LocationReload {
-  std::vector<std::string> maps;  // replaces Combo1 and List2 whole
+  std::vector<std::string> maps;                     // replaces Combo1 and List2 whole
   std::optional<std::vector<std::string>> mapCycle;  // List1, when mapcycle.txt is there
-  config::FieldValues fields;  // a file that is not there keeps the values the window had
-  std::optional<std::string> motd;  // Text9, when motd.txt could be read
-  std::vector<std::string> failures;  // each a whole message, in the order met
+  config::FieldValues fields;                        // a file that is not there keeps the values the window had
+  std::optional<std::string> motd;                   // Text9, when motd.txt could be read
+  std::vector<std::string> failures;                 // each a whole message, in the order met
 };
 LocationReload ReloadLocation(install::FileSystem& fs, const std::string& location, config::FieldValues fields);
 

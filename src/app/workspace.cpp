@@ -93,7 +93,6 @@ void LoadMessage(install::FileSystem& fs, const std::string& gameDir, WorkspaceV
   }
 }
 
-
 }  // namespace
 
 std::string FailureMessage(std::string_view verb, const std::string& path, const std::string& reason) {

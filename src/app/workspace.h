@@ -25,10 +25,10 @@ using Say = std::function<void(const std::string&)>;
 // What the start-up load found, for the main window to show.
 struct [[nodiscard]] WorkspaceView {
   config::FieldValues fields;
-  std::vector<std::string> startingMaps;  // added to Combo1, which keeps its own order
-  std::vector<std::string> availableMaps;  // added to List2
+  std::vector<std::string> startingMaps;             // added to Combo1, which keeps its own order
+  std::vector<std::string> availableMaps;            // added to List2
   std::optional<std::vector<std::string>> mapCycle;  // List1, when mapcycle.txt was there
-  std::optional<std::string> motd;  // Text9, when motd.txt could be read
+  std::optional<std::string> motd;                   // Text9, when motd.txt could be read
   LoadReport report;
 };
 

@@ -80,10 +80,9 @@ LaunchOutcome Launcher::LaunchDedicatedServer(const LaunchForm& form) {
 
 LaunchOutcome Launcher::LaunchListenServer(const LaunchForm& form) {
   m_starter.SetCurrentDirectory(form.gameDir);
-  const LaunchRequest request =
-      GameRequest(form.gameDir, install::kHlExe,
-                  " -game tfc -console +sv_lan 0 +maxplayers " + form.fields.GetText("maxplayers") + " +map " +
-                      form.startingMap);
+  const LaunchRequest request = GameRequest(
+      form.gameDir, install::kHlExe,
+      " -game tfc -console +sv_lan 0 +maxplayers " + form.fields.GetText("maxplayers") + " +map " + form.startingMap);
   return Said(request.file, m_starter.Start(request));
 }
 

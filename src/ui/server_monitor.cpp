@@ -421,7 +421,8 @@ void ServerMonitor::closeEvent(QCloseEvent* event) {
 
 void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem& fs, Dialogs& dialogs) {
   auto* line = new StatusLine(
-      {[&form] { return form.Values().GetText("port"); }, [&form] { return form.Launcher().WatchStartedServer(); }}, &form);
+      {[&form] { return form.Values().GetText("port"); }, [&form] { return form.Launcher().WatchStartedServer(); }},
+      &form);
   layout->addWidget(line);
   auto monitor = std::make_shared<QPointer<ServerMonitor>>();
   auto open = [&form, &fs, &dialogs, line, monitor] {

@@ -94,8 +94,7 @@ TEST_F(LoadWorkspaceTest, aBasicFileThatCannotBeWritten_isReportedAndTheDefaults
   fs.AddDirectory("C:\\HL\\Tfc");
   fs.FailOn(MemoryFileSystem::Op::Write, "C:\\HL\\Tfc\\server.cfg", MemoryFileSystem::kNoSpace);
   const WorkspaceView view = Load();
-  EXPECT_EQ(view.report.failures,
-            Names{"Quorvane could not write C:\\HL\\\\Tfc\\server.cfg: No space left on device"});
+  EXPECT_EQ(view.report.failures, Names{"Quorvane could not write C:\\HL\\\\Tfc\\server.cfg: No space left on device"});
   EXPECT_EQ(view.fields.GetText("hostname"), "TFC Battle");
 }
 

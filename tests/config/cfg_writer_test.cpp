@@ -119,9 +119,9 @@ struct Fault {
 struct FaultCase {
   const char* name;
   std::vector<Fault> faults;
-  std::string reason;         // the start of the reported reason; empty for a good write
-  bool cfgKept;               // the .cfg still holds the previous bytes
-  const char* bakAfter;       // the .bak's bytes after, when there is one
+  std::string reason;    // the start of the reported reason; empty for a good write
+  bool cfgKept;          // the .cfg still holds the previous bytes
+  const char* bakAfter;  // the .bak's bytes after, when there is one
 };
 
 TEST(CfgWriter, failedWriteLeavesThePreviousContentAndReportsTheFileAndReason) {
@@ -133,12 +133,20 @@ TEST(CfgWriter, failedWriteLeavesThePreviousContentAndReportsTheFileAndReason) {
       {"short write after the rename", {{Op::Write, false, eio, 1, 10}}, eio, true, nullptr},
       {"full disk and the backup cannot come back",
        {{Op::Write, false, full, 1, 0}, {Op::Rename, true, "Device or resource busy", -1, {}}},
-       std::string(full) + " (the previous file is kept as C:\\HL\\", false, "previous"},
+       std::string(full) + " (the previous file is kept as C:\\HL\\",
+       false,
+       "previous"},
       // An old backup that cannot be deleted means an in-place write.
       {"old backup stays, in-place write fails",
-       {{Op::Remove, false, denied, -1, {}}, {Op::Write, false, full, 1, 5}}, full, true, "old backup"},
+       {{Op::Remove, false, denied, -1, {}}, {Op::Write, false, full, 1, 5}},
+       full,
+       true,
+       "old backup"},
       {"old backup stays, previous bytes unreadable",
-       {{Op::Remove, false, denied, -1, {}}, {Op::Read, false, eio, -1, {}}}, eio, true, "old backup"},
+       {{Op::Remove, false, denied, -1, {}}, {Op::Read, false, eio, -1, {}}},
+       eio,
+       true,
+       "old backup"},
       {"old backup stays, in-place write succeeds", {{Op::Remove, false, denied, -1, {}}}, "", false, "old backup"},
       {"nothing fails", {}, "", false, "previous"},
   };

@@ -36,9 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CommandLineCase{"noArguments_opensTheWindows", {}, A::RunWindows, ""},
         CommandLineCase{"help_listsTheOptions", {"--help"}, A::ShowHelp, "-v, --version"},
-        CommandLineCase{"shortHelp_isHelp", {"-h"}, A::ShowHelp, "Usage:"},
         CommandLineCase{"version_printsNameAndVersion", {"--version"}, A::ShowVersion, "quorvane 1."},
-        CommandLineCase{"shortVersion_isVersion", {"-v"}, A::ShowVersion, "quorvane 1."},
         CommandLineCase{"unknownOption_isRefused", {"--bogus"}, A::Refuse, "quorvane: Unknown option 'bogus'."},
         CommandLineCase{"strayArgument_isRefused", {"server.cfg"}, A::Refuse, "Unexpected argument 'server.cfg'."},
         CommandLineCase{"refusalWinsOverVersion", {"--version", "--bogus"}, A::Refuse, "--help"},

@@ -1,26 +1,15 @@
 // The monitor window and the terminal modes, driven with
 // QTest against the stand-in server on a free loopback port.
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSettings>
-#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QUdpSocket>
-#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <functional>
-#include <memory>
-#include <optional>
 
 #include "ui/server_monitor.h"
 #include "ui/terminal_modes.h"
@@ -32,17 +21,9 @@ namespace {
 // A table's row by its name, so a failure says which case it was.
 const auto RowName = [](const auto& info) { return std::string(info.param.name); };
 
-void App() {
-  static int argc = 1;
-  static char* argv[] = {const_cast<char*>("ui_tests"), nullptr};
-  if (qApp == nullptr) new QApplication(argc, argv);
-}
+using fixtures::App;
 
-bool Await(const std::function<bool()>& done, int ms = 10000) {
-  QDeadlineTimer deadline(ms);
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-  return done();
-}
+bool Await(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
 
 std::uint16_t FreeUdpPort() {
   QUdpSocket probe;
@@ -50,15 +31,15 @@ std::uint16_t FreeUdpPort() {
   return probe.localPort();
 }
 
-// The stand-in dedicated server in a scratch installation whose server.cfg holds `password`,
+// The stand-in dedicated server in a scratch installation whose server.cfg holds the console password,
 // answering rules as `rules` says (see its QUORVANE_STANDIN_RULES).
 class StandIn {
  public:
-  explicit StandIn(const std::string& password = "se cret", const QString& rules = {}) : m_port(FreeUdpPort()) {
+  explicit StandIn(const QString& rules = {}) : m_port(FreeUdpPort()) {
     App();
     QDir(m_dir.path()).mkpath("tfc/maps");
     std::ofstream(m_dir.filePath("tfc/server.cfg").toStdString(), std::ios::binary)
-        << "hostname \"Monitor Test\"\r\nrcon_password \"" << password << "\"\r\n";
+        << "hostname \"Monitor Test\"\r\nrcon_password \"se cret\"\r\n";
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QUORVANE_STANDIN_RULES", rules);
     m_process.setProcessEnvironment(environment);
@@ -209,7 +190,7 @@ struct RulesCase {
 class RulesTest : public MonitorTest, public ::testing::WithParamInterface<RulesCase> {};
 
 TEST_P(RulesTest, areAskedOnlyWhenTheirTabOpensOrRefreshIsPressedAndShownByNameOrWhyNot) {
-  StandIn server("se cret", GetParam().standin);
+  StandIn server(GetParam().standin);
   const auto w = Open(server.Port());
   const auto* rules = Find<QTableWidget>(*w, "RulesTable");
   const auto* state = Find<QLabel>(*w, "RulesState");

@@ -149,12 +149,18 @@ inline void App() {
   if (qApp == nullptr) new QApplication(argc, argv);
 }
 
+// A window's control by its object name.
+template <typename T = QWidget>
+T* Child(const QObject* window, const char* name) {
+  return window->findChild<T*>(QLatin1String(name));
+}
+
 inline void FlushUnloads() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 // Clicks a window's button (or other control) and lets what it unloads go.
 inline void Press(QWidget* window, const char* button) {
   ASSERT_NE(window, nullptr) << "no window for " << button;
-  auto* target = window->findChild<QWidget*>(QLatin1String(button));
+  auto* target = Child(window, button);
   ASSERT_NE(target, nullptr) << button;
   QTest::mouseClick(target, Qt::LeftButton);
   FlushUnloads();
@@ -181,7 +187,7 @@ struct FormOnDisk {
   }
   template <typename T = QWidget>
   T* Find(const char* name) const {
-    return form->findChild<T*>(QLatin1String(name));
+    return Child<T>(form.get(), name);
   }
   void Click(const char* name) const { Press(form.get(), name); }
 

@@ -66,12 +66,6 @@ TEST(CommandLineMonitorTest, rcon_joinsTheCommandWordsAndKeepsTheServer) {
   EXPECT_EQ(d.command, "say hello all");
 }
 
-TEST(CommandLineInstallTest, installServer_keepsTheDirectoryAsGiven) {
-  CommandLine commandLine;
-  ASSERT_EQ(commandLine.Read({"quorvane", "--install-server", "my hlds"}).action, CommandLineAction::InstallServer);
-  EXPECT_EQ(commandLine.InstallDir(), "my hlds");
-}
-
 TEST(CommandLineHelpTest, help_hidesQtsOwnOptions) {
   CommandLine commandLine;
   const QString help = commandLine.AnswerText(commandLine.Read({"quorvane", "--help"}));

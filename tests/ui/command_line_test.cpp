@@ -36,9 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CommandLineCase{"noArguments_opensTheWindows", {}, A::RunWindows, ""},
         CommandLineCase{"help_listsTheOptions", {"--help"}, A::ShowHelp, "-v, --version"},
-        CommandLineCase{"shortHelp_isHelp", {"-h"}, A::ShowHelp, "Usage:"},
         CommandLineCase{"version_printsNameAndVersion", {"--version"}, A::ShowVersion, "quorvane 1."},
-        CommandLineCase{"shortVersion_isVersion", {"-v"}, A::ShowVersion, "quorvane 1."},
         CommandLineCase{"unknownOption_isRefused", {"--bogus"}, A::Refuse, "quorvane: Unknown option 'bogus'."},
         CommandLineCase{"strayArgument_isRefused", {"server.cfg"}, A::Refuse, "Unexpected argument 'server.cfg'."},
         CommandLineCase{"refusalWinsOverVersion", {"--version", "--bogus"}, A::Refuse, "--help"},
@@ -66,12 +64,6 @@ TEST(CommandLineMonitorTest, rcon_joinsTheCommandWordsAndKeepsTheServer) {
   const CommandLineDecision d = commandLine.Read({"quorvane", "--rcon", "127.0.0.1:27016", "say", "hello", "all"});
   EXPECT_EQ(d.server, "127.0.0.1:27016");
   EXPECT_EQ(d.command, "say hello all");
-}
-
-TEST(CommandLineInstallTest, installServer_keepsTheDirectoryAsGiven) {
-  CommandLine commandLine;
-  ASSERT_EQ(commandLine.Read({"quorvane", "--install-server", "my hlds"}).action, CommandLineAction::InstallServer);
-  EXPECT_EQ(commandLine.InstallDir(), "my hlds");
 }
 
 TEST(CommandLineHelpTest, help_hidesQtsOwnOptions) {

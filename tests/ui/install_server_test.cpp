@@ -13,6 +13,8 @@
 namespace quorvane::ui {
 namespace {
 
+using fixtures::Child;
+
 constexpr int kWaitMs = 20000;
 constexpr const char* kEditedServerCfg = "// mine\r\nhostname \"Caf\xe9 TFC\"\r\nmp_timelimit\t45\r\n";
 
@@ -30,11 +32,7 @@ struct InstallServerTest : ::testing::Test {
     window = std::make_unique<InstallServerWindow>(on.fs, platform::ThisMachine(), setup);
     window->show();
   }
-  template <typename T = QWidget>
-  T* Find(const char* name) const {
-    return window->findChild<T*>(QLatin1String(name));
-  }
-  QString Text(const char* label) const { return Find<QLabel>(label)->text(); }
+  QString Text(const char* label) const { return Child<QLabel>(window.get(), label)->text(); }
 
   // Presses Install, and Cancel mid-download when told; gives how the install ended.
   std::optional<bool> InstallAndWait(bool cancelMidDownload = false) {
@@ -81,17 +79,17 @@ TEST_P(InstallEndTest, barStateOutputOutcomeAndButtons_showHowItEnded) {
   if (GetParam().arrange != nullptr) GetParam().arrange(*this);
   Open(GetParam().mode);
   ASSERT_EQ(InstallAndWait(GetParam().cancel), GetParam().ok);
-  EXPECT_EQ(Find<QProgressBar>("barProgress")->value(), GetParam().bar);
+  EXPECT_EQ(Child<QProgressBar>(window.get(), "barProgress")->value(), GetParam().bar);
   EXPECT_EQ(Text("lblState").toStdString(), GetParam().state);
-  const QString output = Find<QPlainTextEdit>("txtOutput")->toPlainText();
+  const QString output = Child<QPlainTextEdit>(window.get(), "txtOutput")->toPlainText();
   EXPECT_EQ(output.contains("Update state (0x61) downloading, progress: 45.23"), GetParam().ran);
   const QString outcome = Text("lblOutcome");
   EXPECT_TRUE(outcome.startsWith(GetParam().begins)) << outcome.toStdString();
   const bool putBack = outcome.endsWith("\nPut back your own tfc/server.cfg (SteamCMD had replaced it).");
   EXPECT_EQ(putBack, GetParam().ran) << outcome.toStdString();
-  EXPECT_EQ(Find("cmdUseLocation")->isVisibleTo(window.get()), GetParam().ok);
-  EXPECT_TRUE(Find("cmdInstall")->isEnabled());
-  EXPECT_FALSE(Find("cmdCancel")->isEnabled());
+  EXPECT_EQ(Child(window.get(), "cmdUseLocation")->isVisibleTo(window.get()), GetParam().ok);
+  EXPECT_TRUE(Child(window.get(), "cmdInstall")->isEnabled());
+  EXPECT_FALSE(Child(window.get(), "cmdCancel")->isEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,26 +1,15 @@
 // The monitor window and the terminal modes, driven with
 // QTest against the stand-in server on a free loopback port.
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSettings>
-#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QUdpSocket>
-#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <functional>
-#include <memory>
-#include <optional>
 
 #include "ui/server_monitor.h"
 #include "ui/terminal_modes.h"
@@ -32,17 +21,10 @@ namespace {
 // A table's row by its name, so a failure says which case it was.
 const auto RowName = [](const auto& info) { return std::string(info.param.name); };
 
-void App() {
-  static int argc = 1;
-  static char* argv[] = {const_cast<char*>("ui_tests"), nullptr};
-  if (qApp == nullptr) new QApplication(argc, argv);
-}
+using fixtures::App;
+using fixtures::Child;
 
-bool Await(const std::function<bool()>& done, int ms = 10000) {
-  QDeadlineTimer deadline(ms);
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-  return done();
-}
+bool Await(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
 
 std::uint16_t FreeUdpPort() {
   QUdpSocket probe;
@@ -50,15 +32,15 @@ std::uint16_t FreeUdpPort() {
   return probe.localPort();
 }
 
-// The stand-in dedicated server in a scratch installation whose server.cfg holds `password`,
+// The stand-in dedicated server in a scratch installation whose server.cfg holds the console password,
 // answering rules as `rules` says (see its QUORVANE_STANDIN_RULES).
 class StandIn {
  public:
-  explicit StandIn(const std::string& password = "se cret", const QString& rules = {}) : m_port(FreeUdpPort()) {
+  explicit StandIn(const QString& rules = {}) : m_port(FreeUdpPort()) {
     App();
     QDir(m_dir.path()).mkpath("tfc/maps");
     std::ofstream(m_dir.filePath("tfc/server.cfg").toStdString(), std::ios::binary)
-        << "hostname \"Monitor Test\"\r\nrcon_password \"" << password << "\"\r\n";
+        << "hostname \"Monitor Test\"\r\nrcon_password \"se cret\"\r\n";
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QUORVANE_STANDIN_RULES", rules);
     m_process.setProcessEnvironment(environment);
@@ -93,13 +75,9 @@ struct MonitorTest : ::testing::Test {
     window->Connect();
     return window;
   }
-  template <typename T = QWidget>
-  static T* Find(const ServerMonitor& w, const char* name) {
-    return w.findChild<T*>(QLatin1String(name));
-  }
-  static QString Output(const ServerMonitor& w) { return Find<QPlainTextEdit>(w, "ConsoleOutput")->toPlainText(); }
+  static QString Output(const ServerMonitor& w) { return Child<QPlainTextEdit>(&w, "ConsoleOutput")->toPlainText(); }
   static QString LogText(const ServerMonitor& w) {
-    const QAbstractItemModel* rows = Find<QListView>(w, "LogView")->model();
+    const QAbstractItemModel* rows = Child<QListView>(&w, "LogView")->model();
     QStringList lines;
     for (int row = 0; row < rows->rowCount(); ++row) lines << rows->index(row, 0).data().toString();
     return lines.join('\n');
@@ -109,18 +87,9 @@ struct MonitorTest : ::testing::Test {
   QTemporaryDir settings;
 };
 
-TEST(StatusLineOnMainForm, altOOpensTheMonitorAsAWindowOfItsOwn) {
-  fixtures::FormOnDisk main(2);
-  QTest::keyClick(main.form.get(), Qt::Key_O, Qt::AltModifier);
-  auto* monitor = main.Find<ServerMonitor>("ServerMonitor");
-  ASSERT_NE(monitor, nullptr);
-  EXPECT_TRUE(monitor->isVisible());
-  EXPECT_TRUE(monitor->isWindow());
-}
-
 TEST_F(MonitorTest, commandHistoryWalksWithUpAndDown) {
   const auto w = Open(FreeUdpPort());
-  auto* input = Find<QLineEdit>(*w, "ConsoleInput");
+  auto* input = Child<QLineEdit>(w.get(), "ConsoleInput");
   for (const char* command : {"status", "users"}) {
     QTest::keyClicks(input, command);
     QTest::keyClick(input, Qt::Key_Return);
@@ -134,23 +103,23 @@ TEST_F(MonitorTest, commandHistoryWalksWithUpAndDown) {
 
 TEST_F(MonitorTest, withoutAPasswordTheConsoleIsOffAndOneLineSaysHowToSetIt) {
   const auto w = Open(FreeUdpPort(), "");
-  const auto* notice = Find<QLabel>(*w, "PasswordNotice");
+  const auto* notice = Child<QLabel>(w.get(), "PasswordNotice");
   EXPECT_TRUE(notice->isVisible());
   EXPECT_TRUE(notice->text().contains("Server Config tab"));
   EXPECT_TRUE(notice->text().contains("restart the server"));
   for (const char* name : {"ConsoleInput", "LogFilter", "Kick", "Say", "ChangeMap", "RestartServer", "WarnAndStop"}) {
-    EXPECT_FALSE(Find(*w, name)->isEnabled()) << name;
+    EXPECT_FALSE(Child(w.get(), name)->isEnabled()) << name;
   }
 }
 
 TEST_F(MonitorTest, kickAsksFirstAndUsesTheUserIdFromStatus) {
   StandIn server;
   const auto w = Open(server.Port());
-  auto* players = Find<QTableWidget>(*w, "Players");
+  auto* players = Child<QTableWidget>(w.get(), "Players");
   ASSERT_TRUE(Await([&] { return players->rowCount() == 4; }));
   players->selectRow(1);
   dialogs.answer = true;
-  QTest::mouseClick(Find(*w, "Kick"), Qt::LeftButton);
+  QTest::mouseClick(Child(w.get(), "Kick"), Qt::LeftButton);
   EXPECT_EQ(dialogs.shown, QStringList{"?Kick Player: Kick [LAN] Sniper Bob from the server?"});
   ASSERT_TRUE(Await([&] { return Output(*w).contains("] kick \"#3\""); })) << Output(*w).toStdString();
   ASSERT_TRUE(Await([&] { return w->ConsoleIdle(); }));
@@ -161,7 +130,7 @@ TEST_F(MonitorTest, theLogArrivesAfterLogaddressAddWithThePasswordMasked) {
   StandIn server;
   const auto w = Open(server.Port());
   ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
-  auto* input = Find<QLineEdit>(*w, "ConsoleInput");
+  auto* input = Child<QLineEdit>(w.get(), "ConsoleInput");
   QTest::keyClicks(input, "say hello there");
   QTest::keyClick(input, Qt::Key_Return);
   ASSERT_TRUE(Await([&] { return LogText(*w).contains("say \"hello there\""); })) << LogText(*w).toStdString();
@@ -185,7 +154,7 @@ TEST_P(ScrollbackTest, keepsTheNewestLinesUpToTheCapFromTheSettingsThatTheFilter
     for (int n = from; n < to; ++n) w->AddLogLine({.message = "line " + std::to_string(n)});
   };
   add(0, 250);
-  QTest::keyClicks(Find<QLineEdit>(*w, "LogFilter"), GetParam().filter);
+  QTest::keyClicks(Child<QLineEdit>(w.get(), "LogFilter"), GetParam().filter);
   // The pane shows the first batch before the second drops some of it.
   ASSERT_TRUE(Await([&] { return !LogText(*w).isEmpty(); }));
   add(250, 280);
@@ -209,20 +178,20 @@ struct RulesCase {
 class RulesTest : public MonitorTest, public ::testing::WithParamInterface<RulesCase> {};
 
 TEST_P(RulesTest, areAskedOnlyWhenTheirTabOpensOrRefreshIsPressedAndShownByNameOrWhyNot) {
-  StandIn server("se cret", GetParam().standin);
+  StandIn server(GetParam().standin);
   const auto w = Open(server.Port());
-  const auto* rules = Find<QTableWidget>(*w, "RulesTable");
-  const auto* state = Find<QLabel>(*w, "RulesState");
+  const auto* rules = Child<QTableWidget>(w.get(), "RulesTable");
+  const auto* state = Child<QLabel>(w.get(), "RulesState");
   // Info and players are asked for meanwhile, the rules not.
-  ASSERT_TRUE(Await([&] { return Find<QTableWidget>(*w, "Players")->rowCount() == 4; }));
+  ASSERT_TRUE(Await([&] { return Child<QTableWidget>(w.get(), "Players")->rowCount() == 4; }));
   EXPECT_TRUE(state->text().isEmpty());
-  Find<QTabWidget>(*w, "PlayersAndRules")->setCurrentIndex(1);
+  Child<QTabWidget>(w.get(), "PlayersAndRules")->setCurrentIndex(1);
   ASSERT_TRUE(Await([&] { return state->text().contains(GetParam().state); })) << state->text().toStdString();
   QStringList names;
   for (int row = 0; row < rules->rowCount(); ++row) names << rules->item(row, 0)->text();
   EXPECT_EQ(names.size(), GetParam().rows);
   EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << names.join(' ').toStdString();
-  QTest::mouseClick(Find(*w, "RefreshRules"), Qt::LeftButton);
+  QTest::mouseClick(Child(w.get(), "RefreshRules"), Qt::LeftButton);
   EXPECT_TRUE(state->text().startsWith("Asking the server for its rules"));
 }
 

@@ -142,13 +142,28 @@ struct RecordingFileSystem : platform::NativeFileSystem {
   Words& effects;
 };
 
-// The platform's own sockets, SteamCMD runs, path resolution and window menu, as main.cpp hands them over.
-inline void UseRealPlatform(SequenceServices& services) {
-  services.links = platform::UdpServerLinks();
-  services.machine = platform::ThisMachine();
-  services.resolvePath = [](std::string_view text) { return platform::ResolvePath(text); };
-  services.winePrefix = platform::DefaultWinePrefix;
-  services.removeCloseEntry = platform::RemoveCloseEntry;
+// The run's one QApplication, made by whichever test needs it first.
+inline void App() {
+  static int argc = 1;
+  static char* argv[] = {const_cast<char*>("ui_tests"), nullptr};
+  if (qApp == nullptr) new QApplication(argc, argv);
+}
+
+// A window's control by its object name.
+template <typename T = QWidget>
+T* Child(const QObject* window, const char* name) {
+  return window->findChild<T*>(QLatin1String(name));
+}
+
+inline void FlushUnloads() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// Clicks a window's button (or other control) and lets what it unloads go.
+inline void Press(QWidget* window, const char* button) {
+  ASSERT_NE(window, nullptr) << "no window for " << button;
+  auto* target = Child(window, button);
+  ASSERT_NE(target, nullptr) << button;
+  QTest::mouseClick(target, Qt::LeftButton);
+  FlushUnloads();
 }
 
 // A main window on a temporary installation, with every outside effect recorded in `outside.events`
@@ -157,9 +172,7 @@ struct FormOnDisk {
   // With a tab, the form is also loaded and shown active on it. The fields
   // stand for a loaded workspace unless told otherwise.
   explicit FormOnDisk(int tab = -1, bool workspaceLoaded = true) {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("ui_tests"), nullptr};
-    if (qApp == nullptr) new QApplication(argc, argv);  // one for the whole run
+    App();
     for (const char* dir : {"tfc/maps", "valve"}) game.MakeDir(dir);
     dialogs.effects = &outside.events;
     form = std::make_unique<MainForm>(fs, dialogs, outside, outside, outside);
@@ -174,9 +187,9 @@ struct FormOnDisk {
   }
   template <typename T = QWidget>
   T* Find(const char* name) const {
-    return form->findChild<T*>(QLatin1String(name));
+    return Child<T>(form.get(), name);
   }
-  void Click(const char* name) const;
+  void Click(const char* name) const { Press(form.get(), name); }
 
   test_support::TempInstall game;
   Outside outside;
@@ -195,19 +208,6 @@ inline bool DragOnto(QWidget* target, QMimeData* data) {
   QApplication::sendEvent(target, &drop);
   return drop.isAccepted();
 }
-
-inline void FlushUnloads() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-// Clicks a window's button (or other control) and lets what it unloads go.
-inline void Press(QWidget* window, const char* button) {
-  ASSERT_NE(window, nullptr) << "no window for " << button;
-  auto* target = window->findChild<QWidget*>(QLatin1String(button));
-  ASSERT_NE(target, nullptr) << button;
-  QTest::mouseClick(target, Qt::LeftButton);
-  FlushUnloads();
-}
-
-inline void FormOnDisk::Click(const char* name) const { Press(form.get(), name); }
 
 // Closes a window from its frame and lets what it unloads go.
 inline void Close(QWidget* window) {
@@ -248,7 +248,12 @@ struct StartSequenceTest : ::testing::Test, FormOnDisk {
     const app::StartPlaces places{game.Path("program").string() + "\\Quorvane.ini", std::move(installDirs)};
     const auto pause = [this] { outside.events.push_back("pause"); };
     SequenceServices services{fs, outside, dialogs, outside, outside, places, TimerMode::Driven, pause};
-    UseRealPlatform(services);
+    // The platform's own sockets, SteamCMD runs, path resolution and window menu, as main.cpp hands them over.
+    services.links = platform::UdpServerLinks();
+    services.machine = platform::ThisMachine();
+    services.resolvePath = [](std::string_view text) { return platform::ResolvePath(text); };
+    services.winePrefix = platform::DefaultWinePrefix;
+    services.removeCloseEntry = platform::RemoveCloseEntry;
     sequence = std::make_unique<StartSequence>(std::move(services));
     QObject::connect(sequence.get(), &StartSequence::ended, [this](int code) { ends.push_back(code); });
     sequence->Start();

@@ -125,7 +125,7 @@ struct FrameLog : QObject {
 // The offscreen platform draws a frame of its own around a window, so its
 // outer frame is larger than the inside, as under a window manager.
 TEST(ShrinkWindow, theOuterFrameTakesTheLastStepEvenBelowTheLayoutsMinimum) {
-  FormOnDisk f;  // for its application
+  App();
   QWidget window;
   auto* tall = new QWidget;
   tall->setMinimumSize(300, 400);

@@ -116,7 +116,8 @@ INSTANTIATE_TEST_SUITE_P(SplitParts, Replies,
 
 TEST(Query, splitPartsJoinInIndexOrderWhateverOrderTheyCome) {
   const Packet rules = TwoRules();
-  const Packet first(rules.begin(), rules.begin() + 10), second(rules.begin() + 10, rules.end());
+  const Packet first(rules.begin(), rules.begin() + 10);
+  const Packet second(rules.begin() + 10, rules.end());
   SplitJoiner joiner;
   EXPECT_EQ(joiner.Feed(Part(7, 1, 2, second)).state, SplitJoiner::Step::State::Waiting);
   EXPECT_EQ(joiner.Feed(Part(7, 1, 2, second)).state, SplitJoiner::Step::State::Waiting);

@@ -40,7 +40,8 @@ TEST(FileSystemWinTest, presenceCountsOrdinaryFilesOnly_whateverTheLetterCase) {
 
 TEST(FileSystemWinTest, backupRenameNeverReplacesTheOldBackup_andAReadOnlyOneStays) {
   testing::ScratchDir dir;
-  const std::string cfg = dir.Make("server.cfg", "new").string(), bak = dir.Make("server.bak", "old").string();
+  const std::string cfg = dir.Make("server.cfg", "new").string();
+  const std::string bak = dir.Make("server.bak", "old").string();
   NativeFileSystem files;
   EXPECT_FALSE(files.Rename(cfg, bak));
   SetFileAttributesA(bak.c_str(), FILE_ATTRIBUTE_READONLY);

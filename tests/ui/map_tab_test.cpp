@@ -91,8 +91,9 @@ TEST(MapTab, cycleAndMessageAreWrittenClearedAndReadBack_anUneditedMessageKeepsI
   for (const char* write : {"Command9", "Command16"}) t.Click(write);
   EXPECT_EQ(t.game.Read("tfc/mapcycle.txt") + "|" + t.game.Read("tfc/motd.txt"), "|\r\n");
   // Into a directory that cannot be written, each write shows its failure and no success.
-  test_support::Immutable cycle(t.game.Path("tfc/mapcycle.txt")), motd(t.game.Path("tfc/motd.txt")),
-      dir(t.game.Path("tfc"));
+  test_support::Immutable cycle(t.game.Path("tfc/mapcycle.txt"));
+  test_support::Immutable motd(t.game.Path("tfc/motd.txt"));
+  test_support::Immutable dir(t.game.Path("tfc"));
   if (!cycle.ok() || !motd.ok() || !dir.ok()) GTEST_SKIP() << "no immutable files here: " << dir.error();
   t.dialogs.shown.clear();
   t.form->WriteServerCfg();
@@ -116,7 +117,8 @@ TEST(MapTab, launchButtonsStartWithTheWindowsFieldsAndMap_listenFirstWritesItsFi
   t.form->ShowValues(values);
   for (const char* button : {"Command20", "Command20", "Command4", "Command2", "Command21"}) t.Click(button);
   EXPECT_EQ(t.game.Read("tfc/listenserver.cfg"), config::ListenServerCfgText(t.form->Values()));
-  const std::string dir = t.game.GameDir(), cue = "sound c:\\windows\\media\\";
+  const std::string dir = t.game.GameDir();
+  const std::string cue = "sound c:\\windows\\media\\";
   EXPECT_EQ(t.outside.events,
             (Words{"write " + dir + "\\Tfc\\listenserver.cfg (995 bytes)", cue + "Military_command.wav",
                    dir + "\\hl.exe| -game tfc -console +sv_lan 0 +maxplayers 12 +map well|" + dir, cue + "launch.wav",

@@ -86,10 +86,10 @@ void BM_FillMapListsFromMapFiles(benchmark::State& state) {
   form.SetGameDir(dir.GameDir());
   for (auto _ : state) {
     const std::vector<std::string> names = maps::ScanMaps(fs, form.GameDir());
-    form.ClearStartingMaps();
-    form.AddStartingMaps(names);
-    form.ClearAvailableMaps();
-    form.AddAvailableMaps(names);
+    form.Maps().ClearStartingMaps();
+    form.Maps().AddStartingMaps(names);
+    form.Maps().ClearAvailableMaps();
+    form.Maps().AddAvailableMaps(names);
   }
 }
 BENCHMARK(BM_FillMapListsFromMapFiles)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);

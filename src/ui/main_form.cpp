@@ -236,33 +236,19 @@ std::string MainForm::Path(std::string_view relative) const { return install::Ga
 
 // ---- Lists and message
 
-void MainForm::ClearStartingMaps() { m_mapTab->ClearStartingMaps(); }
 
-void MainForm::AddStartingMaps(const std::vector<std::string>& names) { m_mapTab->AddStartingMaps(names); }
 
-void MainForm::ClearAvailableMaps() { m_mapTab->ClearAvailableMaps(); }
 
-void MainForm::AddAvailableMaps(const std::vector<std::string>& names) { m_mapTab->AddAvailableMaps(names); }
 
-void MainForm::SetMapCycle(const std::vector<std::string>& entries) { m_mapTab->SetMapCycle(entries); }
 
-std::vector<std::string> MainForm::MapCycle() const { return m_mapTab->MapCycle(); }
 
-void MainForm::SetMotd(const std::string& bytes) { m_mapTab->SetMotd(bytes); }
 
-std::string MainForm::Motd() const { return m_mapTab->Motd(); }
 
-void MainForm::ClearMotd() { m_mapTab->ClearMotd(); }
 
-void MainForm::AddSelectedMap() { m_mapTab->AddSelectedMap(); }
 
-void MainForm::RemoveSelectedMap() { m_mapTab->RemoveSelectedMap(); }
 
-void MainForm::MoveSelectedMapUp() { m_mapTab->MoveSelectedMapUp(); }
 
-void MainForm::MoveSelectedMapDown() { m_mapTab->MoveSelectedMapDown(); }
 
-void MainForm::ClearMapCycle() { m_mapTab->ClearMapCycle(); }
 
 // ---- Operations
 
@@ -375,7 +361,7 @@ void MainForm::ResetServerFields() {
 void MainForm::SaveMapCycle() {
   if (RefuseBeforeLoad()) return;
   const std::string path = Path(install::kMapCycle);
-  const install::IoResult result = maps::SaveMapCycle(m_fs, path, MapCycle());
+  const install::IoResult result = maps::SaveMapCycle(m_fs, path, m_mapTab->MapCycle());
   ReportWrite(result.ok, path, result.reason, QStringLiteral("The Mapcycle.txt file has been created."));
 }
 
@@ -387,14 +373,14 @@ void MainForm::RereadMapCycle() {
   const std::string path = Path(install::kMapCycle);
   // A file that cannot be read leaves the cycle empty, as a re-read always starts afresh.
   const install::Read<std::vector<std::string>> entries = maps::LoadMapCycle(m_fs, path);
-  SetMapCycle(entries.value());
+  m_mapTab->SetMapCycle(entries.value());
   if (!entries) ReportFailure("read", path, entries.reason());
 }
 
 void MainForm::SaveMotd() {
   if (RefuseBeforeLoad()) return;
   const std::string path = Path(install::kMotd);
-  const install::IoResult result = maps::SaveMotd(m_fs, path, Motd());
+  const install::IoResult result = maps::SaveMotd(m_fs, path, m_mapTab->Motd());
   ReportWrite(result.ok, path, result.reason, QStringLiteral("The MOTD.txt file has been saved."));
 }
 
@@ -404,7 +390,7 @@ void MainForm::RereadMotd() {
   if (!m_fs.IsPresent(path)) return;
   const install::Read<std::string> text = maps::LoadMotd(m_fs, path);
   if (text) {
-    SetMotd(text.value());
+    m_mapTab->SetMotd(text.value());
   } else {
     ReportFailure("read", path, text.reason());
   }
@@ -414,7 +400,7 @@ void MainForm::DeleteSelectedMapAsked() {
   if (m_mapTab->SelectedCycleRow() < 0) return;
   if (m_dialogs.AskYesNo(QStringLiteral("Delete this map ?"), QStringLiteral("Delete Map from Mapcycle.txt"),
                          Dialogs::Icon::Question))
-    RemoveSelectedMap();
+    m_mapTab->RemoveSelectedMap();
 }
 
 }  // namespace quorvane::ui

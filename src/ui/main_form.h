@@ -13,6 +13,7 @@
 #include "install/file_system.h"
 #include "launch/launcher.h"
 #include "launch/sound_player.h"
+#include "ui/map_tab.h"
 
 class QLabel;
 class QTabWidget;
@@ -21,7 +22,6 @@ namespace quorvane::ui {
 
 class Dialogs;
 class FieldTab;
-class MapTab;
 
 class MainForm : public QWidget {
   Q_OBJECT
@@ -49,15 +49,8 @@ class MainForm : public QWidget {
 
   void SetGameDir(const std::string& gameDir);
 
-  // What the workspace load and the location change fill.
-  void ClearStartingMaps();
-  void AddStartingMaps(const std::vector<std::string>& names);  // kept sorted
-  void ClearAvailableMaps();
-  void AddAvailableMaps(const std::vector<std::string>& names);  // kept sorted
-  void SetMapCycle(const std::vector<std::string>& entries);
-  std::vector<std::string> MapCycle() const;
-  void SetMotd(const std::string& bytes);
-  std::string Motd() const;
+  // The map tab: its lists and message box are what the workspace load and the location change fill.
+  MapTab& Maps() const { return *m_mapTab; }
 
   // The operations behind the buttons, callable without a click.
   void ShowAutoexecCfgInfo();
@@ -72,12 +65,6 @@ class MainForm : public QWidget {
   void RereadMapCycle();
   void SaveMotd();
   void RereadMotd();
-  void ClearMotd();
-  void AddSelectedMap();
-  void RemoveSelectedMap();
-  void MoveSelectedMapUp();
-  void MoveSelectedMapDown();
-  void ClearMapCycle();
   void DeleteSelectedMapAsked();
   void StartDedicatedServer();
   void StartListenServer();  // writes listenserver.cfg from the fields first

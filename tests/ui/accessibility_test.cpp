@@ -53,8 +53,8 @@ TEST(Accessibility, controlsAreNamedAfterTheirLabelCaptionOrPictureTooltip) {
 // pictures beside the lists, which Space presses.
 TEST(Accessibility, mapTabIsWorkedFromTheKeyboardAlone) {
   FormOnDisk t(2);
-  t.form->AddAvailableMaps({"2fort", "well"});
-  t.form->SetMapCycle({"a", "b"});
+  t.form->Maps().AddAvailableMaps({"2fort", "well"});
+  t.form->Maps().SetMapCycle({"a", "b"});
   t.Find<QListWidget>("List2")->setCurrentRow(1);
   t.Find<QListWidget>("List1")->setCurrentRow(0);
   t.Find("List2")->setFocus();

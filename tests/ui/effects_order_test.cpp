@@ -37,11 +37,11 @@ TEST_F(EffectsOrderTest, settingsFileStart_loadsTheWorkspaceAndClosesInOrderLeav
   const MainForm* main = sequence->Main();
   ASSERT_NE(main, nullptr);
   const config::FieldValues values = main->Values();
-  EXPECT_EQ((Words{values.GetText("hostname"), values.GetText("mp_teamplay"), values.GetText("rate"), main->Motd(),
+  EXPECT_EQ((Words{values.GetText("hostname"), values.GetText("mp_teamplay"), values.GetText("rate"), main->Maps().Motd(),
                    std::to_string(values.GetCheck("cl_himodels"))}),
             (Words{"Friday Night TFC", "21", "9999", "Welcome!\r\nNo spawn camping.", "0"}));
   EXPECT_EQ(main->findChild<QComboBox*>("Combo1")->count() + main->findChild<QListWidget*>("List2")->count(), 16);
-  EXPECT_EQ(main->MapCycle(), (Words{"2fort", "well", "avanti"}));
+  EXPECT_EQ(main->Maps().MapCycle(), (Words{"2fort", "well", "avanti"}));
   Tick(sequence->SoundWindow(), "Timer1", 750, 2);
   Press(sequence->Main(), "Command5");
   Tick(sequence->ByeWindow(), "Timer2", 1200, 2);

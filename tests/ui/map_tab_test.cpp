@@ -17,8 +17,8 @@ using namespace fixtures;  // NOLINT(google-build-using-namespace): the shared f
 struct MapTab : FormOnDisk {
   MapTab() {
     form->Load();
-    form->AddAvailableMaps({"xyz", "Avanti", "2fort"});
-    form->SetMapCycle({"a", "b", "c"});
+    form->Maps().AddAvailableMaps({"xyz", "Avanti", "2fort"});
+    form->Maps().SetMapCycle({"a", "b", "c"});
   }
   MapList* cycle = Find<MapList>("List1");
   MapList* available = Find<MapList>("List2");
@@ -58,7 +58,7 @@ TEST(MapTab, picturesDeleteKeyAndDropsChangeTheCycleAndItsSelectionAsTheTableSay
 
 TEST(MapTab, cycleAndMessageAreWrittenClearedAndReadBack_anUneditedMessageKeepsItsBytes_andAFailedWriteSaysSo) {
   MapTab t;
-  t.form->SetMapCycle({"2fort", "", "well"});
+  t.form->Maps().SetMapCycle({"2fort", "", "well"});
   t.Click("Command9");
   EXPECT_EQ(t.game.Read("tfc/mapcycle.txt"), "2fort\r\n\r\nwell\r\n");
   t.Click("picTrash");
@@ -82,7 +82,7 @@ TEST(MapTab, cycleAndMessageAreWrittenClearedAndReadBack_anUneditedMessageKeepsI
     t.Click("Command16");
     EXPECT_EQ(t.game.Read("tfc/motd.txt"), DataFile("motd_written/" + name)) << name;
   }
-  t.form->SetMotd("unix\nlines");  // as read from "unix\nlines\n"; an edited message takes the program's own line ends
+  t.form->Maps().SetMotd("unix\nlines");  // as read from "unix\nlines\n"; an edited message takes the program's own line ends
   box->moveCursor(QTextCursor::End);
   QTest::keyClicks(box, "!");
   t.Click("Command16");
@@ -109,7 +109,7 @@ TEST(MapTab, cycleAndMessageAreWrittenClearedAndReadBack_anUneditedMessageKeepsI
 // Real starts of the stand-in server through the launcher are the platform tests'; here, which button asks for what.
 TEST(MapTab, launchButtonsStartWithTheWindowsFieldsAndMap_listenFirstWritesItsFile_andAFailureIsShown) {
   MapTab t;
-  t.form->AddStartingMaps({"2fort", "well"});
+  t.form->Maps().AddStartingMaps({"2fort", "well"});
   t.Find<QComboBox>("Combo1")->setCurrentIndex(1);
   config::FieldValues values = t.form->Values();
   values.SetText("port", "27015");

@@ -53,11 +53,6 @@ TEST_F(LocationTest, startupTakesTheSettingsFileThenTheDefaultOrASteamServerThen
   }
 }
 
-TEST_F(LocationTest, storeLocation_writesThePlaceAsOneLine) {
-  ASSERT_TRUE(StoreLocation(fs, kSettings, "c:\\sierra\\half-life\\").stored);
-  EXPECT_EQ(fs.Bytes(kSettings), "c:\\sierra\\half-life\\\r\n");
-}
-
 struct RefusalCase {
   const char* name;
   bool change;  // the change-location save, else the first-run one

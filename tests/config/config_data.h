@@ -23,19 +23,9 @@ inline std::string Data(const std::string& name) {
 // The byte an escape stands for; `i` is at the backslash and is left on the escape's last character.
 inline char Unescape(const std::string& line, std::size_t& i) {
   ++i;
-  const char kind = line.at(i);
-  switch (kind) {
-    case 't':
-      return '\t';
-    case 'r':
-      return '\r';
-    case 'n':
-      return '\n';
-    case '0':
-      return '\0';
-    default:
-      break;
-  }
+  constexpr std::string_view kLetters = "trn0";
+  constexpr std::string_view kBytes("\t\r\n\0", 4);
+  if (const std::size_t at = kLetters.find(line.at(i)); at != std::string_view::npos) return kBytes[at];
   const char byte = static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
   i += 2;
   return byte;

@@ -236,20 +236,6 @@ std::string MainForm::Path(std::string_view relative) const { return install::Ga
 
 // ---- Lists and message
 
-
-
-
-
-
-
-
-
-
-
-
-
-
-
 // ---- Operations
 
 void MainForm::ShowAutoexecCfgInfo() {

@@ -3,9 +3,9 @@
 // hidden, pauses. Each case records one whole path through the start-up and compares the log line by line
 // with its data file, where the game directory is written "<game>".
 #include <QComboBox>
-#include <algorithm>
 #include <QLineEdit>
 #include <QListWidget>
+#include <algorithm>
 
 #include "ui/window_fixtures.h"
 
@@ -37,8 +37,8 @@ TEST_F(EffectsOrderTest, settingsFileStart_loadsTheWorkspaceAndClosesInOrderLeav
   const MainForm* main = sequence->Main();
   ASSERT_NE(main, nullptr);
   const config::FieldValues values = main->Values();
-  EXPECT_EQ((Words{values.GetText("hostname"), values.GetText("mp_teamplay"), values.GetText("rate"), main->Maps().Motd(),
-                   std::to_string(values.GetCheck("cl_himodels"))}),
+  EXPECT_EQ((Words{values.GetText("hostname"), values.GetText("mp_teamplay"), values.GetText("rate"),
+                   main->Maps().Motd(), std::to_string(values.GetCheck("cl_himodels"))}),
             (Words{"Friday Night TFC", "21", "9999", "Welcome!\r\nNo spawn camping.", "0"}));
   EXPECT_EQ(main->findChild<QComboBox*>("Combo1")->count() + main->findChild<QListWidget*>("List2")->count(), 16);
   EXPECT_EQ(main->Maps().MapCycle(), (Words{"2fort", "well", "avanti"}));

@@ -34,7 +34,8 @@ TEST(MainForm, loadOpensOnTheMapTab_andEveryTabShowsItsOwnControlsWithWholeCapti
   config::ResetAutoexecFields(typical);
   config::ResetServerFields(typical);
   f.form->ShowValues(typical);
-  f.form->Maps().AddStartingMaps({"2fort", "avanti", "badlands", "casbah", "crossover2", "cz2", "dustbowl", "epicenter"});
+  f.form->Maps().AddStartingMaps(
+      {"2fort", "avanti", "badlands", "casbah", "crossover2", "cz2", "dustbowl", "epicenter"});
   auto on = [&](QWidget* w) { return QRect(w->mapTo(f.form.get(), QPoint(0, 0)), w->size()); };
   for (int tab = 0; tab < 3; ++tab) {
     SCOPED_TRACE("tab " + std::to_string(tab));

@@ -82,7 +82,8 @@ TEST(MapTab, cycleAndMessageAreWrittenClearedAndReadBack_anUneditedMessageKeepsI
     t.Click("Command16");
     EXPECT_EQ(t.game.Read("tfc/motd.txt"), DataFile("motd_written/" + name)) << name;
   }
-  t.form->Maps().SetMotd("unix\nlines");  // as read from "unix\nlines\n"; an edited message takes the program's own line ends
+  t.form->Maps().SetMotd(
+      "unix\nlines");  // as read from "unix\nlines\n"; an edited message takes the program's own line ends
   box->moveCursor(QTextCursor::End);
   QTest::keyClicks(box, "!");
   t.Click("Command16");

@@ -104,8 +104,11 @@ exec {fd}<> <(:)
 Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -dpi 96 -nolisten tcp >"$work/logs/xvfb.log" 2>&1 &
 xvfb_pid=$!
 display=
-for _ in $(seq 100); do
+# Its start can take seconds right after a heavy stage (it compiles its keymap first); wait up to a minute
+# while it runs, and stop waiting at once if it has ended.
+for _ in $(seq 600); do
   read -r -t 0.1 -u "$fd" display && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
 done
 [[ -n $display ]] || { echo "the X server did not start"; cat "$work/logs/xvfb.log"; exit 1; }
 export DISPLAY=:$display

@@ -145,19 +145,11 @@ BackupOutcome BackupCfgFile(install::FileSystem& fs, const std::string& cfgPath,
 
 namespace {
 
-WriteResult Failure(const std::string& path, std::string reason) {
-  WriteResult r;
-  r.ok = false;
-  r.file = path;
-  r.reason = std::move(reason);
-  return r;
-}
-
 // Rewrites a file where it stands, putting the old bytes back if the write fails.
 WriteResult WriteInPlace(install::FileSystem& fs, const std::string& path, const std::string& text) {
   install::IoResult written = install::WriteKeepingPrevious(fs, path, text);
   if (written) return {};
-  return Failure(path, std::move(written.reason));
+  return WriteResult::Failure(path, std::move(written.reason));
 }
 
 WriteResult WriteWithBackup(install::FileSystem& fs, const std::string& cfgPath, const std::string& bakPath,
@@ -171,7 +163,7 @@ WriteResult WriteWithBackup(install::FileSystem& fs, const std::string& cfgPath,
   // A partly written file left in the way makes the rename below fail, which says so.
   if (fs.IsPresent(cfgPath)) (void)fs.Remove(cfgPath);
   if (!fs.Rename(bakPath, cfgPath)) reason += " (the previous file is kept as " + bakPath + ")";
-  return Failure(cfgPath, std::move(reason));
+  return WriteResult::Failure(cfgPath, std::move(reason));
 }
 
 }  // namespace

@@ -78,7 +78,8 @@ std::vector<Action> Supervisor::OnRunning(const Event& event) {
       return {};
     case EventKind::MapChange:
       m_map = event.text;
-      m_extra += m_settings.mapChangeExtra;
+      // Once per silence: a log full of map changes does not keep a hung server alive.
+      m_extra = m_settings.mapChangeExtra;
       return {};
     case EventKind::FatalWindow:
       m_state = State::Ending;
@@ -149,7 +150,7 @@ Crash Supervisor::CrashOf(const Event& event) const {
   crash.code = event.code;
   crash.hung = m_state == State::Ending && m_why == Why::Hung;
   crash.fatalWindow = m_fatalWindow;
-  crash.uptime = std::chrono::duration_cast<Duration>(event.at - m_startedAt);
+  crash.uptime = std::max(Duration{}, std::chrono::duration_cast<Duration>(event.at - m_startedAt));
   crash.map = m_map;
   crash.players = m_players;
   return crash;

@@ -62,6 +62,8 @@ std::vector<Event> FourQuickCrashes() {
 const std::vector<Event> kRunning = {Start(0)};
 const std::vector<Event> kAnswered = {Start(0), Answer(120)};
 const std::vector<Event> kMapChanged = {Start(0), Answer(120), Ev(150, K::MapChange, 0, "well")};
+const std::vector<Event> kTwoMapChanges = {Start(0), Answer(120), Ev(150, K::MapChange, 0, "well"),
+                                           Ev(200, K::MapChange, 0, "rock2")};
 const std::vector<Event> kHung = {Start(0), Tick(150)};
 const std::vector<Event> kAsked = {Start(0), Stop(60)};
 const std::vector<Event> kFatal = {Start(0), Fatal(30)};
@@ -111,6 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
         TransitionRow{"silenceAfterAnAnswerIsHung", kAnswered, Tick(180), {A::Stop}, State::Ending},
         TransitionRow{"mapChangeGivesMoreTime", kMapChanged, Tick(209), {A::Query}, State::Running},
         TransitionRow{"mapChangeTimeRunsOut", kMapChanged, Tick(210), {A::Stop}, State::Ending},
+        TransitionRow{"mapChangesDoNotAddUp", kTwoMapChanges, Tick(210), {A::Stop}, State::Ending},
         TransitionRow{"hungServerGetsTenSecondsToEnd", kHung, Tick(159), {}, State::Ending},
         TransitionRow{"hungServerOutlivingStopIsKilled", kHung, Tick(160), {A::KillGroup}, State::Ending},
         TransitionRow{"askedStopIsNotKilled", kAsked, Tick(100), {}, State::Ending},

@@ -118,7 +118,10 @@ std::string ReportText(const Crash& crash, const ReportFacts& facts) {
   text += "Restart: " + RestartText(crash) + "\n";
 
   const std::size_t first = facts.logLines.size() > kReportLogLines ? facts.logLines.size() - kReportLogLines : 0;
-  text += "\nLast " + std::to_string(facts.logLines.size() - first) + " lines of " + facts.logSource + ":\n";
+  if (facts.logLines.empty())
+    text += "\nNo lines of " + facts.logSource + ".\n";
+  else
+    text += "\nLast " + std::to_string(facts.logLines.size() - first) + " lines of " + facts.logSource + ":\n";
   for (std::size_t i = first; i < facts.logLines.size(); ++i) text += Masked(Cut(facts.logLines[i])) + "\n";
   if (!facts.backtrace.empty()) {
     text += "\nBacktrace of " + facts.backtraceSource + ":\n" + facts.backtrace;

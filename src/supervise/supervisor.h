@@ -12,7 +12,7 @@
 // Launching | StartFailed, a crash loop              | Report, Notify            | GaveUp
 // Launching | StopAsked                              | -                         | Idle
 // Running   | Answered                               | - (answer deadline moves) | Running
-// Running   | MapChange                              | - (deadline 30 s later)   | Running
+// Running   | MapChange                              | - (30 s more, once)       | Running
 // Running   | Tick or Unanswered, a query due        | Query                     | Running
 // Running   | Tick or Unanswered, no answer in time  | Stop                      | Ending (hung)
 // Running   | FatalWindow                            | KillGroup                 | Ending (fatal)

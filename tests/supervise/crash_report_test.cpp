@@ -87,6 +87,7 @@ TEST(CrashReport, saysWhatWasNeverSeen) {
   crash.restartIn = seconds(10);
   const std::string text = ReportText(crash, ReportFacts{kWhen, {}, "the live log", {}, {}});
   EXPECT_NE(text.find("Map: not seen\nPlayers: not seen\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\nNo lines of the live log.\n"), std::string::npos) << text;
 }
 
 TEST(CrashReport, saysPlainlyThatACrashLoopEndsTheRestarts) {

@@ -152,11 +152,13 @@ void RestartSchedule::Schedule(WallTime after, WallTime anchor) {
   m_target = NextScheduledRestart(m_settings, *m_zone, after, anchor);
   m_restarting = false;
   m_reachedTarget = false;
+  m_lateDeadline.reset();
   m_nextWarning = 0;
   m_players = -1;
 }
 
 WallTime RestartSchedule::Deadline() const {
+  if (m_lateDeadline) return *m_lateDeadline;
   return *m_target + (m_settings.waitForEmpty ? seconds(m_settings.waitAtMost) : seconds(0));
 }
 
@@ -194,13 +196,19 @@ std::vector<ScheduleAction> RestartSchedule::Feed(const ScheduleEvent& event) {
 }
 
 std::vector<ScheduleAction> RestartSchedule::OnTime(WallTime now) {
-  const WallTime deadline = Deadline();
-  if (now >= deadline) return RestartNow();
+  const auto& warnings = m_settings.warnings;
+  WallTime deadline = Deadline();
+  if (now >= deadline) {
+    // No tick came while the last warning was due (the machine slept): the
+    // players still hear the whole countdown before the restart.
+    if (m_players == 0 || m_nextWarning >= warnings.size()) return RestartNow();
+    m_lateDeadline = deadline = now + warnings.front();
+    m_nextWarning = 0;
+  }
   if (now >= *m_target) {
     m_reachedTarget = true;
     if (m_players == 0) return RestartNow();
   }
-  const auto& warnings = m_settings.warnings;
   // The latest warning whose time has come; one missed while no tick came is
   // not said late, its successor says the time truly left.
   std::optional<std::size_t> due;
@@ -232,11 +240,12 @@ std::string RestartSchedule::ClockText(WallTime at) const {
 std::string RestartSchedule::StatusText(WallTime now) const {
   if (!m_target) return {};
   if (m_restarting) return "restarting now";
-  if (m_reachedTarget) {
+  if (m_settings.waitForEmpty && m_reachedTarget && !m_lateDeadline) {
     return "restart when the server is empty, at the latest at " + ClockText(Deadline()) + ", in " +
            LeftText(Deadline() - now);
   }
-  return "restart at " + ClockText(*m_target) + ", in " + LeftText(*m_target - now);
+  const WallTime when = m_lateDeadline.value_or(*m_target);
+  return "restart at " + ClockText(when) + ", in " + LeftText(when - now);
 }
 
 }  // namespace quorvane::supervise

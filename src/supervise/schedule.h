@@ -13,13 +13,17 @@
 // Warning    | Tick at or after the next warning's time  | Say              | Warning
 // Warning    | Cancel                                    | Say (cancelled)  | Waiting (the one after)
 // either     | Tick at the restart time, no waiting      | RestartNow       | Restarting
+// either     | Tick past the restart time, the last      | Say              | Warning (a new
+//            | warning unsaid, players not known 0       |                  | countdown)
 // either     | Tick or Players at or after the restart   | RestartNow       | Restarting
 //            | time, waiting for empty, 0 players seen   |                  |
 // either     | Tick at the end of the wait for empty     | RestartNow       | Restarting
 // any but Off| RestartDone                               | -                | Waiting (the next)
 //
 // While waiting for an empty server the warnings count down to the end of the
-// wait, so players hear them only when the restart will really come.
+// wait, so players hear them only when the restart will really come. A busy
+// server is never restarted before its last warning was said: a restart time
+// passed while no tick came (the machine slept) starts the countdown anew.
 #include <chrono>
 #include <optional>
 #include <string>
@@ -137,7 +141,8 @@ class RestartSchedule {
   const TimeZone* m_zone;
   std::optional<WallTime> m_target;
   bool m_restarting = false;
-  bool m_reachedTarget = false;  // waiting for the server to empty
+  bool m_reachedTarget = false;            // waiting for the server to empty
+  std::optional<WallTime> m_lateDeadline;  // a restart noticed late, counted down from then
   std::size_t m_nextWarning = 0;
   int m_players = -1;  // -1: not seen since the schedule was armed
 };

@@ -110,6 +110,8 @@ KeyValues ReadKeyValues(std::string_view text) {
     text = text.substr(0, kMaxKeyValuesBytes);
     result.complete = false;
   }
+  // An editor may have saved the manifest with a UTF-8 byte order mark.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   Tokens tokens(text);
   // The blocks open around the next entry, outermost first; a block's entries
   // only grow while it is the innermost, so the pointers stay valid.

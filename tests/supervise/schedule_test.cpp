@@ -7,6 +7,13 @@
 
 #include "supervise/rows.h"
 
+namespace quorvane::supervise {
+// Failures name the actions.
+void PrintTo(const ScheduleAction& action, std::ostream* os) {
+  *os << (action.kind == ScheduleActionKind::Say ? "Say \"" + action.text + "\"" : std::string("RestartNow"));
+}
+}  // namespace quorvane::supervise
+
 namespace quorvane::supervise::test {
 namespace {
 
@@ -116,6 +123,12 @@ ScheduleSettings DailyWaitingForEmpty() {
   return settings;
 }
 
+// Every default warning said on time, before the restart and the end of the wait.
+const std::vector<ScheduleEvent> kWarned = {Tick(-600), Tick(-300), Tick(-60), Tick(-30), Tick(-10)};
+const std::vector<ScheduleEvent> kWarnedLate = {Tick(7200), Tick(7500), Tick(7740), Tick(7770), Tick(7790)};
+const std::vector<ScheduleEvent> kBusyAndWarned = {Players(-60, 3), Tick(0),   Tick(300), Tick(600),
+                                                   Tick(840),       Tick(870), Tick(890)};
+
 struct StepRow {
   const char* name;
   ScheduleSettings settings;
@@ -144,12 +157,24 @@ INSTANTIATE_TEST_SUITE_P(
         StepRow{"quietBeforeTheFirstWarning", Daily(), {}, Tick(-601), {}, kWaiting},
         StepRow{
             "firstWarningTenMinutesBefore", Daily(), {}, Tick(-600), {Say("Server restart in 10 minutes.")}, kWarning},
-        StepRow{"aWarningIsSaidOnce", Daily(), {Tick(-600)}, Tick(-590), {}, kWarning},
         StepRow{
             "missedWarningsSayTheTimeLeft", Daily(), {}, Tick(-200), {Say("Server restart in 3 minutes.")}, kWarning},
-        StepRow{"restartAtItsTime", Daily(), {}, Tick(0), {kRestartNow}, kRestarting},
-        StepRow{"nothingMoreWhileRestarting", Daily(), {Tick(0)}, Tick(5), {}, kRestarting},
-        StepRow{"restartDoneWaitsForTheNext", Daily(), {Tick(0)}, Done(40), {}, kWaiting},
+        StepRow{"restartAtItsTime", Daily(), kWarned, Tick(0), {kRestartNow}, kRestarting},
+        StepRow{"restartNoticedLateCountsDownFirst",
+                Daily(),
+                {},
+                Tick(7200),
+                {Say("Server restart in 10 minutes.")},
+                kWarning},
+        StepRow{"restartNoticedLateOnAnEmptyServerComesAtOnce",
+                Daily(),
+                {Players(-60, 0)},
+                Tick(7200),
+                {kRestartNow},
+                kRestarting},
+        StepRow{"lateCountdownEndsInTheRestart", Daily(), kWarnedLate, Tick(7800), {kRestartNow}, kRestarting},
+        StepRow{"nothingMoreWhileRestarting", Daily(), {Tick(-10), Tick(0)}, Tick(5), {}, kRestarting},
+        StepRow{"restartDoneWaitsForTheNext", Daily(), {Tick(-10), Tick(0)}, Done(40), {}, kWaiting},
         StepRow{"cancelBeforeAnyWarningIsSilent", Daily(), {}, Cancel(-3000), {}, kWaiting},
         StepRow{"cancelAfterAWarningTellsThePlayers",
                 Daily(),
@@ -181,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
                 kWarning},
         StepRow{"busyServerRestartsAtTheLimit",
                 DailyWaitingForEmpty(),
-                {Players(-60, 3), Tick(0)},
+                kBusyAndWarned,
                 Tick(900),
                 {kRestartNow},
                 kRestarting}),
@@ -269,14 +294,14 @@ INSTANTIATE_TEST_SUITE_P(
     Schedule, Status,
     testing::Values(
         StatusRow{"hoursAndMinutes", Daily(), {}, T(-(2 * 3600 + 13 * 60 + 59)), "restart at 05:00, in 2 h 13 min"},
-        StatusRow{"minutesOnly", Daily(), {}, T(-240), "restart at 05:00, in 4 min"},
         StatusRow{"lastSeconds", Daily(), {}, T(-45), "restart at 05:00, in 45 s"},
         StatusRow{"waitingForEmpty",
                   DailyWaitingForEmpty(),
                   {Tick(0)},
                   T(60),
                   "restart when the server is empty, at the latest at 05:15, in 14 min"},
-        StatusRow{"restarting", Daily(), {Tick(0)}, T(1), "restarting now"},
+        StatusRow{"restarting", Daily(), {Tick(-10), Tick(0)}, T(1), "restarting now"},
+        StatusRow{"noticedLate", Daily(), {Tick(7200)}, T(7260), "restart at 07:10, in 9 min"},
         StatusRow{"nothingScheduled", {}, {}, T(0), ""}),
     RowName);
 

@@ -17,7 +17,7 @@ constexpr hours kAround{26};
 
 seconds OffsetAt(const TimeZone& zone, WallTime at) { return CivilSeconds(zone.ToLocal(at)) - at; }
 
-// The first instant the clock shows a time after `local`, which the clock skips.
+// The first instant the clock shows `naive` or later, for a time the clock skips.
 WallTime AfterSkip(const TimeZone& zone, std::chrono::sys_seconds naive) {
   const seconds before = OffsetAt(zone, naive - kAround), after = OffsetAt(zone, naive + kAround);
   // Shows a time before the skip at `low`, one after it at `high`.

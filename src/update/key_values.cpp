@@ -22,8 +22,10 @@ class Tokens {
     SkipSpaceAndComments();
     if (m_at >= m_text.size()) return {TokenKind::End, {}, false};
     const char c = m_text[m_at];
-    if (c == '{') return ++m_at, Token{TokenKind::Open, {}, false};
-    if (c == '}') return ++m_at, Token{TokenKind::Close, {}, false};
+    if (c == '{' || c == '}') {
+      ++m_at;
+      return {c == '{' ? TokenKind::Open : TokenKind::Close, {}, false};
+    }
     if (c == '"') return Quoted();
     return Bare();
   }
@@ -50,7 +52,10 @@ class Tokens {
     std::string text;
     for (++m_at; m_at < m_text.size(); ++m_at) {
       const char c = m_text[m_at];
-      if (c == '"') return ++m_at, Token{TokenKind::Text, std::move(text), false};
+      if (c == '"') {
+        ++m_at;
+        return {TokenKind::Text, std::move(text), false};
+      }
       if (c == '\\' && m_at + 1 < m_text.size()) {
         const char next = m_text[m_at + 1];
         if (next == '"' || next == '\\') {

@@ -88,8 +88,6 @@ INSTANTIATE_TEST_SUITE_P(
                        std::nullopt},
         PublicBuildRow{"buildidOutsideTheBranches", R"("90" { "depots" { "buildid" "99" "branches" { } } })",
                        std::nullopt},
-        PublicBuildRow{"anotherApp", R"("70" { "depots" { "branches" { "public" { "buildid" "99" } } } })",
-                       std::nullopt},
         PublicBuildRow{"bareTokensAndComments",
                        "// app info\n\"90\" { depots { branches { public { buildid 77 // now\n } } } }\n", BuildId{77}},
         PublicBuildRow{"bareBuildidCutShort", "\"90\" { depots { branches { public { buildid 77", std::nullopt},

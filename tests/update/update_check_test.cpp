@@ -63,7 +63,6 @@ INSTANTIATE_TEST_SUITE_P(UpdateCheck, Due,
                                          DueRow{"neverWhileSteamCmdRuns", std::nullopt, true, false},
                                          DueRow{"notBeforeSixHours", kNow - hours(6) + seconds(1), false, false},
                                          DueRow{"atSixHours", kNow - hours(6), false, true},
-                                         DueRow{"dueButSteamCmdRuns", kNow - hours(7), true, false},
                                          DueRow{"clockSetBack", kNow + hours(1), false, true}),
                          RowName);
 

@@ -92,13 +92,13 @@ CommandLine::CommandLine()
                       "and exits: 0 when installed, 1 otherwise.",
                       "dir"),
       m_query("query",
-              "Prints the info and players of the server at HOST[:PORT] (27015 when left out).\n"
+              "Prints the info and players of the server at HOST[:PORT] (27015 when left out). "
               "Control characters in the server's text are printed as \\xHH, their code in hex.",
               "HOST[:PORT]"),
       m_rcon("rcon",
-             "Runs one console command on the server at HOST[:PORT]; the password is taken from\n"
-             "the environment variable QUORVANE_RCON_PASSWORD. Everything after HOST is the command;\n"
-             "its words holding blanks are sent in double quotes, and control characters in the\n"
+             "Runs one console command on the server at HOST[:PORT]; the password is taken from "
+             "the environment variable QUORVANE_RCON_PASSWORD. Everything after HOST is the command: "
+             "its words holding blanks are sent in double quotes, and control characters in the "
              "answer other than its line breaks are printed as \\xHH.",
              "HOST[:PORT]"),
       m_json("json", "With --query: prints the answer as JSON.") {

@@ -80,6 +80,23 @@ idle=$(QT_QPA_PLATFORM=offscreen "$build/bench/monitor_load" idle "$port" 60 2>/
 kill "$standin"
 row "Monitor closed, status line watching an answering server, 60 s" "$idle" "< 1 % of one core"
 
+# --query of a host that never answers: its waits sleep until the deadline.
+silent=$(python3 - "$build/src/quorvane" <<'EOF'
+import resource, socket, subprocess, sys, time
+quiet = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+quiet.bind(("127.0.0.1", 0))
+# What the interpreter's own start left in the children's count is not the program's.
+before = resource.getrusage(resource.RUSAGE_CHILDREN)
+start = time.monotonic()
+subprocess.run([sys.argv[1], "--query", "127.0.0.1:%d" % quiet.getsockname()[1]], capture_output=True)
+wall = time.monotonic() - start
+used = resource.getrusage(resource.RUSAGE_CHILDREN)
+cpu = used.ru_utime + used.ru_stime - before.ru_utime - before.ru_stime
+print("CPU %.3f s over %.1f s = %.1f %% of one core" % (cpu, wall, 100 * cpu / wall))
+EOF
+)
+row "--query of a host that never answers" "$silent" "< 5 % of one core"
+
 echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(free -g | awk '/^Mem:/{print $2}') GiB memory"
 echo
 echo "| Measure | Result | Goal |"

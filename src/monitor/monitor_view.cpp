@@ -63,9 +63,76 @@ std::string Json(std::string_view text) {
 
 const char* YesNo(bool b) { return b ? "yes" : "no"; }
 
+constexpr const char* kDash = "\x97";  // em dash, Windows-1252: no duration to show
+
 std::string Seconds(float seconds) {
-  const int total = seconds > 0 ? static_cast<int>(seconds) : 0;
-  return std::to_string(total / 60) + ":" + TwoDigits(total % 60);
+  const std::optional<int> total = WholeSeconds(seconds);
+  if (!total) return kDash;
+  return std::to_string(*total / 60) + ":" + TwoDigits(*total % 60);
+}
+
+std::string Hex(unsigned code) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "\\x%02x", code);
+  return buffer;
+}
+
+// The length of the well-formed UTF-8 sequence at `at`, 0 when there is none.
+std::size_t SequenceLength(std::string_view text, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  std::size_t length = 0;
+  if (lead < 0x80)
+    length = 1;
+  else if (lead >= 0xC2 && lead < 0xE0)
+    length = 2;
+  else if (lead >= 0xE0 && lead < 0xF0)
+    length = 3;
+  else if (lead >= 0xF0 && lead < 0xF5)
+    length = 4;
+  if (length == 0 || at + length > text.size()) return 0;
+  for (std::size_t i = 1; i < length; ++i)
+    if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 0;
+  return length;
+}
+
+}  // namespace
+
+std::optional<int> WholeSeconds(float seconds) {
+  // Written so that NaN fails too.
+  if (!(seconds >= 0 && seconds <= kMostSeconds)) return std::nullopt;
+  return static_cast<int>(seconds);
+}
+
+std::string VisibleControls(std::string_view utf8, bool keepLineBreaks) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t at = 0; at < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[at]);
+    const std::size_t length = SequenceLength(utf8, at);
+    if (keepLineBreaks && c == '\r' && at + 1 < utf8.size() && utf8[at + 1] == '\n') {
+      ++at;  // the LF that follows is the line break
+    } else if (length == 0) {
+      out += Hex(c);  // not UTF-8: a lone byte might still be a C1 control to the terminal
+      ++at;
+    } else if (length == 1 && ((c < 0x20 && c != '\t' && !(keepLineBreaks && c == '\n')) || c == 0x7F)) {
+      out += Hex(c);
+      ++at;
+    } else if (length == 2 && c == 0xC2 && static_cast<unsigned char>(utf8[at + 1]) < 0xA0) {
+      out += Hex(static_cast<unsigned char>(utf8[at + 1]));  // U+0080-U+009F
+      at += 2;
+    } else {
+      out.append(utf8.substr(at, length));
+      at += length;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+std::string JsonSeconds(float seconds) {
+  const std::optional<int> total = WholeSeconds(seconds);
+  return total ? std::to_string(*total) : "null";
 }
 
 }  // namespace
@@ -283,20 +350,23 @@ std::optional<HostPort> ParseHostPort(std::string_view text) {
   return out;
 }
 
-std::string QueryReport(const ServerInfo& info, int roundTripMs, const std::vector<Player>& players) {
+std::string QueryReport(const ServerInfo& info, int roundTripMs, const std::vector<Player>& players,
+                        TerminalText toTerminal) {
+  const auto field = [toTerminal](std::string_view text) { return VisibleControls(toTerminal(text), false); };
   std::string out;
-  out += "name:      " + info.name + "\n";
-  out += "map:       " + info.map + "\n";
-  out += "game:      " + info.game + " (" + info.folder + ")\n";
+  out += "name:      " + field(info.name) + "\n";
+  out += "map:       " + field(info.map) + "\n";
+  out += "game:      " + field(info.game) + " (" + field(info.folder) + ")\n";
   out += "players:   " + std::to_string(info.players) + "/" + std::to_string(info.maxPlayers) + " (" +
          std::to_string(info.bots) + " bots)\n";
   out += "password:  " + std::string(YesNo(info.password)) + "\n";
   out += "vac:       " + std::string(YesNo(info.vac)) + "\n";
-  if (!info.version.empty()) out += "version:   " + info.version + "\n";
+  if (!info.version.empty()) out += "version:   " + field(info.version) + "\n";
   out += std::string("layout:    ") + (info.layout == InfoLayout::Current ? "current (I)" : "old (m)") + "\n";
   out += "ping:      " + std::to_string(roundTripMs) + " ms\n";
   for (const Player& p : players)
-    out += "player:    " + p.name + "\t" + std::to_string(p.score) + "\t" + Seconds(p.seconds) + "\n";
+    out +=
+        "player:    " + field(p.name) + "\t" + std::to_string(p.score) + "\t" + toTerminal(Seconds(p.seconds)) + "\n";
   return out;
 }
 
@@ -313,7 +383,7 @@ std::string QueryReportJson(const ServerInfo& info, int roundTripMs, const std::
   for (std::size_t i = 0; i < players.size(); ++i) {
     if (i > 0) out += ',';
     out += "{\"name\":" + Json(players[i].name) + ",\"score\":" + std::to_string(players[i].score) +
-           ",\"seconds\":" + std::to_string(static_cast<int>(players[i].seconds)) + "}";
+           ",\"seconds\":" + JsonSeconds(players[i].seconds) + "}";
   }
   return out + "]}\n";
 }

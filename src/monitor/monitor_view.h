@@ -153,8 +153,25 @@ struct HostPort {
 };
 std::optional<HostPort> ParseHostPort(std::string_view text);
 
-// The terminal's --query answer, as lines of text or as one JSON object.
-std::string QueryReport(const ServerInfo& info, int roundTripMs, const std::vector<Player>& players);
+// A player's time on the server in whole seconds; none when the server sent
+// no real duration (NaN, infinite, negative, or longer than kMostSeconds).
+inline constexpr float kMostSeconds = 10.0f * 365 * 24 * 3600;
+[[nodiscard]] std::optional<int> WholeSeconds(float seconds);
+
+// Outside text (UTF-8) as a terminal may print it: every control character
+// (U+0000-U+001F but tab, U+007F-U+009F) becomes `\xHH`, its code in hex, so
+// no escape sequence reaches the terminal and no line is forged. With
+// `keepLineBreaks` a console answer keeps its lines: LF stays, CR LF becomes LF.
+[[nodiscard]] std::string VisibleControls(std::string_view utf8, bool keepLineBreaks);
+
+// The code page's bytes as the terminal prints them.
+using TerminalText = std::string (*)(std::string_view);
+
+// The terminal's --query answer, as lines of text or as one JSON object. The
+// lines come out as `toTerminal` makes them, with the server's text through
+// VisibleControls.
+std::string QueryReport(const ServerInfo& info, int roundTripMs, const std::vector<Player>& players,
+                        TerminalText toTerminal);
 std::string QueryReportJson(const ServerInfo& info, int roundTripMs, const std::vector<Player>& players);
 
 }  // namespace quorvane::monitor

@@ -1,5 +1,7 @@
 #include "ui/command_line.h"
 
+#include <utility>
+
 #include "install/build_info.h"
 
 namespace quorvane::ui {
@@ -25,6 +27,61 @@ constexpr QtOption kQtOptions[] = {
 
 QString ProgramName() { return QString::fromLatin1(install::kProgramName); }
 
+// The console command from the words after HOST, keeping the shell's quoting:
+// one word goes as written; of several, a later word holding a blank or empty
+// goes in double quotes. A double quote or a line break inside one of several
+// words cannot be sent as one word, so the user is told; the error is set then.
+QString ConsoleCommand(const QStringList& words, QString& error) {
+  if (words.size() == 1) return words.first();
+  QStringList sent;
+  for (const QString& word : words) {
+    if (word.contains('"') || word.contains('\n') || word.contains('\r')) {
+      error = QString(
+                  "The word '%1' of the command holds a %2; give the whole command as one argument to send it "
+                  "as written.")
+                  .arg(QString(word).replace('\n', ' ').replace('\r', ' '),
+                       word.contains('"') ? "double quote" : "line break");
+      return {};
+    }
+    const bool quoted = !sent.isEmpty() && (word.isEmpty() || word.contains(' ') || word.contains('\t'));
+    sent << (quoted ? '"' + word + '"' : word);
+  }
+  return sent.join(' ');
+}
+
+// The option's name when `argument` is one (--name, -name or either with =value),
+// and whether its value is in it.
+std::pair<QString, bool> OptionName(const QString& argument) {
+  if (!argument.startsWith('-') || argument == "-" || argument == "--") return {};
+  QString name = argument.mid(argument.startsWith("--") ? 2 : 1);
+  const qsizetype equals = name.indexOf('=');
+  return {name.left(equals), equals >= 0};
+}
+
+bool TakesValue(const QString& name) {
+  if (name == "install-server" || name == "query" || name == "rcon") return true;
+  for (const QtOption& qt : kQtOptions)
+    if (name == QLatin1String(qt.name)) return qt.takesValue;
+  return false;
+}
+
+// Everything after --rcon's HOST is the console command, options too (say -v hi):
+// a "--" there ends the options for the parser.
+QStringList EndOptionsAfterRconHost(QStringList arguments) {
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == "--") break;
+    const auto [name, hasValue] = OptionName(arguments[i]);
+    if (!TakesValue(name)) continue;
+    const qsizetype host = hasValue ? i : i + 1;
+    if (name == "rcon") {
+      if (host < arguments.size()) arguments.insert(host + 1, "--");
+      break;
+    }
+    i = host;
+  }
+  return arguments;
+}
+
 }  // namespace
 
 CommandLine::CommandLine()
@@ -34,11 +91,15 @@ CommandLine::CommandLine()
                       "Installs or updates the dedicated server in <dir> with SteamCMD, keeping your edited files,\n"
                       "and exits: 0 when installed, 1 otherwise.",
                       "dir"),
-      m_query("query", "Prints the info and players of the server at HOST[:PORT] (27015 when left out).",
+      m_query("query",
+              "Prints the info and players of the server at HOST[:PORT] (27015 when left out). "
+              "Control characters in the server's text are printed as \\xHH, their code in hex.",
               "HOST[:PORT]"),
       m_rcon("rcon",
-             "Runs one console command on the server at HOST[:PORT]; the password is taken from\n"
-             "the environment variable QUORVANE_RCON_PASSWORD.",
+             "Runs one console command on the server at HOST[:PORT]; the password is taken from "
+             "the environment variable QUORVANE_RCON_PASSWORD. Everything after HOST is the command: "
+             "its words holding blanks are sent in double quotes, and control characters in the "
+             "answer other than its line breaks are printed as \\xHH.",
              "HOST[:PORT]"),
       m_json("json", "With --query: prints the answer as JSON.") {
   m_parser.setApplicationDescription(
@@ -62,7 +123,7 @@ CommandLine::CommandLine()
 }
 
 CommandLineDecision CommandLine::Read(const QStringList& arguments) {
-  if (!m_parser.parse(arguments)) return {CommandLineAction::Refuse, m_parser.errorText()};
+  if (!m_parser.parse(EndOptionsAfterRconHost(arguments))) return {CommandLineAction::Refuse, m_parser.errorText()};
   if (m_parser.isSet(m_help)) return {CommandLineAction::ShowHelp, {}};
   if (m_parser.isSet(m_version)) return {CommandLineAction::ShowVersion, {}};
   if (m_parser.isSet(m_installServer) && (m_parser.isSet(m_query) || m_parser.isSet(m_rcon)))
@@ -77,7 +138,10 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
   if (m_parser.isSet(m_json)) return {CommandLineAction::Refuse, "--json goes with --query."};
   if (m_parser.isSet(m_rcon)) {
     if (m_parser.positionalArguments().isEmpty()) return {CommandLineAction::Refuse, "--rcon needs a command."};
-    return {CommandLineAction::Rcon, {}, m_parser.value(m_rcon), false, m_parser.positionalArguments().join(' ')};
+    QString error;
+    const QString command = ConsoleCommand(m_parser.positionalArguments(), error);
+    if (!error.isEmpty()) return {CommandLineAction::Refuse, error};
+    return {CommandLineAction::Rcon, {}, m_parser.value(m_rcon), false, command};
   }
   if (const QStringList extra = m_parser.positionalArguments(); !extra.isEmpty()) {
     return {CommandLineAction::Refuse, QString("Unexpected argument '%1'.").arg(extra.first())};

@@ -32,8 +32,9 @@ namespace quorvane::ui {
 namespace {
 
 QString Duration(float seconds) {
-  const int total = seconds > 0 ? static_cast<int>(seconds) : 0;
-  return QString("%1:%2").arg(total / 60).arg(total % 60, 2, 10, QChar('0'));
+  const std::optional<int> total = monitor::WholeSeconds(seconds);
+  if (!total) return QString(QChar(0x2014));  // em dash: the server sent no real duration
+  return QString("%1:%2").arg(*total / 60).arg(*total % 60, 2, 10, QChar('0'));
 }
 
 std::unique_ptr<QSettings> OpenSettings(const QString& file) {

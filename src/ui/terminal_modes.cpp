@@ -1,7 +1,7 @@
 #include "ui/terminal_modes.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -12,9 +12,16 @@
 namespace quorvane::ui {
 namespace {
 
+// Sleeps until an event makes `done` true or `ms` have passed: the timer is
+// the deadline and wakes the last wait itself, so no wait spins.
 bool Await(int ms, const std::function<bool()>& done) {
-  QDeadlineTimer deadline(ms);
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  QEventLoop loop;
+  bool expired = false;
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  QObject::connect(&deadline, &QTimer::timeout, &loop, [&expired] { expired = true; });
+  deadline.start(ms);
+  while (!done() && !expired) loop.processEvents(QEventLoop::WaitForMoreEvents);
   return done();
 }
 
@@ -56,9 +63,9 @@ int RunQuery(const monitor::ServerLinks& links, const std::string& server, bool 
   }
   Await(waitMs, [&] { return players.has_value(); });
   const std::vector<monitor::Player> list = players.value_or(std::vector<monitor::Player>{});
-  const std::string text =
-      json ? monitor::QueryReportJson(*info, roundTrip, list) : monitor::QueryReport(*info, roundTrip, list);
-  std::fputs(json ? text.c_str() : AnsiToUtf8(text).c_str(), out);
+  const std::string text = json ? monitor::QueryReportJson(*info, roundTrip, list)
+                                : monitor::QueryReport(*info, roundTrip, list, AnsiToUtf8);
+  std::fputs(text.c_str(), out);
   return kTerminalAnswered;
 }
 
@@ -83,7 +90,8 @@ int RunRcon(const monitor::ServerLinks& links, const std::string& server, const 
     std::fprintf(err, "quorvane: %s did not answer.\n", server.c_str());
     return kTerminalNoAnswer;
   }
-  const std::string text = AnsiToUtf8(end->text);
+  // The server's own lines, with nothing else of the control characters a terminal would act on.
+  const std::string text = monitor::VisibleControls(AnsiToUtf8(end->text), true);
   if (end->type == monitor::ConsoleStep::Type::Done) {
     std::fputs(text.c_str(), out);
     if (!text.empty() && text.back() != '\n') std::fputc('\n', out);

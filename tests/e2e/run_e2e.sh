@@ -6,7 +6,8 @@
 # key, the dedicated server started (a stand-in takes its place), watched in
 # the monitor window with one console command, and stopped,
 # a double click on Quit, then the files it wrote, the server's command line
-# and the exit code compared.
+# and the exit code compared. Last, --query of a hostile server prints no
+# escape or carriage return, and its --json is strict JSON.
 # Usage: tests/e2e/run_e2e.sh [build-dir]   (run under xvfb-run)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -21,8 +22,9 @@ work=$(mktemp -d)
 pid=
 wm=
 clip=
+hostile=
 cleanup() {
-  for p in "$pid" "$clip" "$wm"; do
+  for p in "$pid" "$clip" "$wm" "$hostile"; do
     [[ -n $p ]] && kill "$p" 2>/dev/null || true
   done
   rm -rf "$work"
@@ -187,5 +189,44 @@ grep -qx "cwd=$work/hl" "$work/hl/standin-record.txt" || { echo "the server ran 
 # backups) and in this run's expected files.
 leaks=$(grep -rlF letmein "$work" --exclude={server,listenserver}.{cfg,bak} --exclude="expected-*" || true)
 [[ -z $leaks ]] || { echo "the console password was written to: $leaks"; fail=1; }
+
+# A hostile server: escape sequences, markup and line breaks in its names, durations no
+# connection has, split parts with bad counts. The terminal gets none of its control bytes.
+mkdir -p "$work/hostile"
+port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+(cd "$work/hostile" && exec env QUORVANE_STANDIN_HOSTILE=1 "$standin" -game tfc -port "$port" +map 2fort) \
+  >"$work/hostile/server.log" 2>&1 &
+hostile=$!
+hostile_query() {  # hostile_query FILE [--json]: retried while the stand-in opens its socket
+  for _ in 1 2 3; do
+    "$work/bin/quorvane" --query "127.0.0.1:$port" "${@:2}" >"$1" 2>"$1.err" && return 0
+  done
+  echo "--query ${*:2} of the hostile server failed:"
+  cat "$1.err"
+  return 1
+}
+if hostile_query "$work/hostile/query.txt"; then
+  if LC_ALL=C grep -q $'[\x1b\r]' "$work/hostile/query.txt"; then
+    echo "--query printed an escape or a carriage return from the hostile server:"
+    od -c "$work/hostile/query.txt" | head -20
+    fail=1
+  fi
+  grep -q '^name:      \\x1b\[2J' "$work/hostile/query.txt" ||
+    { echo "--query did not print the hostile name:"; cat "$work/hostile/query.txt"; fail=1; }
+else
+  fail=1
+fi
+if hostile_query "$work/hostile/query.json" --json; then
+  # Python's reader takes NaN and Infinity unless told they are not JSON.
+  python3 -c 'import json, sys; json.load(sys.stdin, parse_constant=lambda c: sys.exit(c + " is not JSON"))' \
+    <"$work/hostile/query.json" ||
+    { echo "--query --json of the hostile server is not strict JSON:"; cat "$work/hostile/query.json"; fail=1; }
+else
+  fail=1
+fi
+kill "$hostile" 2>/dev/null || true
+wait "$hostile" 2>/dev/null || true
+hostile=
+
 [[ $fail -eq 0 ]] && echo "e2e: passed"
 exit $fail

@@ -1,6 +1,8 @@
 // What the status line and the monitor window show and send, without a window.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <tuple>
 
 #include "monitor/monitor_view.h"
@@ -81,6 +83,108 @@ TEST(ServerEndedText, listsTheLastLogLinesOrSaysNoneCame) {
   EXPECT_EQ(ServerEndedText({"21:05:09  Log file closed"}),
             "The dedicated server has ended by itself. Its last log lines:\n\n21:05:09  Log file closed");
   EXPECT_EQ(ServerEndedText({}), "The dedicated server has ended by itself. No log lines came from it.");
+}
+
+// The code page's bytes as they are: the report's own conversion is the test's.
+std::string AsItIs(std::string_view bytes) { return std::string(bytes); }
+// Windows-1252 to UTF-8 for the bytes the tests use: the em dash, and an
+// undefined byte that becomes a C1 control as the platform's conversion makes it.
+std::string Windows1252(std::string_view bytes) {
+  std::string out;
+  for (const char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80)
+      out += ch;
+    else if (c == 0x97)
+      out += "\xe2\x80\x94";
+    else
+      out += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+  }
+  return out;
+}
+
+// Name, what a player's duration is, and how the terminal and JSON show it.
+using DurationRow = std::tuple<const char*, float, const char*, const char*>;
+
+class DurationTest : public testing::TestWithParam<DurationRow> {};
+
+TEST_P(DurationTest, showsAWholeDurationOrADashAndNullForOneNoConnectionHas) {
+  const auto& [name, seconds, line, json] = GetParam();
+  const std::vector<Player> players{Player{0, "A", 1, seconds}};
+  EXPECT_NE(QueryReport(ServerInfo{}, 3, players, AsItIs).find(std::string("player:    A\t1\t") + line + "\n"),
+            std::string::npos);
+  EXPECT_NE(QueryReportJson(ServerInfo{}, 3, players).find(std::string("\"seconds\":") + json + "}"),
+            std::string::npos);
+}
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+INSTANTIATE_TEST_SUITE_P(Durations, DurationTest,
+                         testing::Values(DurationRow{"anHourAndAMinute", 3661.5f, "61:01", "3661"},
+                                         DurationRow{"none", 0.0f, "0:00", "0"},
+                                         DurationRow{"tenYears", kMostSeconds, "5256000:00", "315360000"},
+                                         DurationRow{"notANumber", kNaN, "\x97", "null"},
+                                         DurationRow{"infinite", kInfinity, "\x97", "null"},
+                                         DurationRow{"minusInfinite", -kInfinity, "\x97", "null"},
+                                         DurationRow{"threeBillionSeconds", 3e9f, "\x97", "null"},
+                                         DurationRow{"negative", -5.0f, "\x97", "null"}),
+                         [](const auto& info) { return std::string(std::get<0>(info.param)); });
+
+// Name, outside text in UTF-8, whether it is a console answer, and what the terminal gets.
+using VisibleRow = std::tuple<const char*, const char*, bool, const char*>;
+
+class VisibleControlsTest : public testing::TestWithParam<VisibleRow> {};
+
+TEST_P(VisibleControlsTest, writesEveryControlCharacterAsItsCode) {
+  const auto& [name, text, console, shown] = GetParam();
+  EXPECT_EQ(VisibleControls(text, console), shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, VisibleControlsTest,
+                         testing::Values(VisibleRow{"clearScreen", "\x1b[2Jx", false, "\\x1b[2Jx"},
+                                         VisibleRow{"windowTitle",
+                                                    "\x1b]0;owned\x07"
+                                                    "Bob",
+                                                    false, "\\x1b]0;owned\\x07Bob"},
+                                         VisibleRow{"lineBreakInAField", "a\r\nname:  b", false, "a\\x0d\\x0aname:  b"},
+                                         VisibleRow{"tabAndNul", "a\tb\x01", false, "a\tb\\x01"},
+                                         VisibleRow{"delete", "a\x7f", false, "a\\x7f"},
+                                         VisibleRow{"c1ControlSequenceIntroducer",
+                                                    "a\xc2\x9b"
+                                                    "31m",
+                                                    false, "a\\x9b31m"},
+                                         VisibleRow{"lettersBeyondAscii", "Caf\xc3\xa9 \xe2\x80\x94 \xc2\xa0", false,
+                                                    "Caf\xc3\xa9 \xe2\x80\x94 \xc2\xa0"},
+                                         VisibleRow{"byteThatIsNotUtf8",
+                                                    "a\x9b"
+                                                    "b",
+                                                    false, "a\\x9bb"},
+                                         VisibleRow{"cutSequence", "a\xe2\x80", false, "a\\xe2\\x80"},
+                                         VisibleRow{"consoleKeepsItsLines", "a\nb\n", true, "a\nb\n"},
+                                         VisibleRow{"consoleCrLfBecomesLf", "a\r\nb\r\n", true, "a\nb\n"},
+                                         VisibleRow{"consoleLoneCr", "100%\rforged\n", true, "100%\\x0dforged\n"},
+                                         VisibleRow{"consoleEscape", "\x1b[5mflood\n", true, "\\x1b[5mflood\n"}),
+                         [](const auto& info) { return std::string(std::get<0>(info.param)); });
+
+TEST(QueryReport, takesItsLinesOnlyFromTheProgramWhateverTheServerSends) {
+  ServerInfo info;
+  info.name = "\x1b[2JHostile\r\nmap:       forged";
+  info.map = "2fort\x1b[8m";
+  info.game = "Team\nFortress";
+  info.folder = "tfc";
+  info.version = "1\x9b";
+  const std::string report = QueryReport(info, 3, {Player{0, "Line\nBreak\x81", 1, kNaN}}, Windows1252);
+  EXPECT_EQ(report,
+            "name:      \\x1b[2JHostile\\x0d\\x0amap:       forged\n"
+            "map:       2fort\\x1b[8m\n"
+            "game:      Team\\x0aFortress (tfc)\n"
+            "players:   0/0 (0 bots)\n"
+            "password:  no\n"
+            "vac:       no\n"
+            "version:   1\\x9b\n"
+            "layout:    current (I)\n"
+            "ping:      3 ms\n"
+            "player:    Line\\x0aBreak\\x81\t1\t\xe2\x80\x94\n");
 }
 
 TEST(QueryReportJson, isOneObjectWithHighBytesWrittenAsTheirCharacters) {

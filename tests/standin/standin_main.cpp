@@ -13,6 +13,11 @@
 //   QUORVANE_STANDIN_INFO=I|m|Im  the info reply layouts it sends (default I)
 //   QUORVANE_STANDIN_SPLIT=N      replies longer than N bytes go in split parts
 //   QUORVANE_STANDIN_RULES=silent|cut  rules never answered, or answered a byte short
+//   QUORVANE_STANDIN_HOSTILE=1    a hostile server: names with escape sequences, markup and
+//                                 line breaks, NaN/infinite/huge/negative durations, split
+//                                 parts with bad counts before each players and rules reply,
+//                                 console answers in CR LF lines and `status` flooding the
+//                                 console; it answers for 20 s, keeps quiet for 8 s, and again
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>

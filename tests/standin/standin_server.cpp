@@ -11,7 +11,9 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <limits>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "standin_os.h"
@@ -24,6 +26,7 @@ struct FakePlayer {
   std::string name, steamId, team;
   int score;
   long long joinedMs;
+  std::optional<float> seconds = std::nullopt;  // sent as it is in place of the time since joining
 };
 
 struct Settings {
@@ -35,7 +38,15 @@ struct Settings {
   std::string layouts = "I";  // I, m or Im
   std::size_t split = 0;      // the largest payload per part when set
   std::string rules;          // "silent": never answers them; "cut": answers them a byte short
+  bool hostile = false;       // QUORVANE_STANDIN_HOSTILE=1: see standin_main.cpp
 };
+
+// The hostile server answers for kAnsweringMs, then keeps quiet for kQuietMs, and again.
+constexpr long long kAnsweringMs = 20000;
+constexpr long long kQuietMs = 8000;
+constexpr int kFloodPackets = 300;
+const std::string kHostileName = "\x1b[2J\x1b]0;owned\x07<b>Hostile</b>\r\nmap:       forged";
+const std::string kHostileMap = "2fort\x1b[8m<img src=x>";
 
 Settings g_set;
 std::map<std::string, std::string> g_cvars;
@@ -48,6 +59,7 @@ std::vector<UdpAddress> g_logTo;
 long long g_nextLogMs = 0;
 int g_logTurn = 0;
 std::int32_t g_splitId = 1;
+long long g_startMs = 0;
 
 std::string Env(const char* name) {
   const char* v = std::getenv(name);
@@ -135,15 +147,30 @@ void SendReply(const UdpAddress& to, const std::string& reply) {
   }
 }
 
+// Split parts whose counts no reply can have: no parts at all, a part past the
+// last, and the first of fifteen that never follow. The whole reply comes after them.
+void SendBadSplits(const UdpAddress& to, const std::string& reply) {
+  for (const unsigned count : {0x00u, 0x32u, 0x0Fu}) {
+    std::string packet = "\xFE\xFF\xFF\xFF";
+    PutU32(packet, static_cast<std::uint32_t>(g_splitId++));
+    PutByte(packet, count);
+    packet += reply.substr(0, 64);
+    SendUdp(to, packet);
+  }
+}
+
 std::string InfoReply(char layout) {
   std::string r = Header();
-  const std::string name = g_cvars["hostname"].empty() ? "Quorvane stand-in" : g_cvars["hostname"];
+  const std::string name = g_set.hostile                 ? kHostileName
+                           : g_cvars["hostname"].empty() ? "Quorvane stand-in"
+                                                         : g_cvars["hostname"];
+  const std::string map = g_set.hostile ? kHostileMap : g_set.map;
   const unsigned players = static_cast<unsigned>(g_players.size()), most = static_cast<unsigned>(g_set.maxPlayers);
   const unsigned type = static_cast<unsigned char>(g_set.type), os = static_cast<unsigned char>(EnvironmentLetter());
   const unsigned password = g_cvars["sv_password"].empty() ? 0 : 1;
   if (layout == 'I') {
     PutBytes(r, {'I', 48});
-    PutStrs(r, {name, g_set.map, "tfc", "Team Fortress"});
+    PutStrs(r, {name, map, "tfc", "Team Fortress"});
     PutU16(r, 20);
     PutBytes(r, {players, most, 0, type, os, password, 0});
     PutStr(r, "1.1.2.7/Stdio");
@@ -151,7 +178,7 @@ std::string InfoReply(char layout) {
     PutU16(r, g_set.port);
   } else {
     PutByte(r, 'm');
-    PutStrs(r, {"127.0.0.1:" + std::to_string(g_set.port), name, g_set.map, "tfc", "Team Fortress"});
+    PutStrs(r, {"127.0.0.1:" + std::to_string(g_set.port), name, map, "tfc", "Team Fortress"});
     // ... protocol 47, not a mod, not secure, no bots
     PutBytes(r, {players, most, 47, type, os, password, 0, 0, 0});
   }
@@ -166,7 +193,7 @@ std::string PlayersReply() {
     PutByte(r, index++);
     PutStr(r, p.name);
     PutU32(r, static_cast<std::uint32_t>(p.score));
-    const float seconds = static_cast<float>(NowMs() - p.joinedMs) / 1000.0f + 600.0f;
+    const float seconds = p.seconds.value_or(static_cast<float>(NowMs() - p.joinedMs) / 1000.0f + 600.0f);
     std::uint32_t bits;
     static_assert(sizeof bits == sizeof seconds);
     std::memcpy(&bits, &seconds, sizeof bits);
@@ -196,7 +223,10 @@ std::string RulesReply() {
 }
 
 // A console answer in packets of at most 1400 bytes, as the server flushes its buffer.
-void Print(const UdpAddress& to, const std::string& text) {
+// The hostile server ends its lines with CR LF.
+void Print(const UdpAddress& to, const std::string& plain) {
+  std::string text;
+  for (char c : plain) text += g_set.hostile && c == '\n' ? std::string("\r\n") : std::string(1, c);
   std::size_t at = 0;
   do {
     const std::string chunk = text.substr(at, 1390);
@@ -206,7 +236,8 @@ void Print(const UdpAddress& to, const std::string& text) {
 }
 
 std::string StatusText() {
-  std::string s = "hostname:  " + g_cvars["hostname"] + "\nversion :  48/1.1.2.7/Stdio 10211 secure  (20)\n";
+  std::string s = "hostname:  " + (g_set.hostile ? kHostileName : g_cvars["hostname"]) +
+                  "\nversion :  48/1.1.2.7/Stdio 10211 secure  (20)\n";
   s += "tcp/ip  :  127.0.0.1:" + std::to_string(g_set.port) + "\nmap     :  " + g_set.map + " at: 0 x, 0 y, 0 z\n";
   s += "players :  " + std::to_string(g_players.size()) + " active (" + std::to_string(g_set.maxPlayers) + " max)\n";
   return s;
@@ -343,7 +374,11 @@ void Console(const UdpAddress& from, const std::string& text) {
   Log("Rcon: \"" + text + "\" from " + fromText);
   if (command.rfind("status", 0) == 0) {
     Print(from, StatusText());
-    return Print(from, PlayerTable());
+    Print(from, PlayerTable());
+    // The hostile one floods the console with more than any answer needs.
+    for (int i = 0; g_set.hostile && i < kFloodPackets; ++i)
+      Print(from, "\x1b[5mflood " + std::to_string(i) + "\x1b[0m " + std::string(1300, '~') + "\n");
+    return;
   }
   Print(from, Execute(command));
 }
@@ -373,10 +408,12 @@ void Query(const UdpAddress& from, const std::string& p) {
   if (type == 'T') {
     for (char layout : g_set.layouts) SendUdp(from, InfoReply(layout));
   } else if (type == 'U') {
+    if (g_set.hostile) SendBadSplits(from, PlayersReply());
     SendReply(from, PlayersReply());
   } else if (g_set.rules != "silent") {
     std::string rules = RulesReply();
     if (g_set.rules == "cut") rules.pop_back();
+    if (g_set.hostile) SendBadSplits(from, rules);
     SendReply(from, rules);
   }
 }
@@ -427,13 +464,27 @@ bool StartServer(const std::vector<std::string>& args, std::string& error) {
                {3, "[LAN] Sniper Bob", "STEAM_0:0:5678", "Red", 3, now},
                {4, "Charlie", "STEAM_0:1:91011", "Blue", 1, now},
                {6, "Delta", "STEAM_0:0:1213", "Red", 0, now}};
+  g_startMs = now;
+  g_set.hostile = Env("QUORVANE_STANDIN_HOSTILE") == "1";
+  if (g_set.hostile) {
+    // Names that would drive a terminal or be read as markup, with durations no connection has.
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    g_players = {{2, "\x1b[2J<b>x</b>", "STEAM_0:1:234", "Blue", 5, now, nan},
+                 {3, "<img src=x>", "STEAM_0:0:5678", "Red", 3, now, inf},
+                 {4, "\x1b]0;title\x07Line\nBreak\r", "STEAM_0:1:91011", "Blue", 1, now, 3e9f},
+                 {6,
+                  "Delta\x9d"
+                  "31m",
+                  "STEAM_0:0:1213", "Red", 0, now, -5.0f}};
+  }
   return OpenUdp(g_set.port, error);
 }
 
 void ServeOnce() {
   std::string packet;
   UdpAddress from;
-  if (ReceiveUdp(200, packet, from) && packet.size() >= 5 && packet.compare(0, 4, Header()) == 0) {
+  const bool quiet = g_set.hostile && (NowMs() - g_startMs) % (kAnsweringMs + kQuietMs) >= kAnsweringMs;
+  if (ReceiveUdp(200, packet, from) && !quiet && packet.size() >= 5 && packet.compare(0, 4, Header()) == 0) {
     const std::string text = packet.substr(4, packet.find('\0', 4) - 4);
     if (text.rfind("challenge rcon", 0) == 0) {
       if (!Banned(from.ip)) SendUdp(from, Header() + "challenge rcon " + g_rconChallenge + "\n" + std::string(1, '\0'));
@@ -445,7 +496,7 @@ void ServeOnce() {
       Query(from, packet);
     }
   }
-  LogSomething();
+  if (!quiet) LogSomething();
 }
 
 }  // namespace quorvane::standin

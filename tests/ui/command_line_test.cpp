@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace quorvane::ui {
 namespace {
 
@@ -54,10 +56,51 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"queryWithStrayArgument_isRefused", {"--query", "h", "x"}, A::Refuse, "argument 'x'"},
         CommandLineCase{"rcon_runsTheCommand", {"--rcon", "h", "say", "hi"}, A::Rcon, ""},
         CommandLineCase{"rconWithoutCommand_isRefused", {"--rcon", "h"}, A::Refuse, "--rcon needs a command."},
+        CommandLineCase{"rconWordWithDoubleQuote_isRefused",
+                        {"--rcon", "h", "say", "a\"b"},
+                        A::Refuse,
+                        "The word 'a\"b' of the command holds a double quote; give the whole command as one"},
+        CommandLineCase{"rconWordWithLineBreak_isRefused",
+                        {"--rcon", "h", "say", "a\nquit"},
+                        A::Refuse,
+                        "The word 'a quit' of the command holds a line break"},
         CommandLineCase{"jsonAlone_isRefused", {"--json"}, A::Refuse, "--json goes with --query."},
         CommandLineCase{"queryAndRcon_isRefused", {"--query", "h", "--rcon", "h", "x"}, A::Refuse, "not both"},
         CommandLineCase{"installAndQuery_isRefused", {"--install-server", "d", "--query", "h"}, A::Refuse, "one of"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Name, the words after --rcon HOST as the shell passed them, and the command sent.
+using RconRow = std::tuple<const char*, QStringList, const char*>;
+class RconCommandTest : public ::testing::TestWithParam<RconRow> {};
+
+TEST_P(RconCommandTest, sendsEverythingAfterTheHostKeepingTheShellsQuoting) {
+  const auto& [name, words, sent] = GetParam();
+  CommandLine commandLine;
+  const CommandLineDecision d = commandLine.Read(QStringList{"quorvane", "--rcon", "h"} + words);
+  ASSERT_EQ(d.action, CommandLineAction::Rcon) << d.error.toStdString();
+  EXPECT_EQ(d.server, "h");
+  EXPECT_EQ(d.command, sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, RconCommandTest,
+    ::testing::Values(RconRow{"oneWord_asWritten", {"changelevel 2fort"}, "changelevel 2fort"},
+                      RconRow{"oneWordWithQuotes_asWritten", {"hostname \"My Server\""}, "hostname \"My Server\""},
+                      RconRow{"laterWordWithBlank_quoted", {"hostname", "My Server"}, "hostname \"My Server\""},
+                      RconRow{"laterWordWithTab_quoted", {"say", "a\tb", "c"}, "say \"a\tb\" c"},
+                      RconRow{"emptyWord_quoted", {"sv_password", ""}, "sv_password \"\""},
+                      RconRow{"firstWordWithBlank_asWritten", {"say hi", "all"}, "say hi all"},
+                      RconRow{"optionAfterAWord_isPartOfIt", {"say", "-v", "hi"}, "say -v hi"},
+                      RconRow{"optionRightAfterHost_isTheCommand", {"--help"}, "--help"},
+                      RconRow{"doubleDash_isPartOfIt", {"echo", "--", "x"}, "echo -- x"}),
+    [](const auto& info) { return std::string(std::get<0>(info.param)); });
+
+TEST(CommandLineMonitorTest, rconWithItsHostAfterAnEqualsSign_takesTheRestAsTheCommand) {
+  CommandLine commandLine;
+  const CommandLineDecision d = commandLine.Read({"quorvane", "--rcon=h:27016", "say", "--json"});
+  EXPECT_EQ(d.server, "h:27016");
+  EXPECT_EQ(d.command, "say --json");
+}
 
 TEST(CommandLineMonitorTest, rcon_joinsTheCommandWordsAndKeepsTheServer) {
   CommandLine commandLine;

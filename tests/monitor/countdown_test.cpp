@@ -82,30 +82,5 @@ TEST(Countdown, cancelTellsThePlayersOnceAndNothingFollows) {
   EXPECT_EQ(countdown.LeftMs(30000), 0);
 }
 
-TEST(Countdown, beginsAfreshAfterACancel) {
-  Countdown countdown = WarnAndStopCountdown();
-  countdown.Begin(0);
-  countdown.Tick(40000);
-  (void)countdown.Cancel();
-  countdown.Begin(100000);
-  EXPECT_EQ(countdown.LeftMs(100000), 60000);
-  EXPECT_EQ(countdown.Tick(100000).commands, std::vector<std::string>{"say \"Server stopping in 60 seconds\""});
-}
-
-// Name, milliseconds left, and the clock shown.
-using ClockRow = std::tuple<const char*, std::int64_t, const char*>;
-class TimeLeftClockTest : public testing::TestWithParam<ClockRow> {};
-
-TEST_P(TimeLeftClockTest, roundsUpToWholeSeconds) {
-  const auto& [name, leftMs, shown] = GetParam();
-  EXPECT_EQ(TimeLeftClock(leftMs), shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(Times, TimeLeftClockTest,
-                         testing::Values(ClockRow{"full", 60000, "1:00"}, ClockRow{"justStarted", 59999, "1:00"},
-                                         ClockRow{"underTen", 9001, "0:10"}, ClockRow{"lastMoment", 1, "0:01"},
-                                         ClockRow{"over", -5, "0:00"}, ClockRow{"tenMinutes", 600000, "10:00"}),
-                         RowName);
-
 }  // namespace
 }  // namespace quorvane::monitor::test

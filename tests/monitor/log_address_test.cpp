@@ -15,13 +15,6 @@ TEST(LogAddressKeeper, takesTheRememberedPortOffBeforeAddingTheNewOne) {
             (std::vector<std::string>{"logaddress_del 127.0.0.1 27999", "logaddress_add 127.0.0.1 40001"}));
 }
 
-TEST(LogAddressKeeper, onlyAddsOnceTheRememberedPortIsOff) {
-  LogAddressKeeper keeper(27999);
-  keeper.StaleRemoved();
-  EXPECT_EQ(keeper.AddCommands(40001), std::vector<std::string>{"logaddress_add 127.0.0.1 40001"});
-  EXPECT_EQ(LogAddressKeeper().AddCommands(40001), std::vector<std::string>{"logaddress_add 127.0.0.1 40001"});
-}
-
 struct AnswerRow {
   const char* name;
   // Each answer: its time and the process this program started (0 for none).

@@ -214,14 +214,11 @@ TEST_F(MonitorTest, afterTheServerRestartsInAnotherProcessTheLogAddressGoesOnAga
 }
 
 TEST_F(MonitorTest, warnAndStopAsksFirstAndNoLeavesTheServerAlone) {
-  StandIn server;
-  const auto w = Open(server.Port());
-  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  const auto w = Open(FreeUdpPort());
   dialogs.answer = false;
   QTest::mouseClick(Child(w.get(), "WarnAndStop"), Qt::LeftButton);
   EXPECT_EQ(dialogs.shown, QStringList{"?Warn and stop: Warn the players and stop the server in 60 seconds?"});
   EXPECT_FALSE(countdown->Active());
-  EXPECT_FALSE(Child(w.get(), "CountdownRow")->isVisible());
   CountdownAt(61000);
   EXPECT_EQ(stops, 0);
 }

@@ -544,7 +544,9 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
     const std::vector<std::string> last = *monitor ? (*monitor)->Log().Last(20) : std::vector<std::string>{};
     dialogs.Inform(FromAnsi(monitor::ServerEndedText(last)));
   });
-  QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, line, [monitor] {
+  QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, line, [monitor, countdown] {
+    // Nothing stops the server once the program has gone: the players hear so.
+    countdown->CancelBeforeQuit();
     if (*monitor) (*monitor)->RemoveLogAddress();
   });
 }

@@ -46,6 +46,16 @@ void StopCountdown::Cancel() {
   emit changed();
 }
 
+void StopCountdown::CancelBeforeQuit(int waitMs) {
+  Cancel();
+  if (!m_sending) return;
+  QEventLoop wait;
+  QTimer::singleShot(waitMs, &wait, &QEventLoop::quit);
+  m_idleWait = &wait;
+  wait.exec();
+  m_idleWait = nullptr;
+}
+
 QString StopCountdown::Left() const {
   if (!Active()) return {};
   return QString::fromStdString(monitor::TimeLeftClock(m_countdown.LeftMs(m_now())));
@@ -80,6 +90,7 @@ void StopCountdown::SendNext() {
       emit self->problem(QStringLiteral("A warning did not reach the players: ") +
                          FromAnsi(monitor::ConsoleOutcomeText(step)));
     self->SendNext();
+    if (self->m_idleWait != nullptr && !self->m_sending) self->m_idleWait->quit();
   });
 }
 

@@ -3,6 +3,7 @@
 // a console of its own and the stop at the end. It belongs to the main window,
 // not to the monitor, so it goes on when the monitor closes.
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
@@ -29,6 +30,8 @@ class StopCountdown : public QObject {
                                          std::string password, std::function<void()> stop);
   // Ends the countdown and tells the players.
   void Cancel();
+  // The same when the program ends: waits at most `waitMs` for the word to go out.
+  void CancelBeforeQuit(int waitMs = 2000);
   bool Active() const { return m_countdown.Active(); }
   // "1:00" down to "0:01"; empty when none runs.
   QString Left() const;
@@ -52,6 +55,7 @@ class StopCountdown : public QObject {
   std::function<void()> m_stop;
   std::deque<std::string> m_waiting;
   bool m_sending = false;
+  QEventLoop* m_idleWait = nullptr;  // CancelBeforeQuit's wait, ended when nothing is left to send
   QElapsedTimer m_clock;
   Clock m_now;
   QTimer m_timer;

@@ -243,6 +243,18 @@ TEST_F(MonitorTest, warnAndStopShowsTheTimeLeftAndCancelTellsThePlayers) {
   EXPECT_EQ(stops, 0);
 }
 
+TEST_F(MonitorTest, aCountdownCancelledAsTheProgramEndsTellsThePlayersBeforeItReturns) {
+  StandIn server;
+  const auto w = Open(server.Port());
+  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  dialogs.answer = true;
+  w->WarnAndStop();
+  ASSERT_TRUE(Await([&] { return server.Received().contains("say \"Server stopping in 60 seconds\""); }));
+  countdown->CancelBeforeQuit(20000);
+  EXPECT_TRUE(server.Received().endsWith("say \"Server stop cancelled\"\n")) << server.Received().toStdString();
+  EXPECT_FALSE(countdown->Active());
+}
+
 struct CloseCase {
   const char* name;
   bool keep;         // the answer to the question on closing

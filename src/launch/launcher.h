@@ -87,6 +87,8 @@ class Launcher {
   // stop from here (said once, then forgotten), or none.
   enum class Watch { None, Running, Ended };
   [[nodiscard]] Watch WatchStartedServer();
+  // The process (group) of the dedicated server started from here, until it is found gone.
+  std::optional<ServerControl::Handle> StartedServer() const { return m_startedServer; }
 
  private:
   LaunchOutcome OpenLink(const std::string& link);

@@ -305,26 +305,18 @@ std::optional<int> UserIdOf(const std::vector<StatusPlayer>& status, std::string
   return std::nullopt;
 }
 
-void WarnAndStop::Begin(std::int64_t nowMs) {
-  m_begun = true;
-  m_start = nowMs;
-  m_said = 0;
-}
-
-WarnAndStop::Step WarnAndStop::Tick(std::int64_t nowMs) {
-  Step step;
-  if (!m_begun) return step;
-  constexpr int kLeft[] = {60, 30, 10};
-  const std::int64_t elapsed = nowMs - m_start;
-  while (m_said < 3 && elapsed >= (60 - kLeft[m_said]) * 1000LL) {
-    step.commands.push_back(SayCommand("Server stopping in " + std::to_string(kLeft[m_said]) + " seconds"));
-    ++m_said;
+KickStep KickFromStatus(std::string_view statusAnswer, std::string_view name) {
+  const Result<std::vector<StatusPlayer>> status = ParseStatus(statusAnswer);
+  // Every status answer has its "players :" line; without it the answer was something else.
+  const bool looksLikeStatus =
+      statusAnswer.starts_with("players") || statusAnswer.find("\nplayers") != std::string_view::npos;
+  if (!status || !looksLikeStatus) {
+    const std::string why = !status ? status.Error() : "it holds no player count";
+    return {std::nullopt, "The server's answer to status could not be read (" + why + "), so " + std::string(name) +
+                              " was not kicked."};
   }
-  if (elapsed >= 60000) {
-    step.stop = true;
-    m_begun = false;
-  }
-  return step;
+  if (const std::optional<int> id = UserIdOf(*status, name)) return {KickCommand(*id), {}};
+  return {std::nullopt, std::string(name) + " is no longer on the server."};
 }
 
 std::string ServerEndedText(const std::vector<std::string>& lastLines) {

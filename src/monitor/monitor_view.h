@@ -124,24 +124,13 @@ std::string LogAddressAdd(std::uint16_t port);
 std::string LogAddressDel(std::uint16_t port);
 // The user id of the player named `name` in a `status` answer.
 std::optional<int> UserIdOf(const std::vector<StatusPlayer>& status, std::string_view name);
-
-// "Warn and stop": says a countdown at 60, 30 and 10 s, then stops.
-class WarnAndStop {
- public:
-  struct Step {
-    std::vector<std::string> commands;  // `say` commands due now
-    bool stop = false;                  // time is up
-  };
-  void Begin(std::int64_t nowMs);
-  bool Active() const { return m_begun; }
-  void Cancel() { m_begun = false; }
-  Step Tick(std::int64_t nowMs);
-
- private:
-  bool m_begun = false;
-  std::int64_t m_start = 0;
-  int m_said = 0;  // warnings already said
+// What Kick does with the console's answer to `status`: the kick command for
+// `name`, or what to tell the user instead (texts in the code page).
+struct KickStep {
+  std::optional<std::string> command;
+  std::string message;
 };
+KickStep KickFromStatus(std::string_view statusAnswer, std::string_view name);
 
 // The message when the server this program started ended by itself.
 std::string ServerEndedText(const std::vector<std::string>& lastLines);

@@ -13,6 +13,7 @@ int g_openBoxes = 0;
 // Without a window manager nothing hands the keyboard back to the window the
 // user was working in when a box closes, so do it here.
 int RunModal(QMessageBox& box) {
+  box.setTextFormat(Qt::PlainText);
   const QPointer<QWidget> previous = QApplication::activeWindow();
   ++g_openBoxes;
   const int result = box.exec();

@@ -16,6 +16,8 @@ class Dialogs {
   Dialogs(const Dialogs&) = delete;
   Dialogs& operator=(const Dialogs&) = delete;
 
+  // Both show their text as it is, never as markup: it may hold a player's name,
+  // a server's answer or a file name.
   // Modal, OK only, no icon.
   virtual void Inform(const QString& text, const QString& title = QStringLiteral("Quorvane"));
   // Modal, Yes and No with No as the default; true only for Yes.

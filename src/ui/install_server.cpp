@@ -68,6 +68,7 @@ void InstallServerWindow::BuildPathRows(QGridLayout* layout) {
   m_browseSteamCmd->setObjectName("cmdBrowseSteamCmd");
   m_howTo = new QLabel(m_setup.howToGet, this);
   m_howTo->setObjectName("lblHowToGetSteamCmd");
+  m_howTo->setTextFormat(Qt::PlainText);
   m_howTo->setWordWrap(true);
   m_howTo->setTextInteractionFlags(Qt::TextSelectableByMouse);
   m_howTo->setVisible(m_setup.steamCmd.isEmpty());
@@ -90,6 +91,8 @@ void InstallServerWindow::BuildProgressRows(QGridLayout* layout) {
   m_progress->setTextVisible(false);
   m_state = new QLabel(this);
   m_state->setObjectName("lblState");
+  // SteamCMD's words and the folder's name are shown as they are, never as markup.
+  m_state->setTextFormat(Qt::PlainText);
 
   m_showOutput = new QToolButton(this);
   m_showOutput->setObjectName("cmdShowOutput");
@@ -107,6 +110,7 @@ void InstallServerWindow::BuildProgressRows(QGridLayout* layout) {
 
   m_outcome = new QLabel(this);
   m_outcome->setObjectName("lblOutcome");
+  m_outcome->setTextFormat(Qt::PlainText);
   m_outcome->setWordWrap(true);
   m_outcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
   layout->addWidget(m_progress, 3, 0, 1, 3);

@@ -4,7 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFormLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +17,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 
 #include "install/game_paths.h"
 #include "maps/map_catalogue.h"
@@ -27,6 +28,7 @@
 #include "ui/main_form.h"
 #include "ui/rules_view.h"
 #include "ui/status_line.h"
+#include "ui/stop_countdown.h"
 
 namespace quorvane::ui {
 namespace {
@@ -35,6 +37,11 @@ QString Duration(float seconds) {
   const std::optional<int> total = monitor::WholeSeconds(seconds);
   if (!total) return QString(QChar(0x2014));  // em dash: the server sent no real duration
   return QString("%1:%2").arg(*total / 60).arg(*total % 60, 2, 10, QChar('0'));
+}
+
+// Where the log port added to this server is kept until it is taken off again.
+QString LogPortKey(const std::string& host, std::uint16_t port) {
+  return QStringLiteral("logAddress/%1_%2").arg(QString::fromStdString(host)).arg(port);
 }
 
 std::unique_ptr<QSettings> OpenSettings(const QString& file) {
@@ -57,6 +64,11 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
       settings->value(QStringLiteral("monitor/scrollback"), static_cast<qulonglong>(monitor::LogBook::kDefaultCap))
           .toULongLong());
   const QSize size = settings->value(QStringLiteral("monitor/size"), QSize(760, 620)).toSize();
+  // A port an earlier run added and never took off: that run may have died.
+  bool known = false;
+  const uint stale = settings->value(LogPortKey(m_sources.host, m_sources.port)).toUInt(&known);
+  if (known && stale > 0 && stale <= 65535) m_keeper = monitor::LogAddressKeeper(static_cast<std::uint16_t>(stale));
+  m_countdown = m_sources.countdown != nullptr ? m_sources.countdown : new StopCountdown(this);
 
   QWidget* top = BuildStatusPane();
   QWidget* console = BuildConsolePane();
@@ -68,10 +80,12 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   m_notice = new QLabel;
   m_notice->setObjectName(QStringLiteral("PasswordNotice"));
   m_notice->setWordWrap(true);
+  m_notice->setTextFormat(Qt::PlainText);
   m_notice->hide();
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(split, 1);
   layout->addWidget(m_notice);
+  layout->addWidget(BuildCountdownRow());
   layout->addWidget(BuildButtons());
   NameControls(*this);
   m_consoleControls.insert(m_consoleControls.end(), {m_input, m_filter, m_logView});
@@ -139,8 +153,8 @@ void ServerMonitor::ConnectSignals() {
     RunTyped(command);
   });
   connect(m_filter, &QLineEdit::textChanged, this, [this] { Refilter(); });
-  m_warnTimer.setInterval(500);
-  connect(&m_warnTimer, &QTimer::timeout, this, &ServerMonitor::TickWarning);
+  connect(m_countdown, &StopCountdown::changed, this, &ServerMonitor::ShowCountdown);
+  connect(m_countdown, &StopCountdown::problem, this, &ServerMonitor::Print);
 }
 
 // A link that cannot start says so in the window; the others still work.
@@ -164,6 +178,25 @@ ServerMonitor::~ServerMonitor() {
   const std::unique_ptr<QSettings> settings = OpenSettings(m_sources.settingsFile);
   settings->setValue(QStringLiteral("monitor/size"), size());
   settings->setValue(QStringLiteral("monitor/scrollback"), static_cast<qulonglong>(m_log.Cap()));
+}
+
+// The time left of "Warn and stop", shown only while it runs.
+QWidget* ServerMonitor::BuildCountdownRow() {
+  auto* box = new QWidget;
+  box->setObjectName(QStringLiteral("CountdownRow"));
+  auto* row = new QHBoxLayout(box);
+  row->setContentsMargins(0, 0, 0, 0);
+  m_countdownLeft = new QLabel;
+  m_countdownLeft->setObjectName(QStringLiteral("CountdownLeft"));
+  m_countdownLeft->setTextFormat(Qt::PlainText);
+  m_cancelStop = new QPushButton(QStringLiteral("&Cancel stop"));
+  m_cancelStop->setObjectName(QStringLiteral("CancelStop"));
+  connect(m_cancelStop, &QPushButton::clicked, this, &ServerMonitor::CancelStop);
+  row->addWidget(m_countdownLeft, 1);
+  row->addWidget(m_cancelStop);
+  box->setVisible(m_countdown->Active());
+  if (m_countdown->Active()) m_countdownLeft->setText(QStringLiteral("The server stops in ") + m_countdown->Left());
+  return box;
 }
 
 QWidget* ServerMonitor::BuildButtons() {
@@ -190,7 +223,7 @@ QWidget* ServerMonitor::BuildButtons() {
   row->addWidget(button("Say", QStringLiteral("Say"), &ServerMonitor::Say));
   row->addWidget(button("Kick", QStringLiteral("Kick Player"), &ServerMonitor::KickSelected));
   row->addWidget(button("RestartServer", QStringLiteral("Restart"), &ServerMonitor::Restart));
-  row->addWidget(button("WarnAndStop", QStringLiteral("Warn and stop"), &ServerMonitor::WarnAndStop));
+  row->addWidget(button("WarnAndStop", QStringLiteral("&Warn and stop"), &ServerMonitor::WarnAndStop));
   // Not a console command, so it works without the console password.
   auto* update = new QPushButton(QStringLiteral("Update server\u2026"));
   update->setObjectName(QStringLiteral("UpdateServer"));
@@ -228,14 +261,39 @@ void ServerMonitor::AskForLog() {
   // Asked once the server answers: a console packet sent while it starts up is lost.
   if (!m_logWanted || m_logAdded || m_logAsked || !m_answered) return;
   m_logAsked = true;
+  using Type = monitor::ConsoleStep::Type;
+  const std::uint16_t port = m_logListener->LocalPort();
   // Never `log on`: that would also write every console line, password included, to the log files.
-  Queue(monitor::LogAddressAdd(m_logListener->LocalPort()), false, [this](const monitor::ConsoleStep& step) {
-    using Type = monitor::ConsoleStep::Type;
+  const std::vector<std::string> commands = m_keeper.AddCommands(port);
+  for (std::size_t i = 0; i + 1 < commands.size(); ++i)
+    Queue(commands[i], false, [this](const monitor::ConsoleStep& step) {
+      if (step.type == Type::Done) {
+        m_keeper.StaleRemoved();
+        RememberLogPort(std::nullopt);
+      }
+      // A refusal drops what waits, the add included.
+      if (step.type == Type::Refused || step.type == Type::Banned) {
+        m_logAsked = false;
+        m_logWanted = false;
+      }
+    });
+  Queue(commands.back(), false, [this, port](const monitor::ConsoleStep& step) {
     m_logAsked = false;
     m_logAdded = step.type == Type::Done;
+    // Kept before anything else can go wrong, so the next run can take it off.
+    if (m_logAdded) RememberLogPort(port);
     // A refusal is not repeated on its own; a lost request is, at the next answer.
     if (step.type == Type::Refused || step.type == Type::Banned) m_logWanted = false;
   });
+}
+
+void ServerMonitor::RememberLogPort(std::optional<std::uint16_t> port) {
+  const std::unique_ptr<QSettings> settings = OpenSettings(m_sources.settingsFile);
+  const QString key = LogPortKey(m_sources.host, m_sources.port);
+  if (port)
+    settings->setValue(key, *port);
+  else
+    settings->remove(key);
 }
 
 std::uint16_t ServerMonitor::LogPort() const { return m_logListener->LocalPort(); }
@@ -268,6 +326,7 @@ void ServerMonitor::RunNext() {
     // A refusal stops what was waiting: nothing is sent again with that password on its own.
     if (refused) self->m_pending.clear();
     self->RunNext();
+    if (self->m_idleWait != nullptr && self->ConsoleIdle()) self->m_idleWait->quit();
   });
 }
 
@@ -302,6 +361,9 @@ bool ServerMonitor::eventFilter(QObject* watched, QEvent* event) {
 
 void ServerMonitor::ShowInfo(const monitor::ServerInfo& i, int roundTripMs) {
   m_answered = true;
+  // A server that came back has forgotten where its log went.
+  if (m_keeper.Answer(m_clock.elapsed(), m_sources.startedServer ? m_sources.startedServer() : std::nullopt))
+    m_logAdded = false;
   AskForLog();
   const QString yes = QStringLiteral("yes"), no = QStringLiteral("no");
   m_info->setText(
@@ -369,38 +431,41 @@ void ServerMonitor::KickSelected() {
   }
   const QString name = m_players->item(row, 0)->text();
   if (m_sources.dialogs == nullptr ||
-      !m_sources.dialogs->AskYesNo(QStringLiteral("Kick %1 from the server?").arg(name), QStringLiteral("Kick Player"),
-                                   Dialogs::Icon::Question))
+      !m_sources.dialogs->AskYesNo(QStringLiteral("Kick ") + name + QStringLiteral(" from the server?"),
+                                   QStringLiteral("Kick Player"), Dialogs::Icon::Question))
     return;
   // Query replies carry no user id; the console's status has it.
   const std::string wanted = ToAnsi(name);
   Queue("status", false, [this, wanted](const monitor::ConsoleStep& step) {
     if (step.type != monitor::ConsoleStep::Type::Done) return;
-    const monitor::Result<std::vector<monitor::StatusPlayer>> status = monitor::ParseStatus(step.text);
-    const std::optional<int> id = status ? monitor::UserIdOf(*status, wanted) : std::nullopt;
-    if (!id) {
-      Print(FromAnsi(wanted) + QStringLiteral(" is no longer on the server."));
-      return;
-    }
-    Queue(monitor::KickCommand(*id), true);
+    const monitor::KickStep kick = monitor::KickFromStatus(step.text, wanted);
+    if (kick.command)
+      Queue(*kick.command, true);
+    else
+      Print(FromAnsi(kick.message));
   });
 }
 
 void ServerMonitor::Restart() { Queue("restart", true); }
 
 void ServerMonitor::WarnAndStop() {
-  if (m_warning.Active()) return;
-  m_warning.Begin(m_clock.elapsed());
-  m_warnTimer.start();
-  TickWarning();
+  if (m_countdown->Active() || m_sources.dialogs == nullptr ||
+      !m_sources.dialogs->AskYesNo(QStringLiteral("Warn the players and stop the server in 60 seconds?"),
+                                   QStringLiteral("Warn and stop"), Dialogs::Icon::Question))
+    return;
+  // The password the console uses now; Connect has read it.
+  if (const monitor::NetResult begun =
+          m_countdown->Begin(m_sources.links, m_sources.host, m_sources.port, m_password, m_sources.stop);
+      !begun)
+    Print(QStringLiteral("The countdown cannot open its console socket: ") + QString::fromStdString(begun.reason));
 }
 
-void ServerMonitor::TickWarning() {
-  const monitor::WarnAndStop::Step step = m_warning.Tick(m_clock.elapsed());
-  for (const std::string& say : step.commands) Queue(say, true);
-  if (!step.stop) return;
-  m_warnTimer.stop();
-  if (m_sources.stop) m_sources.stop();
+void ServerMonitor::CancelStop() { m_countdown->Cancel(); }
+
+void ServerMonitor::ShowCountdown() {
+  m_countdownLeft->parentWidget()->setVisible(m_countdown->Active());
+  m_countdownLeft->setText(m_countdown->Active() ? QStringLiteral("The server stops in ") + m_countdown->Left()
+                                                 : QString());
 }
 
 void ServerMonitor::RemoveLogAddress(int waitMs) {
@@ -408,14 +473,28 @@ void ServerMonitor::RemoveLogAddress(int waitMs) {
   if (!m_logAdded) return;
   m_logAdded = false;
   m_pending.clear();
-  Queue(monitor::LogAddressDel(m_logListener->LocalPort()), false);
+  Queue(monitor::LogAddressDel(m_logListener->LocalPort()), false, [this](const monitor::ConsoleStep& step) {
+    if (step.type == monitor::ConsoleStep::Type::Done) RememberLogPort(std::nullopt);
+  });
   // The server keeps sending to an address it was never told to drop, so the
-  // request gets a moment to go out even while the program is ending.
-  QDeadlineTimer deadline(waitMs);
-  while (!ConsoleIdle() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  // request gets a moment to go out even while the program is ending. The
+  // loop sleeps until an event comes: the answer, or the deadline.
+  if (ConsoleIdle()) return;
+  QEventLoop wait;
+  QTimer::singleShot(waitMs, &wait, &QEventLoop::quit);
+  m_idleWait = &wait;
+  wait.exec();
+  m_idleWait = nullptr;
 }
 
 void ServerMonitor::closeEvent(QCloseEvent* event) {
+  // The countdown can go on without this window; the user says whether it should.
+  if (m_countdown->Active() &&
+      (m_sources.dialogs == nullptr ||
+       !m_sources.dialogs->AskYesNo(QStringLiteral("The server stops in ") + m_countdown->Left() +
+                                        QStringLiteral(". Keep the countdown running after this window closes?"),
+                                    QStringLiteral("Warn and stop"), Dialogs::Icon::Question)))
+    m_countdown->Cancel();
   RemoveLogAddress();
   QWidget::closeEvent(event);
 }
@@ -425,8 +504,12 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       {[&form] { return form.Values().GetText("port"); }, [&form] { return form.Launcher().WatchStartedServer(); }},
       &form);
   layout->addWidget(line);
+  auto* countdown = new StopCountdown(&form);
+  line->SetNote(
+      [countdown] { return countdown->Active() ? QStringLiteral("stopping in ") + countdown->Left() : QString(); });
+  QObject::connect(countdown, &StopCountdown::changed, line, &StatusLine::Refresh);
   auto monitor = std::make_shared<QPointer<ServerMonitor>>();
-  auto open = [&form, &fs, &dialogs, line, monitor] {
+  auto open = [&form, &fs, &dialogs, line, monitor, countdown] {
     if (*monitor && (*monitor)->Port() != line->Port()) {
       (*monitor)->close();
       delete monitor->data();
@@ -440,6 +523,8 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       sources.fieldPassword = [&form] { return form.Values().GetText("rcon_password"); };
       sources.maps = [&fs, &form] { return maps::ScanMaps(fs, form.GameDir()); };
       sources.stop = [&form] { form.Launcher().StopDedicatedServer(); };
+      sources.startedServer = [&form] { return form.Launcher().StartedServer(); };
+      sources.countdown = countdown;
       sources.updateServer = [&form] { emit form.updateServerRequested(); };
       sources.dialogs = &dialogs;
       *monitor = new ServerMonitor(std::move(sources), &form);
@@ -460,7 +545,9 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
     const std::vector<std::string> last = *monitor ? (*monitor)->Log().Last(20) : std::vector<std::string>{};
     dialogs.Inform(FromAnsi(monitor::ServerEndedText(last)));
   });
-  QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, line, [monitor] {
+  QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, line, [monitor, countdown] {
+    // Nothing stops the server once the program has gone: the players hear so.
+    countdown->CancelBeforeQuit();
     if (*monitor) (*monitor)->RemoveLogAddress();
   });
 }

@@ -4,7 +4,6 @@
 // own that stays open beside the main window. What it shows and sends is
 // decided in monitor/monitor_view; the window displays and forwards.
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <deque>
@@ -14,11 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "monitor/log_address.h"
 #include "monitor/monitor_view.h"
 #include "monitor/server_links.h"
 
 class QBoxLayout;
 class QComboBox;
+class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -34,17 +35,20 @@ namespace quorvane::ui {
 class Dialogs;
 class LogPane;
 class MainForm;
+class StopCountdown;
 
 struct MonitorSources {
   std::string host = "127.0.0.1";
   std::uint16_t port = monitor::kDefaultServerPort;
   monitor::ServerLinks links;
-  std::string serverCfgPath;                               // where the console password is read
-  std::function<monitor::ConsolePassword()> filePassword;  // rcon_password of the written server.cfg
-  std::function<std::string()> fieldPassword;              // the Server Config tab's field
-  std::function<std::vector<std::string>()> maps;          // the map catalogue
-  std::function<void()> stop;                              // the Stop button's operation
-  std::function<void()> updateServer;                      // opens the install window
+  std::string serverCfgPath;                                // where the console password is read
+  std::function<monitor::ConsolePassword()> filePassword;   // rcon_password of the written server.cfg
+  std::function<std::string()> fieldPassword;               // the Server Config tab's field
+  std::function<std::vector<std::string>()> maps;           // the map catalogue
+  std::function<void()> stop;                               // the Stop button's operation
+  std::function<void()> updateServer;                       // opens the install window
+  std::function<std::optional<long long>()> startedServer;  // the server process this program started
+  StopCountdown* countdown = nullptr;  // "Warn and stop" beyond this window; the window's own when none
   Dialogs* dialogs = nullptr;
   QString settingsFile;  // the window's own settings; empty for the user's configuration directory
 };
@@ -63,7 +67,10 @@ class ServerMonitor : public QWidget {
   void Say();
   void KickSelected();
   void Restart();
+  // Asks, then warns the players and stops the server 60 s later.
   void WarnAndStop();
+  // Ends that countdown and tells the players.
+  void CancelStop();
   // Takes the log address off the server, waiting at most `waitMs` for the console.
   void RemoveLogAddress(int waitMs = 2000);
 
@@ -99,8 +106,10 @@ class ServerMonitor : public QWidget {
   void OpenLinks();
   void Refilter();
   void SetConsoleEnabled(bool on);
-  void TickWarning();
+  void ShowCountdown();
+  void RememberLogPort(std::optional<std::uint16_t> port);
   QWidget* BuildButtons();
+  QWidget* BuildCountdownRow();
 
   MonitorSources m_sources;
   std::unique_ptr<monitor::LiveQuery> m_query;
@@ -115,9 +124,10 @@ class ServerMonitor : public QWidget {
   std::string m_password;
   monitor::CommandHistory m_history;
   monitor::LogBook m_log;
-  monitor::WarnAndStop m_warning;
+  monitor::LogAddressKeeper m_keeper;
+  StopCountdown* m_countdown = nullptr;
   QElapsedTimer m_clock;
-  QTimer m_warnTimer;
+  QEventLoop* m_idleWait = nullptr;  // RemoveLogAddress's wait, ended when the console is idle
 
   QLabel* m_info = nullptr;
   QTableWidget* m_players = nullptr;
@@ -128,6 +138,8 @@ class ServerMonitor : public QWidget {
   LogPane* m_logView = nullptr;
   QComboBox* m_mapChoice = nullptr;
   QLineEdit* m_sayText = nullptr;
+  QLabel* m_countdownLeft = nullptr;
+  QPushButton* m_cancelStop = nullptr;
   std::vector<QWidget*> m_consoleControls;
 };
 

@@ -51,7 +51,9 @@ void StatusLine::Refresh() {
   facts.info = m_info;
   facts.roundTripMs = m_roundTripMs;
   facts.sinceAnswerMs = m_query ? m_query->SinceLastAnswerMs() : -1;
-  setText(FromAnsi(monitor::StatusText(facts)));
+  QString line = FromAnsi(monitor::StatusText(facts));
+  if (const QString note = m_note ? m_note() : QString(); !note.isEmpty()) line += QStringLiteral(" \u00b7 ") + note;
+  setText(line);
   emit shown(text());
   if (watch == launch::Launcher::Watch::Ended) emit serverEnded();
 }

@@ -32,6 +32,8 @@ class StatusLine : public QLabel {
   // Reads the port, the started server and the last answer, and shows them.
   void Refresh();
   std::uint16_t Port() const { return m_port; }
+  // A few words after the server's state ("stopping in 0:42"), while `note` gives any.
+  void SetNote(std::function<QString()> note) { m_note = std::move(note); }
 
  signals:
   void clicked();
@@ -46,6 +48,7 @@ class StatusLine : public QLabel {
   void Listen(std::uint16_t port);
 
   Sources m_sources;
+  std::function<QString()> m_note;
   monitor::ServerLinks m_links;
   std::unique_ptr<monitor::LiveQuery> m_query;
   std::optional<monitor::ServerInfo> m_info;

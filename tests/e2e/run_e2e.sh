@@ -4,7 +4,8 @@
 # title bar (which loads the workspace as "Let's Rock !!" does), a host name
 # with a line break pasted in, the server configuration written by its access
 # key, the dedicated server started (a stand-in takes its place), watched in
-# the monitor window with one console command, and stopped,
+# the monitor window with one console command and a "Warn and stop" confirmed
+# then cancelled, and stopped,
 # a double click on Quit, then the files it wrote, the server's command line
 # and the exit code compared. Last, --query of a hostile server prints no
 # escape or carriage return, and its --json is strict JSON.
@@ -131,6 +132,19 @@ console_answer() {
   xclip -o -selection clipboard 2>/dev/null | grep -q '^4 users$'
 }
 wait_for "the console's answer to status" console_answer
+# Warn and stop: asked first, confirmed, the players warned and the time left
+# shown in the status line; then cancelled, and the players told.
+heard=$work/hl/standin-console.txt
+xdotool key --window "$monitor" alt+w
+wait_for "the warn-and-stop question" xdotool search --onlyvisible --name '^Warn and stop$'
+sleep 0.3
+xdotool key alt+y
+wait_for "the first warning" grep -qx 'say "Server stopping in 60 seconds"' "$heard"
+wait_for "the time left in the status line" xdotool search --onlyvisible --name '^Server Monitor - Server: .* stopping in [01]:[0-9][0-9]$'
+xdotool windowactivate --sync "$monitor" 2>/dev/null || xdotool windowfocus --sync "$monitor"
+xdotool key --window "$monitor" alt+c
+wait_for "the players told of the cancel" grep -qx 'say "Server stop cancelled"' "$heard"
+wait_for "the time left gone" bash -c "! xdotool search --onlyvisible --name 'stopping in' | grep -q ."
 wmctrl -i -c "$monitor"
 wait_for "the monitor closed" bash -c "! xdotool search --onlyvisible --name '^Server Monitor - ' | grep -q ."
 xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
@@ -184,6 +198,9 @@ printf '%s\n' -game tfc -port 27015 +map 2Fort >"$work/expected-args"
 sed -n '/^argc=/,$p' "$work/hl/standin-record.txt" | tail -n +2 | cmp -s - "$work/expected-args" ||
   { echo "the server was started with other arguments:"; cat "$work/hl/standin-record.txt"; fail=1; }
 grep -qx "cwd=$work/hl" "$work/hl/standin-record.txt" || { echo "the server ran in another directory"; fail=1; }
+# What the players heard: the first warning, then the cancel, and nothing between.
+grep '^say ' "$heard" | cmp -s - <(printf '%s\n' 'say "Server stopping in 60 seconds"' 'say "Server stop cancelled"') ||
+  { echo "the players heard other words:"; grep '^say ' "$heard"; fail=1; }
 [[ -z $server_state || $server_state == Z* ]] || { echo "the server still runs after Stop Server"; kill "$server"; fail=1; }
 # The console password lives only where the user put it (the written configuration and its
 # backups) and in this run's expected files.

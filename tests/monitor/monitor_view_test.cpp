@@ -67,17 +67,34 @@ TEST(Commands, sayLosesQuotesAndSemicolonsThatWouldStartAnotherCommand) {
   EXPECT_EQ(SayCommand("hi\"; quit"), "say \"hi quit\"");
 }
 
-TEST(WarnAndStop, saysSixtyThirtyAndTenSecondsThenStops) {
-  WarnAndStop warning;
-  warning.Begin(1000);
-  EXPECT_EQ(warning.Tick(1000).commands, std::vector<std::string>{"say \"Server stopping in 60 seconds\""});
-  EXPECT_TRUE(warning.Tick(30000).commands.empty());
-  EXPECT_EQ(warning.Tick(31000).commands, std::vector<std::string>{"say \"Server stopping in 30 seconds\""});
-  EXPECT_EQ(warning.Tick(51000).commands, std::vector<std::string>{"say \"Server stopping in 10 seconds\""});
-  EXPECT_FALSE(warning.Tick(60999).stop);
-  EXPECT_TRUE(warning.Tick(61000).stop);
-  EXPECT_FALSE(warning.Active());
+const char kStatus[] =
+    "hostname:  Test\nplayers :  2 active (16 max)\n\n#      name userid uniqueid frag time ping loss adr\n"
+    "# 1 \"<b>x</b>\" 7 STEAM_0:1:234 5 12:34 45 0 127.0.0.1:27005\n"
+    "# 2 \"Bob\" 12 STEAM_0:0:99 1 01:02 30 0 127.0.0.1:27006\n2 users\n";
+
+// Name, the console's answer to status, the player to kick, and the command or the message.
+using KickRow = std::tuple<const char*, std::string, const char*, const char*>;
+class KickFromStatusTest : public testing::TestWithParam<KickRow> {};
+
+TEST_P(KickFromStatusTest, kicksByUserIdOrSaysWhyNot) {
+  const auto& [name, answer, player, outcome] = GetParam();
+  const KickStep step = KickFromStatus(answer, player);
+  EXPECT_EQ(step.command.value_or(step.message), outcome);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, KickFromStatusTest,
+    testing::Values(KickRow{"playerThere", kStatus, "<b>x</b>", "kick \"#7\""},
+                    KickRow{"playerGone", kStatus, "Alice", "Alice is no longer on the server."},
+                    KickRow{"noPlayersLeft", "players :  0 active (16 max)\n0 users\n", "Bob",
+                            "Bob is no longer on the server."},
+                    KickRow{"malformedPlayerLine", "players :  1 active (16 max)\n# 1 Bob 12\n", "Bob",
+                            "The server's answer to status could not be read (A player line of status is malformed), "
+                            "so Bob was not kicked."},
+                    KickRow{"notAStatusAnswer", "Unknown command: status\n", "Bob",
+                            "The server's answer to status could not be read (it holds no player count), so Bob was "
+                            "not kicked."}),
+    RowName);
 
 TEST(ServerEndedText, listsTheLastLogLinesOrSaysNoneCame) {
   EXPECT_EQ(ServerEndedText({"21:05:09  Log file closed"}),

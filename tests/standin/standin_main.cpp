@@ -2,7 +2,8 @@
 // under the game's program names; it writes down how it was started and then
 // waits to be ended. Started as a server (a +map or a port on its line) it
 // also answers queries and the remote console over UDP on 127.0.0.1, and on
-// no other address (see standin_server.h).
+// no other address (see standin_server.h); each console command it runs is
+// added to standin-console.txt in its working directory.
 //
 // Environment:
 //   QUORVANE_STANDIN_RECORD       where to write the record (default:

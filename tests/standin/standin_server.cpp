@@ -338,6 +338,13 @@ std::string Execute(const std::string& line) {
   return "Unknown command: " + command + "\n";
 }
 
+// Each console command run, one a line, in standin-console.txt beside the
+// start record, so a test can read what reached the server and in which order.
+void RecordCommand(const std::string& command) {
+  std::ofstream out("standin-console.txt", std::ios::binary | std::ios::app);
+  out << command << "\n";
+}
+
 bool Banned(unsigned long ip) { return std::find(g_banned.begin(), g_banned.end(), ip) != g_banned.end(); }
 
 void Console(const UdpAddress& from, const std::string& text) {
@@ -372,6 +379,7 @@ void Console(const UdpAddress& from, const std::string& text) {
     return Print(from, "Bad rcon_password.\n");
   }
   Log("Rcon: \"" + text + "\" from " + fromText);
+  RecordCommand(command);
   if (command.rfind("status", 0) == 0) {
     Print(from, StatusText());
     Print(from, PlayerTable());

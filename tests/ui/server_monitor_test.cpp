@@ -1,5 +1,6 @@
 // The monitor window and the terminal modes, driven with
 // QTest against the stand-in server on a free loopback port.
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -12,6 +13,7 @@
 #include <cstdio>
 
 #include "ui/server_monitor.h"
+#include "ui/stop_countdown.h"
 #include "ui/terminal_modes.h"
 #include "ui/window_fixtures.h"
 
@@ -36,7 +38,7 @@ std::uint16_t FreeUdpPort() {
 // answering rules as `rules` says (see its QUORVANE_STANDIN_RULES).
 class StandIn {
  public:
-  explicit StandIn(const QString& rules = {}) : m_port(FreeUdpPort()) {
+  explicit StandIn(const QString& rules = {}, std::uint16_t port = 0) : m_port(port != 0 ? port : FreeUdpPort()) {
     App();
     QDir(m_dir.path()).mkpath("tfc/maps");
     std::ofstream(m_dir.filePath("tfc/server.cfg").toStdString(), std::ios::binary)
@@ -53,6 +55,11 @@ class StandIn {
     m_process.waitForFinished();
   }
   std::uint16_t Port() const { return m_port; }
+  // The console commands it ran, one a line.
+  QString Received() const {
+    QFile file(m_dir.filePath("standin-console.txt"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+  }
 
  private:
   QTemporaryDir m_dir;
@@ -68,6 +75,9 @@ struct MonitorTest : ::testing::Test {
     sources.links = platform::UdpServerLinks();
     sources.port = port;
     sources.filePassword = [password] { return monitor::ConsolePassword{true, "", password}; };
+    sources.startedServer = [this] { return started; };
+    sources.stop = [this] { ++stops; };
+    sources.countdown = countdown.get();
     sources.dialogs = &dialogs;
     sources.settingsFile = settings.filePath("monitor.ini");
     auto window = std::make_unique<ServerMonitor>(std::move(sources));
@@ -83,8 +93,25 @@ struct MonitorTest : ::testing::Test {
     return lines.join('\n');
   }
 
+  QSettings Settings() const { return QSettings(settings.filePath("monitor.ini"), QSettings::IniFormat); }
+  static QString LogPortKey(std::uint16_t serverPort) { return QString("logAddress/127.0.0.1_%1").arg(serverPort); }
+  // Moves the countdown's clock to `ms` after its start and lets it tick.
+  void CountdownAt(std::int64_t ms) {
+    now = ms;
+    countdown->Tick();
+  }
+
   fixtures::RecordingDialogs dialogs;
   QTemporaryDir settings;
+  std::optional<long long> started;
+  int stops = 0;
+  std::int64_t now = 0;
+  std::unique_ptr<StopCountdown> countdown = [this] {
+    App();
+    auto made = std::make_unique<StopCountdown>();
+    made->SetClock([this] { return now; });
+    return made;
+  }();
 };
 
 TEST_F(MonitorTest, commandHistoryWalksWithUpAndDown) {
@@ -137,6 +164,151 @@ TEST_F(MonitorTest, theLogArrivesAfterLogaddressAddWithThePasswordMasked) {
   ASSERT_TRUE(Await([&] { return LogText(*w).contains("Rcon:"); }));
   EXPECT_FALSE(LogText(*w).contains("se cret"));
   EXPECT_FALSE(Output(*w).contains("se cret"));
+}
+
+TEST_F(MonitorTest, everyLabelShowsItsTextAsPlainText) {
+  const auto w = Open(FreeUdpPort(), "");
+  const QList<QLabel*> labels = w->findChildren<QLabel*>();
+  ASSERT_FALSE(labels.isEmpty());
+  for (const QLabel* label : labels) EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+}
+
+TEST_F(MonitorTest, removingTheLogAddressWaitsUntilTheServerHasTakenItOffAndForgetsThePort) {
+  StandIn server;
+  const auto w = Open(server.Port());
+  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  EXPECT_EQ(Settings().value(LogPortKey(server.Port())).toUInt(), w->LogPort());
+  w->RemoveLogAddress(20000);
+  EXPECT_TRUE(server.Received().contains(QString("logaddress_del 127.0.0.1 %1\n").arg(w->LogPort())))
+      << server.Received().toStdString();
+  EXPECT_FALSE(Settings().contains(LogPortKey(server.Port())));
+}
+
+TEST_F(MonitorTest, aLogAddressLeftByAnEarlierRunIsTakenOffBeforeTheNewOneGoesOn) {
+  StandIn server;
+  Settings().setValue(LogPortKey(server.Port()), 4242);
+  const auto w = Open(server.Port());
+  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  const QString received = server.Received();
+  const qsizetype del = received.indexOf("logaddress_del 127.0.0.1 4242\n");
+  const qsizetype add = received.indexOf(QString("logaddress_add 127.0.0.1 %1\n").arg(w->LogPort()));
+  EXPECT_GE(del, 0) << received.toStdString();
+  EXPECT_GT(add, del) << received.toStdString();
+  EXPECT_EQ(Settings().value(LogPortKey(server.Port())).toUInt(), w->LogPort());
+}
+
+TEST_F(MonitorTest, afterTheServerRestartsInAnotherProcessTheLogAddressGoesOnAgain) {
+  std::optional<StandIn> server(std::in_place);
+  const std::uint16_t port = server->Port();
+  started = 1;
+  const auto w = Open(port);
+  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  server.reset();
+  server.emplace(QString(), port);
+  started = 2;
+  ASSERT_TRUE(Await([&] { return server->Received().contains("logaddress_add"); }));
+  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  QTest::keyClicks(Child<QLineEdit>(w.get(), "ConsoleInput"), "say back again");
+  QTest::keyClick(Child<QLineEdit>(w.get(), "ConsoleInput"), Qt::Key_Return);
+  EXPECT_TRUE(Await([&] { return LogText(*w).contains("say \"back again\""); })) << LogText(*w).toStdString();
+}
+
+TEST_F(MonitorTest, warnAndStopAsksFirstAndNoLeavesTheServerAlone) {
+  const auto w = Open(FreeUdpPort());
+  dialogs.answer = false;
+  QTest::mouseClick(Child(w.get(), "WarnAndStop"), Qt::LeftButton);
+  EXPECT_EQ(dialogs.shown, QStringList{"?Warn and stop: Warn the players and stop the server in 60 seconds?"});
+  EXPECT_FALSE(countdown->Active());
+  CountdownAt(61000);
+  EXPECT_EQ(stops, 0);
+}
+
+TEST_F(MonitorTest, warnAndStopShowsTheTimeLeftAndCancelTellsThePlayers) {
+  StandIn server;
+  const auto w = Open(server.Port());
+  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  dialogs.answer = true;
+  QTest::mouseClick(Child(w.get(), "WarnAndStop"), Qt::LeftButton);
+  const auto* left = Child<QLabel>(w.get(), "CountdownLeft");
+  EXPECT_TRUE(left->isVisible());
+  EXPECT_EQ(left->text(), "The server stops in 1:00");
+  ASSERT_TRUE(Await([&] { return server.Received().contains("say \"Server stopping in 60 seconds\""); }));
+  CountdownAt(17500);
+  EXPECT_EQ(left->text(), "The server stops in 0:43");
+  QTest::mouseClick(Child(w.get(), "CancelStop"), Qt::LeftButton);
+  EXPECT_FALSE(Child(w.get(), "CountdownRow")->isVisible());
+  ASSERT_TRUE(Await([&] { return server.Received().contains("say \"Server stop cancelled\""); }))
+      << server.Received().toStdString();
+  CountdownAt(61000);
+  EXPECT_EQ(stops, 0);
+}
+
+TEST_F(MonitorTest, aCountdownCancelledAsTheProgramEndsTellsThePlayersBeforeItReturns) {
+  StandIn server;
+  const auto w = Open(server.Port());
+  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  dialogs.answer = true;
+  w->WarnAndStop();
+  ASSERT_TRUE(Await([&] { return server.Received().contains("say \"Server stopping in 60 seconds\""); }));
+  countdown->CancelBeforeQuit(20000);
+  EXPECT_TRUE(server.Received().endsWith("say \"Server stop cancelled\"\n")) << server.Received().toStdString();
+  EXPECT_FALSE(countdown->Active());
+}
+
+struct CloseCase {
+  const char* name;
+  bool keep;         // the answer to the question on closing
+  const char* said;  // the last `say` the players heard
+  int stops;         // stops once the minute is over
+};
+class WarnAndStopCloseTest : public MonitorTest, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(WarnAndStopCloseTest, closingTheMonitorAsksWhetherTheCountdownGoesOnWithoutIt) {
+  StandIn server;
+  auto w = Open(server.Port());
+  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  dialogs.answer = true;
+  w->WarnAndStop();
+  CountdownAt(5000);
+  dialogs.answer = GetParam().keep;
+  dialogs.shown.clear();
+  w->close();
+  w.reset();
+  EXPECT_EQ(
+      dialogs.shown,
+      QStringList{"?Warn and stop: The server stops in 0:55. Keep the countdown running after this window closes?"});
+  for (const std::int64_t at : {30000, 50000, 60000}) CountdownAt(at);
+  EXPECT_EQ(stops, GetParam().stops);
+  ASSERT_TRUE(Await([&] { return server.Received().endsWith(QString(GetParam().said) + "\n"); }))
+      << server.Received().toStdString();
+}
+
+const CloseCase kCloseCases[] = {{"kept", true, "say \"Server stopping in 10 seconds\"", 1},
+                                 {"cancelled", false, "say \"Server stop cancelled\"", 0}};
+INSTANTIATE_TEST_SUITE_P(Answers, WarnAndStopCloseTest, ::testing::ValuesIn(kCloseCases), RowName);
+
+TEST(MonitorOnTheMainWindow, theCountdownShowsInTheStatusLineAndStopsTheServerAfterTheMonitorHasClosed) {
+  fixtures::FormOnDisk on;
+  on.Click("StatusLine");
+  auto* monitor = on.form->findChild<ServerMonitor*>("ServerMonitor");
+  auto* countdown = on.form->findChild<StopCountdown*>("StopCountdown");
+  ASSERT_NE(monitor, nullptr);
+  ASSERT_NE(countdown, nullptr);
+  std::int64_t now = 0;
+  countdown->SetClock([&now] { return now; });
+  on.dialogs.answer = true;
+  monitor->WarnAndStop();
+  const auto* line = on.Find<QLabel>("StatusLine");
+  EXPECT_TRUE(line->text().endsWith(QString::fromUtf8(" \u00b7 stopping in 1:00"))) << line->text().toStdString();
+  fixtures::Close(monitor);
+  now = 59000;
+  countdown->Tick();
+  EXPECT_TRUE(line->text().endsWith("stopping in 0:01")) << line->text().toStdString();
+  EXPECT_EQ(std::count(on.outside.events.begin(), on.outside.events.end(), "pause 1000"), 0);
+  now = 60000;
+  countdown->Tick();
+  EXPECT_EQ(std::count(on.outside.events.begin(), on.outside.events.end(), "pause 1000"), 1);
+  EXPECT_FALSE(line->text().contains("stopping")) << line->text().toStdString();
 }
 
 struct ScrollbackCase {

@@ -202,14 +202,13 @@ TEST_P(CfgWriterModes, writtenFileIsNoMoreOpenThanTheOneItReplacesOrThanServerCf
 
 INSTANTIATE_TEST_SUITE_P(
     Files, CfgWriterModes,
-    ::testing::Values(
-        ModeCase{"PrivateServerCfgStaysPrivate", WriteServerCfg, 0600, 0600, kServer, 0600},
-        ModeCase{"NewListenFileAsPrivateAsServerCfg", WriteServerCfg, 0600, 0, kListen, 0600},
-        ModeCase{"ListenFileNarrowedToServerCfg", WriteServerCfg, 0640, 0644, kListen, 0640},
-        ModeCase{"ListenFileKeepsItsOwnNarrowerMode", WriteServerCfg, 0644, 0600, kListen, 0600},
-        ModeCase{"ListenFileWrittenAloneNarrowedToServerCfg", WriteListenServerCfg, 0600, 0644, kListen, 0600},
-        ModeCase{"PrivateAutoexecStaysPrivate", WriteAutoexecCfg, 0, 0600, kAutoexec, 0600},
-        ModeCase{"NewServerCfgGetsTheUsualMode", WriteServerCfg, 0, 0, kServer, MemoryFileSystem::kFileMode}),
+    ::testing::Values(ModeCase{"PrivateServerCfgStaysPrivate", WriteServerCfg, 0600, 0600, kServer, 0600},
+                      ModeCase{"NewListenFileAsPrivateAsServerCfg", WriteServerCfg, 0600, 0, kListen, 0600},
+                      ModeCase{"ListenFileNarrowedToServerCfg", WriteServerCfg, 0640, 0644, kListen, 0640},
+                      ModeCase{"ListenFileKeepsItsOwnNarrowerMode", WriteServerCfg, 0644, 0600, kListen, 0600},
+                      ModeCase{"ListenFileWrittenAloneNarrowedToServerCfg", WriteListenServerCfg, 0600, 0644, kListen,
+                               0600},
+                      ModeCase{"PrivateAutoexecStaysPrivate", WriteAutoexecCfg, 0, 0600, kAutoexec, 0600}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CfgWriter, fillTextureMode_fillsOnlyAnEmptyOne) {

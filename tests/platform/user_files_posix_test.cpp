@@ -53,11 +53,7 @@ TEST_P(WriterKeepsMode, rewrittenFileIsAsOpenAsBefore) {
 
 INSTANTIATE_TEST_SUITE_P(
     Writers, WriterKeepsMode,
-    ::testing::Values(WriterMode{"ServerCfg", "tfc/server.cfg", 0600,
-                                 [](install::FileSystem& fs, const std::string& game) {
-                                   return config::WriteServerCfg(fs, game, {});
-                                 }},
-                      WriterMode{"AutoexecCfg", "valve/autoexec.cfg", 0640,
+    ::testing::Values(WriterMode{"AutoexecCfg", "valve/autoexec.cfg", 0640,
                                  [](install::FileSystem& fs, const std::string& game) {
                                    return config::WriteAutoexecCfg(fs, game, {});
                                  }},
@@ -120,26 +116,6 @@ class KeptFilesOnDisk : public ::testing::Test {
   platform::NativeFileSystem disk;
 };
 
-TEST_F(KeptFilesOnDisk, copyOfAPrivateServerCfgIsPrivate_andSoAreItsFolders) {
-  const update::KeepResult kept = update::KeepUserFiles(disk, Install(), "2026-12-07_05-30-12");
-  ASSERT_TRUE(kept.ok) << kept.message;
-  const fs::path backup = kept.kept.backupDir;
-  EXPECT_EQ(ModeOf(backup / "tfc/server.cfg"), 0600u);
-  for (const fs::path& folder : {backup.parent_path(), backup, backup / "tfc"})
-    EXPECT_EQ(ModeOf(folder), 0700u) << folder;
-}
-
-TEST_F(KeptFilesOnDisk, fileReplacedWithAnotherModeIsPutBackWithTheUsersMode) {
-  const update::KeepResult kept = update::KeepUserFiles(disk, Install(), "2026-12-07_05-30-12");
-  ASSERT_TRUE(kept.ok) << kept.message;
-  fs::remove(server);
-  dir.Make("hlds/tfc/server.cfg", "// stock\n");
-  ASSERT_EQ(::chmod(server.c_str(), 0644), 0);
-  ASSERT_TRUE(update::RestoreUserFiles(disk, Install(), kept.kept).ok());
-  EXPECT_EQ(Slurp(server), "rcon_password secret\r\n");
-  EXPECT_EQ(ModeOf(server), 0600u);
-}
-
 // A stamp-named link among the backups, leading to another install, is the
 // oldest entry: everything behind it survives the pruning.
 TEST_F(KeptFilesOnDisk, pruningLeavesALinkToAnotherInstallAndAllBehindItAlone) {
@@ -168,7 +144,9 @@ TEST_F(KeptFilesOnDisk, updateKeepsAPrivateServerCfgPrivateInItsBackupAndWhenPut
   EXPECT_EQ(Slurp(server), "rcon_password secret\r\n");
   EXPECT_EQ(ModeOf(server), 0600u);
   EXPECT_EQ(ModeOf(fs::path(result.backupDir) / "tfc/server.cfg"), 0600u);
-  EXPECT_EQ(ModeOf(result.backupDir), 0700u);
+  const fs::path backup = result.backupDir;
+  for (const fs::path& folder : {backup.parent_path(), backup, backup / "tfc"})
+    EXPECT_EQ(ModeOf(folder), 0700u) << folder;
 }
 
 }  // namespace

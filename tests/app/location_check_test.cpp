@@ -36,8 +36,6 @@ TEST_F(LocationTest, startupTakesTheSettingsFileThenTheDefaultOrASteamServerThen
        "/home/u/Steam" + kHalfLife},
       {"Steam hlds_linux", "", "/home/u/.steam/steam" + kHalfLife + "hlds_linux", StartBranch::DefaultInstallation,
        "/home/u/.steam/steam" + kHalfLife},
-      {"Steam in .local", "", "/home/u/.local/share/Steam" + kHalfLife + "hlds_run", StartBranch::DefaultInstallation,
-       "/home/u/.local/share/Steam" + kHalfLife},
       {"no server program", "", "/home/u/Steam" + kHalfLife + "hl.sh", StartBranch::FirstRun, "C:\\"},
   };
   for (const StartCase& c : cases) {
@@ -64,7 +62,6 @@ struct RefusalCase {
 TEST_F(LocationTest, aPlaceThatIsEmptyHoldsALineBreakOrCannotBeStored_isRefusedWithOneMessage) {
   const std::string cannotWrite = std::string("Quorvane could not write ") + kSettings + ": ";
   const RefusalCase cases[] = {
-      {"first run, nothing chosen", false, "", nullptr, kEmptyLocationMessage},
       {"first run, line break", false, "D:\\H\nL", nullptr, kLineBreakLocationMessage},
       {"change, line break", true, "D:\\New\r", nullptr, kLineBreakLocationMessage},
       {"first run, refused", false, "D:\\HL", MemoryFileSystem::kDenied, cannotWrite + MemoryFileSystem::kDenied},

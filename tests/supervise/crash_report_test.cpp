@@ -119,8 +119,8 @@ class Signals : public testing::TestWithParam<SignalRow> {};
 TEST_P(Signals, areNamedByNumber) { EXPECT_EQ(SignalName(GetParam().number), GetParam().says); }
 
 INSTANTIATE_TEST_SUITE_P(CrashReport, Signals,
-                         testing::Values(SignalRow{"abort", 6, "SIGABRT"}, SignalRow{"segv", 11, "SIGSEGV"},
-                                         SignalRow{"lastNamed", 31, "SIGSYS"}, SignalRow{"realTime", 40, "signal 40"},
+                         testing::Values(SignalRow{"segv", 11, "SIGSEGV"}, SignalRow{"lastNamed", 31, "SIGSYS"},
+                                         SignalRow{"realTime", 40, "signal 40"},
                                          SignalRow{"negative", -3, "signal -3"}),
                          RowName);
 
@@ -137,7 +137,6 @@ TEST_P(LogTail, isTheFileLastLines) { EXPECT_EQ(LastLines(GetParam().text, GetPa
 
 INSTANTIATE_TEST_SUITE_P(CrashReport, LogTail,
                          testing::Values(LinesRow{"empty", "", 3, {}},
-                                         LinesRow{"fewerThanAsked", "a\nb\n", 3, {"a", "b"}},
                                          LinesRow{"moreThanAsked", "a\nb\nc\nd\n", 2, {"c", "d"}},
                                          LinesRow{"withoutLastLineEnd", "a\nb", 3, {"a", "b"}},
                                          LinesRow{"carriageReturns", "a\r\nb\r\n", 3, {"a", "b"}},
@@ -170,10 +169,8 @@ INSTANTIATE_TEST_SUITE_P(ReportFolders, FolderNames,
                          testing::Values(FolderRow{"plain", "2026-12-07_21-05-09", true},
                                          FolderRow{"second", "2026-12-07_21-05-09-2", true},
                                          FolderRow{"danglingDash", "2026-12-07_21-05-09-", false},
-                                         FolderRow{"letterAfter", "2026-12-07_21-05-09-x", false},
                                          FolderRow{"noSuchMonth", "2026-13-07_21-05-09", false},
                                          FolderRow{"noSuchDay", "2026-02-30_21-05-09", false},
-
                                          FolderRow{"foreign", "notes", false}),
                          RowName);
 

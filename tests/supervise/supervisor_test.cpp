@@ -131,8 +131,6 @@ INSTANTIATE_TEST_SUITE_P(
         TransitionRow{"userStartWhileWaiting", kWaiting, Start(25), {}, State::Running},
         TransitionRow{"restartedServerIsSupervised", kLaunching, Start(31), {}, State::Running},
         TransitionRow{"failedRestartIsCrash", kLaunching, Ev(31, K::StartFailed, 0, "gone"), kRestart, State::Waiting},
-        TransitionRow{
-            "fifthCrashInFifteenMinutesGivesUp", kFourCrashes, Exit(360, 2), {A::Report, A::Notify}, State::GaveUp},
         TransitionRow{"givenUpServerIsNotRestarted", kGaveUp, Tick(1800), {}, State::GaveUp},
         TransitionRow{"userStartAfterGivingUp", kGaveUp, Start(1800), {}, State::Running}),
     RowName);

@@ -151,15 +151,6 @@ TEST(ShrinkWindow, theOuterFrameTakesTheLastStepEvenBelowTheLayoutsMinimum) {
 
 // ---- The start and closing sequence under hasty hands
 
-TEST_F(StartSequenceTest, closingStartButtonFromItsFrame_loadsTheWorkspaceAsLetsRockDoes) {
-  StartPastIntro();
-  Close(sequence->StartWindow());
-  EXPECT_EQ(sequence->StartWindow(), nullptr);
-  ASSERT_NE(sequence->Main(), nullptr);
-  EXPECT_EQ(sequence->Main()->Values().GetText("hostname"), "Friday Night TFC");
-  EXPECT_NE(sequence->SoundWindow(), nullptr);
-}
-
 TEST_F(StartSequenceTest, closingTheMainWindowWhileTheLoadShowsAMessage_leavesTheWindowToTheLoad) {
   QPointer<MainForm> main = StartPastIntro();
   std::filesystem::remove(game.Path("server/Valve/autoexec.cfg"));  // so the load has messages to show

@@ -78,10 +78,7 @@ TEST_P(PublicBuild, isReadOnlyFromAUsableAnswer) { EXPECT_EQ(LatestPublicBuild(G
 INSTANTIATE_TEST_SUITE_P(
     KeyValues, PublicBuild,
     testing::Values(
-        PublicBuildRow{"nothingAtAll", "", std::nullopt},
         PublicBuildRow{"onlyChatter", "Loading Steam API...OK\nAppID : 90, change number : 0/0\n", std::nullopt},
-        PublicBuildRow{"emptyBuildid", R"("90" { "depots" { "branches" { "public" { "buildid" "" } } } })",
-                       std::nullopt},
         PublicBuildRow{"zeroBuildid", R"("90" { "depots" { "branches" { "public" { "buildid" "0" } } } })",
                        std::nullopt},
         PublicBuildRow{"wordForBuildid", R"("90" { "depots" { "branches" { "public" { "buildid" "12a" } } } })",

@@ -30,7 +30,6 @@ const char* const kInstalled = "Success! App '90' fully installed.";
 const char* const kShort = "Error! App '90' state is 0x10E after update job.";
 const char* const kDiskFull = "Error! App '90' state is 0x202 after update job.";
 const char* const kNoNet = "FAILED login with result code No Connection";
-const char* const kNoSubscription = "ERROR! Failed to install app '90' (No subscription)";
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, DecideNextTest,
@@ -45,7 +44,6 @@ INSTANTIATE_TEST_SUITE_P(
         RunRow{"fifthRunIsTheLast", {kShort}, true, 0, 5, false, NextStep::GiveUp, "0x10E"},
         RunRow{"diskFullIsHopeless", {kDiskFull}, true, 8, 1, false, NextStep::GiveUp, "Not enough disk space"},
         RunRow{"noNetworkIsHopeless", {kNoNet}, true, 5, 1, false, NextStep::GiveUp, "network"},
-        RunRow{"noSubscriptionIsHopeless", {kNoSubscription}, true, 8, 1, false, NextStep::GiveUp, "refused"},
         RunRow{"cancelStops", {}, false, 15, 1, true, NextStep::GiveUp, "ended before it finished"}),
     [](const auto& info) { return std::string(std::get<0>(info.param)); });
 

@@ -25,7 +25,9 @@
 #include <vector>
 #ifdef _WIN32
 #include <process.h>
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>

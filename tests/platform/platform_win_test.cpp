@@ -102,7 +102,7 @@ TEST_P(NativeTextWinTest, folderIsMadeWrittenListedAndEmptiedUnderItsOwnName) {
   EXPECT_TRUE(files.IsPresent(FolderText() + "\\SERVER.CFG"));
   EXPECT_EQ(files.ListDirectories(dir.Text()), std::vector<std::string>{testing::Utf8(GetParam().folder)});
   ASSERT_TRUE(files.Rename(FolderText() + "\\server.cfg", FolderText() + "\\server.bak"));
-  EXPECT_EQ(files.ListFiles(FolderText()), std::vector<std::string>{"Server.bak"});
+  EXPECT_EQ(files.ListFiles(FolderText()), std::vector<std::string>{"server.bak"});
   ASSERT_TRUE(files.Remove(FolderText() + "\\server.bak"));
   ASSERT_TRUE(files.RemoveDirectory(FolderText()));
   EXPECT_TRUE(fs::is_empty(dir.Path()));

@@ -16,6 +16,7 @@
 #include "platform/install_runner.h"
 #include "platform/path_resolver.h"
 #include "platform/process_starter.h"
+#include "platform/program_dir.h"
 #include "platform/server_console.h"
 #include "platform/server_control.h"
 #include "platform/settings_place.h"
@@ -33,7 +34,8 @@ namespace {
 
 QStringList RawArguments(int argc, char* argv[]) {
   QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  for (const std::string& word : quorvane::platform::ProgramArguments(argc, argv))
+    arguments << QString::fromStdString(word);
   return arguments;
 }
 
@@ -51,11 +53,11 @@ int RunInTerminal(int& argc, char* argv[], const quorvane::ui::CommandLine& comm
     // A terminal's work: no window, no sound.
     const QCoreApplication terminal(argc, argv);
     quorvane::platform::CatchTerminalInterrupt();
-    quorvane::platform::NativeFileSystem fs;
-    return quorvane::ui::InstallServerInTerminal(
-        quorvane::platform::ThisMachine(), fs, quorvane::platform::Utf8ToAnsi(commandLine.InstallDir().toStdString()),
-        quorvane::platform::Utf8ToAnsi(QDir::toNativeSeparators(QDir::currentPath()).toStdString()), stdout, stderr,
-        quorvane::platform::TerminalInterrupted);
+    // The install folder is this machine's place, never converted to the game's code page.
+    const quorvane::update::InstallMachine machine = quorvane::platform::ThisMachine();
+    return quorvane::ui::InstallServerInTerminal(machine, *machine.files, commandLine.InstallDir().toStdString(),
+                                                 QDir::toNativeSeparators(QDir::currentPath()).toStdString(), stdout,
+                                                 stderr, quorvane::platform::TerminalInterrupted);
   }
   using quorvane::ui::CommandLineAction;
   if (decision.action == CommandLineAction::Query || decision.action == CommandLineAction::Rcon) {
@@ -93,7 +95,11 @@ int RunWindows(int& argc, char* argv[]) {
 
   quorvane::app::StartPlaces places;
   places.settingsPath = quorvane::platform::SettingsFilePath(fs);
-  places.nativeInstallDirs = quorvane::app::SteamInstallDirs(QDir::homePath().toStdString());
+  // A default installation becomes GameDir, the game's text: a home the code page cannot hold offers none.
+  const std::string home = QDir::homePath().toStdString();
+  const std::string homeText = quorvane::platform::Utf8ToAnsi(home);
+  if (quorvane::platform::AnsiToUtf8(homeText) == home)
+    places.nativeInstallDirs = quorvane::app::SteamInstallDirs(homeText);
 
   quorvane::ui::SequenceServices services{fs, sound, dialogs, starter, server, places};
   services.links = quorvane::platform::UdpServerLinks();

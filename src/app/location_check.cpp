@@ -47,6 +47,13 @@ LocationSave StoreLocation(install::FileSystem& fs, const std::string& settingsP
   return {true, {}};
 }
 
+std::string CodePageLocationMessage(std::string_view dir) {
+  return "Quorvane cannot make " + std::string(dir) +
+         " the server location: the game keeps that location in its single-byte code page, which cannot hold "
+         "every character of the name. Please select or install into a directory whose name it can hold; the "
+         "server location stays as it was.";
+}
+
 LocationSave SaveFirstRunLocation(install::FileSystem& fs, const std::string& settingsPath, const std::string& chosen) {
   if (chosen.empty()) return Refused(kEmptyLocationMessage);
   if (HoldsLineBreak(chosen)) return Refused(kLineBreakLocationMessage);

@@ -2,6 +2,7 @@
 // Settling GameDir at start, and the two saves of the locate windows.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/workspace.h"
@@ -22,6 +23,11 @@ inline constexpr const char* kRereadAdviceMessage =
 // Quorvane.ini holds the location as one line, so a name with a line break would come back cut.
 inline constexpr const char* kLineBreakLocationMessage =
     "The name of this directory holds a line break, which Quorvane cannot store. Please select another directory.";
+
+// GameDir and Quorvane.ini are the game's single-byte text; a folder named
+// outside the code page would be stored as some other folder. `dir` is this
+// machine's own text (UTF-8), and so is the message.
+std::string CodePageLocationMessage(std::string_view dir);
 
 enum class StartBranch { SettingsFile, DefaultInstallation, FirstRun };
 

@@ -3,6 +3,8 @@
 // stdout and stderr through one pipe, read without blocking as it comes, and
 // Cancel ending the whole group. Usable from an event loop: OutputHandle() is
 // the descriptor (POSIX) or pipe handle (Windows) to watch, Read(…, 0) never waits.
+// The program, its arguments and its directory are this machine's own text
+// (UTF-8; the wide-character calls on Windows), never the game's code page.
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "platform/child_process.h"
-#include "platform/codepage.h"
 #include "platform/path_resolver.h"
 
 namespace quorvane::platform {
@@ -86,12 +85,12 @@ install::IoResult ChildProcess::Start(const std::string& program, const std::vec
 
   // Everything the child needs is made before fork: between fork and exec
   // only async-signal-safe calls may run.
-  std::vector<std::string> words{ResolvePath(program).string()};
-  for (const std::string& argument : arguments) words.push_back(AnsiToUtf8(argument));
+  std::vector<std::string> words{ResolveNativePath(program).string()};
+  words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
-  const std::string workDir = directory.empty() ? std::string() : ResolvePath(directory).string();
+  const std::string workDir = directory.empty() ? std::string() : ResolveNativePath(directory).string();
 
   int out[2];
   int failure[2];

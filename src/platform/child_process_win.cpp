@@ -70,6 +70,9 @@ install::IoResult ChildProcess::Start(const std::string& program, const std::vec
   std::string commandLine;
   AppendQuoted(commandLine, program);
   for (const std::string& argument : arguments) AppendQuoted(commandLine, argument);
+  const std::wstring wideProgram = WideFromUtf8(program);
+  std::wstring wideLine = WideFromUtf8(commandLine);
+  const std::wstring wideDirectory = WideFromUtf8(directory);
 
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE readEnd = nullptr;
@@ -79,7 +82,7 @@ install::IoResult ChildProcess::Start(const std::string& program, const std::vec
   HANDLE nul =
       CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
 
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nul;
@@ -88,8 +91,8 @@ install::IoResult ChildProcess::Start(const std::string& program, const std::vec
   PROCESS_INFORMATION info{};
   // Suspended until it is in the job, so nothing it starts escapes.
   const DWORD flags = CREATE_NEW_PROCESS_GROUP | CREATE_NO_WINDOW | CREATE_SUSPENDED;
-  const BOOL started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
-                                      directory.empty() ? nullptr : directory.c_str(), &startup, &info);
+  const BOOL started = CreateProcessW(wideProgram.c_str(), wideLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                                      directory.empty() ? nullptr : wideDirectory.c_str(), &startup, &info);
   const install::IoResult failure = started ? install::IoResult::Success() : Failed("Cannot start " + program);
   CloseOne(writeEnd);
   CloseOne(nul);

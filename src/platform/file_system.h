@@ -1,7 +1,9 @@
 #pragma once
-// The real file system behind install::FileSystem. Path text is the
-// program's own (single-byte code page, backslashes, any letter case) and is
-// turned into a native path by ResolvePath before every call.
+// The real file system behind install::FileSystem. Path text is either the
+// game's (single-byte code page, backslashes, any letter case: GameDir and what
+// is built from it) or this machine's own (UTF-8 on Linux, and on Windows
+// UTF-8 handed to the wide-character calls: the home folder, PATH, SteamCMD,
+// the install folder), and is turned into a native path before every call.
 #include <filesystem>
 #include <map>
 #include <string>
@@ -12,8 +14,13 @@
 
 namespace quorvane::platform {
 
+// Which text a file system's paths and listed names are in.
+enum class PathText { CodePage, Native };
+
 class NativeFileSystem : public install::FileSystem {
  public:
+  explicit NativeFileSystem(PathText text = PathText::CodePage) : m_text(text) {}
+
   // A regular file, or a link to one; directories and other kinds are absent.
   bool IsPresent(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
@@ -40,8 +47,8 @@ class NativeFileSystem : public install::FileSystem {
   install::IoResult CreatePrivateDirectory(const std::string& path) override;
   bool IsLink(const std::string& path) override;
 
-  // Regular files (and links to them) in directory order, names in the
-  // single-byte code page; empty when the directory cannot be read.
+  // Regular files (and links to them) in directory order, names in this file
+  // system's path text; empty when the directory cannot be read.
   std::vector<std::string> ListFiles(const std::string& directory) override;
   // Directories (and links to them), empty when the directory cannot be read.
   std::vector<std::string> ListDirectories(const std::string& directory) override;
@@ -57,6 +64,7 @@ class NativeFileSystem : public install::FileSystem {
   std::string Native(const std::string& pathText) const;
   [[nodiscard]] install::IoResult MakeRoutedDirectories(const std::string& pathText) const;
 
+  PathText m_text;
   std::map<std::string, std::filesystem::path, std::less<>> m_routes;
 };
 

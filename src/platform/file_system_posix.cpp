@@ -159,7 +159,7 @@ void NativeFileSystem::Route(std::string pathText, std::filesystem::path native)
 std::string NativeFileSystem::Native(const std::string& pathText) const {
   if (pathText.find('\0') != std::string::npos) return {};
   if (const auto route = m_routes.find(pathText); route != m_routes.end()) return route->second.string();
-  return ResolvePath(pathText).string();
+  return (m_text == PathText::Native ? ResolveNativePath(pathText) : ResolvePath(pathText)).string();
 }
 
 IoResult NativeFileSystem::MakeRoutedDirectories(const std::string& pathText) const {
@@ -358,7 +358,7 @@ bool NativeFileSystem::IsLink(const std::string& path) {
 namespace {
 
 // Entries of one kind (S_IFREG or S_IFDIR, links followed) in directory order.
-std::vector<std::string> ListOfKind(const std::string& native, mode_t kind) {
+std::vector<std::string> ListOfKind(const std::string& native, mode_t kind, PathText text) {
   std::vector<std::string> names;
   DIR* dir = ::opendir(native.c_str());
   if (!dir) return names;
@@ -371,7 +371,7 @@ std::vector<std::string> ListOfKind(const std::string& native, mode_t kind) {
       struct stat st {};
       wanted = ::fstatat(dirFd, entry->d_name, &st, 0) == 0 && (st.st_mode & S_IFMT) == kind;
     }
-    if (wanted) names.push_back(Utf8ToAnsi(entry->d_name));
+    if (wanted) names.push_back(text == PathText::Native ? std::string(name) : Utf8ToAnsi(name));
   }
   ::closedir(dir);
   return names;
@@ -380,11 +380,11 @@ std::vector<std::string> ListOfKind(const std::string& native, mode_t kind) {
 }  // namespace
 
 std::vector<std::string> NativeFileSystem::ListFiles(const std::string& directory) {
-  return ListOfKind(Native(directory), S_IFREG);
+  return ListOfKind(Native(directory), S_IFREG, m_text);
 }
 
 std::vector<std::string> NativeFileSystem::ListDirectories(const std::string& directory) {
-  return ListOfKind(Native(directory), S_IFDIR);
+  return ListOfKind(Native(directory), S_IFDIR, m_text);
 }
 
 IoResult NativeFileSystem::RemoveDirectory(const std::string& path) {

@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include <iterator>
 #include <limits>
 #include <random>
 #include <string>
@@ -20,6 +21,16 @@ IoResult Failed(const std::string& what, const std::string& path) {
 // The program's texts are file names, never patterns; a '*' or '?' would let
 // the directory search report some other file as this one.
 bool HasWildcard(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
+
+// Every call goes through the wide-character API, so a name the code page
+// cannot hold is reached as well when the path is this machine's own text.
+std::wstring Wide(PathText text, std::string_view path) {
+  return text == PathText::Native ? WideFromUtf8(path) : WideFromAnsi(path);
+}
+
+std::string Narrow(PathText text, std::wstring_view name) {
+  return text == PathText::Native ? Utf8FromWide(name) : AnsiFromWide(name);
+}
 
 class FileHandle {
  public:
@@ -44,16 +55,16 @@ class FileHandle {
 
 // Beside the file it replaces, hidden by its leading dot from the game's
 // listings, and named so nothing takes it for a game file.
-constexpr char kTempMark[] = ".quorvane-tmp-";
+constexpr wchar_t kTempMark[] = L".quorvane-tmp-";
 constexpr std::size_t kTempSuffix = 6;
 
-HANDLE CreateTemporary(const std::string& directory, const std::string& name, std::string& temp) {
-  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+HANDLE CreateTemporary(const std::wstring& directory, const std::wstring& name, std::wstring& temp) {
+  static constexpr wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   thread_local std::mt19937 engine(std::random_device{}());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = directory + "." + name + kTempMark;
-    for (std::size_t i = 0; i < kTempSuffix; ++i) temp += kLetters[engine() % (sizeof kLetters - 1)];
-    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    temp = directory + L"." + name + kTempMark;
+    for (std::size_t i = 0; i < kTempSuffix; ++i) temp += kLetters[engine() % (std::size(kLetters) - 1)];
+    HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return h;
   }
   return INVALID_HANDLE_VALUE;
@@ -61,20 +72,20 @@ HANDLE CreateTemporary(const std::string& directory, const std::string& name, st
 
 // Temporaries of this file left by a write that was ended half-way; only
 // names of our own pattern, and only those of this file.
-void RemoveStaleTemporaries(const std::string& directory, const std::string& name) {
-  if (HasWildcard(name)) return;
-  const std::string prefix = "." + name + kTempMark;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((directory + prefix + "*").c_str(), &found);
+void RemoveStaleTemporaries(const std::wstring& directory, const std::wstring& name) {
+  if (name.find_first_of(L"*?") != std::wstring::npos) return;
+  const std::wstring prefix = L"." + name + kTempMark;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((directory + prefix + L"*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    const std::string entry = found.cFileName;
+    const std::wstring entry = found.cFileName;
     // The search also matches short names and longer tails; only the exact pattern counts.
     if (entry.size() == prefix.size() + kTempSuffix &&
-        lstrcmpiA(entry.substr(0, prefix.size()).c_str(), prefix.c_str()) == 0) {
-      DeleteFileA((directory + entry).c_str());
+        lstrcmpiW(entry.substr(0, prefix.size()).c_str(), prefix.c_str()) == 0) {
+      DeleteFileW((directory + entry).c_str());
     }
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileW(search, &found));
   FindClose(search);
 }
 
@@ -82,8 +93,8 @@ void RemoveStaleTemporaries(const std::string& directory, const std::string& nam
 
 bool NativeFileSystem::IsPresent(const std::string& path) {
   if (path.empty() || HasWildcard(path)) return false;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path.c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Wide(m_text, path).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   return (found.dwFileAttributes & kNotOrdinary) == 0;
@@ -91,13 +102,13 @@ bool NativeFileSystem::IsPresent(const std::string& path) {
 
 bool NativeFileSystem::IsDirectory(const std::string& path) {
   if (path.empty()) return false;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(Wide(m_text, path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 install::Read<std::string> NativeFileSystem::ReadFile(const std::string& path) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file(CreateFileW(Wide(m_text, path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return Failed("Cannot open", path);
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size)) return Failed("Cannot read", path);
@@ -118,7 +129,8 @@ install::Read<std::string> NativeFileSystem::ReadFile(const std::string& path) {
 
 IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view bytes) {
   // Windows refuses this by itself; Wine run as root would not, so say it here.
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring target = Wide(m_text, path);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     SetLastError(ERROR_ACCESS_DENIED);
     return Failed("Cannot create", path);
@@ -128,18 +140,18 @@ IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view b
     SetLastError(ERROR_ACCESS_DENIED);
     return Failed("Cannot create", path);
   }
-  const std::size_t cut = path.find_last_of("\\/");
-  const std::string directory = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-  const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  const std::size_t cut = target.find_last_of(L"\\/");
+  const std::wstring directory = cut == std::wstring::npos ? std::wstring() : target.substr(0, cut + 1);
+  const std::wstring name = cut == std::wstring::npos ? target : target.substr(cut + 1);
   RemoveStaleTemporaries(directory, name);
 
-  std::string temp;
+  std::wstring temp;
   FileHandle file(CreateTemporary(directory, name, temp));
   if (!file.valid()) return Failed("Cannot create", path);
   auto fail = [&](const char* what) {
     const DWORD error = GetLastError();
     if (file.valid()) file.Close();
-    DeleteFileA(temp.c_str());
+    DeleteFileW(temp.c_str());
     SetLastError(error);
     return Failed(what, path);
   };
@@ -161,11 +173,11 @@ IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view b
   constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
   const bool replaced =
       attributes != INVALID_FILE_ATTRIBUTES
-          ? ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
-          : MoveFileExA(temp.c_str(), path.c_str(), kMoveFlags) != 0;
+          ? ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+          : MoveFileExW(temp.c_str(), target.c_str(), kMoveFlags) != 0;
   if (!replaced) {
     const DWORD error = GetLastError();
-    DeleteFileA(temp.c_str());
+    DeleteFileW(temp.c_str());
     SetLastError(error);
     return Failed("Cannot write", path);
   }
@@ -180,17 +192,18 @@ IoResult NativeFileSystem::WriteFileLike(const std::string& path, std::string_vi
 }
 
 IoResult NativeFileSystem::Rename(const std::string& from, const std::string& to) {
-  if (!MoveFileA(from.c_str(), to.c_str())) return Failed("Cannot rename " + from + " to", to);
+  if (!MoveFileW(Wide(m_text, from).c_str(), Wide(m_text, to).c_str()))
+    return Failed("Cannot rename " + from + " to", to);
   return IoResult::Success();
 }
 
 IoResult NativeFileSystem::Remove(const std::string& path) {
-  if (!DeleteFileA(path.c_str())) return Failed("Cannot delete", path);
+  if (!DeleteFileW(Wide(m_text, path).c_str())) return Failed("Cannot delete", path);
   return IoResult::Success();
 }
 
 IoResult NativeFileSystem::CreateDirectory(const std::string& path) {
-  if (!CreateDirectoryA(path.c_str(), nullptr)) return Failed("Cannot create the directory", path);
+  if (!CreateDirectoryW(Wide(m_text, path).c_str(), nullptr)) return Failed("Cannot create the directory", path);
   return IoResult::Success();
 }
 
@@ -209,17 +222,17 @@ namespace {
 
 // Entries of the directory for which `wanted` holds, in the order the system lists them.
 template <typename Wanted>
-std::vector<std::string> ListWhere(const std::string& directory, Wanted wanted) {
+std::vector<std::string> ListWhere(PathText text, const std::string& directory, Wanted wanted) {
   std::vector<std::string> names;
-  std::string pattern = directory;
-  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
-  pattern += "*.*";
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  std::wstring pattern = Wide(text, directory);
+  if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  pattern += L"*.*";
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
-    if (wanted(found)) names.emplace_back(found.cFileName);
-  } while (FindNextFileA(search, &found));
+    if (wanted(found)) names.push_back(Narrow(text, found.cFileName));
+  } while (FindNextFileW(search, &found));
   FindClose(search);
   return names;
 }
@@ -227,18 +240,19 @@ std::vector<std::string> ListWhere(const std::string& directory, Wanted wanted) 
 }  // namespace
 
 std::vector<std::string> NativeFileSystem::ListFiles(const std::string& directory) {
-  return ListWhere(directory, [](const WIN32_FIND_DATAA& f) { return (f.dwFileAttributes & kNotOrdinary) == 0; });
+  return ListWhere(m_text, directory,
+                   [](const WIN32_FIND_DATAW& f) { return (f.dwFileAttributes & kNotOrdinary) == 0; });
 }
 
 std::vector<std::string> NativeFileSystem::ListDirectories(const std::string& directory) {
-  return ListWhere(directory, [](const WIN32_FIND_DATAA& f) {
-    const std::string_view name = f.cFileName;
-    return (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != "." && name != "..";
+  return ListWhere(m_text, directory, [](const WIN32_FIND_DATAW& f) {
+    const std::wstring_view name = f.cFileName;
+    return (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != L"." && name != L"..";
   });
 }
 
 IoResult NativeFileSystem::RemoveDirectory(const std::string& path) {
-  if (!RemoveDirectoryA(path.c_str())) return Failed("Cannot remove the directory", path);
+  if (!RemoveDirectoryW(Wide(m_text, path).c_str())) return Failed("Cannot remove the directory", path);
   return IoResult::Success();
 }
 

@@ -1,6 +1,5 @@
 #include "platform/install_runner.h"
 
-#include <cstdlib>
 #include <memory>
 
 #include "platform/child_process.h"
@@ -46,19 +45,19 @@ update::InstallResult RunInstaller(update::Installer& installer, const std::func
 }
 
 std::string DefaultInstallDirHere(const std::string& gameDir) {
-  NativeFileSystem files;
+  NativeFileSystem files(PathText::Native);
   const auto present = [&files](const std::string& path) { return files.IsPresent(path); };
   return update::DefaultInstallDir(gameDir, HomeDirectory(), ThisSystem(), present);
 }
 
 std::optional<std::string> FindSteamCmdHere() {
-  const char* path = std::getenv("PATH");
-  return update::FindSteamCmd(path != nullptr ? path : "", HomeDirectory(), ThisSystem(), IsProgramFile);
+  return update::FindSteamCmd(EnvironmentVariable("PATH"), HomeDirectory(), ThisSystem(), IsProgramFile);
 }
 
 update::InstallMachine ThisMachine() {
   update::InstallMachine machine;
   machine.system = ThisSystem();
+  machine.files = std::make_shared<NativeFileSystem>(PathText::Native);
   machine.findSteamCmd = FindSteamCmdHere;
   machine.defaultInstallDir = DefaultInstallDirHere;
   machine.stamp = BackupStampNow;

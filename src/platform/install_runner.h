@@ -2,6 +2,8 @@
 // The installer driven with real processes, for callers that may block (a
 // terminal, a worker thread, the tests), and what the installer needs to know
 // about this machine: where the user's home is, where SteamCMD is, the time.
+// Every place here is this machine's own text (UTF-8; wide-character calls on
+// Windows), never the game's code page.
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,11 +20,13 @@ namespace quorvane::platform {
 update::InstallResult RunInstaller(update::Installer& installer, const std::function<bool()>& cancelRequested = {});
 
 update::System ThisSystem();
+// An environment variable; empty when unset.
+std::string EnvironmentVariable(const char* name);
 // $HOME, or %USERPROFILE% on Windows; empty when unset.
 std::string HomeDirectory();
 // The first SteamCMD found where users put it (see update::FindSteamCmd).
 std::optional<std::string> FindSteamCmdHere();
-// The install directory offered first for `gameDir`.
+// The install directory offered first for `gameDir` (converted from the code page by the caller).
 std::string DefaultInstallDirHere(const std::string& gameDir);
 // Local time as a backup folder's name.
 std::string BackupStampNow();

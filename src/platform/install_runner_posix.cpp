@@ -28,10 +28,13 @@ bool TerminalInterrupted() { return g_interrupted != 0; }
 
 update::System ThisSystem() { return update::System::Posix; }
 
-std::string HomeDirectory() {
-  const char* home = std::getenv("HOME");
-  return home != nullptr ? home : "";
+// The bytes as the system holds them: on Linux file names are UTF-8 already.
+std::string EnvironmentVariable(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
 }
+
+std::string HomeDirectory() { return EnvironmentVariable("HOME"); }
 
 bool IsProgramFile(const std::string& path) {
   struct stat st {};

@@ -1,5 +1,5 @@
 #include <atomic>
-#include <cstdlib>
+#include <string>
 
 #include "platform/install_runner.h"
 #include "platform/win32_api.h"
@@ -24,13 +24,22 @@ bool TerminalInterrupted() { return g_interrupted; }
 
 update::System ThisSystem() { return update::System::Windows; }
 
-std::string HomeDirectory() {
-  const char* home = std::getenv("USERPROFILE");
-  return home != nullptr ? home : "";
+// Through the wide-character call: the narrow one gives '?' for what the code page lacks.
+std::string EnvironmentVariable(const char* name) {
+  const std::wstring wideName = WideFromUtf8(name);
+  const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+  if (size == 0) return {};
+  std::wstring value(size, L'\0');
+  const DWORD length = GetEnvironmentVariableW(wideName.c_str(), value.data(), size);
+  if (length == 0 || length >= size) return {};
+  value.resize(length);
+  return Utf8FromWide(value);
 }
 
+std::string HomeDirectory() { return EnvironmentVariable("USERPROFILE"); }
+
 bool IsProgramFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 

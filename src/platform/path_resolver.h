@@ -20,6 +20,11 @@ std::filesystem::path ResolvePath(std::string_view pathText);
 // Same, with the Wine prefix given (it need not exist).
 std::filesystem::path ResolvePath(std::string_view pathText, const std::filesystem::path& winePrefix);
 
+// The same for this machine's own text (UTF-8): components are matched
+// without regard to the case of ASCII letters only, and nothing passes
+// through the code page, so any name the system can hold is reached.
+std::filesystem::path ResolveNativePath(std::string_view utf8);
+
 // The Wine prefix ResolvePath(pathText) uses.
 std::filesystem::path DefaultWinePrefix();
 

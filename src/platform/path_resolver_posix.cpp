@@ -24,13 +24,25 @@ bool Exists(const std::string& native) {
   return ::lstat(native.c_str(), &st) == 0;
 }
 
-std::string LowerCase(std::string_view ansi) {
-  std::string lower(ansi);
-  for (char& c : lower) c = static_cast<char>(install::FoldCase(static_cast<unsigned char>(c)));
-  return lower;
-}
+// How one kind of path text is matched against the names on disk.
+struct TextRules {
+  bool native;  // UTF-8 as it stands; else the code page
 
-bool IsLowerCase(std::string_view ansi) { return LowerCase(ansi) == ansi; }
+  // The code page's letters fold; in UTF-8 only ASCII letters may, since the
+  // code page's upper-case bytes are UTF-8 lead bytes there.
+  std::string LowerCase(std::string_view text) const {
+    std::string lower(text);
+    for (char& c : lower) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (!native || byte < 0x80) c = static_cast<char>(install::FoldCase(byte));
+    }
+    return lower;
+  }
+  bool IsLowerCase(std::string_view text) const { return LowerCase(text) == text; }
+  // A name on disk in this text.
+  std::string FromDisk(std::string_view name) const { return native ? std::string(name) : Utf8ToAnsi(name); }
+  std::string ToDisk(std::string_view text) const { return native ? std::string(text) : AnsiToUtf8(text); }
+};
 
 // The entry of `directory` whose name equals `wanted` without regard to case.
 // A file system that tells case apart may hold several (`Tfc` and `tfc`); the
@@ -38,7 +50,7 @@ bool IsLowerCase(std::string_view ansi) { return LowerCase(ansi) == ansi; }
 // test, a read and a write of one path could reach different files. So the
 // all-lower-case name wins, as the game itself names its folders, else the
 // first in byte order.
-bool FindNoCase(const std::string& directory, std::string_view wanted, std::string& found) {
+bool FindNoCase(const TextRules& rules, const std::string& directory, std::string_view wanted, std::string& found) {
   DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
   if (!dir) return false;
   bool any = false;
@@ -46,9 +58,9 @@ bool FindNoCase(const std::string& directory, std::string_view wanted, std::stri
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    const std::string ansi = Utf8ToAnsi(name);
-    if (!install::EqualNoCase(ansi, wanted)) continue;
-    const bool lower = IsLowerCase(ansi);
+    const std::string text = rules.FromDisk(name);
+    if (rules.LowerCase(text) != rules.LowerCase(wanted)) continue;
+    const bool lower = rules.IsLowerCase(text);
     if (!any || (lower && !foundLower) || (lower == foundLower && name < found)) {
       found = name;
       foundLower = lower;
@@ -96,7 +108,9 @@ fs::path DefaultWinePrefix() {
 
 fs::path ResolvePath(std::string_view pathText) { return ResolvePath(pathText, DefaultWinePrefix()); }
 
-fs::path ResolvePath(std::string_view pathText, const fs::path& winePrefix) {
+namespace {
+
+fs::path Resolve(const TextRules& rules, std::string_view pathText, const fs::path& winePrefix) {
   std::string base;  // native; empty means the current directory
   std::string_view rest = pathText;
   const bool hasDrive =
@@ -114,16 +128,16 @@ fs::path ResolvePath(std::string_view pathText, const fs::path& winePrefix) {
 
   bool matching = true;
   for (std::string_view part : SplitComponents(rest)) {
-    const std::string native = AnsiToUtf8(part);
+    const std::string native = rules.ToDisk(part);
     if (matching && part != "." && part != "..") {
       // The all-lower-case entry wins whenever it is there, so no listing is needed for it.
-      std::string lower = Join(base, AnsiToUtf8(LowerCase(part)));
+      std::string lower = Join(base, rules.ToDisk(rules.LowerCase(part)));
       if (Exists(lower)) {
         base = std::move(lower);
         continue;
       }
       std::string found;
-      if (part.find('\0') == std::string_view::npos && FindNoCase(base, part, found)) {
+      if (part.find('\0') == std::string_view::npos && FindNoCase(rules, base, part, found)) {
         base = Join(base, found);
         continue;
       }
@@ -141,5 +155,13 @@ fs::path ResolvePath(std::string_view pathText, const fs::path& winePrefix) {
   if (trailingSeparator && base.back() != '/') base += '/';
   return fs::path(base);
 }
+
+}  // namespace
+
+fs::path ResolvePath(std::string_view pathText, const fs::path& winePrefix) {
+  return Resolve(TextRules{false}, pathText, winePrefix);
+}
+
+fs::path ResolveNativePath(std::string_view utf8) { return Resolve(TextRules{true}, utf8, DefaultWinePrefix()); }
 
 }  // namespace quorvane::platform

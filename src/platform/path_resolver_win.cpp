@@ -22,6 +22,8 @@ std::filesystem::path ResolvePath(std::string_view pathText, const std::filesyst
   return ResolvePath(pathText);
 }
 
+std::filesystem::path ResolveNativePath(std::string_view utf8) { return std::filesystem::path(WideFromUtf8(utf8)); }
+
 // No Wine prefix is involved on Windows itself.
 std::filesystem::path DefaultWinePrefix() { return {}; }
 

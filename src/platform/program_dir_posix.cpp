@@ -24,4 +24,6 @@ std::string ProgramDirectory() {
   return Utf8ToAnsi(slash == 0 ? std::string("/") : buffer.substr(0, slash));
 }
 
+std::vector<std::string> ProgramArguments(int argc, char* argv[]) { return {argv, argv + argc}; }
+
 }  // namespace quorvane::platform

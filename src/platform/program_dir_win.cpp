@@ -1,8 +1,11 @@
 #include "platform/program_dir.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/win32_api.h"
+
+#include <shellapi.h>
 
 namespace quorvane::platform {
 
@@ -24,6 +27,16 @@ std::string ProgramDirectory() {
   // A drive root keeps its backslash ("C:\"), as the system names it.
   if (slash == 2 && buffer[1] == ':') return buffer.substr(0, 3);
   return buffer.substr(0, slash);
+}
+
+std::vector<std::string> ProgramArguments(int argc, char* argv[]) {
+  int count = 0;
+  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (words == nullptr) return {argv, argv + argc};
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(Utf8FromWide(words[i]));
+  LocalFree(words);
+  return arguments;
 }
 
 }  // namespace quorvane::platform

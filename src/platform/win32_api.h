@@ -15,6 +15,7 @@
 #undef RemoveDirectory
 
 #include <string>
+#include <string_view>
 
 namespace quorvane::platform {
 
@@ -23,5 +24,13 @@ namespace quorvane::platform {
 std::string SystemMessage(unsigned long code);
 // The message for GetLastError().
 std::string LastErrorMessage();
+
+// This machine's own text (UTF-8 inside the program) for the wide-character
+// calls, and back; the code page is the game's text, kept for its files.
+std::wstring WideFromUtf8(std::string_view utf8);
+std::string Utf8FromWide(std::wstring_view wide);
+std::wstring WideFromAnsi(std::string_view ansi);
+// Characters the code page lacks become '?'.
+std::string AnsiFromWide(std::wstring_view wide);
 
 }  // namespace quorvane::platform

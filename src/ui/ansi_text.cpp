@@ -22,4 +22,6 @@ QString FromAnsi(std::string_view bytes) { return QString::fromStdString(AnsiToU
 
 std::string ToAnsi(const QString& text) { return Utf8ToAnsi(text.toStdString()); }
 
+bool CodePageHolds(const QString& text) { return FromAnsi(ToAnsi(text)) == text; }
+
 }  // namespace quorvane::ui

@@ -18,5 +18,15 @@ std::string Utf8ToAnsi(std::string_view utf8);
 QString FromAnsi(std::string_view bytes);
 // Characters the code page lacks become '?'.
 std::string ToAnsi(const QString& text);
+// True when the code page holds every character of `text`, so that it can
+// become the game's text (GameDir) and come back unchanged.
+bool CodePageHolds(const QString& text);
+
+// This machine's own places (home, PATH, SteamCMD, the install folder) are
+// UTF-8 inside the program, whatever the code page holds.
+inline QString FromNative(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+inline std::string ToNative(const QString& text) { return text.toStdString(); }
 
 }  // namespace quorvane::ui

@@ -178,7 +178,7 @@ InstallServerWindow::~InstallServerWindow() {
 
 QString InstallServerWindow::InstallDir() const {
   const QString current = QDir::toNativeSeparators(QDir::currentPath());
-  return FromAnsi(update::AbsoluteDir(ToAnsi(m_dir->text().trimmed()), ToAnsi(current), m_machine.system));
+  return FromNative(update::AbsoluteDir(ToNative(m_dir->text().trimmed()), ToNative(current), m_machine.system));
 }
 
 void InstallServerWindow::StartInstall() {
@@ -201,12 +201,12 @@ void InstallServerWindow::StartInstall() {
   }
 
   update::InstallRequest request;
-  request.installDir = ToAnsi(dir);
-  request.steamCmd = ToAnsi(steamCmd);
+  request.installDir = ToNative(dir);
+  request.steamCmd = ToNative(steamCmd);
   request.stamp = m_machine.stamp();
   request.serverRunning = m_setup.serverRunning && m_setup.serverRunning();
   update::Installer::Observer observer;
-  observer.onLine = [this](const std::string& line) { m_output->appendPlainText(FromAnsi(line)); };
+  observer.onLine = [this](const std::string& line) { m_output->appendPlainText(FromNative(line)); };
   observer.onProgress = [this](double percent, const std::string& state) { ShowProgress(percent, state); };
   observer.onFinished = [this](const update::InstallResult& result) { Finished(result); };
   m_installer = std::make_unique<update::Installer>(m_fs, std::move(request), std::move(observer));
@@ -271,13 +271,13 @@ void InstallServerWindow::ShowProgress(double percent, const std::string& state)
   m_progress->setValue(static_cast<int>(percent * kBarSteps / 100));
   const int run = m_installer ? m_installer->Run() : 0;
   const QString prefix = run > 1 ? QString("Run %1 of at most %2: ").arg(run).arg(update::kMaxRuns) : QString();
-  m_state->setText(prefix + FromAnsi(state));
+  m_state->setText(prefix + FromNative(state));
 }
 
 void InstallServerWindow::Finished(const update::InstallResult& result) {
   m_poll.stop();
   m_result = result;
-  m_outcome->setText(FromAnsi(result.message));
+  m_outcome->setText(FromNative(result.message));
   m_installedDir = result.ok ? m_dir->text() : QString();
   m_useLocation->setVisible(result.ok);
   SetIdle(true);

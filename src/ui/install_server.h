@@ -24,6 +24,7 @@ class QToolButton;
 namespace quorvane::ui {
 
 // What the window starts with, settled by whoever opens it.
+// The places are this machine's own text, whatever the game's code page holds.
 struct InstallServerSetup {
   QString installDir;  // offered first; made absolute when used
   QString steamCmd;    // the program found, empty when none was

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "ui/ansi_text.h"
 #include "update/installer.h"
 #include "update/locations.h"
 
@@ -10,8 +9,9 @@ namespace quorvane::ui {
 
 namespace {
 
-void Print(std::FILE* to, const std::string& ansi) {
-  const std::string text = AnsiToUtf8(ansi) + "\n";
+// Everything printed here is this machine's text already: places, SteamCMD's words, ours.
+void Print(std::FILE* to, const std::string& native) {
+  const std::string text = native + "\n";
   std::fputs(text.c_str(), to);
   std::fflush(to);
 }

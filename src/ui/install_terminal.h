@@ -14,8 +14,8 @@ namespace quorvane::ui {
 inline constexpr int kInstalledExitCode = 0;
 inline constexpr int kNotInstalledExitCode = 1;
 
-// Installs or updates the server in `dir` (single-byte text; made absolute
-// against `currentDir`) with the SteamCMD found on `machine`, through `fs`.
+// Installs or updates the server in `dir` (this machine's own text, UTF-8;
+// made absolute against `currentDir`) with the SteamCMD found on `machine`, through `fs`.
 // Progress goes to `out`, a failure and its reason to `err`. Once
 // `interrupted` says so (asked about every 50 ms) SteamCMD is ended and the
 // files are put back. Gives the exit status.

@@ -2,6 +2,7 @@
 // and taking the installed directory as the server location.
 #include <QPointer>
 
+#include "app/location_check.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/install_server.h"
@@ -21,21 +22,22 @@ void StartSequence::OpenInstallServer(InstallOrigin origin) {
   }
   m_installOrigin = origin;
   if (!m_install) {
+    // The installer works on this machine's text; GameDir is the code page's.
     std::string gameDir;
     if (origin == InstallOrigin::FirstRun && m_locate)
-      gameDir = ToAnsi(m_locate->GamePathText());
+      gameDir = ToNative(m_locate->GamePathText());
     else if (m_main)
-      gameDir = m_main->GameDir();
+      gameDir = AnsiToUtf8(m_main->GameDir());
     InstallServerSetup setup;
     const update::InstallMachine& machine = m_services.machine;
-    setup.installDir = FromAnsi(machine.defaultInstallDir(gameDir));
-    if (const std::optional<std::string> found = machine.findSteamCmd()) setup.steamCmd = FromAnsi(*found);
-    setup.howToGet = FromAnsi(update::HowToGetSteamCmd(machine.system));
+    setup.installDir = FromNative(machine.defaultInstallDir(gameDir));
+    if (const std::optional<std::string> found = machine.findSteamCmd()) setup.steamCmd = FromNative(*found);
+    setup.howToGet = FromNative(update::HowToGetSteamCmd(machine.system));
     // The server may be started from the main window while this window is open.
     setup.serverRunning = [main = QPointer<MainForm>(m_main)] {
       return main && main->Launcher().StartedServerRunning();
     };
-    m_install = new InstallServerWindow(m_services.fs, machine, std::move(setup));
+    m_install = new InstallServerWindow(*machine.files, machine, std::move(setup));
     m_install->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_install, &InstallServerWindow::useLocationRequested, this, &StartSequence::UseInstalledLocation);
   }
@@ -46,6 +48,11 @@ void StartSequence::OpenInstallServer(InstallOrigin origin) {
 
 void StartSequence::UseInstalledLocation(const QString& dir) {
   if (m_busy || m_quitting) return;
+  // Installed fine, but no use as GameDir: say so before any window changes.
+  if (!CodePageHolds(dir)) {
+    m_services.dialogs.Inform(FromNative(app::CodePageLocationMessage(ToNative(dir))));
+    return;
+  }
   QPointer<LocateWindow> locate;
   if (m_installOrigin == InstallOrigin::FirstRun && m_locate && m_locate->isVisible()) {
     // No main window yet: the first-run save stores it and carries the start on.

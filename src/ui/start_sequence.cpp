@@ -157,6 +157,10 @@ void StartSequence::ShowMessage(const std::string& text) { m_services.dialogs.In
 void StartSequence::SaveLocateFile() {
   if (!m_locate || m_busy) return;
   const Busy busy(m_busy);
+  if (!CodePageHolds(m_locate->GamePathText())) {
+    m_services.dialogs.Inform(FromNative(app::CodePageLocationMessage(ToNative(m_locate->GamePathText()))));
+    return;
+  }
   const std::string chosen = ToAnsi(m_locate->GamePathText());
   const app::LocationSave saved = app::SaveFirstRunLocation(m_services.fs, m_services.places.settingsPath, chosen);
   if (!saved) {
@@ -222,6 +226,10 @@ void StartSequence::SaveLocateFile2() {
   if (!m_locate2 || !m_main || m_busy || m_quitting) return;
   const Busy busy(m_busy);
   MainForm& main = *m_main;
+  if (!CodePageHolds(m_locate2->GamePathText())) {
+    m_services.dialogs.Inform(FromNative(app::CodePageLocationMessage(ToNative(m_locate2->GamePathText()))));
+    return;
+  }
   const std::string chosen = ToAnsi(m_locate2->GamePathText());
   const app::LocationSave saved = app::SaveChangedLocation(m_services.fs, m_services.places.settingsPath, chosen);
   if (!saved) {

@@ -3,6 +3,8 @@
 // and the default install directory are, the time, and SteamCMD run as a
 // child. The platform fills it in; the install window, the start sequence and
 // the terminal install only use it, so a test can hand them stand-ins.
+// Every place here (SteamCMD, install and game directories, the backup folder)
+// is this machine's own text: UTF-8, whatever the game's code page holds.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -44,6 +46,8 @@ class ChildRun {
 
 struct InstallMachine {
   System system = System::Posix;
+  // The files of this machine, paths in its own text: the installer's.
+  std::shared_ptr<install::FileSystem> files;
   // The first SteamCMD found where users put it.
   std::function<std::optional<std::string>()> findSteamCmd;
   // The install directory offered first for a game directory.

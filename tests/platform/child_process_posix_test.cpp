@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/scratch_dir.h"
 #include "support/standin_processes.h"
 
 namespace quorvane::platform {
@@ -34,6 +35,17 @@ TEST(ChildProcess, argumentsReachTheProgramUnsplit) {
   ChildProcess child;
   ASSERT_TRUE(child.Start("/bin/sh", {"-c", "printf '[%s]' \"$@\"", "sh", "a b", "$HOME", ""}));
   EXPECT_EQ(ReadUntil(child, "[]"), "[a b][$HOME][]");
+}
+
+// SteamCMD's install folder and its own path are this machine's UTF-8, passed on byte for byte.
+TEST(ChildProcess, programAndArgumentsNamedInAnyScriptReachTheSystemUnchanged) {
+  const testing::ScratchDir dir;
+  const std::string folder = "\xE6\x9C\x8D\xE5\x8A\xA1 \xD0\xA1\xD0\xB5\xD1\x80\xD0\xB2\xD0\xB5\xD1\x80";
+  const std::filesystem::path script = dir.Make(folder + "/steamcmd.sh", "#!/bin/sh\nprintf '[%s]' \"$@\"\n");
+  std::filesystem::permissions(script, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+  ChildProcess child;
+  ASSERT_TRUE(child.Start(dir.Text() + "/" + folder + "/steamcmd.sh", {"+force_install_dir", "/srv/Jos\xC3\xA9"}));
+  EXPECT_EQ(ReadUntil(child, "\xA9]"), "[+force_install_dir][/srv/Jos\xC3\xA9]");
 }
 
 TEST(ChildProcess, missingProgramIsNamedInTheFailure) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -16,8 +17,10 @@
 namespace quorvane::update {
 namespace {
 
+using platform::testing::FromUtf8;
 using platform::testing::ScratchDir;
 using platform::testing::Slurp;
+using platform::testing::Utf8;
 
 // The files `validate` puts back to stock, as the user edited them: CR LF, a tab, high bytes.
 const std::map<std::string, std::string> kEdited = {
@@ -69,6 +72,37 @@ TEST_F(InstallerTest, cancelEndsSteamCmdAndPutsTheFilesBackByteForByte) {
   EXPECT_EQ(Slurp(std::filesystem::path(result.backupDir) / "tfc/server.cfg"), kEdited.at("tfc/server.cfg"));
   EXPECT_FALSE(test_support::IsRunning(std::stoll(Slurp(dir.Path() / "steamcmd-standin-pid"))));
 }
+
+// Folders named in scripts the game's code page may not hold: the install folder is this machine's
+// own text from the window to SteamCMD and back, never passed through the code page.
+struct NamedFolder {
+  const char* name;
+  const char8_t* folder;
+};
+void PrintTo(const NamedFolder& f, std::ostream* out) { *out << f.name; }
+
+class InstallIntoNamedFolderTest : public ::testing::TestWithParam<NamedFolder> {};
+
+TEST_P(InstallIntoNamedFolderTest, installsThere_putsTheEditedFilesBack_andNamesTheFolderAsItIs) {
+  ScratchDir scratch;
+  const std::filesystem::path dir = scratch.Path() / GetParam().folder;
+  std::filesystem::create_directories(dir / "tfc");
+  std::ofstream(dir / "tfc" / "server.cfg", std::ios::binary) << kEdited.at("tfc/server.cfg");
+  platform::NativeFileSystem files(platform::PathText::Native);
+  const std::string program = std::filesystem::path(QUORVANE_STEAMCMD_STANDIN).make_preferred().string();
+  Installer installer(files, {Utf8(dir), program, platform::BackupStampNow()});
+  const InstallResult result = platform::RunInstaller(installer);
+  ASSERT_TRUE(result.ok) << result.message;
+  EXPECT_EQ(result.message.rfind("Installed in " + Utf8(dir) + "\n", 0), 0u) << result.message;
+  EXPECT_TRUE(std::filesystem::exists(dir / "tfc" / "liblist.gam"));
+  EXPECT_EQ(Slurp(dir / "tfc" / "server.cfg"), kEdited.at("tfc/server.cfg"));
+  EXPECT_EQ(Slurp(FromUtf8(result.backupDir) / "tfc" / "server.cfg"), kEdited.at("tfc/server.cfg"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, InstallIntoNamedFolderTest,
+                         ::testing::Values(NamedFolder{"latin", u8"Serveur de José"},
+                                           NamedFolder{"cyrillic", u8"Сервер"}, NamedFolder{"cjk", u8"服务器"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(InstallerRefusals, fileThatCannotBeKeptStopsBeforeSteamCmd) {
   test_support::MemoryFileSystem fs;

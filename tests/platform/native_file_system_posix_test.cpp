@@ -173,5 +173,48 @@ INSTANTIATE_TEST_SUITE_P(Owners, KeepOwnership,
                                            Ownership{"UserWritingAFileOthersOwn", kOther, 0644, kUser, EACCES}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The installer's file system takes this machine's text: a folder named outside the code page is
+// made, written, listed and emptied under its own name.
+struct FolderName {
+  const char* name;
+  const char* utf8;
+  const char* codePage;  // as the game's file system lists it
+};
+void PrintTo(const FolderName& f, std::ostream* out) { *out << f.name; }
+
+class NativeTextTest : public ::testing::TestWithParam<FolderName> {
+ protected:
+  std::string Text(const std::string& relative) const { return m_dir.Text() + "/" + relative; }
+  testing::ScratchDir m_dir;
+  NativeFileSystem m_native{PathText::Native};
+};
+
+TEST_P(NativeTextTest, folderIsMadeWrittenListedAndEmptiedUnderItsOwnName) {
+  const std::string folder = GetParam().utf8;
+  ASSERT_TRUE(m_native.CreateDirectory(Text(folder)));
+  ASSERT_TRUE(m_native.CreateDirectory(Text(folder + "/tfc")));
+  ASSERT_TRUE(m_native.WriteFile(Text(folder + "/TFC/server.cfg"), "hostname x\n"));
+  EXPECT_EQ(Slurp(m_dir.Path() / folder / "tfc/server.cfg"), "hostname x\n");
+  EXPECT_EQ(m_native.ListDirectories(m_dir.Text()), std::vector<std::string>{folder});
+  ASSERT_TRUE(m_native.Rename(Text(folder + "/tfc/server.cfg"), Text(folder + "/tfc/server.bak")));
+  EXPECT_EQ(m_native.ListFiles(Text(folder + "/tfc")), std::vector<std::string>{"server.bak"});
+  ASSERT_TRUE(m_native.Remove(Text(folder + "/tfc/server.bak")));
+  ASSERT_TRUE(m_native.RemoveDirectory(Text(folder + "/tfc")));
+  ASSERT_TRUE(m_native.RemoveDirectory(Text(folder)));
+  EXPECT_TRUE(fs::is_empty(m_dir.Path()));
+}
+
+TEST_P(NativeTextTest, theGamesFileSystemListsTheSameFolderInTheCodePage) {
+  m_dir.Make(std::string(GetParam().utf8) + "/");
+  EXPECT_EQ(NativeFileSystem().ListDirectories(m_dir.Text()), std::vector<std::string>{GetParam().codePage});
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, NativeTextTest,
+                         ::testing::Values(FolderName{"latin", "Jos\xC3\xA9", "Jos\xE9"},
+                                           FolderName{"cyrillic", "\xD0\xA1\xD0\xB5\xD1\x80\xD0\xB2\xD0\xB5\xD1\x80",
+                                                      "??????"},
+                                           FolderName{"cjk", "\xE6\x9C\x8D\xE5\x8A\xA1\xE5\x99\xA8", "???"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace quorvane::platform

@@ -17,7 +17,9 @@ class PathResolverTest : public ::testing::Test {
   PathResolverTest() {
     m_dir.Make("hl/Tfc/mapcycle.txt", "upper");
     m_dir.Make("hl/tfc/MapCycle.txt", "lower");
-    for (const char* dir : {"hl/tfc/Maps/", "hl/tfc/MAPS/", "hl/Sound/", "hl/SOUND/", "hl/\xC3\xA9quipe/"}) {
+    for (const char* dir :
+         {"hl/tfc/Maps/", "hl/tfc/MAPS/", "hl/Sound/", "hl/SOUND/", "hl/\xC3\xA9quipe/",
+          "hl/\xD0\xA1\xD0\xB5\xD1\x80\xD0\xB2\xD0\xB5\xD1\x80/tfc/", "hl/\xE6\x9C\x8D\xE5\x8A\xA1/"}) {
       m_dir.Make(dir);
     }
   }
@@ -49,6 +51,26 @@ INSTANTIATE_TEST_SUITE_P(
                       Spelling{"DirectoryWithoutALowerCaseTwin", "\\Tfc\\Maps\\", "tfc/MAPS/"},
                       Spelling{"FirstInByteOrder", "\\sound", "SOUND"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// This machine's own text: any name the disk holds is reached, and only ASCII letters fold,
+// since the code page's capitals are UTF-8 lead bytes.
+class NativeSpellings : public PathResolverTest, public ::testing::WithParamInterface<Spelling> {};
+
+TEST_P(NativeSpellings, reachTheEntryThatIsThere) {
+  EXPECT_EQ(ResolveNativePath(GameDir() + GetParam().text), m_dir.Path() / "hl" / GetParam().native);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, NativeSpellings,
+                         ::testing::Values(Spelling{"AsciiCaseStillFolds", "/TFC/mapcycle.txt", "tfc/MapCycle.txt"},
+                                           Spelling{"LatinNameAsItStands", "/\xC3\xA9quipe/x", "\xC3\xA9quipe/x"},
+                                           Spelling{"LatinCapitalIsNotFoldedAsCodePageBytes", "/\xC3\x89QUIPE/x",
+                                                    "\xC3\x89QUIPE/x"},
+                                           Spelling{"CyrillicFolderThenAnotherCase",
+                                                    "/\xD0\xA1\xD0\xB5\xD1\x80\xD0\xB2\xD0\xB5\xD1\x80/TFC/server.cfg",
+                                                    "\xD0\xA1\xD0\xB5\xD1\x80\xD0\xB2\xD0\xB5\xD1\x80/tfc/server.cfg"},
+                                           Spelling{"CjkFolder", "\\\xE6\x9C\x8D\xE5\x8A\xA1\\hlds_run",
+                                                    "\xE6\x9C\x8D\xE5\x8A\xA1/hlds_run"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PathResolverTest, presenceReadAndWriteAgreeOnOneOfTheTwins) {
   NativeFileSystem files;

@@ -3,9 +3,12 @@
 // the window menu.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "install/game_paths.h"
 #include "install/settings_file.h"
 #include "platform/file_system.h"
+#include "platform/install_runner.h"
 #include "platform/program_dir.h"
 #include "platform/scratch_dir.h"
 #include "platform/win32_api.h"
@@ -70,6 +73,56 @@ TEST(FileSystemWinTest, writeReplacesTheFileWhole_andRemovesItsOwnStaleTemporari
   for (const char* name : kept) EXPECT_EQ(testing::Slurp(dir.Path() / name), "other") << name;
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1 + std::ssize(kept));
 }
+
+// This machine's places through the wide-character calls: names the code page cannot hold are
+// reached, listed and read back under their own names.
+struct WideName {
+  const char* name;
+  const wchar_t* folder;
+};
+void PrintTo(const WideName& w, std::ostream* out) { *out << w.name; }
+
+const auto kWideNames =
+    ::testing::Values(WideName{"latin", L"Jos\u00e9"}, WideName{"cyrillic", L"\u0421\u0435\u0440\u0432\u0435\u0440"},
+                      WideName{"cjk", L"\u670d\u52a1\u5668"});
+const auto kWideName = [](const auto& info) { return std::string(info.param.name); };
+
+class NativeTextWinTest : public ::testing::TestWithParam<WideName> {
+ protected:
+  fs::path Folder() const { return dir.Path() / GetParam().folder; }
+  std::string FolderText() const { return testing::Utf8(Folder()); }
+  testing::ScratchDir dir;
+};
+
+TEST_P(NativeTextWinTest, folderIsMadeWrittenListedAndEmptiedUnderItsOwnName) {
+  NativeFileSystem files(PathText::Native);
+  ASSERT_TRUE(files.CreateDirectory(FolderText()));
+  ASSERT_TRUE(files.WriteFile(FolderText() + "\\Server.cfg", "hostname x\n"));
+  EXPECT_EQ(testing::Slurp(Folder() / "server.cfg"), "hostname x\n");
+  EXPECT_TRUE(files.IsPresent(FolderText() + "\\SERVER.CFG"));
+  EXPECT_EQ(files.ListDirectories(dir.Text()), std::vector<std::string>{testing::Utf8(GetParam().folder)});
+  ASSERT_TRUE(files.Rename(FolderText() + "\\server.cfg", FolderText() + "\\server.bak"));
+  EXPECT_EQ(files.ListFiles(FolderText()), std::vector<std::string>{"server.bak"});
+  ASSERT_TRUE(files.Remove(FolderText() + "\\server.bak"));
+  ASSERT_TRUE(files.RemoveDirectory(FolderText()));
+  EXPECT_TRUE(fs::is_empty(dir.Path()));
+}
+
+TEST_P(NativeTextWinTest, steamCmdInTheProfileFolderIsFoundUnderItsOwnName) {
+  fs::create_directories(Folder() / "steamcmd");
+  std::ofstream(Folder() / "steamcmd" / "steamcmd.exe") << "MZ";
+  const std::string oldProfile = EnvironmentVariable("USERPROFILE"), oldPath = EnvironmentVariable("PATH");
+  SetEnvironmentVariableW(L"USERPROFILE", Folder().c_str());
+  SetEnvironmentVariableW(L"PATH", (dir.Path() / L"nothing-here").c_str());
+  const std::optional<std::string> found = FindSteamCmdHere();
+  const std::string offered = DefaultInstallDirHere("");
+  SetEnvironmentVariableW(L"USERPROFILE", WideFromUtf8(oldProfile).c_str());
+  SetEnvironmentVariableW(L"PATH", WideFromUtf8(oldPath).c_str());
+  EXPECT_EQ(found.value_or("none"), FolderText() + "\\steamcmd\\steamcmd.exe");
+  EXPECT_EQ(offered, FolderText() + "\\hlds");
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, NativeTextWinTest, kWideNames, kWideName);
 
 TEST(SettingsFileWinTest, livesBesideTheProgram) {
   const std::string dir = ProgramDirectory();

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 namespace quorvane::platform::testing {
 
@@ -29,6 +30,15 @@ class ScratchDir {
     return m_path / relative;
   }
 };
+
+// A path as this machine's own text (UTF-8) on every system, and back.
+inline std::string Utf8(const std::filesystem::path& p) {
+  const std::u8string text = p.u8string();
+  return {text.begin(), text.end()};
+}
+inline std::filesystem::path FromUtf8(std::string_view text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
 
 inline std::string Slurp(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);

@@ -25,6 +25,12 @@
 #include <vector>
 #ifdef _WIN32
 #include <process.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 #define getpid _getpid
 #else
 #include <unistd.h>
@@ -39,6 +45,20 @@ const char* const kExpected[] = {"+force_install_dir", nullptr, "+login",   "ano
                                  "+app_update",        "90",    "validate", "+quit"};
 
 const char* const kStockServerCfg = "// stock server.cfg\nhostname \"Half-Life\"\nmp_timelimit 30\n";
+
+// DIR as the system holds it: on Windows the narrow argv has '?' for what the code page lacks.
+fs::path InstallDirArgument(char** argv) {
+#ifdef _WIN32
+  int count = 0;
+  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (words != nullptr) {
+    const fs::path dir = count > 2 ? fs::path(words[2]) : fs::path(argv[2]);
+    LocalFree(words);
+    return dir;
+  }
+#endif
+  return argv[2];
+}
 
 void Say(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
@@ -116,7 +136,7 @@ int main(int argc, char** argv) {
     Say("stand-in SteamCMD: unexpected command line\n");
     return 2;
   }
-  const fs::path dir = argv[2];
+  const fs::path dir = InstallDirArgument(argv);
   std::error_code ec;
   fs::create_directories(dir, ec);
   const char* fromEnv = std::getenv("QUORVANE_STEAMCMD_MODE");

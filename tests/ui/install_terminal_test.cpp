@@ -12,7 +12,9 @@
 
 #include "platform/file_system.h"
 #include "platform/install_runner.h"
+#include "platform/scratch_dir.h"
 #include "support/temp_install.h"
+#include "update/locations.h"
 
 namespace quorvane::ui {
 namespace {
@@ -38,7 +40,7 @@ class InstallTerminalTest : public ::testing::Test {
   std::string Srv() const { return game.Path("srv").string(); }
 
   test_support::TempInstall game;
-  platform::NativeFileSystem fs;
+  platform::NativeFileSystem fs{platform::PathText::Native};
   // Files of their own, read back once the install has ended.
   std::FILE* out = std::fopen(game.Path("out").string().c_str(), "wb");
   std::FILE* err = std::fopen(game.Path("err").string().c_str(), "wb");
@@ -63,6 +65,36 @@ TEST_F(InstallTerminalTest, failure_isReportedOnStandardErrorWithOne) {
             "App '90' state is 0x202 after update job.\n");
   EXPECT_TRUE(game.Read("out").ends_with("\nfailed\n"));
 }
+
+// `--install-server DIR` names a place of this machine: the folder is made and reported as named,
+// whatever the game's code page holds.
+struct FolderArgument {
+  const char* name;
+  const char* folder;  // UTF-8
+};
+void PrintTo(const FolderArgument& f, std::ostream* out) { *out << f.name; }
+
+class InstallTerminalFolderTest : public InstallTerminalTest, public ::testing::WithParamInterface<FolderArgument> {};
+
+TEST_P(InstallTerminalFolderTest, installsIntoTheFolderAsTheArgumentNamesIt) {
+  const std::string dir = update::AbsoluteDir(GetParam().folder, game.GameDir(), platform::ThisSystem());
+  EXPECT_EQ(InstallServerInTerminal(platform::ThisMachine(), fs, GetParam().folder, game.GameDir(), out, err,
+                                    [] { return false; }),
+            0);
+  const std::string printed = game.Read("out");
+  EXPECT_EQ(printed.rfind("Installing the server in " + dir + " with ", 0), 0u) << printed;
+  EXPECT_TRUE(printed.ends_with("\nInstalled in " + dir + "\n")) << printed;
+  const std::filesystem::path made =
+      platform::testing::FromUtf8(game.GameDir()) / platform::testing::FromUtf8(GetParam().folder);
+  EXPECT_TRUE(std::filesystem::exists(made / "tfc" / "liblist.gam"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, InstallTerminalFolderTest,
+                         ::testing::Values(FolderArgument{"latin", "Serveur de Jos\xC3\xA9"},
+                                           FolderArgument{"cyrillic",
+                                                          "\xD0\xA1\xD0\xB5\xD1\x80\xD0\xB2\xD0\xB5\xD1\x80"},
+                                           FolderArgument{"cjk", "\xE6\x9C\x8D\xE5\x8A\xA1\xE5\x99\xA8"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProgressPrinterTest, repeatsOnlyNewStagesAndWholePercents) {
   ProgressPrinter printer;

@@ -214,7 +214,7 @@ IoResult NativeFileSystem::CreatePrivateDirectory(const std::string& path) {
 
 // Symbolic links and junctions both carry a reparse point.
 bool NativeFileSystem::IsLink(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(Wide(m_text, path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 

@@ -146,18 +146,21 @@ BackupOutcome BackupCfgFile(install::FileSystem& fs, const std::string& cfgPath,
 namespace {
 
 // Rewrites a file where it stands, putting the old bytes back if the write fails.
-WriteResult WriteInPlace(install::FileSystem& fs, const std::string& path, const std::string& text) {
-  install::IoResult written = install::WriteKeepingPrevious(fs, path, text);
+WriteResult WriteInPlace(install::FileSystem& fs, const std::string& path, const std::string& text,
+                         const install::ModeSource& mode = {}) {
+  install::IoResult written = install::WriteKeepingPrevious(fs, path, text, mode);
   if (written) return {};
   return WriteResult::Failure(path, std::move(written.reason));
 }
 
+// The new file is as private as the one it replaces, and no more open than
+// `noMoreOpenThan` when that names a file.
 WriteResult WriteWithBackup(install::FileSystem& fs, const std::string& cfgPath, const std::string& bakPath,
-                            const std::string& text) {
+                            const std::string& text, const std::string& noMoreOpenThan = {}) {
   BackupOutcome backup = BackupCfgFile(fs, cfgPath, bakPath);
-  if (!backup.renamed) return WriteInPlace(fs, cfgPath, text);
+  if (!backup.renamed) return WriteInPlace(fs, cfgPath, text, {{}, noMoreOpenThan});
 
-  install::IoResult written = fs.WriteFile(cfgPath, text);
+  install::IoResult written = fs.WriteFileLike(cfgPath, text, {bakPath, noMoreOpenThan});
   if (written) return {};
   std::string reason = written.reason;
   // A partly written file left in the way makes the rename below fail, which says so.
@@ -212,17 +215,20 @@ std::string BasicAutoexecCfgText(const FieldValues& fields) {
 }
 
 WriteResult WriteServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields) {
-  WriteResult server = WriteWithBackup(fs, install::GamePath(gameDir, install::kServerCfg),
-                                       install::GamePath(gameDir, install::kServerBak), ServerCfgText(fields));
-  // The listen file is still attempted: it does not depend on server.cfg.
+  const std::string serverCfg = install::GamePath(gameDir, install::kServerCfg);
+  WriteResult server =
+      WriteWithBackup(fs, serverCfg, install::GamePath(gameDir, install::kServerBak), ServerCfgText(fields));
+  // The listen file is still attempted: it does not depend on server.cfg. It
+  // carries the same passwords, so whoever may not read server.cfg may not read it either.
   WriteResult listen =
       WriteWithBackup(fs, install::GamePath(gameDir, install::kListenServerCfg),
-                      install::GamePath(gameDir, install::kListenServerBak), ListenServerCfgText(fields));
+                      install::GamePath(gameDir, install::kListenServerBak), ListenServerCfgText(fields), serverCfg);
   return server ? listen : server;
 }
 
 WriteResult WriteListenServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields) {
-  return WriteInPlace(fs, install::GamePath(gameDir, install::kListenServerCfg), ListenServerCfgText(fields));
+  return WriteInPlace(fs, install::GamePath(gameDir, install::kListenServerCfg), ListenServerCfgText(fields),
+                      {{}, install::GamePath(gameDir, install::kServerCfg)});
 }
 
 void FillTextureMode(FieldValues& fields) {

@@ -29,7 +29,9 @@ struct [[nodiscard]] BackupOutcome {
 BackupOutcome BackupCfgFile(install::FileSystem& fs, const std::string& cfgPath, const std::string& bakPath);
 
 // Each writes with a backup; when the new file cannot be written after the
-// rename, the previous file is put back from its .bak before reporting.
+// rename, the previous file is put back from its .bak before reporting. The
+// new file has the mode and owner of the one it replaces, and listenserver.cfg,
+// holding the same passwords, grants others no more than server.cfg does.
 WriteResult WriteServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields);
 WriteResult WriteListenServerCfg(install::FileSystem& fs, const std::string& gameDir, const FieldValues& fields);
 // An empty gl_texturemode is written as its own name; the window shows the filled value afterwards.

@@ -40,6 +40,17 @@ class [[nodiscard]] Read {
   IoResult m_status;
 };
 
+// Who may open a file a write makes, told by other files' modes; a name that
+// is empty or names no ordinary file adds nothing. On systems without file
+// modes both are without effect.
+struct ModeSource {
+  // The written file takes this file's mode, and its owner where the program
+  // may set it; without one, a replaced file keeps its own.
+  std::string like;
+  // And grants group and others nothing this file does not grant them.
+  std::string noMoreOpenThan;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -54,9 +65,15 @@ class FileSystem {
   // Create or replace with every byte. Fails unless every byte reached the file; the real
   // one replaces the file whole, so even a crash leaves its old bytes or all of the new.
   virtual IoResult WriteFile(const std::string& path, std::string_view bytes) = 0;
+  // WriteFile, the new file's mode taken from other files.
+  virtual IoResult WriteFileLike(const std::string& path, std::string_view bytes, const ModeSource& mode) = 0;
   virtual IoResult Rename(const std::string& from, const std::string& to) = 0;
   virtual IoResult Remove(const std::string& path) = 0;
   virtual IoResult CreateDirectory(const std::string& path) = 0;
+  // A directory only its owner may enter.
+  virtual IoResult CreatePrivateDirectory(const std::string& path) = 0;
+  // True when the path itself is a symbolic link (or another kind of redirection to elsewhere).
+  virtual bool IsLink(const std::string& path) = 0;
 
   // Names of the ordinary files in a directory, in the order the system lists them.
   virtual std::vector<std::string> ListFiles(const std::string& directory) = 0;

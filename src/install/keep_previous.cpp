@@ -4,14 +4,14 @@
 
 namespace quorvane::install {
 
-IoResult WriteKeepingPrevious(FileSystem& fs, const std::string& path, std::string_view bytes) {
+IoResult WriteKeepingPrevious(FileSystem& fs, const std::string& path, std::string_view bytes, const ModeSource& mode) {
   std::optional<std::string> previous;
   if (fs.IsPresent(path)) {
     Read<std::string> read = fs.ReadFile(path);
     if (!read) return read.status();
     previous = std::move(read).value();
   }
-  IoResult written = fs.WriteFile(path, bytes);
+  IoResult written = fs.WriteFileLike(path, bytes, mode);
   if (written) return written;
   if (previous) {
     // A write refused at the open leaves the file as it was; only a truncated one needs its bytes back.

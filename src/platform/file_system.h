@@ -25,12 +25,20 @@ class NativeFileSystem : public install::FileSystem {
   // file whose owner a rename would change, or that has other names, is
   // rewritten where it stands instead.
   install::IoResult WriteFile(const std::string& path, std::string_view bytes) override;
+  // POSIX: mode and owner as `mode` tells, a group that cannot be set taking
+  // the group's permissions with it; a file rewritten where it stands is
+  // given the mode only where it is the program's to change.
+  install::IoResult WriteFileLike(const std::string& path, std::string_view bytes,
+                                  const install::ModeSource& mode) override;
   // Fails when `to` exists already, as on Windows, rather than replacing it.
   install::IoResult Rename(const std::string& from, const std::string& to) override;
   // Files only; a directory is not removed.
   install::IoResult Remove(const std::string& path) override;
   // Fails when the directory exists already.
   install::IoResult CreateDirectory(const std::string& path) override;
+  // POSIX: mode 0700.
+  install::IoResult CreatePrivateDirectory(const std::string& path) override;
+  bool IsLink(const std::string& path) override;
 
   // Regular files (and links to them) in directory order, names in the
   // single-byte code page; empty when the directory cannot be read.

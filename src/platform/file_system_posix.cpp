@@ -24,6 +24,11 @@ IoResult Errno(int error) { return IoResult::Failure(std::strerror(error)); }
 
 bool StatFollowing(const std::string& native, struct stat& st) { return ::stat(native.c_str(), &st) == 0; }
 
+// An ordinary file, links followed; empty text names none.
+bool StatRegular(const std::string& native, struct stat& st) {
+  return !native.empty() && StatFollowing(native, st) && S_ISREG(st.st_mode);
+}
+
 // 0 for a regular file, else the reason it cannot be treated as one.
 int RegularOrError(int fd) {
   struct stat st {};
@@ -107,12 +112,32 @@ void RemoveStaleTemporaries(const std::string& directory, const std::string& nam
   ::closedir(dir);
 }
 
+// What a written file is to carry: whose it is and who else may open it.
+struct Wanted {
+  bool hasOwner = false;
+  bool ownerOfTarget = false;  // the owner is the replaced file's own
+  uid_t uid = 0;
+  gid_t gid = 0;
+  bool hasMode = false;
+  mode_t mode = 0;
+  mode_t othersMay = 0077;  // the group and other permissions it may grant at most
+};
+
+mode_t Narrowed(mode_t mode, const Wanted& wanted) { return mode & (~mode_t{0077} | wanted.othersMay); }
+
 // The old way, truncating the file itself: for files a rename cannot replace
-// faithfully. The caller keeps the previous bytes to put back.
-IoResult WriteInPlace(const std::string& target, std::string_view bytes) {
+// faithfully. The caller keeps the previous bytes to put back. The mode is
+// changed only where the file is the program's to change; another owner's
+// file keeps what its owner chose.
+IoResult WriteInPlace(const std::string& target, std::string_view bytes, const Wanted& wanted) {
   const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) return Errno(errno);
   int error = RegularOrError(fd);
+  struct stat st {};
+  if (!error && ::fstat(fd, &st) == 0) {
+    const mode_t mode = Narrowed(wanted.hasMode ? wanted.mode : st.st_mode & 07777, wanted);
+    if (mode != (st.st_mode & 07777)) (void)::fchmod(fd, mode);
+  }
   if (!error) error = WriteAll(fd, bytes);
   if (!error && ::fsync(fd) != 0) error = errno;
   if (error) {
@@ -204,8 +229,8 @@ void SyncDirectory(const std::string& directory) {
 }
 
 // Writes a temporary beside `target` and renames it over it, so a crash leaves
-// the old bytes or all of the new. `existing` is the file it replaces, if any.
-IoResult ReplaceWhole(const std::string& target, const struct stat* existing, std::string_view bytes) {
+// the old bytes or all of the new. `exists` when it replaces a file.
+IoResult ReplaceWhole(const std::string& target, bool exists, std::string_view bytes, const Wanted& wanted) {
   const std::size_t slash = target.rfind('/');
   const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
@@ -216,7 +241,7 @@ IoResult ReplaceWhole(const std::string& target, const struct stat* existing, st
   if (fd < 0) {
     const int error = errno;
     // A directory we may not add to, around a file we may change: as before, in place.
-    if (existing && (error == EACCES || error == EPERM)) return WriteInPlace(target, bytes);
+    if (exists && (error == EACCES || error == EPERM)) return WriteInPlace(target, bytes, wanted);
     return Errno(error);
   }
   auto fail = [&](int error) {
@@ -224,18 +249,24 @@ IoResult ReplaceWhole(const std::string& target, const struct stat* existing, st
     ::unlink(temp.c_str());
     return Errno(error);
   };
-  if (existing) {
-    // A file owned by someone else cannot be given back to them, and taking
-    // it over by a rename would lock its owner out of their own file: such a
-    // file is written where it stands, as before, keeping owner and mode.
-    if ((existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) &&
-        ::fchown(fd, existing->st_uid, existing->st_gid) != 0) {
+  struct stat made {};
+  if (::fstat(fd, &made) != 0) return fail(errno);
+  mode_t mode = wanted.hasMode ? wanted.mode : made.st_mode & 07777;
+  if (wanted.hasOwner && (wanted.uid != made.st_uid || wanted.gid != made.st_gid) &&
+      ::fchown(fd, wanted.uid, wanted.gid) != 0) {
+    if (wanted.ownerOfTarget) {
+      // A file owned by someone else cannot be given back to them, and taking
+      // it over by a rename would lock its owner out of their own file: such a
+      // file is written where it stands, as before, keeping owner and mode.
       ::close(fd);
       ::unlink(temp.c_str());
-      return WriteInPlace(target, bytes);
+      return WriteInPlace(target, bytes, wanted);
     }
-    if (::fchmod(fd, existing->st_mode & 07777) != 0) return fail(errno);
+    // The group's permissions were meant for the other file's group, not ours.
+    if (wanted.gid != made.st_gid && ::fchown(fd, static_cast<uid_t>(-1), wanted.gid) != 0) mode &= ~mode_t{0070};
   }
+  mode = Narrowed(mode, wanted);
+  if (mode != (made.st_mode & 07777) && ::fchmod(fd, mode) != 0) return fail(errno);
   if (const int error = WriteAll(fd, bytes)) return fail(error);
   if (::fsync(fd) != 0) return fail(errno);
   if (const int error = CloseChecked(fd)) {
@@ -254,6 +285,11 @@ IoResult ReplaceWhole(const std::string& target, const struct stat* existing, st
 }  // namespace
 
 IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view bytes) {
+  return NativeFileSystem::WriteFileLike(path, bytes, {});
+}
+
+IoResult NativeFileSystem::WriteFileLike(const std::string& path, std::string_view bytes,
+                                         const install::ModeSource& source) {
   if (IoResult ready = MakeRoutedDirectories(path); !ready) return ready;
   const std::string native = Native(path);
   if (native.empty()) return Errno(ENOENT);
@@ -266,10 +302,20 @@ IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view b
     if (!S_ISREG(st.st_mode)) return Errno(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     // A rename would replace a file its owner made read-only; writing it in place is refused, and so is this.
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return Errno(errno);
-    // Other names of the same file would keep the old bytes after a rename.
-    if (st.st_nlink > 1) return WriteInPlace(target, bytes);
   }
-  return ReplaceWhole(target, exists ? &st : nullptr, bytes);
+  Wanted wanted;
+  struct stat from {};
+  const bool like = !source.like.empty() && StatRegular(Native(source.like), from);
+  if (like || exists) {
+    const struct stat& owner = like ? from : st;
+    wanted = {true, !like, owner.st_uid, owner.st_gid, true, static_cast<mode_t>(owner.st_mode & 07777), 0077};
+  }
+  if (struct stat limit{}; !source.noMoreOpenThan.empty() && StatRegular(Native(source.noMoreOpenThan), limit)) {
+    wanted.othersMay = limit.st_mode & 0077;
+  }
+  // Other names of the same file would keep the old bytes after a rename.
+  if (exists && st.st_nlink > 1) return WriteInPlace(target, bytes, wanted);
+  return ReplaceWhole(target, exists, bytes, wanted);
 }
 
 IoResult NativeFileSystem::Rename(const std::string& from, const std::string& to) {
@@ -297,6 +343,16 @@ IoResult NativeFileSystem::Remove(const std::string& path) {
 IoResult NativeFileSystem::CreateDirectory(const std::string& path) {
   if (::mkdir(Native(path).c_str(), 0777) != 0) return Errno(errno);
   return IoResult::Success();
+}
+
+IoResult NativeFileSystem::CreatePrivateDirectory(const std::string& path) {
+  if (::mkdir(Native(path).c_str(), 0700) != 0) return Errno(errno);
+  return IoResult::Success();
+}
+
+bool NativeFileSystem::IsLink(const std::string& path) {
+  struct stat st {};
+  return ::lstat(Native(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 namespace {

@@ -172,6 +172,13 @@ IoResult NativeFileSystem::WriteFile(const std::string& path, std::string_view b
   return IoResult::Success();
 }
 
+// Windows has no modes: the new file inherits its folder's security, as a
+// replaced one keeps its own.
+IoResult NativeFileSystem::WriteFileLike(const std::string& path, std::string_view bytes,
+                                         const install::ModeSource& /*mode*/) {
+  return NativeFileSystem::WriteFile(path, bytes);
+}
+
 IoResult NativeFileSystem::Rename(const std::string& from, const std::string& to) {
   if (!MoveFileA(from.c_str(), to.c_str())) return Failed("Cannot rename " + from + " to", to);
   return IoResult::Success();
@@ -185,6 +192,17 @@ IoResult NativeFileSystem::Remove(const std::string& path) {
 IoResult NativeFileSystem::CreateDirectory(const std::string& path) {
   if (!CreateDirectoryA(path.c_str(), nullptr)) return Failed("Cannot create the directory", path);
   return IoResult::Success();
+}
+
+// The folder's inherited security already keeps other users' accounts out of the user's profile.
+IoResult NativeFileSystem::CreatePrivateDirectory(const std::string& path) {
+  return NativeFileSystem::CreateDirectory(path);
+}
+
+// Symbolic links and junctions both carry a reparse point.
+bool NativeFileSystem::IsLink(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 namespace {

@@ -26,10 +26,10 @@ bool LooksLikeStamp(std::string_view name) {
   return true;
 }
 
-// Creates `dir` unless it is there already.
-install::IoResult EnsureDirectory(FileSystem& fs, const std::string& dir) {
+// Creates `dir` unless it is there already; `private` for the backups, which hold passwords.
+install::IoResult EnsureDirectory(FileSystem& fs, const std::string& dir, bool privateToUser = false) {
   if (fs.IsDirectory(dir)) return install::IoResult::Success();
-  return fs.CreateDirectory(dir);
+  return privateToUser ? fs.CreatePrivateDirectory(dir) : fs.CreateDirectory(dir);
 }
 
 }  // namespace
@@ -63,7 +63,7 @@ KeepResult KeepUserFiles(FileSystem& fs, std::string_view installDir, std::strin
   if (result.kept.files.empty()) return result;
 
   const std::string root = JoinPath(installDir, kBackupFolder);
-  if (const install::IoResult made = EnsureDirectory(fs, root); !made) {
+  if (const install::IoResult made = EnsureDirectory(fs, root, true); !made) {
     return {false, "Cannot create the backup folder " + root + ": " + made.reason, {}};
   }
   // Two runs within one second get folders of their own.
@@ -71,14 +71,15 @@ KeepResult KeepUserFiles(FileSystem& fs, std::string_view installDir, std::strin
   for (int n = 2; fs.IsDirectory(dir) || fs.IsPresent(dir); ++n) {
     dir = JoinPath(root, std::string(stamp) + "-" + std::to_string(n));
   }
-  if (const install::IoResult made = fs.CreateDirectory(dir); !made) {
+  if (const install::IoResult made = fs.CreatePrivateDirectory(dir); !made) {
     return {false, "Cannot create the backup folder " + dir + ": " + made.reason, {}};
   }
   for (const KeptFile& file : result.kept.files) {
     const std::string folder = JoinPath(dir, Folder(file.relative));
     const std::string copy = JoinPath(dir, file.relative);
-    install::IoResult done = EnsureDirectory(fs, folder);
-    if (done) done = fs.WriteFile(copy, file.bytes);
+    install::IoResult done = EnsureDirectory(fs, folder, true);
+    // Never more open than the original: server.cfg holds the passwords.
+    if (done) done = fs.WriteFileLike(copy, file.bytes, {JoinPath(installDir, file.relative), {}});
     if (!done) {
       return {false,
               "Cannot keep a copy of " + JoinPath(installDir, file.relative) + " in " + copy + ": " + done.reason,
@@ -98,7 +99,8 @@ RestoreResult RestoreUserFiles(FileSystem& fs, std::string_view installDir, cons
       if (now && now.value() == file.bytes) continue;
     }
     install::IoResult done = EnsureDirectory(fs, JoinPath(installDir, Folder(file.relative)));
-    if (done) done = fs.WriteFile(path, file.bytes);
+    // The copy carries the user's mode; the file SteamCMD left carries its own.
+    if (done) done = fs.WriteFileLike(path, file.bytes, {JoinPath(kept.backupDir, file.relative), {}});
     if (done) {
       result.restored.push_back(file.relative);
     } else {
@@ -123,8 +125,21 @@ std::string RestoreResult::Message() const {
 std::vector<std::string> PruneBackups(FileSystem& fs, std::string_view installDir, int keep) {
   std::vector<std::string> problems;
   const std::string root = JoinPath(installDir, kBackupFolder);
+  // A link leads out of the install folder: what lies behind it is not ours to remove.
+  const auto leftAlone = [&](const std::string& link) {
+    problems.push_back("The old backup " + link + " is a link to another place; it was left alone.");
+  };
+  if (fs.IsLink(root)) {
+    leftAlone(root);
+    return problems;
+  }
   std::vector<std::string> folders = fs.ListDirectories(root);
-  std::erase_if(folders, [](const std::string& name) { return !LooksLikeStamp(name); });
+  std::erase_if(folders, [&](const std::string& name) {
+    if (!LooksLikeStamp(name)) return true;
+    if (!fs.IsLink(JoinPath(root, name))) return false;
+    leftAlone(JoinPath(root, name));
+    return true;
+  });
   if (static_cast<int>(folders.size()) <= keep) return problems;
   std::sort(folders.begin(), folders.end());
   folders.resize(folders.size() - static_cast<std::size_t>(std::max(keep, 0)));
@@ -132,6 +147,7 @@ std::vector<std::string> PruneBackups(FileSystem& fs, std::string_view installDi
     const std::string dir = JoinPath(root, name);
     for (const std::string_view relative : kKeptFiles) {
       const std::string copy = JoinPath(dir, relative);
+      if (fs.IsLink(JoinPath(dir, Folder(relative)))) continue;  // the folder's own removal below reports it
       if (!fs.IsPresent(copy)) continue;
       if (const install::IoResult removed = fs.Remove(copy); !removed) {
         problems.push_back("Cannot remove the old backup " + copy + ": " + removed.reason);
@@ -140,7 +156,8 @@ std::vector<std::string> PruneBackups(FileSystem& fs, std::string_view installDi
     // Subfolders first. One still holding something else stays, and the
     // folder's own removal below then reports why.
     for (const std::string_view sub : {"tfc", "valve"}) {
-      if (fs.IsDirectory(JoinPath(dir, sub))) (void)fs.RemoveDirectory(JoinPath(dir, sub));
+      const std::string folder = JoinPath(dir, sub);
+      if (fs.IsDirectory(folder) && !fs.IsLink(folder)) (void)fs.RemoveDirectory(folder);
     }
     if (const install::IoResult removed = fs.RemoveDirectory(dir); !removed) {
       problems.push_back("Cannot remove the old backup folder " + dir + ": " + removed.reason);

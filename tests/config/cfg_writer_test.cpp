@@ -173,6 +173,45 @@ TEST(CfgWriter, failedWriteLeavesThePreviousContentAndReportsTheFileAndReason) {
   }
 }
 
+struct ModeCase {
+  const char* name;
+  Writer write;
+  unsigned serverMode;  // of server.cfg before the write, 0 when there is none
+  unsigned fileMode;    // of the checked file before the write, 0 when there is none
+  const std::string& path;
+  unsigned expected;  // of the checked file after the write
+};
+void PrintTo(const ModeCase& c, std::ostream* out) { *out << c.name; }
+
+class CfgWriterModes : public ::testing::TestWithParam<ModeCase> {};
+
+// server.cfg and listenserver.cfg hold the rcon password.
+TEST_P(CfgWriterModes, writtenFileIsNoMoreOpenThanTheOneItReplacesOrThanServerCfg) {
+  const ModeCase& c = GetParam();
+  MemoryFileSystem fs;
+  fs.AddDirectory("C:\\HL\\Tfc");
+  fs.AddDirectory("C:\\HL\\Valve");
+  if (c.serverMode != 0) fs.AddFile(kServer, "previous", c.serverMode);
+  if (c.fileMode != 0) fs.AddFile(c.path, "previous", c.fileMode);
+  ASSERT_TRUE(c.write(fs, "C:\\HL", FieldValues{}));
+  EXPECT_EQ(fs.Mode(c.path), c.expected);
+  if (c.fileMode != 0 && fs.Exists(BakOf(c.path))) {
+    EXPECT_EQ(fs.Mode(BakOf(c.path)), c.fileMode);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CfgWriterModes,
+    ::testing::Values(
+        ModeCase{"PrivateServerCfgStaysPrivate", WriteServerCfg, 0600, 0600, kServer, 0600},
+        ModeCase{"NewListenFileAsPrivateAsServerCfg", WriteServerCfg, 0600, 0, kListen, 0600},
+        ModeCase{"ListenFileNarrowedToServerCfg", WriteServerCfg, 0640, 0644, kListen, 0640},
+        ModeCase{"ListenFileKeepsItsOwnNarrowerMode", WriteServerCfg, 0644, 0600, kListen, 0600},
+        ModeCase{"ListenFileWrittenAloneNarrowedToServerCfg", WriteListenServerCfg, 0600, 0644, kListen, 0600},
+        ModeCase{"PrivateAutoexecStaysPrivate", WriteAutoexecCfg, 0, 0600, kAutoexec, 0600},
+        ModeCase{"NewServerCfgGetsTheUsualMode", WriteServerCfg, 0, 0, kServer, MemoryFileSystem::kFileMode}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(CfgWriter, fillTextureMode_fillsOnlyAnEmptyOne) {
   FieldValues empty;
   FillTextureMode(empty);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "maps/map_cycle.h"
+#include "maps/motd.h"
 #include "support/memory_file_system.h"
 
 namespace quorvane::maps {
@@ -35,6 +36,41 @@ TEST(Maps, cycleReadsAnEntryPerItemOfALine_andIsSavedAsALinePerEntry) {
   ASSERT_TRUE(SaveMapCycle(fs, kCycle, loaded.value()));
   EXPECT_EQ(fs.Bytes(kCycle), "2fort\r\na b\r\n\r\nwell\r\n");
 }
+
+struct MotdEnding {
+  const char* name;
+  const char* file;   // as found on disk
+  const char* text;   // as the window shows it
+  const char* saved;  // as written back
+};
+void PrintTo(const MotdEnding& row, std::ostream* out) { *out << row.name; }
+
+class MotdRoundTrip : public ::testing::TestWithParam<MotdEnding> {};
+
+TEST_P(MotdRoundTrip, oneFinalLineEndIsDroppedOnLoad_andSavingAndLoadingAgainGivesTheSameText) {
+  const MotdEnding& row = GetParam();
+  constexpr const char* kMotd = "C:\\HL\\Tfc\\motd.txt";
+  MemoryFileSystem fs;
+  fs.AddFile(kMotd, row.file);
+  const install::Read<std::string> loaded = LoadMotd(fs, kMotd);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded.value(), row.text);
+  ASSERT_TRUE(SaveMotd(fs, kMotd, loaded.value()));
+  EXPECT_EQ(fs.Bytes(kMotd), row.saved);
+  const install::Read<std::string> again = LoadMotd(fs, kMotd);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again.value(), row.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, MotdRoundTrip,
+    ::testing::Values(MotdEnding{"CrLf", "Welcome\r\nNo camping\r\n", "Welcome\r\nNo camping",
+                                 "Welcome\r\nNo camping\r\n"},
+                      MotdEnding{"Lf", "Welcome\nNo camping\n", "Welcome\nNo camping", "Welcome\nNo camping\r\n"},
+                      MotdEnding{"Cr", "Welcome\rNo camping\r", "Welcome\rNo camping", "Welcome\rNo camping\r\n"},
+                      MotdEnding{"OnlyTheLastOfTwo", "Welcome\r\n\r\n", "Welcome\r\n", "Welcome\r\n\r\n"},
+                      MotdEnding{"None", "Welcome", "Welcome", "Welcome\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quorvane::maps

@@ -52,8 +52,11 @@ std::string ReadWord(const fs::path& file) {
   return word;
 }
 
+// A depot file replaces the old one whole, as a new file with a mode of its own.
 void Write(const fs::path& file, const std::string& bytes) {
   fs::create_directories(file.parent_path());
+  std::error_code gone;
+  fs::remove(file, gone);
   std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 

@@ -7,6 +7,10 @@
 // FailOn makes an operation fail on a path (empty: any path) for the next
 // `times` calls (-1: always); a failing write can keep its first `keepBytes`
 // bytes, as a full disk does (nullopt: the file is left untouched, as by a failed open).
+// Files and directories carry a mode as a POSIX system would give them under
+// umask 022. Directories are listed newest first, as real disks may list them
+// in any order: code that needs an order must sort.
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -23,23 +27,32 @@ class MemoryFileSystem : public install::FileSystem {
   static constexpr const char *kNotFound = "No such file or directory", *kExists = "File exists",
                               *kIsDirectory = "Is a directory";
   static constexpr const char *kDenied = "Permission denied", *kNoSpace = "No space left on device";
+  static constexpr unsigned kFileMode = 0644, kDirectoryMode = 0755;
 
   // Creates the directory and every missing parent.
   void AddDirectory(std::string_view path) {
     std::string spelled;
     for (const std::string& part : Split(path))
-      m_entries.try_emplace(Key(spelled.append("\\").append(part)), Entry{part, true, {}});
+      m_entries.try_emplace(Key(spelled.append("\\").append(part)), Entry{part, true, {}, kDirectoryMode, ++m_made});
   }
   // Creates or replaces a file, with its parent directories.
-  void AddFile(std::string_view path, std::string_view bytes) {
+  void AddFile(std::string_view path, std::string_view bytes, unsigned mode = kFileMode) {
     AddDirectory(Parent(path));
-    m_entries[Key(path)] = Entry{Split(path).back(), false, std::string(bytes)};
+    m_entries[Key(path)] = Entry{Split(path).back(), false, std::string(bytes), mode, ++m_made};
+  }
+  // A directory that is a link to somewhere else: listed as a directory, told apart only by IsLink.
+  void AddLink(std::string_view path) {
+    AddDirectory(path);
+    m_links.push_back(Key(path));
   }
   void FailOn(Op op, std::string_view path, std::string reason, int times = -1,
               std::optional<std::size_t> keepBytes = std::nullopt) {
     m_rules.push_back(Rule{op, path.empty() ? std::string() : Key(path), std::move(reason), times, keepBytes});
   }
   bool Exists(std::string_view path) const { return m_entries.count(Key(path)) != 0; }
+  std::optional<unsigned> Mode(std::string_view path) const {
+    return Exists(path) ? std::optional(m_entries.at(Key(path)).mode) : std::nullopt;
+  }
   std::optional<std::string> Bytes(std::string_view path) const {
     return Exists(path) && !m_entries.at(Key(path)).isDirectory ? std::optional(m_entries.at(Key(path)).bytes)
                                                                 : std::nullopt;
@@ -54,11 +67,18 @@ class MemoryFileSystem : public install::FileSystem {
     return m_entries.at(Key(path)).bytes;
   }
   install::IoResult WriteFile(const std::string& path, std::string_view bytes) override {
+    return WriteFileLike(path, bytes, {});
+  }
+  install::IoResult WriteFileLike(const std::string& path, std::string_view bytes,
+                                  const install::ModeSource& source) override {
     if (Exists(path) ? IsDirectory(path) : !IsDirectory(Parent(path)))
       return Fail(Exists(path) ? kIsDirectory : kNotFound);
     const Rule* r = Failing(Op::Write, path);
     if (r != nullptr && !r->keepBytes) return Fail(r->reason);
-    Entry& entry = m_entries.try_emplace(Key(path), Entry{Split(path).back(), false, {}}).first->second;
+    Entry& entry =
+        m_entries.try_emplace(Key(path), Entry{Split(path).back(), false, {}, kFileMode, ++m_made}).first->second;
+    if (IsPresent(source.like)) entry.mode = m_entries.at(Key(source.like)).mode;
+    if (IsPresent(source.noMoreOpenThan)) entry.mode &= 0700 | m_entries.at(Key(source.noMoreOpenThan)).mode;
     entry.bytes.assign(bytes.substr(0, r != nullptr ? *r->keepBytes : bytes.size()));
     return r != nullptr ? Fail(r->reason) : install::IoResult{};
   }
@@ -80,6 +100,14 @@ class MemoryFileSystem : public install::FileSystem {
     AddDirectory(path);
     return {};
   }
+  install::IoResult CreatePrivateDirectory(const std::string& path) override {
+    install::IoResult made = CreateDirectory(path);
+    if (made) m_entries.at(Key(path)).mode = 0700;
+    return made;
+  }
+  bool IsLink(const std::string& path) override {
+    return std::find(m_links.begin(), m_links.end(), Key(path)) != m_links.end();
+  }
   std::vector<std::string> ListFiles(const std::string& directory) override { return Names(directory, false); }
   std::vector<std::string> ListDirectories(const std::string& directory) override { return Names(directory, true); }
   install::IoResult RemoveDirectory(const std::string& path) override {
@@ -96,6 +124,8 @@ class MemoryFileSystem : public install::FileSystem {
     std::string name;
     bool isDirectory;
     std::string bytes;
+    unsigned mode;
+    int made;  // when it was made: the listing's order
   };
   struct Rule {
     Op op;
@@ -134,11 +164,14 @@ class MemoryFileSystem : public install::FileSystem {
     path = path.substr(0, path.find_last_not_of("\\/") + 1);
     return std::string(path.substr(0, path.find_last_of("\\/") == path.npos ? 0 : path.find_last_of("\\/")));
   }
-  // The names of the directory's files or subdirectories, as spelled when they were made.
+  // The names of the directory's files or subdirectories, as spelled when they were made, newest first.
   std::vector<std::string> Names(const std::string& directory, bool directories) const {
-    std::vector<std::string> names;
+    std::vector<const Entry*> found;
     for (const auto& [key, e] : m_entries)
-      if (e.isDirectory == directories && Parent(key) == Key(directory)) names.push_back(e.name);
+      if (e.isDirectory == directories && Parent(key) == Key(directory)) found.push_back(&e);
+    std::sort(found.begin(), found.end(), [](const Entry* a, const Entry* b) { return a->made > b->made; });
+    std::vector<std::string> names;
+    for (const Entry* e : found) names.push_back(e->name);
     return names;
   }
   const Rule* Failing(Op op, std::string_view path) {
@@ -151,7 +184,9 @@ class MemoryFileSystem : public install::FileSystem {
   }
 
   std::map<std::string, Entry> m_entries;
+  std::vector<std::string> m_links;
   std::vector<Rule> m_rules;
+  int m_made = 0;
 };
 
 }  // namespace quorvane::test_support

@@ -116,6 +116,11 @@ struct RecordingFileSystem : platform::NativeFileSystem {
     effects.push_back("write " + path + " " + Shown(bytes));
     return NativeFileSystem::WriteFile(path, bytes);
   }
+  install::IoResult WriteFileLike(const std::string& path, std::string_view bytes,
+                                  const install::ModeSource& mode) override {
+    effects.push_back("write " + path + " " + Shown(bytes));
+    return NativeFileSystem::WriteFileLike(path, bytes, mode);
+  }
   install::IoResult Rename(const std::string& from, const std::string& to) override {
     effects.push_back("rename " + from + " to " + to);
     return NativeFileSystem::Rename(from, to);
@@ -127,6 +132,10 @@ struct RecordingFileSystem : platform::NativeFileSystem {
   install::IoResult CreateDirectory(const std::string& path) override {
     effects.push_back("create " + path);
     return NativeFileSystem::CreateDirectory(path);
+  }
+  install::IoResult CreatePrivateDirectory(const std::string& path) override {
+    effects.push_back("create " + path);
+    return NativeFileSystem::CreatePrivateDirectory(path);
   }
   install::IoResult RemoveDirectory(const std::string& path) override {
     effects.push_back("remove directory " + path);

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "support/memory_file_system.h"
 
@@ -74,6 +75,62 @@ TEST_F(KeptFilesTest, pruneKeepsTheNewestTenAndWhatIsNotOurs) {
   EXPECT_TRUE(fs.Exists(root + "2026-12-07_05-30-12\\tfc\\server.cfg"));
   EXPECT_TRUE(fs.Exists(root + "old stuff"));
 }
+
+// server.cfg holds the rcon password.
+TEST_F(KeptFilesTest, copiesAreAsOpenAsTheirOriginals_inFoldersOnlyTheUserMayEnter) {
+  fs.AddFile(kDir + "\\tfc\\server.cfg", kEdited.at("tfc\\server.cfg"), 0600);
+  fs.AddFile(kDir + "\\tfc\\motd.txt", kEdited.at("tfc\\motd.txt"), 0640);
+  Keep();
+  EXPECT_EQ(fs.Mode(kBackup + "\\tfc\\server.cfg"), 0600u);
+  EXPECT_EQ(fs.Mode(kBackup + "\\tfc\\motd.txt"), 0640u);
+  for (const std::string& folder : {kDir + "\\quorvane-backup", kBackup, kBackup + "\\tfc"})
+    EXPECT_EQ(fs.Mode(folder), 0700u) << folder;
+}
+
+TEST_F(KeptFilesTest, fileSteamCmdReplacedComesBackWithTheUsersMode) {
+  fs.AddFile(kDir + "\\tfc\\server.cfg", kEdited.at("tfc\\server.cfg"), 0600);
+  const KeptFiles kept = Keep();
+  fs.AddFile(kDir + "\\tfc\\server.cfg", "// stock\n", 0644);
+  ASSERT_TRUE(RestoreUserFiles(fs, kDir, kept).ok());
+  EXPECT_EQ(fs.Mode(kDir + "\\tfc\\server.cfg"), 0600u);
+}
+
+// Twelve backups, the two oldest to be pruned; `link` (below the backup folder) leads to another install.
+struct LinkCase {
+  const char* name;
+  std::string link;
+  std::string report;
+};
+void PrintTo(const LinkCase& c, std::ostream* out) { *out << c.name; }
+
+class PruneLinks : public KeptFilesTest, public ::testing::WithParamInterface<LinkCase> {};
+
+TEST_P(PruneLinks, linkIsLeftAloneWithAllBehindIt_andReportedOnce) {
+  for (int second = 10; second < 22; ++second) {
+    ASSERT_TRUE(KeepUserFiles(fs, kDir, BackupStamp(2026, 12, 7, 5, 30, second)).ok);
+  }
+  const std::string root = kDir + "\\quorvane-backup";
+  const std::string link = root + GetParam().link;
+  fs.AddLink(link);
+  // The other install, seen through the link.
+  const std::string theirs = link + (GetParam().link.ends_with("tfc") ? "" : "\\tfc") + "\\server.cfg";
+  fs.AddFile(theirs, "their own");
+  EXPECT_EQ(PruneBackups(fs, kDir), std::vector<std::string>{GetParam().report});
+  EXPECT_EQ(fs.Bytes(theirs), "their own");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, PruneLinks,
+    ::testing::Values(
+        LinkCase{"OldestStampIsALink", "\\2026-12-07_05-29-59",
+                 "The old backup C:\\hlds\\quorvane-backup\\2026-12-07_05-29-59 is a link to another place; it "
+                 "was left alone."},
+        LinkCase{"BackupFolderIsALink", "",
+                 "The old backup C:\\hlds\\quorvane-backup is a link to another place; it was left alone."},
+        LinkCase{"FolderInAnOldBackupIsALink", "\\2026-12-07_05-30-10\\tfc",
+                 "Cannot remove the old backup folder C:\\hlds\\quorvane-backup\\2026-12-07_05-30-10: Directory "
+                 "not empty"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quorvane::update

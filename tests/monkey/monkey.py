@@ -59,7 +59,7 @@ CONSOLE_TEXTS = ["status", "stats", "users", "cvarlist", "maps *", "changelevel 
 MONITOR_BUTTONS = {"ChangeMap": 3, "Say": 3, "Kick": 3, "RestartServer": 2, "WarnAndStop": 2, "UpdateServer": 2,
                    "ConsoleInput": 5, "SayText": 2, "MapChoice": 2, "Players": 3, "LogFilter": 1, "LogView": 1,
                    "PlayersAndRules": 2}
-INSTALL_BUTTONS = {"cmdInstall": 6, "cmdCancel": 4, "cmdClose": 3, "cmdShowOutput": 2, "cmdUseLocation": 1,
+INSTALL_BUTTONS = {"cmdInstall": 10, "cmdCancel": 4, "cmdClose": 3, "cmdShowOutput": 2, "cmdUseLocation": 1,
                    "txtOutput": 1}
 
 
@@ -236,7 +236,7 @@ class Monkey:
                     continue
                 geo = w.get_geometry()
                 pos = w.translate_coords(self.root, 0, 0)
-                name = w.get_wm_name() or ""
+                name = self.title(w)
                 types = w.get_full_property(self.atom("_NET_WM_WINDOW_TYPE"), Xatom.ATOM)
                 dialog = w.get_wm_transient_for() is not None or (
                     types is not None and self.atom("_NET_WM_WINDOW_TYPE_DIALOG") in types.value)
@@ -245,6 +245,15 @@ class Monkey:
             kind = self.kind_of(name, dialog, geo.width, geo.height)
             found.append((w, kind, -pos.x, -pos.y, geo.width, geo.height))
         return found
+
+    def title(self, w):
+        """The window's title: the UTF-8 one the program sets, else the old Latin-1 one."""
+        net = w.get_full_property(self.atom("_NET_WM_NAME"), self.atom("UTF8_STRING"))
+        if net is not None:
+            value = net.value
+            return value.decode("utf-8", "replace") if isinstance(value, bytes) else str(value)
+        name = w.get_wm_name() or ""
+        return name.decode("latin-1") if isinstance(name, bytes) else name
 
     def kind_of(self, name, dialog, width, height):
         # The monitor belongs to the main window, so the window manager sees it as transient.
@@ -598,7 +607,7 @@ class Monkey:
             self.kinds["answer"] += 1
             return self.act_answer(boxes)
         action = self.rng.choices(["click", "double", "key", "drag", "paste", "close", "monitor", "install"],
-                                  [34, 12, 22, 6, 7, 2, 9, 8])[0]
+                                  [30, 10, 20, 6, 6, 2, 12, 14])[0]
         self.kinds[action] += 1
         if action == "click":
             self.act_click(windows, 1)

@@ -2,9 +2,12 @@
 # Random user actions against the AddressSanitizer build of the real program,
 # on a fresh copy of the sample installation, under a virtual X server with a
 # real window manager, run as an unprivileged user this stage creates.
-# Fails on a crash, a hang, a sanitizer report, a process left behind, a file
-# changed outside the installation and the user's home, or a configuration
-# file that is neither unchanged nor what the writer makes of it.
+# The server it monitors is a hostile stand-in; the SteamCMD it finds floods its
+# output, fails, hangs until cancelled, or dies mid-run, in turn.
+# Fails on a crash, a hang, a sanitizer report, a process left behind (SteamCMD
+# included), a file changed outside the installation and the user's home, a
+# configuration file that is neither unchanged nor what the writer makes of it,
+# or a written file or backup copy more open than the user's original.
 #
 #   QUORVANE_MONKEY_SEED=N      replay one seed (as printed by a failing run)
 #   QUORVANE_MONKEY_SEEDS="..." the seeds to run (default "1 2 3")
@@ -27,7 +30,8 @@ build=${QUORVANE_ASAN_BUILD_DIR:-build-asan}
 if [[ ! -f $build/CMakeCache.txt ]]; then
   cmake --preset asan -B "$build" >/dev/null
 fi
-cmake --build "$build" -j2 --target quorvane quorvane_standin quorvane_control_map quorvane_reproduce
+cmake --build "$build" -j2 --target quorvane quorvane_standin quorvane_steamcmd_standin quorvane_control_map \
+  quorvane_reproduce
 build=$(cd "$build" && pwd)
 echo "Monkey build: $((SECONDS - start)) s"
 
@@ -89,7 +93,9 @@ PY
 printf '%s\n' "\$*" >>"$work/logs/links.txt"
 EOF
   chmod 755 "$home/stand-ins/xdg-open"
-  cp "$build/src/quorvane" "$build/tests/tools/quorvane_control_map" "$home/bin/"
+  cp "$build/src/quorvane" "$build/tests/tools/quorvane_control_map" "$build/tests/standin/quorvane_standin" "$home/bin/"
+  # Found on the PATH as the user's SteamCMD.
+  cp "$build/tests/standin/quorvane_steamcmd_standin" "$home/stand-ins/steamcmd"
   printf '%s\r\n' "$inst" >"$home/bin/Quorvane.ini"
   chown -R "$uid:$gid" "$home"
 }
@@ -131,7 +137,10 @@ export LSAN_OPTIONS="suppressions=$repo/scripts/lsan.supp:print_suppressions=0"
 asan="abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:handle_abort=1"
 check_file() {  # check_file KIND FILE
   local kind=$1 file=$2 rel=${2#"$inst"/}
-  [[ -e $file ]] || return 0
+  if [[ ! -e $file ]]; then
+    [[ -e $run/before/$rel ]] && { echo "FAULT with seed $seed: $rel is gone"; seed_fail=1; }
+    return 0
+  fi
   if cmp -s "$file" "$run/before/$rel"; then return 0; fi
   if ! "$reproduce" "$kind" "$file" >"$run/reproduce.txt" 2>&1; then
     echo "FAULT with seed $seed: $rel changed, and not as the writer writes it:"
@@ -150,6 +159,10 @@ for seed in $seeds; do
   mkdir -p "$run"
   chmod 755 "$run"
   bash scripts/make_sample_install.sh "$inst" "$build/tests/standin/quorvane_standin"
+  # A port of this run alone for the hostile server; server.cfg private, as a careful user keeps it.
+  port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  printf 'port "%s"\n' "$port" >>"$inst/tfc/server.cfg"
+  chmod 600 "$inst/tfc/server.cfg"
   cp -a "$inst" "$run/before"
   make_home "$home" "$inst"
   chown -R "$uid:$gid" "$inst"
@@ -163,11 +176,17 @@ for seed in $seeds; do
     "${env_cmd[@]}" QT_QPA_PLATFORM=xcb LSAN_OPTIONS="$LSAN_OPTIONS" \
     ASAN_OPTIONS="$asan:log_path=$sanitizer_log" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$sanitizer_log" \
+    QUORVANE_STANDIN_HOSTILE=1 QUORVANE_STEAMCMD_MODES="flood hang fail die ok short" \
     "$home/bin/quorvane")
+  # The server the monitor talks to, reading the console password from the installation.
+  hostile_server=$(/usr/bin/python3 -c 'import json, sys; print(json.dumps(sys.argv[1:]))' \
+    "${env_cmd[@]}" QUORVANE_STANDIN_HOSTILE=1 QUORVANE_STANDIN_RECORD="$home/hostile-record.txt" \
+    "$home/bin/quorvane_standin" -game tfc -port "$port" +map 2fort)
   seed_fail=0
   /usr/bin/python3 tests/monkey/monkey.py --seed "$seed" --seconds "$seconds" --launch "$launch" \
     --controls "$run/controls.txt" --sanitizer-log "$sanitizer_log" --client "$inst/hl.exe" \
-    --program-log "$work/logs/program-$seed.log" --hits "$run/hits.json" || seed_fail=1
+    --program-log "$work/logs/program-$seed.log" --hits "$run/hits.json" \
+    --hostile-server "$hostile_server" --server-dir "$inst" --steamcmd "$home/stand-ins/steamcmd" || seed_fail=1
   hit_files+=("$run/hits.json")
   for report in "$sanitizer_log".*; do
     [[ -s $report ]] || continue
@@ -206,6 +225,21 @@ for seed in $seeds; do
   done
   check_file mapcycle "$inst/tfc/mapcycle.txt"
   check_file motd "$inst/tfc/motd.txt"
+  # Never more open than the user's file: what was written over it, its .bak, its backup copies.
+  for rel in tfc/server.cfg tfc/listenserver.cfg tfc/mapcycle.txt tfc/motd.txt valve/autoexec.cfg; do
+    [[ -e $run/before/$rel ]] || continue
+    original=$(stat -c %a "$run/before/$rel")
+    for copy in "$inst/$rel" "$inst/${rel%.cfg}.bak" "$inst"/quorvane-backup/*/"$rel"; do
+      [[ -e $copy && $copy != "$inst/$rel.bak" ]] || continue
+      mode=$(stat -c %a "$copy")
+      if ((8#$mode & ~8#$original & 8#077)); then
+        echo "FAULT with seed $seed: ${copy#"$inst"/} has mode $mode, more open than $rel's $original"
+        seed_fail=1
+      fi
+    done
+  done
+  runs=$(cat "$inst/steamcmd-standin-runs" 2>/dev/null || echo 0)
+  echo "seed $seed: SteamCMD runs: $runs, backup folders: $(find "$inst/quorvane-backup" -mindepth 1 -maxdepth 1 -type d 2>/dev/null | wc -l)"
   new_files=$(cd "$inst" && find . -type f -newer "$run/marker" | sort | tr '\n' ' ')
   echo "seed $seed: files written in the installation: ${new_files:-none}"
   if [[ -s $work/logs/links.txt ]]; then

@@ -5,7 +5,11 @@ Runs as root beside an X server with a window manager; starts the program as
 the unprivileged user through the command given in --launch (a JSON list), and
 starts it again whenever it ends by a Quit. Clicks, double clicks, keys, drags,
 hostile pastes, close requests through the window manager and answers to
-message boxes, all from one seeded random sequence.
+message boxes, all from one seeded random sequence. It also opens the server
+monitor against a hostile stand-in server (started with --hostile-server and
+started again whenever it ends) and presses its buttons, and drives the install
+window against a SteamCMD stand-in (--steamcmd), which it now and then kills
+mid-run.
 
 Fails (exit code 1) when the program ends with a non-zero code or a sanitizer
 report, or leaves a _NET_WM_PING unanswered for longer than the hang limit.
@@ -47,6 +51,16 @@ HOSTILE_TEXTS = {
 BUTTON_PREFIXES = ("Command", "RockOn", "Picture", "picTrash", "SSTab1.tab", "Combo1", "List1", "List2", "Drive1",
                    "Dir1", "File1")
 ACCESS_KEYS = "abcdefghijklmnopqrstuvwxyz"
+
+# What is typed on the monitor's console and in its message field.
+CONSOLE_TEXTS = ["status", "stats", "users", "cvarlist", "maps *", "changelevel well", "changelevel nosuchmap",
+                 "kick \"#2\"", "say \x1b[2J\x1b]0;title\x07", "echo <b>bold</b><img src=x>", "log on",
+                 "logaddress_add 127.0.0.1 1", "a" * 600, "status; status; status", "mp_timelimit nan"]
+MONITOR_BUTTONS = {"ChangeMap": 3, "Say": 3, "Kick": 3, "RestartServer": 2, "WarnAndStop": 2, "UpdateServer": 2,
+                   "ConsoleInput": 5, "SayText": 2, "MapChoice": 2, "Players": 3, "LogFilter": 1, "LogView": 1,
+                   "PlayersAndRules": 2}
+INSTALL_BUTTONS = {"cmdInstall": 10, "cmdCancel": 4, "cmdClose": 3, "cmdShowOutput": 2, "cmdUseLocation": 1,
+                   "txtOutput": 1}
 
 
 class ControlMap:
@@ -122,6 +136,8 @@ class Monkey:
         self.start_time = time.monotonic()
         self.findings = []  # (what, the actions before it)
         self.reported = set()
+        self.server = None  # the hostile stand-in server
+        self.server_starts = 0
 
     # ----- the program's life -----
     def log(self, text):
@@ -136,6 +152,23 @@ class Monkey:
         self.seen_main = False
         self.pings.clear()
         self.log("start program (pid %d)" % self.proc.pid)
+
+    def keep_server(self):
+        """The hostile stand-in server, started again when it has ended."""
+        if not self.args.hostile_server or (self.server and self.server.poll() is None):
+            return
+        if self.server:
+            self.log("hostile server ended with %s" % describe_exit(self.server.returncode))
+        self.server = subprocess.Popen(json.loads(self.args.hostile_server), stdin=subprocess.DEVNULL,
+                                       stdout=self.args.program_log, stderr=subprocess.STDOUT,
+                                       cwd=self.args.server_dir or "/")
+        self.server_starts += 1
+        self.log("start hostile server (pid %d)" % self.server.pid)
+
+    def stop_server(self):
+        if self.server and self.server.poll() is None:
+            self.server.kill()
+            self.server.wait()
 
     def check_sanitizer(self):
         reports = [p for p in glob.glob(self.args.sanitizer_log + ".*")
@@ -203,7 +236,7 @@ class Monkey:
                     continue
                 geo = w.get_geometry()
                 pos = w.translate_coords(self.root, 0, 0)
-                name = w.get_wm_name() or ""
+                name = self.title(w)
                 types = w.get_full_property(self.atom("_NET_WM_WINDOW_TYPE"), Xatom.ATOM)
                 dialog = w.get_wm_transient_for() is not None or (
                     types is not None and self.atom("_NET_WM_WINDOW_TYPE_DIALOG") in types.value)
@@ -213,7 +246,21 @@ class Monkey:
             found.append((w, kind, -pos.x, -pos.y, geo.width, geo.height))
         return found
 
+    def title(self, w):
+        """The window's title: the UTF-8 one the program sets, else the old Latin-1 one."""
+        net = w.get_full_property(self.atom("_NET_WM_NAME"), self.atom("UTF8_STRING"))
+        if net is not None:
+            value = net.value
+            return value.decode("utf-8", "replace") if isinstance(value, bytes) else str(value)
+        name = w.get_wm_name() or ""
+        return name.decode("latin-1") if isinstance(name, bytes) else name
+
     def kind_of(self, name, dialog, width, height):
+        # The monitor belongs to the main window, so the window manager sees it as transient.
+        if name.startswith("Server Monitor"):
+            return "ServerMonitor"
+        if name == "Install or update the server":
+            return "InstallServer"
         if dialog:
             return "message box"
         if name == "Locate HLDS.EXE File":
@@ -462,6 +509,92 @@ class Monkey:
             self.click(wx + ww // 2, wy + 4)  # its title area gives it the focus
             self.key(choice)
 
+    def press(self, window, name, how="click"):
+        """Clicks the centre of a named control of a window from the map."""
+        w, kind, wx, wy, ww, wh = window
+        entry = self.controls.find(kind, -1, name)
+        if not entry:
+            return False
+        _, cx, cy, cw, ch = entry
+        # These windows grow (the output shown, a size kept from last time): the lower half keeps to the bottom.
+        mw, mh = self.controls.sizes.get(kind, (ww, wh))
+        if cy > mh // 2:
+            cy += wh - mh
+        x, y = wx + cx + cw // 2, wy + cy + ch // 2
+        self.hits["%s.%s" % (kind, name)] += 1
+        self.log("%s %s.%s at %d,%d" % (how, kind, name, x, y))
+        self.click(x, y, 2 if how == "double-click" else 1)
+        return True
+
+    def type_text(self, text):
+        """Types through the clipboard: one paste, whatever the characters."""
+        self.clip_text = text
+        self.owner.set_selection_owner(self.atom("CLIPBOARD"), X.CurrentTime)
+        self.d.flush()
+        self.log("paste %r (Ctrl+V)" % text[:40])
+        self.key("Control_L", "v")
+        self.wait(0.05)
+
+    def open_monitor(self, windows):
+        main = [w for w in windows if w[1] == "MainForm"]
+        if not main:
+            return False
+        if self.rng.random() < 0.5 and self.press(main[0], "StatusLine"):
+            return True
+        self.log("key Alt+O on the main window")
+        subprocess.run(["wmctrl", "-i", "-a", "0x%x" % main[0][0].id], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=10, check=False)
+        self.wait(0.05)
+        self.hits["MainForm.Alt+O"] += 1
+        self.key("Alt_L", "o")
+        return True
+
+    def act_monitor(self, windows):
+        monitors = [w for w in windows if w[1] == "ServerMonitor"]
+        if not monitors or self.rng.random() < 0.15:
+            return self.open_monitor(windows)
+        window = monitors[0]
+        names = sorted(MONITOR_BUTTONS)
+        name = self.rng.choices(names, [MONITOR_BUTTONS[n] for n in names])[0]
+        if name in ("ConsoleInput", "SayText"):
+            if self.press(window, name):
+                self.type_text(self.rng.choice(CONSOLE_TEXTS))
+                self.log("key Return")
+                self.key("Return")
+        elif name == "Players":
+            self.press(window, name, self.rng.choice(["click", "double-click"]))
+        else:
+            self.press(window, name)
+        return True
+
+    def act_install(self, windows):
+        installs = [w for w in windows if w[1] == "InstallServer"]
+        if installs:
+            if self.rng.random() < 0.15:
+                return self.kill_steamcmd()
+            if self.rng.random() < 0.1:
+                return self.act_close(installs)
+            names = sorted(INSTALL_BUTTONS)
+            return self.press(installs[0], self.rng.choices(names, [INSTALL_BUTTONS[n] for n in names])[0])
+        locates = [w for w in windows if w[1] in ("LocateFile", "LocateFile2")]
+        if locates:
+            return self.press(locates[0], "cmdInstallServer")
+        monitors = [w for w in windows if w[1] == "ServerMonitor"]
+        if monitors:
+            return self.press(monitors[0], "UpdateServer")
+        return self.open_monitor(windows)
+
+    def kill_steamcmd(self):
+        """SteamCMD dies mid-run, as when its own process is ended by someone else."""
+        for pid in stand_in_pids(self.args.steamcmd):
+            self.log("kill SteamCMD stand-in %d" % pid)
+            self.hits["InstallServer.(SteamCMD killed)"] += 1
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        return True
+
     def step(self):
         windows = self.windows()
         self.ping(windows)
@@ -473,8 +606,8 @@ class Monkey:
         if boxes and self.rng.random() < 0.5:
             self.kinds["answer"] += 1
             return self.act_answer(boxes)
-        action = self.rng.choices(["click", "double", "key", "drag", "paste", "close"],
-                                  [40, 14, 26, 7, 8, 2])[0]
+        action = self.rng.choices(["click", "double", "key", "drag", "paste", "close", "monitor", "install"],
+                                  [30, 10, 20, 6, 6, 2, 12, 14])[0]
         self.kinds[action] += 1
         if action == "click":
             self.act_click(windows, 1)
@@ -486,6 +619,10 @@ class Monkey:
             self.act_drag(windows)
         elif action == "paste":
             self.act_paste(windows)
+        elif action == "monitor":
+            self.act_monitor(windows)
+        elif action == "install":
+            self.act_install(windows)
         else:
             self.act_close(windows)
 
@@ -511,6 +648,7 @@ class Monkey:
                     self.check_answering(self.windows())
                     return
                 self.check_program()
+                self.keep_server()
                 self.step()
                 if time.monotonic() - last_sweep > 1.0:
                     self.end_clients()
@@ -555,6 +693,9 @@ def main():
     parser.add_argument("--client", required=True, help="the client stand-in's program file")
     parser.add_argument("--program-log", type=argparse.FileType("ab"), required=True)
     parser.add_argument("--hits", required=True, help="where to add this seed's hit counts (JSON)")
+    parser.add_argument("--hostile-server", help="JSON list: the command that starts the hostile stand-in server")
+    parser.add_argument("--server-dir", help="the hostile server's working directory")
+    parser.add_argument("--steamcmd", default="", help="the SteamCMD stand-in's program file")
     args = parser.parse_args()
     with open(args.controls) as f:
         controls = ControlMap(f.read())
@@ -564,9 +705,11 @@ def main():
     finally:
         monkey.stop_program()
         monkey.end_clients()
+        monkey.stop_server()
     with open(args.hits, "w") as f:
         json.dump({"hits": monkey.hits, "actions": monkey.kinds, "starts": monkey.starts}, f)
-    print("seed %d: %d actions, %d program starts" % (args.seed, sum(monkey.kinds.values()), monkey.starts))
+    print("seed %d: %d actions, %d program starts, %d hostile server starts"
+          % (args.seed, sum(monkey.kinds.values()), monkey.starts, monkey.server_starts))
     for what, history in monkey.findings:
         print("FAULT with seed %d: %s" % (args.seed, what))
         print("last actions (replay: QUORVANE_MONKEY_SEED=%d scripts/test_monkey.sh):" % args.seed)

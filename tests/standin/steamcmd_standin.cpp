@@ -15,11 +15,18 @@
 //   hang    replaces the edited files, prints some progress, writes its process
 //           id to DIR/steamcmd-standin-pid, then waits to be ended
 // Every run adds one to DIR/steamcmd-standin-runs.
+// QUORVANE_STEAMCMD_MODES="a b c" takes the mode from that list in turn, by the
+// run's number, and also knows:
+//   flood   replaces the edited files, pours out megabytes of progress, colour
+//           codes and lines with no end, then succeeds
+//   die     replaces the edited files, prints some progress and is killed
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -125,6 +132,41 @@ void Progress(const char* state, const char* words, const std::vector<double>& p
   }
 }
 
+// The mode of this run from QUORVANE_STEAMCMD_MODES, empty when it is not set.
+std::string ModeInTurn(int run) {
+  const char* list = std::getenv("QUORVANE_STEAMCMD_MODES");
+  if (list == nullptr) return {};
+  std::istringstream words(list);
+  std::vector<std::string> modes;
+  for (std::string word; words >> word;) modes.push_back(word);
+  if (modes.empty()) return {};
+  return modes[static_cast<std::size_t>(run - 1) % modes.size()];
+}
+
+// A flood: far more output than anyone reads, in every shape the reader must cope with.
+void Flood() {
+  const std::string noEnd(1 << 20, 'x');
+  for (int i = 0; i < 4; ++i) {
+    Say(noEnd);
+    Say("\x1b[1;31m\x1b[2J\x1b[K\r");
+  }
+  for (int i = 0; i < 60000; ++i) {
+    char line[120];
+    std::snprintf(line, sizeof line, " Update state (0x61) downloading, progress: %d.%02d (%d / 272896000)\r", i % 100,
+                  i % 100, i);
+    Say(line);
+  }
+  Say("\n");
+}
+
+// Ended by a signal, as when SteamCMD is killed or crashes.
+[[noreturn]] void Die() {
+#ifdef SIGKILL
+  std::raise(SIGKILL);
+#endif
+  std::_Exit(134);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -146,6 +188,17 @@ int main(int argc, char** argv) {
   const int run = (counted.empty() ? 0 : std::atoi(counted.c_str())) + 1;
   Write(dir / "steamcmd-standin-runs", std::to_string(run) + "\n");
   const bool installed = fs::exists(dir / "steamapps" / "appmanifest_90.acf");
+  if (const std::string inTurn = ModeInTurn(run); !inTurn.empty()) mode = inTurn;
+  if (mode == "flood" || mode == "die") {
+    StartUp(true);
+    WriteStockConfig(dir);
+    Progress("0x61", "downloading", {10, 45.23});
+    if (mode == "die") Die();
+    Flood();
+    WriteInstall(dir);
+    Say("Success! App '90' fully installed.\n");
+    return 0;
+  }
 
   StartUp(mode != "nonet");
   if (mode == "nonet") return 5;

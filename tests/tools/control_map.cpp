@@ -8,21 +8,26 @@
 #include <QApplication>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <string_view>
 
 #include "platform/codepage.h"
 #include "platform/file_system.h"
+#include "platform/install_runner.h"
 #include "platform/path_resolver.h"
 #include "platform/process_starter.h"
+#include "platform/server_console.h"
 #include "platform/server_control.h"
 #include "platform/sound.h"
 #include "platform/window_menu.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
+#include "ui/install_server.h"
 #include "ui/locate_window.h"
 #include "ui/main_form.h"
+#include "ui/server_monitor.h"
 #include "ui/splash_windows.h"
 
 namespace {
@@ -82,11 +87,26 @@ int main(int argc, char* argv[]) {
   locate.show();
   quorvane::ui::LocateWindow locate2(quorvane::ui::LocateWindow::Kind::ChangeLocation, drives, resolve);
   locate2.show();
+  // The monitor at its first size; its own settings go to a place thrown away.
+  QTemporaryDir scratch;
+  quorvane::ui::MonitorSources sources;
+  sources.dialogs = &dialogs;
+  sources.links = quorvane::platform::UdpServerLinks();
+  sources.settingsFile = scratch.filePath("monitor.ini");
+  quorvane::ui::ServerMonitor monitor(std::move(sources));
+  monitor.show();
+  quorvane::ui::InstallServerSetup setup;
+  setup.installDir = "/";
+  setup.serverRunning = [] { return false; };
+  quorvane::ui::InstallServerWindow install(fs, quorvane::platform::ThisMachine(), std::move(setup));
+  install.show();
   QApplication::processEvents();
   PrintControls(start, "StartButton", -1);
   PrintControls(intro, "Intro", -1);
   PrintControls(bye, "bye", -1);
   PrintControls(locate, "LocateFile", -1);
   PrintControls(locate2, "LocateFile2", -1);
+  PrintControls(monitor, "ServerMonitor", -1);
+  PrintControls(install, "InstallServer", -1);
   return 0;
 }

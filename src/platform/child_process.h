@@ -3,6 +3,7 @@
 // stdout and stderr through one pipe, read without blocking as it comes, and
 // Cancel ending the whole group. Usable from an event loop: OutputHandle() is
 // the descriptor (POSIX) or pipe handle (Windows) to watch, Read(…, 0) never waits.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,6 +15,11 @@
 namespace quorvane::platform {
 
 using update::ChildExit;
+
+// What one Read takes at most, so that a caller reading a fixed number of
+// times per turn of its event loop is held for a bounded time.
+inline constexpr std::size_t kReadLimitBytes = 256 * 1024;
+inline constexpr int kReadLimitMs = 10;
 
 class ChildProcess : public update::ChildRun {
  public:
@@ -30,6 +36,7 @@ class ChildProcess : public update::ChildRun {
   [[nodiscard]] bool TryWait(ChildExit& exit) override;
   ChildExit Wait() override;
   void Cancel(int graceMs = 3000) override;
+  long long ProcessGroup() const override { return ProcessId(); }
 
   bool Running() const;
   std::intptr_t OutputHandle() const;

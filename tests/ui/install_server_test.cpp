@@ -116,5 +116,15 @@ TEST_F(InstallServerTest, closingTheWindowMidDownload_endsSteamCmdAndPutsTheFile
   EXPECT_EQ(on.game.Read("tfc/server.cfg"), kEditedServerCfg);
 }
 
+TEST_F(InstallServerTest, floodOfOutput_keepsTheLast5000LinesAndStillFinishes) {
+  Open("flood");
+  ASSERT_EQ(InstallAndWait(), true);
+  const auto* output = Child<QPlainTextEdit>(window.get(), "txtOutput");
+  EXPECT_EQ(output->blockCount(), 5000);
+  EXPECT_TRUE(output->toPlainText().endsWith("Success! App '90' fully installed."))
+      << output->toPlainText().right(200).toStdString();
+  EXPECT_FALSE(output->toPlainText().contains("chatter line 1 of"));
+}
+
 }  // namespace
 }  // namespace quorvane::ui

@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/install_runner.h"
 #include "support/temp_install.h"
+#include "update/interrupted_update.h"
 
 namespace quorvane::ui {
 namespace {
@@ -62,6 +63,25 @@ TEST_F(InstallTerminalTest, failure_isReportedOnStandardErrorWithOne) {
             "Not enough disk space: SteamCMD stopped (state 0x202 usually means a full disk). Its last error: Error! "
             "App '90' state is 0x202 after update job.\n");
   EXPECT_TRUE(game.Read("out").ends_with("\nfailed\n"));
+}
+
+// The program was killed mid-update: the stock server.cfg is in place and the user's waits in the backup.
+TEST_F(InstallTerminalTest, unfinishedUpdate_putsTheKeptFilesBackAndListsThem_thenRuns) {
+  const std::string mine = "hostname \"Mine\"\r\n";
+  const std::string backup = "srv/quorvane-backup/2026-12-07_05-30-12/";
+  game.Write(backup + "tfc/server.cfg", mine);
+  game.Write(backup + "update-unfinished.txt",
+             update::MarkerText({"2026-12-07 05:30:12", 0, 0, "", {"tfc/server.cfg"}}));
+  game.Write("srv/tfc/server.cfg", "// stock\n");
+  EXPECT_EQ(Install("ok"), 0);
+  const std::string printed = game.Read("out");
+  EXPECT_EQ(printed.rfind("An update of the server was interrupted on 2026-12-07 05:30:12.\n"
+                          "Put back your own tfc/server.cfg.\nInstalling the server in ",
+                          0),
+            0u)
+      << printed;
+  EXPECT_EQ(game.Read("srv/tfc/server.cfg"), mine);
+  EXPECT_FALSE(game.Exists(backup + "update-unfinished.txt"));
 }
 
 TEST(ProgressPrinterTest, repeatsOnlyNewStagesAndWholePercents) {

@@ -98,9 +98,11 @@ TEST(ChildProcess, eachReadOfAFloodTakesABoundedPiece) {
 // The shell stands for steamcmd.sh; the loop it leaves behind for the real program it started.
 TEST(ChildProcess, installerStopsReadingAGrandchildThatKeepsWritingAfterTheProgramEnded) {
   testing::ScratchDir dir;
-  const std::filesystem::path script =
-      dir.Make("steamcmd.sh",
-               "#!/bin/sh\nyes 'still here' &\necho \"Success! App '90' fully installed.\"\n");
+  // It ends only once the loop is under way, so that the loop writes all through the drain.
+  const std::filesystem::path script = dir.Make(
+      "steamcmd.sh", "#!/bin/sh\nflag='" + (dir.Path() / "writing").string() +
+                         "'\nfor n in 1 2 3 4; do yes 'still here' & done\n(: > \"$flag\"; exec yes 'still here') &\n"
+                         "while [ ! -e \"$flag\" ]; do :; done\necho \"Success! App '90' fully installed.\"\n");
   std::filesystem::permissions(script, std::filesystem::perms::owner_all);
   NativeFileSystem files;
   update::Installer installer(files, {dir.Text(), script.string(), "2026-12-07_05-30-12"});

@@ -231,6 +231,14 @@ void InstallServerWindow::Launch(std::optional<update::StartCommand> next) {
 
 void InstallServerWindow::Poll() {
   if (!m_child) return;
+  if (!m_exit) {
+    update::ChildExit exit;
+    if (m_child->TryWait(exit)) {
+      m_exit = exit;
+      m_drainUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(update::kDrainAfterExitMs);
+    }
+  }
+  // Read after that look, so all the program wrote before it ended is in the pipe by now.
   std::string output;
   update::ChildRun::ReadStatus status = update::ChildRun::ReadStatus::Nothing;
   for (int i = 0; i < kReadsPerPoll; ++i) {
@@ -239,16 +247,9 @@ void InstallServerWindow::Poll() {
   }
   m_installer->Output(output);
   if (!m_exit) {
-    update::ChildExit exit;
-    if (m_child->TryWait(exit)) {
-      m_exit = exit;
-      m_drainUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(update::kDrainAfterExitMs);
-    } else if (status == update::ChildRun::ReadStatus::Closed) {
-      // Every writer is gone, so the program is ending or has ended.
-      m_exit = m_child->Wait();
-    } else {
-      return;
-    }
+    if (status != update::ChildRun::ReadStatus::Closed) return;
+    // Every writer is gone, so the program is ending or has ended.
+    m_exit = m_child->Wait();
   }
   // What it wrote last, over the next polls. A grandchild still holding the
   // pipe is not waited for, and one that keeps writing only for a while.

@@ -107,6 +107,10 @@ int RunWindows(int& argc, char* argv[]) {
   services.resolvePath = [](std::string_view text) { return quorvane::platform::ResolvePath(text); };
   services.winePrefix = quorvane::platform::DefaultWinePrefix;
   services.removeCloseEntry = quorvane::platform::RemoveCloseEntry;
+  // Ctrl+C in the launching terminal, or the session ending, mid-update: SteamCMD is ended and the files put back.
+  quorvane::platform::CatchTerminalInterrupt();
+  services.interrupted = quorvane::platform::TerminalInterrupted;
+  services.endInterrupted = quorvane::platform::EndAsInterrupted;
   quorvane::ui::StartSequence sequence(std::move(services));
   QObject::connect(&sequence, &quorvane::ui::StartSequence::ended, &app, &QCoreApplication::exit, Qt::QueuedConnection);
   sequence.Start();

@@ -5,6 +5,7 @@
 // the descriptor (POSIX) or pipe handle (Windows) to watch, Read(…, 0) never waits.
 // The program, its arguments and its directory are this machine's own text
 // (UTF-8; the wide-character calls on Windows), never the game's code page.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,6 +17,11 @@
 namespace quorvane::platform {
 
 using update::ChildExit;
+
+// What one Read takes at most, so that a caller reading a fixed number of
+// times per turn of its event loop is held for a bounded time.
+inline constexpr std::size_t kReadLimitBytes = 256 * 1024;
+inline constexpr int kReadLimitMs = 10;
 
 class ChildProcess : public update::ChildRun {
  public:
@@ -32,6 +38,7 @@ class ChildProcess : public update::ChildRun {
   [[nodiscard]] bool TryWait(ChildExit& exit) override;
   ChildExit Wait() override;
   void Cancel(int graceMs = 3000) override;
+  long long ProcessGroup() const override { return ProcessId(); }
 
   bool Running() const;
   std::intptr_t OutputHandle() const;

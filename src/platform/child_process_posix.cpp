@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -137,21 +138,24 @@ ChildProcess::ReadStatus ChildProcess::Read(std::string& output, int waitMs) {
   do ready = ::poll(&p, 1, waitMs);
   while (ready < 0 && errno == EINTR);
   if (ready <= 0) return ReadStatus::Nothing;
-  bool got = false;
+  // Bounded in bytes and time, so a program that floods its output cannot hold the caller.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadLimitMs);
+  std::size_t taken = 0;
   char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(m_state->output, buffer, sizeof buffer);
+  while (taken < kReadLimitBytes && std::chrono::steady_clock::now() < deadline) {
+    const ssize_t n = ::read(m_state->output, buffer, std::min(sizeof buffer, kReadLimitBytes - taken));
     if (n > 0) {
       output.append(buffer, static_cast<std::size_t>(n));
-      got = true;
+      taken += static_cast<std::size_t>(n);
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno == EAGAIN) return got ? ReadStatus::Data : ReadStatus::Nothing;
+    if (n < 0 && errno == EAGAIN) break;
     // The end of the output, or an error that ends it just the same.
     CloseFd(m_state->output);
-    return got ? ReadStatus::Data : ReadStatus::Closed;
+    return taken > 0 ? ReadStatus::Data : ReadStatus::Closed;
   }
+  return taken > 0 ? ReadStatus::Data : ReadStatus::Nothing;
 }
 
 bool ChildProcess::TryWait(ChildExit& exit) {

@@ -1,5 +1,7 @@
 #include "platform/child_process.h"
 
+#include <algorithm>
+
 #include "platform/win32_api.h"
 
 namespace quorvane::platform {
@@ -130,17 +132,20 @@ ChildProcess::ReadStatus ChildProcess::Read(std::string& output, int waitMs) {
     if (waited >= waitMs) return ReadStatus::Nothing;
     Sleep(kStepMs);
   }
-  bool got = false;
+  // Bounded in bytes and time, so a program that floods its output cannot hold the caller.
+  const ULONGLONG deadline = GetTickCount64() + kReadLimitMs;
+  std::size_t taken = 0;
   char buffer[65536];
   DWORD available = 0;
-  while (PeekNamedPipe(m_state->output, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+  while (taken < kReadLimitBytes && GetTickCount64() < deadline &&
+         PeekNamedPipe(m_state->output, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
     DWORD n = 0;
-    const DWORD want = available < sizeof buffer ? available : static_cast<DWORD>(sizeof buffer);
-    if (!ReadFile(m_state->output, buffer, want, &n, nullptr) || n == 0) break;
+    const std::size_t want = std::min<std::size_t>({available, sizeof buffer, kReadLimitBytes - taken});
+    if (!ReadFile(m_state->output, buffer, static_cast<DWORD>(want), &n, nullptr) || n == 0) break;
     output.append(buffer, n);
-    got = true;
+    taken += n;
   }
-  return got ? ReadStatus::Data : ReadStatus::Nothing;
+  return taken > 0 ? ReadStatus::Data : ReadStatus::Nothing;
 }
 
 bool ChildProcess::TryWait(ChildExit& exit) {

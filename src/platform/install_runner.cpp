@@ -1,5 +1,7 @@
 #include "platform/install_runner.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <memory>
 
 #include "platform/child_process.h"
@@ -16,6 +18,7 @@ update::InstallResult RunInstaller(update::Installer& installer, const std::func
       next = installer.StartFailed(started.reason);
       continue;
     }
+    installer.Started(child.ProcessGroup());
     ChildExit exit;
     for (bool cancelled = false;;) {
       std::string output;
@@ -27,11 +30,15 @@ update::InstallResult RunInstaller(update::Installer& installer, const std::func
         child.Cancel();
       }
       if (child.TryWait(exit)) {
-        // What it wrote last; a grandchild still holding the pipe is not waited for.
-        std::string rest;
-        while (child.Read(rest, 0) == ChildProcess::ReadStatus::Data) {
+        // What it wrote last. A grandchild still holding the pipe is not waited
+        // for, and one that keeps writing is read for a bounded time only.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(update::kDrainAfterExitMs);
+        ChildProcess::ReadStatus rest = ChildProcess::ReadStatus::Data;
+        while (rest == ChildProcess::ReadStatus::Data && std::chrono::steady_clock::now() < until) {
+          std::string more;
+          rest = child.Read(more, 0);
+          installer.Output(more);
         }
-        installer.Output(rest);
         break;
       }
       if (status == ChildProcess::ReadStatus::Closed) {
@@ -63,6 +70,8 @@ update::InstallMachine ThisMachine() {
   machine.stamp = BackupStampNow;
   machine.newChild = [] { return std::make_unique<ChildProcess>(); };
   machine.runToEnd = RunInstaller;
+  machine.thisProcess = ThisProcessId();
+  machine.settleUnfinished = SettleUnfinishedUpdate;
   return machine;
 }
 

@@ -41,5 +41,11 @@ bool IsProgramFile(const std::string& path);
 void CatchTerminalInterrupt();
 // True once such an interrupt came after CatchTerminalInterrupt.
 bool TerminalInterrupted();
+// Ends the program as the interrupt would have without CatchTerminalInterrupt.
+[[noreturn]] void EndAsInterrupted();
+
+long long ThisProcessId();
+// See update::InstallMachine::settleUnfinished.
+bool SettleUnfinishedUpdate(const update::UpdateMarker& marker);
 
 }  // namespace quorvane::platform

@@ -22,6 +22,37 @@ void CatchTerminalInterrupt() { SetConsoleCtrlHandler(NoteInterrupt, TRUE); }
 
 bool TerminalInterrupted() { return g_interrupted; }
 
+[[noreturn]] void EndAsInterrupted() { ExitProcess(STATUS_CONTROL_C_EXIT); }
+
+long long ThisProcessId() { return static_cast<long long>(GetCurrentProcessId()); }
+
+namespace {
+
+std::string ProgramOf(HANDLE process) {
+  char path[MAX_PATH * 2];
+  DWORD size = sizeof path;
+  return QueryFullProcessImageNameA(process, 0, path, &size) ? std::string(path, size) : std::string();
+}
+
+}  // namespace
+
+bool SettleUnfinishedUpdate(const update::UpdateMarker& marker) {
+  // The program that ran it, still running: the update is not over, only under way elsewhere.
+  if (marker.owner > 0 && static_cast<DWORD>(marker.owner) != GetCurrentProcessId()) {
+    HANDLE owner = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(marker.owner));
+    if (owner != nullptr) {
+      DWORD code = 0;
+      const bool running = GetExitCodeProcess(owner, &code) && code == STILL_ACTIVE;
+      const bool same = running && ProgramOf(owner) == ProgramOf(GetCurrentProcess());
+      CloseHandle(owner);
+      if (same) return false;
+    }
+  }
+  // SteamCMD ran in a job that ends everything in it when its owner ends, however
+  // that happened, so nothing of it is left to end here.
+  return true;
+}
+
 update::System ThisSystem() { return update::System::Windows; }
 
 // Through the wide-character call: the narrow one gives '?' for what the code page lacks.

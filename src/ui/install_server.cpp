@@ -205,10 +205,17 @@ void InstallServerWindow::StartInstall() {
   request.steamCmd = ToNative(steamCmd);
   request.stamp = m_machine.stamp();
   request.serverRunning = m_setup.serverRunning && m_setup.serverRunning();
+  request.owner = m_machine.thisProcess;
   update::Installer::Observer observer;
   observer.onLine = [this](const std::string& line) { m_output->appendPlainText(FromNative(line)); };
   observer.onProgress = [this](double percent, const std::string& state) { ShowProgress(percent, state); };
   observer.onFinished = [this](const update::InstallResult& result) { Finished(result); };
+  if (m_setup.installing) {
+    // The main window asks with GameDir, which is code-page text; a folder the code page
+    // cannot hold can never be GameDir, so its own text is as good a key as any.
+    m_busyDir = CodePageHolds(dir) ? ToAnsi(dir) : request.installDir;
+    m_setup.installing->Add(m_busyDir);
+  }
   m_installer = std::make_unique<update::Installer>(m_fs, std::move(request), std::move(observer));
   SetIdle(false);
   Launch(m_installer->Begin());
@@ -221,6 +228,7 @@ void InstallServerWindow::Launch(std::optional<update::StartCommand> next) {
       next = m_installer->StartFailed(started.reason);
       continue;
     }
+    m_installer->Started(child->ProcessGroup());
     m_child = std::move(child);
     m_poll.start();
     return;
@@ -229,6 +237,14 @@ void InstallServerWindow::Launch(std::optional<update::StartCommand> next) {
 
 void InstallServerWindow::Poll() {
   if (!m_child) return;
+  if (!m_exit) {
+    update::ChildExit exit;
+    if (m_child->TryWait(exit)) {
+      m_exit = exit;
+      m_drainUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(update::kDrainAfterExitMs);
+    }
+  }
+  // Read after that look, so all the program wrote before it ended is in the pipe by now.
   std::string output;
   update::ChildRun::ReadStatus status = update::ChildRun::ReadStatus::Nothing;
   for (int i = 0; i < kReadsPerPoll; ++i) {
@@ -236,25 +252,21 @@ void InstallServerWindow::Poll() {
     if (status != update::ChildRun::ReadStatus::Data) break;
   }
   m_installer->Output(output);
-  update::ChildExit exit;
-  if (m_child->TryWait(exit)) {
-    // What it wrote last; a grandchild still holding the pipe is not waited for.
-    std::string rest;
-    while (m_child->Read(rest, 0) == update::ChildRun::ReadStatus::Data) {
-    }
-    m_installer->Output(rest);
-  } else if (status == update::ChildRun::ReadStatus::Closed) {
+  if (!m_exit) {
+    if (status != update::ChildRun::ReadStatus::Closed) return;
     // Every writer is gone, so the program is ending or has ended.
-    exit = m_child->Wait();
-  } else {
-    return;
+    m_exit = m_child->Wait();
   }
-  RunEnded(exit.exitedNormally, exit.code);
+  // What it wrote last, over the next polls. A grandchild still holding the
+  // pipe is not waited for, and one that keeps writing only for a while.
+  if (status == update::ChildRun::ReadStatus::Data && std::chrono::steady_clock::now() < m_drainUntil) return;
+  RunEnded(m_exit->exitedNormally, m_exit->code);
 }
 
 void InstallServerWindow::RunEnded(bool exitedNormally, int exitCode) {
   m_poll.stop();
   m_child.reset();
+  m_exit.reset();
   Launch(m_installer->RunEnded(exitedNormally, exitCode));
 }
 
@@ -276,6 +288,9 @@ void InstallServerWindow::ShowProgress(double percent, const std::string& state)
 
 void InstallServerWindow::Finished(const update::InstallResult& result) {
   m_poll.stop();
+  // The user's files are back by now, so the folder may be written again.
+  if (m_setup.installing && !m_busyDir.empty()) m_setup.installing->Remove(m_busyDir);
+  m_busyDir.clear();
   m_result = result;
   m_outcome->setText(FromNative(result.message));
   m_installedDir = result.ok ? m_dir->text() : QString();

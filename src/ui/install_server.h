@@ -4,11 +4,13 @@
 // this window shows them and drives the child process from the event loop.
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "app/installing_folders.h"
 #include "install/file_system.h"
 #include "update/install_machine.h"
 #include "update/installer.h"
@@ -31,6 +33,8 @@ struct InstallServerSetup {
   QString howToGet;    // shown when none was found
   // The server this program started is up (its files would be in use).
   std::function<bool()> serverRunning;
+  // Where the folder is registered for as long as an install writes into it.
+  std::shared_ptr<app::InstallingFolders> installing;
 };
 
 class InstallServerWindow : public QWidget {
@@ -77,8 +81,11 @@ class InstallServerWindow : public QWidget {
   InstallServerSetup m_setup;
   std::unique_ptr<update::Installer> m_installer;
   std::unique_ptr<update::ChildRun> m_child;
+  std::optional<update::ChildExit> m_exit;  // the running child's, once it has ended
+  std::chrono::steady_clock::time_point m_drainUntil;
   std::optional<update::InstallResult> m_result;
   QString m_installedDir;
+  std::string m_busyDir;  // registered with m_setup.installing while an install runs
   QTimer m_poll;
   bool m_destroying = false;
 

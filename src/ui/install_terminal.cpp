@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "update/installer.h"
+#include "update/interrupted_update.h"
 #include "update/locations.h"
 
 namespace quorvane::ui {
@@ -41,6 +42,16 @@ int InstallServerInTerminal(const update::InstallMachine& machine, install::File
   request.installDir = update::AbsoluteDir(dir, currentDir, system);
   request.steamCmd = *steamCmd;
   request.stamp = machine.stamp();
+  request.owner = machine.thisProcess;
+  // An update this program never finished: its kept files go back before the new one keeps them.
+  for (const update::InterruptedUpdate& unfinished : update::FindInterruptedUpdates(fs, request.installDir)) {
+    if (machine.settleUnfinished && !machine.settleUnfinished(unfinished.marker)) continue;
+    Print(out, "An update of the server was interrupted on " + unfinished.marker.started + ".");
+    const update::Recovery recovery = update::RecoverInterruptedUpdate(fs, request.installDir, unfinished);
+    Print(recovery.ok ? out : err, recovery.message);
+    // Run now, and the stock files would be kept as the user's.
+    if (!recovery.ok) return kNotInstalledExitCode;
+  }
   Print(out, "Installing the server in " + request.installDir + " with " + request.steamCmd);
 
   ProgressPrinter printer;

@@ -210,15 +210,19 @@ void MainForm::Carry(const launch::LaunchOutcome& outcome) {
   if (outcome.focusStartingMap) m_mapTab->FocusStartingMap();
 }
 
-void MainForm::StartDedicatedServer() { Carry(m_launcher.StartDedicatedServer(LaunchInputs())); }
+void MainForm::StartDedicatedServer() {
+  if (!RefuseWhileInstalling()) Carry(m_launcher.StartDedicatedServer(LaunchInputs()));
+}
 
 void MainForm::StartListenServer() {
-  if (!RefuseBeforeLoad()) Carry(m_launcher.StartListenServer(LaunchInputs()));
+  if (!RefuseBeforeLoad() && !RefuseWhileInstalling()) Carry(m_launcher.StartListenServer(LaunchInputs()));
 }
 
 void MainForm::StopDedicatedServer() { m_launcher.StopDedicatedServer(); }
 
-void MainForm::JoinYourGame() { Carry(m_launcher.JoinYourGame(GameDir())); }
+void MainForm::JoinYourGame() {
+  if (!RefuseWhileInstalling()) Carry(m_launcher.JoinYourGame(GameDir()));
+}
 
 void MainForm::EmailComments() { Carry(m_launcher.EmailComments()); }
 
@@ -280,8 +284,19 @@ bool MainForm::RefuseBeforeLoad() {
   return true;
 }
 
+void MainForm::SetInstallingFolders(std::shared_ptr<const app::InstallingFolders> installing) {
+  m_installing = std::move(installing);
+}
+
+bool MainForm::RefuseWhileInstalling() {
+  // The update puts back at its end the files it kept at its start, over whatever was written meanwhile.
+  if (!m_installing || !m_installing->Touches(GameDir())) return false;
+  m_dialogs.Inform(QString::fromLatin1(app::kInstallingMessage));
+  return true;
+}
+
 void MainForm::WriteAutoexecCfg() {
-  if (RefuseBeforeLoad()) return;
+  if (RefuseBeforeLoad() || RefuseWhileInstalling()) return;
   config::FieldValues values = Values();
   config::FillTextureMode(values);
   ShowValues(values);
@@ -291,7 +306,7 @@ void MainForm::WriteAutoexecCfg() {
 }
 
 void MainForm::WriteServerCfg() {
-  if (RefuseBeforeLoad()) return;
+  if (RefuseBeforeLoad() || RefuseWhileInstalling()) return;
   const config::WriteResult result = config::WriteServerCfg(m_fs, GameDir(), Values());
   ReportWrite(result.ok, result.file, result.reason,
               QStringLiteral("The new Server.cfg and Listenserver.cfg files have been created successfully"));
@@ -345,7 +360,7 @@ void MainForm::ResetServerFields() {
 }
 
 void MainForm::SaveMapCycle() {
-  if (RefuseBeforeLoad()) return;
+  if (RefuseBeforeLoad() || RefuseWhileInstalling()) return;
   const std::string path = Path(install::kMapCycle);
   const install::IoResult result = maps::SaveMapCycle(m_fs, path, m_mapTab->MapCycle());
   ReportWrite(result.ok, path, result.reason, QStringLiteral("The Mapcycle.txt file has been created."));
@@ -364,7 +379,7 @@ void MainForm::RereadMapCycle() {
 }
 
 void MainForm::SaveMotd() {
-  if (RefuseBeforeLoad()) return;
+  if (RefuseBeforeLoad() || RefuseWhileInstalling()) return;
   const std::string path = Path(install::kMotd);
   const install::IoResult result = maps::SaveMotd(m_fs, path, m_mapTab->Motd());
   ReportWrite(result.ok, path, result.reason, QStringLiteral("The MOTD.txt file has been saved."));

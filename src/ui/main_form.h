@@ -6,9 +6,11 @@
 // spans the tabs. Its controls hold the configuration the user edits; the core
 // takes a snapshot of them and gives one back to show.
 #include <QWidget>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/installing_folders.h"
 #include "config/field_values.h"
 #include "install/file_system.h"
 #include "launch/launcher.h"
@@ -79,6 +81,10 @@ class MainForm : public QWidget {
   // buttons that write them refuse.
   void MarkWorkspaceLoaded();
 
+  // The folders an install writes into; while GameDir is one of them the
+  // buttons that write there or start from there refuse.
+  void SetInstallingFolders(std::shared_ptr<const app::InstallingFolders> installing);
+
  signals:
   void loaded();
   void quitRequested();            // Command5 and the frame's close control
@@ -111,11 +117,14 @@ class MainForm : public QWidget {
   void ReportFailure(const char* verb, const std::string& file, const std::string& reason);
   // True, after saying so, while the first workspace load has not run.
   bool RefuseBeforeLoad();
+  // True, after saying so, while an install or update writes into GameDir.
+  bool RefuseWhileInstalling();
   std::string Path(std::string_view relative) const;
 
   install::FileSystem& m_fs;
   Dialogs& m_dialogs;
   launch::Launcher m_launcher;
+  std::shared_ptr<const app::InstallingFolders> m_installing;
 
   QTabWidget* m_tabs = nullptr;
   FieldTab* m_autoexecTab = nullptr;

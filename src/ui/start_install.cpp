@@ -8,11 +8,10 @@
 #include "ui/install_server.h"
 #include "ui/start_sequence.h"
 #include "update/installer.h"
+#include "update/interrupted_update.h"
 #include "update/locations.h"
 
 namespace quorvane::ui {
-
-namespace {}  // namespace
 
 void StartSequence::OpenInstallServer(InstallOrigin origin) {
   if (m_quitting || m_ended) return;
@@ -37,6 +36,7 @@ void StartSequence::OpenInstallServer(InstallOrigin origin) {
     setup.serverRunning = [main = QPointer<MainForm>(m_main)] {
       return main && main->Launcher().StartedServerRunning();
     };
+    setup.installing = m_installing;
     m_install = new InstallServerWindow(*machine.files, machine, std::move(setup));
     m_install->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_install, &InstallServerWindow::useLocationRequested, this, &StartSequence::UseInstalledLocation);
@@ -73,6 +73,27 @@ void StartSequence::UseInstalledLocation(const QString& dir) {
   }
   // A save that failed has said why and left its window up for another try.
   if (!locate || !locate->isVisible()) Unload(m_install);
+}
+
+void StartSequence::OfferUnfinishedUpdates(const std::string& gameDir) {
+  // One of ours writing there now is under way, not unfinished.
+  if (m_installing->Touches(gameDir)) return;
+  const update::InstallMachine& machine = m_services.machine;
+  for (const update::InterruptedUpdate& unfinished : update::FindInterruptedUpdates(m_services.fs, gameDir)) {
+    if (machine.settleUnfinished && !machine.settleUnfinished(unfinished.marker)) continue;
+    // No keeps the marker, and the question comes again at the next start.
+    if (!m_services.dialogs.AskYesNo(FromAnsi(update::InterruptedQuestion(unfinished)), QStringLiteral("Quorvane"),
+                                     Dialogs::Icon::Question))
+      continue;
+    ShowMessage(update::RecoverInterruptedUpdate(m_services.fs, gameDir, unfinished).message);
+  }
+}
+
+void StartSequence::EndInterrupted() {
+  m_interruptWatch.stop();
+  // The install window's end ends SteamCMD's group and puts the user's files back.
+  delete m_install.data();
+  if (m_services.endInterrupted) m_services.endInterrupted();
 }
 
 }  // namespace quorvane::ui

@@ -26,6 +26,10 @@ CheckLocation::CheckLocation(QWidget* parent) : QWidget(parent, Qt::Window) {
 StartSequence::StartSequence(SequenceServices services, QObject* parent)
     : QObject(parent), m_services(std::move(services)) {
   if (!m_services.pause) m_services.pause = [] { QThread::msleep(1000); };
+  // Folders are compared by the places they name, as the locate windows find them.
+  m_installing = std::make_shared<app::InstallingFolders>([resolve = m_services.resolvePath](std::string_view folder) {
+    return resolve ? resolve(folder).string() : std::string(folder);
+  });
 }
 
 StartSequence::~StartSequence() {
@@ -33,6 +37,13 @@ StartSequence::~StartSequence() {
 }
 
 void StartSequence::Start() {
+  if (m_services.interrupted) {
+    m_interruptWatch.setInterval(200);
+    connect(&m_interruptWatch, &QTimer::timeout, this, [this] {
+      if (m_services.interrupted()) EndInterrupted();
+    });
+    m_interruptWatch.start();
+  }
   m_intro = new Intro(m_services.sound, m_services.timers, m_services.removeCloseEntry);
   connect(m_intro, &Intro::finished, this, [this] {
     RunCheckLocation();
@@ -92,6 +103,7 @@ MainForm& StartSequence::EnsureMain() {
   if (!m_main) {
     m_main = new MainForm(m_services.fs, m_services.dialogs, m_services.sound, m_services.starter, m_services.server);
     UseServerLinks(*m_main, m_services.links);
+    m_main->SetInstallingFolders(m_installing);
     m_services.dialogs.SetParent(m_main);
     connect(m_main, &MainForm::loaded, this, &StartSequence::ShowStartButton);
     connect(m_main, &MainForm::quitRequested, this, &StartSequence::QuitProgram);
@@ -162,6 +174,11 @@ void StartSequence::SaveLocateFile() {
     return;
   }
   const std::string chosen = ToAnsi(m_locate->GamePathText());
+  // Its load would write the files it misses there, under the running install.
+  if (m_installing->Touches(chosen)) {
+    ShowMessage(app::kInstallingMessage);
+    return;
+  }
   const app::LocationSave saved = app::SaveFirstRunLocation(m_services.fs, m_services.places.settingsPath, chosen);
   if (!saved) {
     // LocateFile stays open for another choice.
@@ -183,6 +200,9 @@ void StartSequence::RockOn() {
   m_rockedOn = true;
   const Busy busy(m_busy);
   MainForm& main = *m_main;
+  // The load reads the files an unfinished update may have left at stock.
+  OfferUnfinishedUpdates(main.GameDir());
+  if (!m_main) return;
   const app::WorkspaceView view = app::LoadWorkspace(m_services.fs, main.GameDir(), main.Values(),
                                                      [&main](const std::string& text) { main.ShowMessage(text); });
   if (!m_main) return;
@@ -231,6 +251,10 @@ void StartSequence::SaveLocateFile2() {
     return;
   }
   const std::string chosen = ToAnsi(m_locate2->GamePathText());
+  if (m_installing->Touches(chosen)) {
+    main.ShowMessage(app::kInstallingMessage);
+    return;
+  }
   const app::LocationSave saved = app::SaveChangedLocation(m_services.fs, m_services.places.settingsPath, chosen);
   if (!saved) {
     // The window stays for another choice.
@@ -241,6 +265,7 @@ void StartSequence::SaveLocateFile2() {
   main.show();
   main.raise();
   main.activateWindow();
+  OfferUnfinishedUpdates(chosen);
   const app::LocationReload reload = app::ReloadLocation(m_services.fs, chosen, main.Values());
   main.Maps().ClearStartingMaps();
   main.Maps().AddStartingMaps(reload.maps);

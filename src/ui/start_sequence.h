@@ -3,10 +3,13 @@
 // when, the start-up check, the workspace load and the closing sequence.
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
+#include "app/installing_folders.h"
 #include "app/location_check.h"
 #include "install/file_system.h"
 #include "launch/launcher.h"
@@ -55,6 +58,10 @@ struct SequenceServices {
   PathResolver resolvePath{};
   std::function<std::filesystem::path()> winePrefix{};
   CloseEntryRemover removeCloseEntry{};
+  // A request to end the program came (Ctrl+C in its terminal, the session
+  // ending), and the end it asked for; looked at a few times a second.
+  std::function<bool()> interrupted{};
+  std::function<void()> endInterrupted{};
 };
 
 class StartSequence : public QObject {
@@ -114,6 +121,11 @@ class StartSequence : public QObject {
   static void Unload(QWidget* window);
   // The installed directory becomes the server location through the save of the window it came from.
   void UseInstalledLocation(const QString& dir);
+  // An update into `gameDir` that this program never finished: its SteamCMD
+  // ended, and the kept files put back when the user says so.
+  void OfferUnfinishedUpdates(const std::string& gameDir);
+  // SteamCMD ended and the user's files put back before the program ends as asked.
+  void EndInterrupted();
 
   // Holds a flag for the length of a handler that shows message boxes or lets events run.
   struct Busy {
@@ -125,6 +137,8 @@ class StartSequence : public QObject {
   };
 
   SequenceServices m_services;
+  // Shared with the main window and the install window, which may outlive this.
+  std::shared_ptr<app::InstallingFolders> m_installing;
   QPointer<Intro> m_intro;
   QPointer<CheckLocation> m_check;
   QPointer<MainForm> m_main;
@@ -135,6 +149,7 @@ class StartSequence : public QObject {
   QPointer<LocateWindow> m_locate2;
   QPointer<InstallServerWindow> m_install;
   InstallOrigin m_installOrigin = InstallOrigin::FirstRun;
+  QTimer m_interruptWatch;
   bool m_ended = false;
   bool m_rockedOn = false;
   bool m_quitting = false;

@@ -22,6 +22,10 @@ struct ChildExit {
   int code = 0;                // the exit code, or the signal's number
 };
 
+// How long the output is still read once the child has ended: a grandchild
+// may hold the pipe open and keep writing for as long as it likes.
+inline constexpr int kDrainAfterExitMs = 2000;
+
 // A program run as a child with its output captured, driven without blocking
 // from an event loop.
 class ChildRun {
@@ -33,8 +37,9 @@ class ChildRun {
   // `directory` is the working directory; empty keeps ours.
   [[nodiscard]] virtual install::IoResult Start(const std::string& program, const std::vector<std::string>& arguments,
                                                 const std::string& directory) = 0;
-  // Appends what output has arrived, waiting up to `waitMs` for some. Closed
-  // once every writer has ended and everything was read.
+  // Appends what output has arrived, waiting up to `waitMs` for some, and
+  // takes a bounded amount at a time. Closed once every writer has ended and
+  // everything was read.
   virtual ReadStatus Read(std::string& output, int waitMs) = 0;
   // The exit once the child has ended, without waiting.
   [[nodiscard]] virtual bool TryWait(ChildExit& exit) = 0;
@@ -42,6 +47,8 @@ class ChildRun {
   virtual ChildExit Wait() = 0;
   // Asks the whole group to end, and after `graceMs` forces it; waits for the child.
   virtual void Cancel(int graceMs) = 0;
+  // The process group the child leads (its process where there are no groups).
+  virtual long long ProcessGroup() const = 0;
 };
 
 struct InstallMachine {
@@ -58,6 +65,11 @@ struct InstallMachine {
   // Runs every SteamCMD run the installer asks for until it finishes, for a
   // caller that may block; once `cancelRequested` says yes the run is ended.
   std::function<InstallResult(Installer&, const std::function<bool()>& cancelRequested)> runToEnd;
+  // This program's process, named in the marker of an update it runs.
+  long long thisProcess = 0;
+  // Before an unfinished update's files are put back: false while the program
+  // that ran it is still at it; else a SteamCMD still running from its group is ended.
+  std::function<bool(const UpdateMarker&)> settleUnfinished;
 };
 
 }  // namespace quorvane::update

@@ -27,7 +27,18 @@ std::optional<StartCommand> Installer::Begin() {
     return std::nullopt;
   }
   m_kept = std::move(kept.kept);
-  if (!m_kept.backupDir.empty()) m_notes = PruneBackups(m_fs, m_request.installDir);
+  if (!m_kept.backupDir.empty()) {
+    m_notes = PruneBackups(m_fs, m_request.installDir);
+    // Should this program be killed mid-run, the next start finds the files to put back.
+    m_marker = {StampTime(m_request.stamp), m_request.owner, 0, m_request.steamCmd, {}};
+    for (const KeptFile& file : m_kept.files) m_marker.kept.push_back(file.relative);
+    if (const install::IoResult marked = WriteMarker(m_fs, m_kept.backupDir, m_marker); !marked) {
+      Finish(false, "Cannot write " + JoinPath(m_kept.backupDir, kUpdateMarker) + ": " + marked.reason +
+                        ". SteamCMD was not started.");
+      return std::nullopt;
+    }
+    m_marked = true;
+  }
   m_run = 1;
   SetState(0, "starting SteamCMD");
   return Command();
@@ -78,6 +89,15 @@ std::optional<StartCommand> Installer::RunEnded(bool exitedNormally, int exitCod
   return AfterRun();
 }
 
+void Installer::Started(long long group) {
+  if (!m_marked || m_finished) return;
+  m_marker.group = group;
+  if (const install::IoResult marked = WriteMarker(m_fs, m_kept.backupDir, m_marker); !marked) {
+    m_notes.push_back("Cannot note SteamCMD's process in " + JoinPath(m_kept.backupDir, kUpdateMarker) + ": " +
+                      marked.reason);
+  }
+}
+
 std::optional<StartCommand> Installer::StartFailed(const std::string& reason) {
   if (m_finished || m_run == 0) return std::nullopt;
   m_summary.NotStarted(reason);
@@ -120,6 +140,12 @@ void Installer::Finish(bool ok, std::string message) {
   m_result.restored = restored.restored;
   m_result.filesKept = restored.ok();
   if (const std::string put = restored.Message(); !put.empty()) message.append("\n").append(put);
+  // A file not put back keeps the marker, so the next start offers it again.
+  if (m_marked && restored.ok()) {
+    if (const install::IoResult removed = RemoveMarker(m_fs, m_kept.backupDir); !removed) {
+      message.append("\nCannot remove " + JoinPath(m_kept.backupDir, kUpdateMarker) + ": " + removed.reason);
+    }
+  }
   for (const std::string& more : m_notes) message.append("\n").append(more);
   m_result.message = std::move(message);
   SetState(ok ? 100 : m_percent, ok ? "finished" : m_cancelled ? "cancelled" : "failed");

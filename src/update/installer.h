@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "install/file_system.h"
+#include "update/interrupted_update.h"
 #include "update/kept_files.h"
 #include "update/steamcmd_output.h"
 #include "update/steamcmd_run.h"
@@ -26,6 +27,7 @@ struct InstallRequest {
   std::string steamCmd;        // the program to run
   std::string stamp;           // names the backup folder, see BackupStamp
   bool serverRunning = false;  // the server this program started is up: its files are in use
+  long long owner = 0;         // this program's process, for the marker of an unfinished update
   int maxRuns = kMaxRuns;
 };
 
@@ -61,6 +63,9 @@ class Installer {
   void Output(std::string_view bytes);
   // The running program ended; gives the next run to start, or nothing once finished.
   std::optional<StartCommand> RunEnded(bool exitedNormally, int exitCode);
+  // The program of the current run was started as `group` (its process group,
+  // or its process where there are none): the marker names it.
+  void Started(long long group);
   // The program of the current run could not be started.
   std::optional<StartCommand> StartFailed(const std::string& reason);
   // Asks for no further run. The caller ends the running program and then calls RunEnded.
@@ -84,6 +89,8 @@ class Installer {
   InstallRequest m_request;
   Observer m_observer;
   KeptFiles m_kept;
+  UpdateMarker m_marker;
+  bool m_marked = false;             // the marker is in the backup folder
   std::vector<std::string> m_notes;  // old backups that could not be removed
   LineSplitter m_splitter;
   RunSummary m_summary;

@@ -1,5 +1,7 @@
 #include "update/kept_files.h"
 
+#include "update/interrupted_update.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -140,6 +142,9 @@ std::vector<std::string> PruneBackups(FileSystem& fs, std::string_view installDi
     leftAlone(JoinPath(root, name));
     return true;
   });
+  // An unfinished update's copies wait there to be put back.
+  std::erase_if(folders,
+                [&](const std::string& name) { return fs.IsPresent(JoinPath(JoinPath(root, name), kUpdateMarker)); });
   if (static_cast<int>(folders.size()) <= keep) return problems;
   std::sort(folders.begin(), folders.end());
   folders.resize(folders.size() - static_cast<std::size_t>(std::max(keep, 0)));

@@ -3,16 +3,20 @@
 // the window menu.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "install/game_paths.h"
 #include "install/settings_file.h"
+#include "platform/child_process.h"
 #include "platform/file_system.h"
 #include "platform/install_runner.h"
 #include "platform/program_dir.h"
 #include "platform/scratch_dir.h"
 #include "platform/win32_api.h"
 #include "platform/window_menu_win.h"
+#include "support/standin_processes.h"
+#include "update/steamcmd_run.h"
 
 namespace quorvane::platform {
 namespace {
@@ -149,6 +153,48 @@ TEST(WindowMenuWinTest, closeAndItsSeparatorLeaveTheSystemMenu) {
   EXPECT_FALSE(GetMenuState(menu, static_cast<UINT>(before - 3), MF_BYPOSITION) & MF_SEPARATOR)
       << "no separator left last";
   DestroyWindow(window);
+}
+
+// Run only as the program the next test kills: starts the stand-in SteamCMD (which waits in the
+// middle of its download) in DIR and dies at once, as a program ended from outside does.
+TEST(ChildProcessWinTest, helperKilledWhileSteamCmdRuns) {
+  const char* dir = std::getenv("QUORVANE_JOB_TEST_DIR");
+  if (dir == nullptr) GTEST_SKIP() << "run by endingTheProgramAnyHowEndsSteamCmdWithIt";
+  ChildProcess* steamCmd = new ChildProcess;  // never destroyed: the program is killed
+  if (!steamCmd->Start(QUORVANE_STEAMCMD_STANDIN, update::SteamCmdArguments(dir), {}))
+    TerminateProcess(GetCurrentProcess(), 2);
+  std::string output;
+  while (output.find("downloading") == std::string::npos &&
+         steamCmd->Read(output, 5000) != ChildProcess::ReadStatus::Closed) {
+  }
+  TerminateProcess(GetCurrentProcess(), 3);
+}
+
+// Killing the program leaves no chance to end SteamCMD; its job ends it with the program all the same.
+TEST(ChildProcessWinTest, endingTheProgramAnyHowEndsSteamCmdWithIt) {
+  testing::ScratchDir dir;
+  dir.Make("steamcmd-standin-mode", "hang\n");
+  char self[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameA(nullptr, self, MAX_PATH), 0U);
+  ASSERT_TRUE(SetEnvironmentVariableA("QUORVANE_JOB_TEST_DIR", dir.Text().c_str()));
+  std::string line = std::string("\"") + self + "\" --gtest_filter=ChildProcessWinTest.helperKilledWhileSteamCmdRuns";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION helper{};
+  const BOOL started =
+      CreateProcessA(self, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &helper);
+  SetEnvironmentVariableA("QUORVANE_JOB_TEST_DIR", nullptr);
+  ASSERT_TRUE(started);
+  CloseHandle(helper.hThread);
+  EXPECT_EQ(WaitForSingleObject(helper.hProcess, 60000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeProcess(helper.hProcess, &code);
+  CloseHandle(helper.hProcess);
+  ASSERT_EQ(code, 3U) << "the helper never saw SteamCMD downloading";
+  std::ifstream pidFile(dir.Path() / "steamcmd-standin-pid");
+  long long pid = 0;
+  ASSERT_TRUE(static_cast<bool>(pidFile >> pid));
+  EXPECT_TRUE(test_support::WaitForExit(pid, 10000));
 }
 
 }  // namespace

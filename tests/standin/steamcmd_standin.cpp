@@ -14,6 +14,7 @@
 //   short   every run ends with an error before finishing
 //   hang    replaces the edited files, prints some progress, writes its process
 //           id to DIR/steamcmd-standin-pid, then waits to be ended
+//   flood   prints 20 000 lines of chatter after logging in, then installs as ok does
 // Every run adds one to DIR/steamcmd-standin-runs.
 // QUORVANE_STEAMCMD_MODES="a b c" takes the mode from that list in turn, by the
 // run's number, and also knows:
@@ -202,6 +203,10 @@ int main(int argc, char** argv) {
 
   StartUp(mode != "nonet");
   if (mode == "nonet") return 5;
+  if (mode == "flood") {
+    for (int i = 1; i <= 20000; ++i) std::printf("chatter line %d of a talkative SteamCMD\n", i);
+    std::fflush(stdout);
+  }
   Progress("0x5", "verifying install", {0, 12.5, 100});
   if (mode == "hang") {
     WriteStockConfig(dir);

@@ -2,12 +2,22 @@
 // becoming the server location through the locate windows' saves.
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "app/installing_folders.h"
 #include "app/location_check.h"
 #include "platform/install_runner.h"
 #include "ui/ansi_text.h"
+#include "update/interrupted_update.h"
+#include "update/kept_files.h"
+
+#include "support/standin_processes.h"
 #include "ui/install_server.h"
 #include "ui/window_fixtures.h"
 #include "update/installer.h"
@@ -41,7 +51,95 @@ struct InstallSequenceTest : StartSequenceTest {
   QString UnderGame(const char* folder) const {
     return QString::fromStdString(game.GameDir()) + QDir::separator() + QString::fromUtf8(folder);
   }
+
+  // The sample's installation loaded in the main window, and an update into its folder that hangs
+  // mid-download, after replacing the user's server.cfg with the stock one as `validate` does.
+  MainForm* UpdateHangingMidDownload() {
+    MainForm* main = StartPastIntro();
+    if (main == nullptr) return nullptr;
+    main->MarkWorkspaceLoaded();
+    game.Write("server/steamcmd-standin-mode", "hang\n");
+    sequence->OpenInstallServer(StartSequence::InstallOrigin::ChangeLocation);
+    InstallServerWindow* window = sequence->InstallServer();
+    window->findChild<QLineEdit*>("txtInstallDir")->setText(QString::fromStdString(main->GameDir()));
+    window->findChild<QLineEdit*>("txtSteamCmd")->setText(QUORVANE_STEAMCMD_STANDIN);
+    Press(window, "cmdInstall");
+    const auto* state = window->findChild<QLabel*>("lblState");
+    EXPECT_TRUE(QTest::qWaitFor([state] { return state->text().startsWith("downloading 45.2 %"); }, 20000));
+    return main;
+  }
+  // The sample installation's own server.cfg, before any update replaced it.
+  static std::string SampleServerCfg() {
+    std::ifstream in(QUORVANE_TEST_DATA "/app/complete/Tfc/server.cfg", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  // Every file below the game folder but the stand-in's bookkeeping, with its bytes.
+  std::map<std::string, std::string> Files() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(game.Path(""))) {
+      const std::string name = std::filesystem::relative(entry.path(), game.Path("")).generic_string();
+      if (entry.is_regular_file() && !name.starts_with("server/steamcmd-standin")) files[name] = game.Read(name);
+    }
+    return files;
+  }
 };
+
+// What the main window might write into, or start from, the folder an update is writing into.
+struct WhileUpdating {
+  const char* name;
+  void (*act)(InstallSequenceTest& t, MainForm& main);
+};
+void PrintTo(const WhileUpdating& c, std::ostream* out) { *out << c.name; }
+
+class RefusedWhileUpdating : public InstallSequenceTest, public ::testing::WithParamInterface<WhileUpdating> {};
+
+// The update puts back at its end the files it kept at its start, over anything written meanwhile.
+TEST_P(RefusedWhileUpdating, writesNothingStartsNothingAndSaysWhy) {
+  MainForm* main = UpdateHangingMidDownload();
+  ASSERT_NE(main, nullptr);
+  const std::map<std::string, std::string> before = Files();
+  outside.events.clear();
+  GetParam().act(*this, *main);
+  EXPECT_EQ(outside.events, Words{std::string("message ") + app::kInstallingMessage});
+  EXPECT_EQ(Files(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, RefusedWhileUpdating,
+    ::testing::Values(WhileUpdating{"autoexecCfg", [](InstallSequenceTest&, MainForm& m) { m.WriteAutoexecCfg(); }},
+                      WhileUpdating{"serverCfg", [](InstallSequenceTest&, MainForm& m) { m.WriteServerCfg(); }},
+                      WhileUpdating{"mapCycle", [](InstallSequenceTest&, MainForm& m) { m.SaveMapCycle(); }},
+                      WhileUpdating{"motd", [](InstallSequenceTest&, MainForm& m) { m.SaveMotd(); }},
+                      WhileUpdating{"dedicatedServer",
+                                    [](InstallSequenceTest&, MainForm& m) { m.StartDedicatedServer(); }},
+                      WhileUpdating{"listenServer", [](InstallSequenceTest&, MainForm& m) { m.StartListenServer(); }},
+                      WhileUpdating{"joinGame", [](InstallSequenceTest&, MainForm& m) { m.JoinYourGame(); }},
+                      // Spelled in other letters: the same place all the same.
+                      WhileUpdating{"locationChangeToIt",
+                                    [](InstallSequenceTest& t, MainForm& m) {
+                                      Press(&m, "Command19");
+                                      t.outside.events.clear();
+                                      t.sequence->LocateFile2()->SetGamePathText(
+                                          QString::fromStdString(t.game.Path("SERVER").string()));
+                                      Press(t.sequence->LocateFile2(), "Command1");
+                                    }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(InstallSequenceTest, writeRefusedDuringAnUpdate_worksOnceItEnded_andTheUpdateOverwroteNothing) {
+  MainForm* main = UpdateHangingMidDownload();
+  const std::string mine = SampleServerCfg();
+  ASSERT_NE(main, nullptr);
+  main->WriteServerCfg();
+  InstallServerWindow* window = sequence->InstallServer();
+  QSignalSpy finished(window, &InstallServerWindow::installFinished);
+  Press(window, "cmdCancel");
+  ASSERT_TRUE(!finished.isEmpty() || finished.wait(20000));
+  EXPECT_EQ(game.Read("server/tfc/server.cfg"), mine);
+  dialogs.shown.clear();
+  main->WriteServerCfg();
+  EXPECT_EQ(dialogs.shown, QStringList{"The new Server.cfg and Listenserver.cfg files have been created successfully"});
+  EXPECT_EQ(game.Read("server/tfc/server.bak"), mine);
+}
 
 // The first try finds no folder for the settings file; the install window stays for the next.
 TEST_F(InstallSequenceTest, firstRun_installedDirectoryIsSavedThroughTheFirstRunSave_onceItCanBeWritten) {
@@ -189,6 +287,79 @@ TEST_P(ChosenFolderTest, firstRunSaveRefusesANameTheCodePageCannotHold) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, ChosenFolderTest, kFolders, kFolderName);
+
+// The program was killed mid-update: SteamCMD had put the stock server.cfg in place of the user's,
+// which waits in the backup folder under the update's marker.
+struct UnfinishedUpdateTest : InstallSequenceTest {
+  static constexpr const char* kMine = "hostname \"Mine\"\r\nmp_timelimit \"45\"\r\n";
+  static constexpr const char* kBackup = "server/quorvane-backup/2026-12-07_05-30-12/";
+
+  std::string KilledMidUpdate() {
+    const std::string dir = Install("server");
+    game.Write(std::string(kBackup) + "tfc/server.cfg", kMine);
+    game.Write(std::string(kBackup) + "update-unfinished.txt",
+               update::MarkerText({"2026-12-07 05:30:12", 0, 0, "", {"tfc/server.cfg"}}));
+    game.Write("server/tfc/server.cfg", "// stock server.cfg\n");
+    return dir;
+  }
+  // Starts on the installation up to the workspace load.
+  void StartAndLoad(const std::string& dir) {
+    Start(dir);
+    Tick(sequence->IntroWindow(), "Timer1", 4500);
+    Tick(sequence->StartWindow(), "Timer1", 1000, 2);
+    Press(sequence->StartWindow(), "RockOn");
+  }
+  QString Question(const std::string& dir) const {
+    return QString::fromStdString(
+        "?Quorvane: An update of the server was interrupted on 2026-12-07 05:30:12. Your own "
+        "files are kept in " +
+        update::JoinPath(dir, "quorvane-backup/2026-12-07_05-30-12") + ". Put them back now?");
+  }
+};
+
+TEST_F(UnfinishedUpdateTest, yesPutsTheKeptFilesBackAndSaysWhich_beforeTheWorkspaceLoads) {
+  const std::string dir = KilledMidUpdate();
+  dialogs.answer = true;
+  StartAndLoad(dir);
+  ASSERT_GE(dialogs.shown.size(), 2);
+  EXPECT_EQ(dialogs.shown[0], Question(dir));
+  EXPECT_EQ(dialogs.shown[1], "Put back your own tfc/server.cfg.");
+  EXPECT_EQ(game.Read("server/tfc/server.cfg"), kMine);
+  EXPECT_FALSE(game.Exists(std::string(kBackup) + "update-unfinished.txt"));
+  ASSERT_NE(sequence->Main(), nullptr);
+  EXPECT_EQ(sequence->Main()->Values().GetText("mp_timelimit"), "45");
+}
+
+TEST_F(UnfinishedUpdateTest, noKeepsEverythingAsItIs_andTheNextStartAsksAgain) {
+  const std::string dir = KilledMidUpdate();
+  StartAndLoad(dir);
+  EXPECT_EQ(dialogs.shown.value(0), Question(dir));
+  EXPECT_EQ(game.Read("server/tfc/server.cfg"), "// stock server.cfg\n");
+  EXPECT_EQ(game.Read(std::string(kBackup) + "tfc/server.cfg"), kMine);
+  sequence.reset();
+  FlushUnloads();
+  dialogs.shown.clear();
+  StartAndLoad(dir);
+  EXPECT_EQ(dialogs.shown.value(0), Question(dir));
+}
+
+// Ctrl+C in the launching terminal, or the session ending, while SteamCMD replaces the user's files.
+TEST_F(InstallSequenceTest, interruptMidUpdate_endsSteamCmdAndPutsTheFilesBack_thenEndsTheProgram) {
+  bool interrupted = false;
+  bool ended = false;
+  arrangeServices = [&](SequenceServices& services) {
+    services.interrupted = [&interrupted] { return interrupted; };
+    services.endInterrupted = [&ended] { ended = true; };
+  };
+  ASSERT_NE(UpdateHangingMidDownload(), nullptr);
+  const std::string mine = SampleServerCfg();
+  const long long pid = std::stoll(game.Read("server/steamcmd-standin-pid"));
+  interrupted = true;
+  ASSERT_TRUE(QTest::qWaitFor([&ended] { return ended; }, 5000));
+  EXPECT_FALSE(test_support::IsRunning(pid));
+  EXPECT_EQ(game.Read("server/tfc/server.cfg"), mine);
+  EXPECT_TRUE(update::FindInterruptedUpdates(fs, game.Path("server").string()).empty());
+}
 
 }  // namespace
 }  // namespace quorvane::ui

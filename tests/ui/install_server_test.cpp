@@ -116,5 +116,44 @@ TEST_F(InstallServerTest, closingTheWindowMidDownload_endsSteamCmdAndPutsTheFile
   EXPECT_EQ(on.game.Read("tfc/server.cfg"), kEditedServerCfg);
 }
 
+// SteamCMD's script has ended, and the program it started goes on writing for as long as anyone reads.
+struct EndlessGrandchild : update::ChildRun {
+  install::IoResult Start(const std::string&, const std::vector<std::string>&, const std::string&) override {
+    return install::IoResult::Success();
+  }
+  ReadStatus Read(std::string& output, int) override {
+    output += reads++ == 0 ? "Success! App '90' fully installed.\n" : "still here\n";
+    return ReadStatus::Data;
+  }
+  bool TryWait(update::ChildExit& exit) override {
+    exit = {};
+    return true;
+  }
+  update::ChildExit Wait() override { return {}; }
+  void Cancel(int) override {}
+  long long ProcessGroup() const override { return 0; }
+  long long reads = 0;
+};
+
+TEST_F(InstallServerTest, outputAfterSteamCmdEnded_isReadForABoundedTimeOnly) {
+  update::InstallMachine machine = platform::ThisMachine();
+  machine.newChild = [] { return std::make_unique<EndlessGrandchild>(); };
+  window = std::make_unique<InstallServerWindow>(on.fs, std::move(machine), setup);
+  QSignalSpy finished(window.get(), &InstallServerWindow::installFinished);
+  fixtures::Press(window.get(), "cmdInstall");
+  ASSERT_TRUE(finished.wait(kWaitMs));
+  EXPECT_TRUE(finished.front().front().toBool());
+}
+
+TEST_F(InstallServerTest, floodOfOutput_keepsTheLast5000LinesAndStillFinishes) {
+  Open("flood");
+  ASSERT_EQ(InstallAndWait(), true);
+  const auto* output = Child<QPlainTextEdit>(window.get(), "txtOutput");
+  EXPECT_EQ(output->blockCount(), 5000);
+  EXPECT_TRUE(output->toPlainText().endsWith("Success! App '90' fully installed."))
+      << output->toPlainText().right(200).toStdString();
+  EXPECT_FALSE(output->toPlainText().contains("chatter line 1 of"));
+}
+
 }  // namespace
 }  // namespace quorvane::ui

@@ -15,6 +15,7 @@
 #include "platform/scratch_dir.h"
 #include "support/temp_install.h"
 #include "update/locations.h"
+#include "update/interrupted_update.h"
 
 namespace quorvane::ui {
 namespace {
@@ -95,6 +96,25 @@ INSTANTIATE_TEST_SUITE_P(Scripts, InstallTerminalFolderTest,
                                                           "\xD0\xA1\xD0\xB5\xD1\x80\xD0\xB2\xD0\xB5\xD1\x80"},
                                            FolderArgument{"cjk", "\xE6\x9C\x8D\xE5\x8A\xA1\xE5\x99\xA8"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The program was killed mid-update: the stock server.cfg is in place and the user's waits in the backup.
+TEST_F(InstallTerminalTest, unfinishedUpdate_putsTheKeptFilesBackAndListsThem_thenRuns) {
+  const std::string mine = "hostname \"Mine\"\r\n";
+  const std::string backup = "srv/quorvane-backup/2026-12-07_05-30-12/";
+  game.Write(backup + "tfc/server.cfg", mine);
+  game.Write(backup + "update-unfinished.txt",
+             update::MarkerText({"2026-12-07 05:30:12", 0, 0, "", {"tfc/server.cfg"}}));
+  game.Write("srv/tfc/server.cfg", "// stock\n");
+  EXPECT_EQ(Install("ok"), 0);
+  const std::string printed = game.Read("out");
+  EXPECT_EQ(printed.rfind("An update of the server was interrupted on 2026-12-07 05:30:12.\n"
+                          "Put back your own tfc/server.cfg.\nInstalling the server in ",
+                          0),
+            0u)
+      << printed;
+  EXPECT_EQ(game.Read("srv/tfc/server.cfg"), mine);
+  EXPECT_FALSE(game.Exists(backup + "update-unfinished.txt"));
+}
 
 TEST(ProgressPrinterTest, repeatsOnlyNewStagesAndWholePercents) {
   ProgressPrinter printer;

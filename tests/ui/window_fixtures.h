@@ -263,6 +263,7 @@ struct StartSequenceTest : ::testing::Test, FormOnDisk {
     services.resolvePath = [](std::string_view text) { return platform::ResolvePath(text); };
     services.winePrefix = platform::DefaultWinePrefix;
     services.removeCloseEntry = platform::RemoveCloseEntry;
+    if (arrangeServices) arrangeServices(services);
     sequence = std::make_unique<StartSequence>(std::move(services));
     QObject::connect(sequence.get(), &StartSequence::ended, [this](int code) { ends.push_back(code); });
     sequence->Start();
@@ -296,6 +297,8 @@ struct StartSequenceTest : ::testing::Test, FormOnDisk {
 
   std::unique_ptr<StartSequence> sequence;
   std::vector<int> ends;
+  // Changes the services before the sequence gets them, when set.
+  std::function<void(SequenceServices&)> arrangeServices;
 };
 
 // The list's entries joined with commas.

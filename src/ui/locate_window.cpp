@@ -166,16 +166,7 @@ void LocateWindow::BuildButtons() {
 
 void LocateWindow::ConnectSignals() {
   connect(m_drive, &QComboBox::activated, this, &LocateWindow::SelectDrive);
-  // After the model re-sorts what it read, the list's current row is found afresh: the
-  // row it kept may no longer be the directory's, and the arrow keys would start from it.
-  connect(m_dirModel, &QAbstractItemModel::layoutChanged, this, [this] {
-    if (!m_dirToShow.isEmpty() || m_dirPath.isEmpty()) return;
-    const QModelIndex index = m_dirModel->index(m_dirPath);
-    if (!index.isValid() || index == m_dir->currentIndex()) return;
-    m_settingDir = true;
-    m_dir->setCurrentIndex(index);
-    m_settingDir = false;
-  });
+  m_dir->installEventFilter(this);
   connect(m_dir->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
     // While the way to the directory is read, the list may make its first row
     // current on its own (it does when it gets the keyboard); that is no choice.
@@ -276,6 +267,21 @@ void LocateWindow::ShowDriveOfDir() {
     if (IsWithin(m_dirPath, root) && (best < 0 || root.size() > m_drives[best].root.size())) best = i;
   }
   if (best >= 0) m_drive->setCurrentIndex(best);
+}
+
+// The row the list keeps as current may be left behind when the model re-sorts
+// what it read; a key then would start from another row. The directory's row
+// is looked up afresh first.
+bool LocateWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_dir && event->type() == QEvent::KeyPress && m_dirToShow.isEmpty() && !m_dirPath.isEmpty()) {
+    const QModelIndex index = m_dirModel->index(m_dirPath);
+    if (index.isValid() && index != m_dir->currentIndex()) {
+      m_settingDir = true;
+      m_dir->setCurrentIndex(index);
+      m_settingDir = false;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void LocateWindow::closeEvent(QCloseEvent* event) {

@@ -184,7 +184,7 @@ TEST_F(LocateWindowTest, rightOpensADirectoryAndEntersIt_leftClosesIt) {
   const auto locate = Open(spare);
   ASSERT_TRUE(WaitUntilShown(locate.get(), spare));
   QTreeView* tree = Tree(locate.get());
-  const QPersistentModelIndex spareIndex = tree->currentIndex();
+  const QPersistentModelIndex spareIndex = static_cast<QFileSystemModel*>(tree->model())->index(spare);
   Key(locate.get(), "Dir1", Qt::Key_Right);
   ASSERT_TRUE(QTest::qWaitFor([&] { return tree->model()->rowCount(spareIndex) == 1; }, kReadTimeoutMs));
   EXPECT_TRUE(tree->isExpanded(spareIndex));

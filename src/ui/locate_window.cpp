@@ -38,6 +38,17 @@ class PlainFolderIcons : public QAbstractFileIconProvider {
   const QIcon m_folder;
 };
 
+// The directory that holds `path`; empty for a root.
+QString ParentDir(const QString& path) {
+  const QString up = QFileInfo(path).path();
+  return up == path ? QString() : up;
+}
+
+// Whether `path` is `dir` or lies below it.
+bool IsWithin(const QString& path, const QString& dir) {
+  return path == dir || path.startsWith(dir.endsWith('/') ? dir : dir + '/');
+}
+
 }  // namespace
 
 QList<DriveEntry> AvailableDrives(const std::filesystem::path& winePrefix) {
@@ -78,9 +89,14 @@ LocateWindow::LocateWindow(Kind kind, QList<DriveEntry> drives, PathResolver res
   resize(560, 420);
 
   ConnectSignals();
+  // The keys move in the directory list from the start.
+  m_dir->setFocus();
 
-  // Load: File1 shows programs only ("*.exe"); Dir1 starts in the current directory.
-  m_dirPath = QDir::currentPath();
+  // Load: File1 shows programs only ("*.exe"); Dir1 starts in the current
+  // directory, unless it has been removed since the program started.
+  const QString current = QDir::currentPath();
+  if (!QFileInfo(current).isDir()) return;
+  m_dirPath = current;
   OnDirChanged();
 }
 
@@ -109,6 +125,8 @@ void LocateWindow::BuildDriveAndDirectory() {
   static PlainFolderIcons* const folderIcons = new PlainFolderIcons;
   m_dirModel->setIconProvider(folderIcons);
   m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  // Before the first read is asked for, so that no read goes unseen.
+  connect(m_dirModel, &QFileSystemModel::directoryLoaded, this, &LocateWindow::OnDirectoryRead);
   m_dirModel->setRootPath("/");
   m_dir = new QTreeView(this);
   m_dir->setObjectName("Dir1");
@@ -128,6 +146,9 @@ void LocateWindow::BuildFileList() {
   m_file->setObjectName("File1");
   m_file->setAccessibleName("Programs in the directory");
   m_file->setModel(m_fileModel);
+  // The keyboard goes from the drive to the directory to its programs, then to the buttons.
+  setTabOrder(m_drive, m_dir);
+  setTabOrder(m_dir, m_file);
 }
 
 void LocateWindow::BuildButtons() {
@@ -139,12 +160,17 @@ void LocateWindow::BuildButtons() {
   m_installServer = new QPushButton("&Install with SteamCMD…", this);
   m_installServer->setObjectName("cmdInstallServer");
   m_installServer->setToolTip("Installs or updates the dedicated server with SteamCMD, keeping your edited files.");
+  setTabOrder(m_file, m_save);
+  setTabOrder(m_save, m_installServer);
 }
 
 void LocateWindow::ConnectSignals() {
   connect(m_drive, &QComboBox::activated, this, &LocateWindow::SelectDrive);
+  m_dir->installEventFilter(this);
   connect(m_dir->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
-    if (m_settingDir || !index.isValid()) return;
+    // While the way to the directory is read, the list may make its first row
+    // current on its own (it does when it gets the keyboard); that is no choice.
+    if (m_settingDir || !m_dirToShow.isEmpty() || !index.isValid()) return;
     const QString path = m_dirModel->filePath(index);
     if (path == m_dirPath) return;
     m_dirPath = path;
@@ -174,17 +200,88 @@ void LocateWindow::SelectDrive(int index) {
   if (m_drive->currentIndex() != index) m_drive->setCurrentIndex(index);
   SetDirPath(m_drives[index].root);
   m_gamePath->setText(m_dirPath);
+  // A drive that could not be opened gives way to the one Dir1 is still on.
+  ShowDriveOfDir();
 }
 
 void LocateWindow::OnDirChanged() {
-  m_settingDir = true;
-  const QModelIndex index = m_dirModel->index(m_dirPath);
-  m_dir->setCurrentIndex(index);
-  m_dir->scrollTo(index);
-  m_settingDir = false;
+  m_dirToShow = m_dirPath;
+  ShowDirInTree();
+  ShowDriveOfDir();
   m_fileModel->setStringList(
       QDir(m_dirPath).entryList({QStringLiteral("*.exe")}, QDir::Files, QDir::Name | QDir::IgnoreCase));
   m_gamePath->setText(m_dirPath);
+}
+
+// Dir1's model reads directories in the background. The way to the directory
+// is walked one level at a time, each level once it has been read (its read
+// calls back here), so that every row is in place, in order, before the list
+// scrolls to it. Asking the model for a directory it has not read yet would
+// make its row ahead of the rest, out of order.
+void LocateWindow::ShowDirInTree() {
+  if (m_dirToShow.isEmpty()) return;
+  QStringList way{m_dirToShow};
+  while (!ParentDir(way.front()).isEmpty()) way.prepend(ParentDir(way.front()));
+  QModelIndex index = m_dirModel->index(way.front());
+  for (qsizetype level = 1; level < way.size() && index.isValid(); ++level) {
+    if (!m_readDirs.contains(way[level - 1])) {
+      if (m_dirModel->canFetchMore(index)) m_dirModel->fetchMore(index);
+      return;
+    }
+    index = ChildNamed(index, QFileInfo(way[level]).fileName());
+  }
+  // A hidden directory on the way: the model shows the way only when asked for it.
+  if (!index.isValid()) index = m_dirModel->index(m_dirToShow);
+  m_dirToShow.clear();
+  if (!index.isValid()) return;
+  // What was read last is put in order now rather than a moment after the scroll.
+  m_dirModel->sort(0);
+  m_settingDir = true;
+  m_dir->setCurrentIndex(index);
+  for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) m_dir->expand(up);
+  m_dir->scrollTo(index);
+  m_settingDir = false;
+}
+
+QModelIndex LocateWindow::ChildNamed(const QModelIndex& parent, const QString& name) const {
+  for (int row = 0; row < m_dirModel->rowCount(parent); ++row) {
+    const QModelIndex child = m_dirModel->index(row, 0, parent);
+    if (m_dirModel->fileName(child) == name) return child;
+  }
+  return {};
+}
+
+void LocateWindow::OnDirectoryRead(const QString& path) {
+  const QString read = QDir::cleanPath(path);
+  m_readDirs.insert(read);
+  if (!m_dirToShow.isEmpty() && IsWithin(m_dirToShow, read) && m_dirToShow != read) ShowDirInTree();
+}
+
+// Drive1 shows the drive that holds Dir1's directory: the entry with the
+// longest root above it, the one already shown when it is as good.
+void LocateWindow::ShowDriveOfDir() {
+  int best = m_drive->currentIndex();
+  if (best >= 0 && !IsWithin(m_dirPath, m_drives[best].root)) best = -1;
+  for (int i = 0; i < m_drives.size(); ++i) {
+    const QString& root = m_drives[i].root;
+    if (IsWithin(m_dirPath, root) && (best < 0 || root.size() > m_drives[best].root.size())) best = i;
+  }
+  if (best >= 0) m_drive->setCurrentIndex(best);
+}
+
+// The row the list keeps as current may be left behind when the model re-sorts
+// what it read; a key then would start from another row. The directory's row
+// is looked up afresh first.
+bool LocateWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_dir && event->type() == QEvent::KeyPress && m_dirToShow.isEmpty() && !m_dirPath.isEmpty()) {
+    const QModelIndex index = m_dirModel->index(m_dirPath);
+    if (index.isValid() && index != m_dir->currentIndex()) {
+      m_settingDir = true;
+      m_dir->setCurrentIndex(index);
+      m_settingDir = false;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void LocateWindow::closeEvent(QCloseEvent* event) {

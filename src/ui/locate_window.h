@@ -1,12 +1,14 @@
 #pragma once
 // LocateFile (first run) and LocateFile2 (change of location): choose the
 // directory that holds the dedicated server.
+#include <QSet>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
 #include <string_view>
 
 class QComboBox;
+class QModelIndex;
 class QFileSystemModel;
 class QLabel;
 class QLineEdit;
@@ -50,6 +52,7 @@ class LocateWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildPathRow();
@@ -58,10 +61,17 @@ class LocateWindow : public QWidget {
   void BuildButtons();
   void ConnectSignals();
   void OnDirChanged();
+  void ShowDirInTree();
+  QModelIndex ChildNamed(const QModelIndex& parent, const QString& name) const;
+  void OnDirectoryRead(const QString& path);
+  void ShowDriveOfDir();
 
   QList<DriveEntry> m_drives;
   PathResolver m_resolve;
   QString m_dirPath;
+  // The directory Dir1 is still to bring into view, while its model reads the way there.
+  QString m_dirToShow;
+  QSet<QString> m_readDirs;
   QLabel* m_label;
   QLineEdit* m_gamePath;
   QComboBox* m_drive;

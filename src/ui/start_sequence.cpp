@@ -146,7 +146,7 @@ void StartSequence::ShowStartButton() {
   m_start->activateWindow();
 }
 
-void StartSequence::ShowLocateFile(const std::string& directory) {
+void StartSequence::ShowLocateFile(const std::string& fallback) {
   if (!m_locate) {
     m_locate = new LocateWindow(LocateWindow::Kind::FirstRun, AvailableDrives(m_services.winePrefix()),
                                 m_services.resolvePath);
@@ -160,8 +160,11 @@ void StartSequence::ShowLocateFile(const std::string& directory) {
     });
   }
   m_locate->show();
-  m_locate->SetGamePathText(FromAnsi(directory));
-  m_locate->SetDirPath(FromAnsi(directory));
+  // The user most often starts the program from the server's own folder.
+  if (m_locate->GamePathText().isEmpty()) {
+    m_locate->SetGamePathText(FromAnsi(fallback));
+    m_locate->SetDirPath(FromAnsi(fallback));
+  }
 }
 
 void StartSequence::ShowMessage(const std::string& text) { m_services.dialogs.Inform(FromAnsi(text)); }

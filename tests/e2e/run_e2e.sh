@@ -5,10 +5,11 @@
 # with a line break pasted in, the server configuration written by its access
 # key, the dedicated server started (a stand-in takes its place), watched in
 # the monitor window with one console command and a "Warn and stop" confirmed
-# then cancelled, and stopped,
-# a double click on Quit, then the files it wrote, the server's command line
-# and the exit code compared. Last, --query of a hostile server prints no
-# escape or carriage return, and its --json is strict JSON.
+# then cancelled, and stopped, the location changed by keyboard to a second
+# installation whose files are then written back, a double click on Quit, then
+# the files it wrote, the server's command line and the exit code compared.
+# Last, --query of a hostile server prints no escape or carriage return, and
+# its --json is strict JSON.
 # Usage: tests/e2e/run_e2e.sh [build-dir]   (run under xvfb-run)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -40,6 +41,18 @@ standin=$(cd "$build" && pwd)/tests/standin/quorvane_standin
 [[ -x $standin ]] || { echo "no stand-in server at $standin"; exit 1; }
 install -m 755 "$standin" "$work/hl/hlds.exe"
 printf '%s\r\n' "$work/hl" >"$work/bin/Quorvane.ini"
+
+# A second installation beside the first, for the change of location: its own
+# host name, rate, map cycle and message, each unlike the first's.
+second_installation() {
+  mkdir -p "$work/hl2"
+  cp -r "$here/installation/." "$work/hl2/"
+  printf '%s\r\n' 'hostname "Second Fort"' 'sv_gravity "450"' >"$work/hl2/tfc/server.cfg"
+  printf '%s\r\n' 'rate "7777"' >"$work/hl2/valve/autoexec.cfg"
+  printf '%s\r\n' avanti 2fort >"$work/hl2/tfc/mapcycle.txt"
+  printf '%s\r\n' 'Second server welcome' >"$work/hl2/tfc/motd.txt"
+}
+second_installation
 
 wait_for() {  # wait_for DESCRIPTION COMMAND...: retries for up to 30 s
   local what=$1
@@ -156,6 +169,58 @@ for _ in $(seq 50); do
 done
 server_state=$(ps -o stat= -p "$server" 2>/dev/null || true)
 sleep 0.3
+# Change of location by keyboard: Alt+C opens the window on the first
+# installation, Down moves to the second beside it, Alt+S saves; then each file
+# of the second is written back from what was loaded.
+message_up() { [[ $(xdotool search --onlyvisible --name '^Quorvane$' | wc -l) -ge 2 ]]; }
+message_gone() { ! message_up; }
+answer_message() {  # answer_message WHAT: waits for a message box over the main window and presses Return
+  wait_for "$1" message_up
+  sleep 0.3
+  xdotool key Return
+  wait_for "the message after $1 to close" message_gone
+  xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+  sleep 0.3
+}
+change_location_by_keyboard() {
+  # Alt+C is shared with "Clear MOTD" on the map tab: each press moves to the next of the two
+  # buttons and Space presses it. A message cleared first is reloaded from the new location anyway.
+  local try
+  for try in 1 2; do
+    xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+    xdotool key --window "$main" alt+c
+    sleep 0.3
+    xdotool key --window "$main" space
+    sleep 1
+    xdotool search --onlyvisible --name '^Locate HLDS.exe File$' >/dev/null 2>&1 && break
+  done
+  wait_for "the location window" xdotool search --onlyvisible --name '^Locate HLDS.exe File$'
+  local locate
+  locate=$(xdotool search --onlyvisible --name '^Locate HLDS.exe File$' | head -1)
+  xdotool windowactivate --sync "$locate" 2>/dev/null || xdotool windowfocus --sync "$locate"
+  # The directory list reads its way to the first installation in the background.
+  sleep 2
+  xdotool key --window "$locate" Down
+  sleep 0.3
+  xdotool key --window "$locate" alt+s
+  answer_message "the location saved"
+  touch "$work/moved"
+  xdotool key --window "$main" ctrl+shift+Tab
+  sleep 0.3
+  xdotool key --window "$main" alt+w
+  answer_message "server.cfg written"
+  xdotool key --window "$main" ctrl+shift+Tab
+  sleep 0.3
+  xdotool key --window "$main" alt+w
+  answer_message "autoexec.cfg written"
+  # The map cycle's write shares Alt+W with the web link on the map tab: its file is not written here.
+  xdotool key --window "$main" ctrl+Tab ctrl+Tab
+  sleep 0.3
+  xdotool key --window "$main" alt+m
+  answer_message "motd.txt written"
+}
+change_location_by_keyboard
+
 # Quit by a double click: the second click comes while the window shrinks.
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 xdotool mousemove --window "$main" 118 510 click --repeat 2 --delay 30 1
@@ -193,7 +258,6 @@ for cfg in server listenserver; do
   same "$work/hl/tfc/$cfg.cfg" "$expected"
 done
 same "$work/hl/tfc/server.bak" "$here/installation/tfc/server.cfg"
-printf '%s\r\n' "$work/hl" | cmp -s - "$work/bin/Quorvane.ini" || { echo "Quorvane.ini changed"; fail=1; }
 printf '%s\n' -game tfc -port 27015 +map 2Fort >"$work/expected-args"
 sed -n '/^argc=/,$p' "$work/hl/standin-record.txt" | tail -n +2 | cmp -s - "$work/expected-args" ||
   { echo "the server was started with other arguments:"; cat "$work/hl/standin-record.txt"; fail=1; }
@@ -206,6 +270,19 @@ grep '^say ' "$heard" | cmp -s - <(printf '%s\n' 'say "Server stopping in 60 sec
 # backups) and in this run's expected files.
 leaks=$(grep -rlF letmein "$work" --exclude={server,listenserver}.{cfg,bak} --exclude="expected-*" || true)
 [[ -z $leaks ]] || { echo "the console password was written to: $leaks"; fail=1; }
+second_installation_loaded() {
+  printf '%s\r\n' "$work/hl2" | cmp -s - "$work/bin/Quorvane.ini" || { echo "the second location was not stored"; fail=1; }
+  local file
+  for file in tfc/server.cfg valve/autoexec.cfg tfc/motd.txt; do
+    [[ $work/hl2/$file -nt $work/moved ]] || { echo "not written after the change of location: hl2/$file"; fail=1; }
+  done
+  grep -qP '^hostname\t+"Second Fort"\r$' "$work/hl2/tfc/server.cfg" || { echo "hl2 server.cfg lost its host name"; fail=1; }
+  grep -qP '^sv_gravity\t+"450"\r$' "$work/hl2/tfc/server.cfg" || { echo "hl2 server.cfg lost its gravity"; fail=1; }
+  grep -qP '^rate\t+"7777"\r$' "$work/hl2/valve/autoexec.cfg" || { echo "hl2 autoexec.cfg lost its rate"; fail=1; }
+  grep -q 'Second server welcome' "$work/hl2/tfc/motd.txt" || { echo "hl2 motd.txt not the loaded message"; fail=1; }
+}
+second_installation_loaded
+
 
 # A hostile server: escape sequences, markup and line breaks in its names, durations no
 # connection has, split parts with bad counts. The terminal gets none of its control bytes.

@@ -146,7 +146,7 @@ void StartSequence::ShowStartButton() {
   m_start->activateWindow();
 }
 
-void StartSequence::ShowLocateFile(const std::string& fallback) {
+void StartSequence::ShowLocateFile(const std::string& directory) {
   if (!m_locate) {
     m_locate = new LocateWindow(LocateWindow::Kind::FirstRun, AvailableDrives(m_services.winePrefix()),
                                 m_services.resolvePath);
@@ -160,11 +160,8 @@ void StartSequence::ShowLocateFile(const std::string& fallback) {
     });
   }
   m_locate->show();
-  // The user most often starts the program from the server's own folder.
-  if (m_locate->GamePathText().isEmpty()) {
-    m_locate->SetGamePathText(FromAnsi(fallback));
-    m_locate->SetDirPath(FromAnsi(fallback));
-  }
+  m_locate->SetGamePathText(FromAnsi(directory));
+  m_locate->SetDirPath(FromAnsi(directory));
 }
 
 void StartSequence::ShowMessage(const std::string& text) { m_services.dialogs.Inform(FromAnsi(text)); }

@@ -106,9 +106,8 @@ class StartSequence : public QObject {
   // Lets pending window events run, then holds the thread for a second.
   void ProcessEventsAndPause();
   void ShowStartButton();
-  // Shows LocateFile on the directory the program was started in; on
-  // `fallback` when that directory is gone.
-  void ShowLocateFile(const std::string& fallback);
+  // Shows LocateFile with its GamePath and Dir1 on `directory`.
+  void ShowLocateFile(const std::string& directory);
   void ShowMessage(const std::string& text);
 
   MainForm& EnsureMain();

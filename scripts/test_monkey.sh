@@ -90,6 +90,9 @@ printf '%s\n' "\$*" >>"$work/logs/links.txt"
 EOF
   chmod 755 "$home/stand-ins/xdg-open"
   cp "$build/src/quorvane" "$build/tests/tools/quorvane_control_map" "$home/bin/"
+  # The program's sound and network modules, in lib/quorvane beside its bin directory.
+  mkdir -p "$home/lib"
+  cp -r "$build/lib/quorvane" "$home/lib/"
   printf '%s\r\n' "$inst" >"$home/bin/Quorvane.ini"
   chown -R "$uid:$gid" "$home"
 }

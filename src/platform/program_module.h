@@ -1,8 +1,10 @@
 #pragma once
 // Libraries of the program's own that it loads only when something first needs
 // them, so that what they link (the sound system, the network stack) stays
-// out of the start-up. They lie in lib/quorvane beside the program's bin
-// directory: /usr/lib/quorvane when installed, <build>/lib/quorvane in a build.
+// out of the start-up. They lie in lib/quorvane/modules beside the program's
+// bin directory: /usr/lib/quorvane/modules when installed, the same under the
+// build directory in a build. (A directory of their own below lib/quorvane:
+// they are no libraries for the system's loader cache.)
 // Linux only: the Windows build calls its system directly.
 #include <string>
 

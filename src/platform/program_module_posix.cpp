@@ -21,7 +21,7 @@ std::filesystem::path ProgramFile() {
 }  // namespace
 
 std::string ModulePath(const std::string& fileName) {
-  return (ProgramFile().parent_path().parent_path() / "lib" / "quorvane" / fileName).string();
+  return (ProgramFile().parent_path().parent_path() / "lib" / "quorvane" / "modules" / fileName).string();
 }
 
 ModuleEntry LoadModuleEntry(const std::string& fileName, const char* symbol) {

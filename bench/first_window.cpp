@@ -1,7 +1,9 @@
 // Starts a program on the current X display and measures the time until its
-// first top-level window is mapped, then its peak memory a moment later.
+// first top-level window is mapped, the shared libraries it has mapped at that
+// moment, then its peak memory a moment later.
 // Usage: first_window RUNS PROGRAM [ARGS...]
-// Prints the median time in ms and the median peak RSS in KiB.
+// Prints the median time in ms, the median peak RSS in KiB and the median
+// number of shared libraries.
 #include <X11/Xlib.h>
 #include <poll.h>
 #include <signal.h>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,20 @@ bool WaitForMap(Display* display, Clock::duration limit) {
   }
 }
 
+// Distinct shared objects in the process's address space, the program itself left out.
+int SharedLibraries(pid_t pid) {
+  std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+  std::set<std::string> libraries;
+  std::string line;
+  while (std::getline(maps, line)) {
+    const std::size_t slash = line.find('/');
+    if (slash == std::string::npos) continue;
+    const std::string path = line.substr(slash);
+    if (path.find(".so") != std::string::npos) libraries.insert(path);
+  }
+  return static_cast<int>(libraries.size());
+}
+
 template <typename T>
 T Median(std::vector<T> v) {
   std::sort(v.begin(), v.end());
@@ -69,6 +86,7 @@ int main(int argc, char* argv[]) {
 
   std::vector<double> times;
   std::vector<long> peaks;
+  std::vector<int> libraryCounts;
   for (int run = 0; run < runs; ++run) {
     const auto start = Clock::now();
     pid_t pid = 0;
@@ -78,6 +96,7 @@ int main(int argc, char* argv[]) {
     }
     const bool mapped = WaitForMap(display, std::chrono::seconds(20));
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    const int libraries = mapped ? SharedLibraries(pid) : 0;
     // Let the first window finish painting before its memory is read.
     WaitForMap(display, std::chrono::milliseconds(500));
     const long peak = PeakRssKib(pid);
@@ -89,7 +108,8 @@ int main(int argc, char* argv[]) {
     }
     times.push_back(ms);
     peaks.push_back(peak);
+    libraryCounts.push_back(libraries);
   }
-  std::printf("%.1f %ld\n", Median(times), Median(peaks));
+  std::printf("%.1f %ld %d\n", Median(times), Median(peaks), Median(libraryCounts));
   return 0;
 }

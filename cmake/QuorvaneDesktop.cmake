@@ -17,6 +17,9 @@ configure_file(${packaging}/debian/copyright.in ${generated}/copyright @ONLY)
 configure_file(${packaging}/debian/changelog.in ${generated}/changelog.Debian @ONLY)
 
 install(TARGETS quorvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The sound and network modules, loaded after start-up from lib/quorvane/modules beside the program's bin
+# directory; one level below lib/quorvane, so that the package runs no ldconfig for them.
+install(TARGETS quorvane_audio quorvane_network LIBRARY DESTINATION lib/quorvane/modules)
 install(FILES ${generated}/${QUORVANE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${generated}/${QUORVANE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 48 128 256)

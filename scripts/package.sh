@@ -11,7 +11,8 @@ build=${QUORVANE_PACKAGE_BUILD_DIR:-build-package}
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 flags="$(dpkg-buildflags --get CXXFLAGS | sed 's/\(^\| \)-g\( \|$\)/ /') $(dpkg-buildflags --get CPPFLAGS)"
 cmake --preset release -B "$build" \
-  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+  -DCMAKE_MODULE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 cmake --build "$build" --target quorvane quorvane_package_docs >/dev/null
 (cd "$build" && cpack -G DEB >/dev/null)
 ls "$PWD/$build"/quorvane_*.deb

@@ -2,6 +2,12 @@
 # Sets up this machine, builds the program and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The windows need a display; say so before anything is set up or built.
+if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} && -z ${QT_QPA_PLATFORM:-} ]]; then
+  echo "quorvane: there is no display to open the windows on. The terminal modes need none: see quorvane --help." >&2
+  echo "Run this from a desktop session, or take a look on a virtual screen with: xvfb-run -a bash scripts/run.sh" >&2
+  exit 1
+fi
 source scripts/packages.sh
 bash scripts/setup.sh "${BUILD_PACKAGES[@]}"
 build=${QUORVANE_BUILD_DIR:-build}

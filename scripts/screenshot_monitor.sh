@@ -20,8 +20,9 @@ wait_for() {
   echo "timed out: $*"
   exit 1
 }
-mkdir -p "$work/bin"
+mkdir -p "$work/bin" "$work/lib"
 cp "$build/src/quorvane" "$work/bin/"
+cp -r "$build/lib/quorvane" "$work/lib/"
 bash scripts/make_sample_install.sh "$work/sample" "$build/tests/standin/quorvane_standin" >/dev/null
 printf '%s\r\n' "$work/sample" >"$work/bin/Quorvane.ini"
 openbox --sm-disable >/dev/null 2>&1 &

@@ -96,6 +96,9 @@ EOF
   cp "$build/src/quorvane" "$build/tests/tools/quorvane_control_map" "$build/tests/standin/quorvane_standin" "$home/bin/"
   # Found on the PATH as the user's SteamCMD.
   cp "$build/tests/standin/quorvane_steamcmd_standin" "$home/stand-ins/steamcmd"
+  # The program's sound and network modules, in lib/quorvane beside its bin directory.
+  mkdir -p "$home/lib"
+  cp -r "$build/lib/quorvane" "$home/lib/"
   printf '%s\r\n' "$inst" >"$home/bin/Quorvane.ini"
   chown -R "$uid:$gid" "$home"
 }

@@ -7,11 +7,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "install/build_info.h"
 #include "platform/codepage.h"
+#include "platform/display.h"
 #include "platform/file_system.h"
 #include "platform/install_runner.h"
 #include "platform/path_resolver.h"
@@ -25,8 +28,10 @@
 #include "ui/ansi_text.h"
 #include "ui/command_line.h"
 #include "ui/dialogs.h"
+#include "ui/first_window.h"
 #include "ui/fonts.h"
 #include "ui/install_terminal.h"
+#include "ui/pictures.h"
 #include "ui/start_sequence.h"
 #include "ui/terminal_modes.h"
 
@@ -74,14 +79,57 @@ int RunInTerminal(int& argc, char* argv[], const quorvane::ui::CommandLine& comm
   return AnswerInTerminal(commandLine, decision);
 }
 
+constexpr const char* kTerminalModesHint = " The terminal modes need none: see quorvane --help.\n";
+
+// What the window system says while it starts, held until it has started; if
+// it cannot start, a plain word takes the place of its abort.
+struct WindowSystemStart {
+  quorvane::platform::DisplayChoice display;
+  std::vector<QString> held;
+};
+WindowSystemStart* g_windowSystemStart = nullptr;
+
+void HoldStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  WindowSystemStart& start = *g_windowSystemStart;
+  if (type != QtFatalMsg) {
+    start.held.push_back(qFormatLogMessage(type, context, text));
+    return;
+  }
+  if (start.display.platform.empty()) {
+    std::fprintf(stderr, "quorvane: cannot open the display %s.%s", start.display.name.c_str(), kTerminalModesHint);
+  } else {
+    // A window system the user chose: its own words say best what is wrong with it. Qt's last
+    // word, advice to reinstall, is left out: the installation is not the fault.
+    for (const QString& line : start.held) std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fprintf(stderr, "quorvane: the window system %s cannot be started.%s", start.display.platform.c_str(),
+                 kTerminalModesHint);
+  }
+  std::fflush(stderr);
+  // Exit, not abort: nothing went wrong inside the program, and there is nothing to dump.
+  std::_Exit(1);
+}
+
+// The window icon, drawn from its SVG: loading it as a file would make Qt
+// load every image plugin to find the one for it.
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (const int size : {48, 128, 256}) icon.addPixmap(quorvane::ui::SvgPicture(":/icons/quorvane.svg", {size, size}));
+  return icon;
+}
+
 // The windows, from the opening one until the sequence ends the event loop.
-int RunWindows(int& argc, char* argv[]) {
+int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice& display) {
+  WindowSystemStart start{display, {}};
+  g_windowSystemStart = &start;
+  const QtMessageHandler previous = qInstallMessageHandler(HoldStartMessage);
   QApplication app(argc, argv);
+  qInstallMessageHandler(previous);
+  g_windowSystemStart = nullptr;
+  for (const QString& line : start.held) std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+
   // The window system matches the windows to the installed desktop entry, and with it the icon.
   QGuiApplication::setDesktopFileName(quorvane::install::kDesktopId);
-  QIcon icon;
-  for (const int size : {48, 128, 256}) icon.addFile(QString(":/icons/quorvane-%1.png").arg(size), QSize(size, size));
-  QApplication::setWindowIcon(icon);
+  QApplication::setWindowIcon(ProgramIcon());
   // Windows come and go during start-up; only the sequence says when it is over.
   QApplication::setQuitOnLastWindowClosed(false);
   quorvane::ui::InstallComicFont();
@@ -112,6 +160,8 @@ int RunWindows(int& argc, char* argv[]) {
   services.interrupted = quorvane::platform::TerminalInterrupted;
   services.endInterrupted = quorvane::platform::EndAsInterrupted;
   quorvane::ui::StartSequence sequence(std::move(services));
+  // The sound system loads while the opening window is up, well before its first cue.
+  quorvane::ui::AfterFirstWindowShows([&sound] { sound.Prepare(); });
   QObject::connect(&sequence, &quorvane::ui::StartSequence::ended, &app, &QCoreApplication::exit, Qt::QueuedConnection);
   sequence.Start();
   return app.exec();
@@ -125,5 +175,11 @@ int main(int argc, char* argv[]) {
   const quorvane::ui::CommandLineDecision decision = commandLine.Read(RawArguments(argc, argv));
   if (decision.action != quorvane::ui::CommandLineAction::RunWindows)
     return RunInTerminal(argc, argv, commandLine, decision);
-  return RunWindows(argc, argv);
+  const quorvane::platform::DisplayChoice display =
+      quorvane::platform::FindDisplay(std::vector<std::string>(argv, argv + argc));
+  if (display.platform.empty() && display.name.empty()) {
+    std::fprintf(stderr, "quorvane: there is no display to open the windows on.%s", kTerminalModesHint);
+    return 1;
+  }
+  return RunWindows(argc, argv, display);
 }

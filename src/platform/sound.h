@@ -14,6 +14,10 @@ namespace quorvane::platform {
 class NativeSoundPlayer : public launch::SoundPlayer {
  public:
   void PlaySoundCue(const std::string& path) override;
+  // Readies the audio system on a thread of its own, so that the first cue
+  // finds it loaded; called once the first window shows. A cue that comes
+  // first loads it itself. Windows has its sound call at hand already.
+  void Prepare();
 };
 
 // Runs `work` on a thread of its own and blocks the calling thread, running

@@ -1,16 +1,15 @@
 #include "platform/sound.h"
 
-#include <QAudioDevice>
-#include <QEventLoop>
-#include <QMediaDevices>
-#include <QSoundEffect>
+#include <QDeadlineTimer>
 #include <QThread>
-#include <QTimer>
-#include <QUrl>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
+#include "platform/audio_module.h"
 #include "platform/path_resolver.h"
+#include "platform/program_module.h"
 
 namespace quorvane::platform {
 
@@ -20,35 +19,18 @@ namespace {
 // output device that never reports the end.
 constexpr int kEndSlackMs = 1500;
 
-// Plays the file to its end, or until the guard time, on the calling thread's own event loop.
-void PlayToEnd(const QString& file, int guardMs) {
-  QSoundEffect effect;
-  QEventLoop loop;
-  bool started = false;
-  QObject::connect(&effect, &QSoundEffect::statusChanged, &loop, [&] {
-    if (effect.status() == QSoundEffect::Ready && !started) {
-      started = true;
-      effect.play();
-    } else if (effect.status() == QSoundEffect::Error) {
-      loop.quit();
+// The audio module, loaded by whichever thread asks first; a thread that asks
+// meanwhile waits for that load. Null when it cannot be loaded (said once).
+const AudioModule* Audio() {
+  static const AudioModule* const module = [] {
+    const ModuleEntry entry = LoadModuleEntry(kAudioModuleFile, kAudioModuleEntry);
+    if (!entry) {
+      std::fprintf(stderr, "quorvane: no sound: %s\n", entry.problem.c_str());
+      return static_cast<const AudioModule*>(nullptr);
     }
-  });
-  QObject::connect(&effect, &QSoundEffect::playingChanged, &loop, [&] {
-    if (started && !effect.isPlaying()) loop.quit();
-  });
-  QTimer guard;
-  guard.setSingleShot(true);
-  QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-
-  effect.setSource(QUrl::fromLocalFile(file));
-  if (effect.status() == QSoundEffect::Error) return;
-  if (effect.status() == QSoundEffect::Ready && !started) {
-    started = true;
-    effect.play();
-  }
-  guard.start(guardMs);
-  loop.exec();
-  effect.stop();
+    return reinterpret_cast<const AudioModule* (*)()>(entry.address)();
+  }();
+  return module;
 }
 
 }  // namespace
@@ -62,6 +44,11 @@ void RunHoldingEvents(std::function<void()> work, int timeoutMs) {
   if (worker->wait(QDeadlineTimer(timeoutMs))) delete worker;
 }
 
+void NativeSoundPlayer::Prepare() {
+  // The program may end while the load runs; the thread holds nothing that needs ending.
+  std::thread([] { Audio(); }).detach();
+}
+
 void NativeSoundPlayer::PlaySoundCue(const std::string& path) {
   const std::filesystem::path file = ResolvePath(path);
   std::error_code ec;
@@ -71,15 +58,16 @@ void NativeSoundPlayer::PlaySoundCue(const std::string& path) {
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   const int duration = WaveDurationMs(bytes);
   if (duration < 0) return;
+  const AudioModule* audio = Audio();
   // Nothing could be heard, so there is nothing to wait for.
-  if (QMediaDevices::defaultAudioOutput().isNull()) return;
+  if (!audio || !audio->hasOutput()) return;
 
-  const QString name = QString::fromStdString(file.string());
+  const std::string name = file.string();
   const int guardMs = duration + kEndSlackMs;
   // Played on a thread of its own while this one waits without running
   // events: the program's timers and the user's clicks wait for the end of
   // the sound, and none of its handlers can run inside the one that plays it.
-  RunHoldingEvents([name, guardMs] { PlayToEnd(name, guardMs); }, guardMs);
+  RunHoldingEvents([audio, name, guardMs] { audio->playToEnd(name.c_str(), guardMs); }, guardMs);
 }
 
 }  // namespace quorvane::platform

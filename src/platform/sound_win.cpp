@@ -10,4 +10,7 @@ namespace quorvane::platform {
 // the system's default sound, as users of the program know it.
 void NativeSoundPlayer::PlaySoundCue(const std::string& path) { sndPlaySoundA(path.c_str(), 0); }
 
+// winmm is linked with the program; there is nothing to load first.
+void NativeSoundPlayer::Prepare() {}
+
 }  // namespace quorvane::platform

@@ -78,6 +78,6 @@ class QtUdpLink : public DatagramLink {
 
 }  // namespace
 
-std::unique_ptr<DatagramLink> MakeUdpLink() { return std::make_unique<QtUdpLink>(); }
+std::unique_ptr<DatagramLink> MakeQtUdpLink() { return std::make_unique<QtUdpLink>(); }
 
 }  // namespace quorvane::platform

@@ -26,7 +26,12 @@ class DatagramLink {
   virtual std::uint16_t LocalPort() const = 0;
 };
 
-// The Qt Network socket; needs a running event loop to receive.
+// The Qt Network socket; needs a running event loop to receive. On Linux it
+// lives in the network module (kNetworkModuleFile), loaded at the first call:
+// when that cannot be loaded, the link's Open says why.
 std::unique_ptr<DatagramLink> MakeUdpLink();
+
+// The socket itself, in the program on Windows and in the network module on Linux.
+std::unique_ptr<DatagramLink> MakeQtUdpLink();
 
 }  // namespace quorvane::platform

@@ -33,9 +33,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The program finds its settings file beside itself.
-mkdir -p "$work/bin" "$work/hl"
+# The program finds its settings file beside itself, and its sound and network modules in lib/quorvane beside bin.
+mkdir -p "$work/bin" "$work/hl" "$work/lib"
 cp "$program" "$work/bin/quorvane"
+cp -r "$(cd "$build" && pwd)/lib/quorvane" "$work/lib/"
 cp -r "$here/installation/." "$work/hl/"
 standin=$(cd "$build" && pwd)/tests/standin/quorvane_standin
 [[ -x $standin ]] || { echo "no stand-in server at $standin"; exit 1; }

@@ -9,8 +9,7 @@ start=$SECONDS
 bash scripts/setup.sh g++-mingw-w64-x86-64 wine64 wine qt6-base-dev-tools xvfb xauth xdotool x11-utils
 
 build=${QUORVANE_WIN_BUILD_DIR:-build-win}
-archive=${QUORVANE_QT_MINGW_ARCHIVE:-../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz}
-[[ -f $archive ]] || { echo "No Qt for Windows at $archive (set QUORVANE_QT_MINGW_ARCHIVE)" >&2; exit 1; }
+archive=$(bash scripts/qt_mingw_archive.sh)
 # Unpacked once per build folder, and again only when the archive changes.
 mkdir -p "$build"
 qt=$(cd "$build" && pwd)/qt6-mingw

@@ -189,7 +189,8 @@ void LocateWindow::SetDirPath(const QString& pathText) {
   const QFileInfo info(QString::fromStdString(native.string()));
   if (!info.isDir()) return;
   QString path = info.absoluteFilePath();
-  if (path.size() > 1 && path.endsWith('/')) path.chop(1);
+  // A drive root keeps its separator ("C:/"); any other directory goes without one.
+  if (path.endsWith('/') && !QDir(path).isRoot()) path.chop(1);
   if (path == m_dirPath) return;
   m_dirPath = path;
   OnDirChanged();

@@ -2,6 +2,7 @@
 // has read the way there, how the keyboard and the drive list move it, and
 // what the first run's save stores.
 #include <QComboBox>
+#include <QDir>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListView>
@@ -44,10 +45,15 @@ struct LocateWindowTest : StartSequenceTest {
     game.MakeDir("tree/l1/l2/l3/l4/spare/inner");
     game.MakeDir("program");
   }
-  QString Dir(const std::string& relative) const { return QString::fromStdString(game.Path(relative).string()); }
+  // Paths as the directory list's model writes them, with '/' on every system.
+  QString Dir(const std::string& relative) const {
+    return QDir::fromNativeSeparators(QString::fromStdString(game.Path(relative).string()));
+  }
+  // The file-system root, a drive of every machine.
+  static QString Root() { return QDir::rootPath(); }
 
   // A locate window of its own, shown active, with Dir1 set to `place` as the main window sets it.
-  std::unique_ptr<LocateWindow> Open(const QString& place, QList<DriveEntry> drives = {{"/", "/"}}) {
+  std::unique_ptr<LocateWindow> Open(const QString& place, QList<DriveEntry> drives = {{Root(), Root()}}) {
     auto window = std::make_unique<LocateWindow>(LocateWindow::Kind::ChangeLocation, std::move(drives),
                                                  [](std::string_view text) { return std::filesystem::path(text); });
     window->show();
@@ -98,7 +104,7 @@ struct LocateWindowTest : StartSequenceTest {
 // The first run offers the default installation's drive, whichever directory the program was started in.
 TEST_F(LocateWindowTest, firstRun_opensOnTheDefaultDrive_selectedAndInView) {
   const CurrentDirectory here(game.Path("tree/l1/l2/l3/l4/server"));
-  const QString root = QString::fromStdString(platform::ResolvePath("C:\\").string());
+  const QString root = QDir::fromNativeSeparators(QString::fromStdString(platform::ResolvePath("C:\\").string()));
   Start();
   Tick(sequence->IntroWindow(), "Timer1", 4500);
   QWidget* locate = sequence->LocateFile();
@@ -203,15 +209,15 @@ TEST_F(LocateWindowTest, tabGoesFromTheDriveToTheDirectoryToItsProgramsThenTheBu
 }
 
 TEST_F(LocateWindowTest, drive1ShowsTheDriveThatHoldsDir1) {
-  const auto locate = Open(Dir("tree/l1"), {{"/", "/"}, {"c:", Dir("tree")}, {"z:", "/"}});
+  const auto locate = Open(Dir("tree/l1"), {{Root(), Root()}, {"c:", Dir("tree")}, {"z:", Root()}});
   const auto* drive = Child<QComboBox>(locate.get(), "Drive1");
   EXPECT_EQ(drive->currentText(), "c:");
   locate->SetDirPath(Dir("program"));
-  EXPECT_EQ(drive->currentText(), "/");
+  EXPECT_EQ(drive->currentText(), Root());
 }
 
 TEST_F(LocateWindowTest, choosingADriveByKeyboard_movesDir1ToItsRoot) {
-  const auto locate = Open(Dir("program"), {{"/", "/"}, {"c:", Dir("tree")}});
+  const auto locate = Open(Dir("program"), {{Root(), Root()}, {"c:", Dir("tree")}});
   Key(locate.get(), "Drive1", Qt::Key_Down);
   EXPECT_TRUE(WaitUntilShown(locate.get(), Dir("tree")));
   EXPECT_EQ(GamePath(locate.get()), Dir("tree"));
@@ -219,12 +225,12 @@ TEST_F(LocateWindowTest, choosingADriveByKeyboard_movesDir1ToItsRoot) {
 }
 
 TEST_F(LocateWindowTest, choosingADriveThatIsGone_leavesDir1AndTheDriveShownAsTheyWere) {
-  const auto locate = Open(Dir("program"), {{"/", "/"}, {"c:", Dir("gone")}});
+  const auto locate = Open(Dir("program"), {{Root(), Root()}, {"c:", Dir("gone")}});
   ASSERT_TRUE(WaitUntilShown(locate.get(), Dir("program")));
   Key(locate.get(), "Drive1", Qt::Key_Down);
   EXPECT_EQ(Current(locate.get()), Dir("program"));
   EXPECT_EQ(GamePath(locate.get()), Dir("program"));
-  EXPECT_EQ(Child<QComboBox>(locate.get(), "Drive1")->currentText(), "/");
+  EXPECT_EQ(Child<QComboBox>(locate.get(), "Drive1")->currentText(), Root());
 }
 
 }  // namespace

@@ -179,7 +179,7 @@ for seed in $seeds; do
     "${env_cmd[@]}" QT_QPA_PLATFORM=xcb LSAN_OPTIONS="$LSAN_OPTIONS" \
     ASAN_OPTIONS="$asan:log_path=$sanitizer_log" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$sanitizer_log" \
-    QUORVANE_STANDIN_HOSTILE=1 QUORVANE_STEAMCMD_MODES="flood hang fail die ok short" \
+    QUORVANE_STANDIN_HOSTILE=1 QUORVANE_STEAMCMD_MODES="deluge hang fail die ok short" \
     "$home/bin/quorvane")
   # The server the monitor talks to, reading the console password from the installation.
   hostile_server=$(/usr/bin/python3 -c 'import json, sys; print(json.dumps(sys.argv[1:]))' \

@@ -18,7 +18,7 @@
 // Every run adds one to DIR/steamcmd-standin-runs.
 // QUORVANE_STEAMCMD_MODES="a b c" takes the mode from that list in turn, by the
 // run's number, and also knows:
-//   flood   replaces the edited files, pours out megabytes of progress, colour
+//   deluge  replaces the edited files, pours out megabytes of progress, colour
 //           codes and lines with no end, then succeeds
 //   die     replaces the edited files, prints some progress and is killed
 #include <chrono>
@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
   Write(dir / "steamcmd-standin-runs", std::to_string(run) + "\n");
   const bool installed = fs::exists(dir / "steamapps" / "appmanifest_90.acf");
   if (const std::string inTurn = ModeInTurn(run); !inTurn.empty()) mode = inTurn;
-  if (mode == "flood" || mode == "die") {
+  if (mode == "deluge" || mode == "die") {
     StartUp(true);
     WriteStockConfig(dir);
     Progress("0x61", "downloading", {10, 45.23});

@@ -77,13 +77,13 @@ struct LocateWindowTest : StartSequenceTest {
   // Waits until Dir1 stands on `dir` with all of its siblings read, inside the visible part of the list.
   static ::testing::AssertionResult WaitUntilShown(const QWidget* window, const QString& dir) {
     const QTreeView* tree = Tree(window);
-    // A root has no siblings to read.
-    const auto siblings =
-        QDir(dir).isRoot() ? 1 : QFileInfo(dir).dir().entryList(QDir::AllDirs | QDir::NoDotAndDotDot).size();
+    // A root's siblings are the machine's other drives: there is nothing of its own to wait for.
+    const bool root = QDir(dir).isRoot();
+    const auto siblings = root ? 0 : QFileInfo(dir).dir().entryList(QDir::AllDirs | QDir::NoDotAndDotDot).size();
     const auto shown = [&] {
       const QModelIndex index = tree->currentIndex();
       const QRect at = tree->visualRect(index);
-      return Current(window) == dir && tree->model()->rowCount(index.parent()) == siblings && at.top() >= 0 &&
+      return Current(window) == dir && (root || tree->model()->rowCount(index.parent()) == siblings) && at.top() >= 0 &&
              at.bottom() < tree->viewport()->height() && at.left() >= 0 && at.left() < tree->viewport()->width();
     };
     if (QTest::qWaitFor(shown, kReadTimeoutMs)) return ::testing::AssertionSuccess();

@@ -80,7 +80,6 @@ WallTime T(int secondsFromRestart) { return kRestart + seconds(secondsFromRestar
 ScheduleEvent Tick(int s) { return {K::Tick, T(s), -1}; }
 ScheduleEvent Players(int s, int count) { return {K::Players, T(s), count}; }
 ScheduleEvent Cancel(int s) { return {K::Cancel, T(s), -1}; }
-ScheduleEvent Done(int s) { return {K::RestartDone, T(s), -1}; }
 ScheduleAction Say(const char* text) { return {A::Say, text}; }
 const ScheduleAction kRestartNow{A::RestartNow, {}};
 
@@ -145,7 +144,6 @@ INSTANTIATE_TEST_SUITE_P(
                 {kRestartNow},
                 kRestarting},
         StepRow{"nothingMoreWhileRestarting", Daily(), {Tick(-10), Tick(0)}, Tick(5), {}, kRestarting},
-        StepRow{"restartDoneWaitsForTheNext", Daily(), {Tick(-10), Tick(0)}, Done(40), {}, kWaiting},
         StepRow{"cancelBeforeAnyWarningIsSilent", Daily(), {}, Cancel(-3000), {}, kWaiting},
         StepRow{"cancelAfterAWarningTellsThePlayers",
                 Daily(),

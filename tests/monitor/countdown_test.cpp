@@ -46,13 +46,6 @@ INSTANTIATE_TEST_SUITE_P(
                      {0, 500, 29999, 30000, 49000, 50000, 59999, 60000, 61000},
                      "0:say \"Server stopping in 60 seconds\"|30000:say \"Server stopping in 30 seconds\"|"
                      "50000:say \"Server stopping in 10 seconds\"|60000:due|"},
-        CountdownRow{"aScheduledRestartsLongList",
-                     600,
-                     {600, 300, 60, 30, 10},
-                     {0, 300000, 540000, 570000, 590000, 600000},
-                     "0:say \"Server stopping in 10 minutes\"|300000:say \"Server stopping in 5 minutes\"|"
-                     "540000:say \"Server stopping in 60 seconds\"|570000:say \"Server stopping in 30 seconds\"|"
-                     "590000:say \"Server stopping in 10 seconds\"|600000:due|"},
         CountdownRow{"aStalledClockSaysOnlyTheLatestWarning",
                      60,
                      {60, 30, 10},

@@ -46,14 +46,6 @@ INSTANTIATE_TEST_SUITE_P(Fields, PortFieldTest,
                                          PortRow{"tooLarge", "70000", 27015}, PortRow{"trailingText", "27016x", 27015}),
                          RowName);
 
-TEST(LogBook, dropsTheOldestLinesBeyondItsCap) {
-  LogBook book(LogBook::kMinCap);
-  for (int i = 0; i < 250; ++i) book.Add({"line " + std::to_string(i), LogTone::Plain});
-  EXPECT_EQ(book.Size(), LogBook::kMinCap);
-  EXPECT_EQ(book.Entries().front().text, "line 150");
-  EXPECT_EQ(book.Last(1), std::vector<std::string>{"line 249"});
-}
-
 TEST(ConsolePassword, aMissingFileGivesItsReason) {
   test_support::MemoryFileSystem fs;
   const ConsolePassword file = ReadConsolePassword(fs, "C:\\hlds\\Tfc\\server.cfg");
@@ -86,8 +78,6 @@ INSTANTIATE_TEST_SUITE_P(
     Answers, KickFromStatusTest,
     testing::Values(KickRow{"playerThere", kStatus, "<b>x</b>", "kick \"#7\""},
                     KickRow{"playerGone", kStatus, "Alice", "Alice is no longer on the server."},
-                    KickRow{"noPlayersLeft", "players :  0 active (16 max)\n0 users\n", "Bob",
-                            "Bob is no longer on the server."},
                     KickRow{"malformedPlayerLine", "players :  1 active (16 max)\n# 1 Bob 12\n", "Bob",
                             "The server's answer to status could not be read (A player line of status is malformed), "
                             "so Bob was not kicked."},
@@ -104,22 +94,6 @@ TEST(ServerEndedText, listsTheLastLogLinesOrSaysNoneCame) {
 
 // The code page's bytes as they are: the report's own conversion is the test's.
 std::string AsItIs(std::string_view bytes) { return std::string(bytes); }
-// Windows-1252 to UTF-8 for the bytes the tests use: the em dash, and an
-// undefined byte that becomes a C1 control as the platform's conversion makes it.
-std::string Windows1252(std::string_view bytes) {
-  std::string out;
-  for (const char ch : bytes) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80)
-      out += ch;
-    else if (c == 0x97)
-      out += "\xe2\x80\x94";
-    else
-      out += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
-  }
-  return out;
-}
-
 // Name, what a player's duration is, and how the terminal and JSON show it.
 using DurationRow = std::tuple<const char*, float, const char*, const char*>;
 
@@ -142,7 +116,6 @@ INSTANTIATE_TEST_SUITE_P(Durations, DurationTest,
                                          DurationRow{"tenYears", kMostSeconds, "5256000:00", "315360000"},
                                          DurationRow{"notANumber", kNaN, "\x97", "null"},
                                          DurationRow{"infinite", kInfinity, "\x97", "null"},
-                                         DurationRow{"minusInfinite", -kInfinity, "\x97", "null"},
                                          DurationRow{"threeBillionSeconds", 3e9f, "\x97", "null"},
                                          DurationRow{"negative", -5.0f, "\x97", "null"}),
                          [](const auto& info) { return std::string(std::get<0>(info.param)); });
@@ -159,11 +132,6 @@ TEST_P(VisibleControlsTest, writesEveryControlCharacterAsItsCode) {
 
 INSTANTIATE_TEST_SUITE_P(Texts, VisibleControlsTest,
                          testing::Values(VisibleRow{"clearScreen", "\x1b[2Jx", false, "\\x1b[2Jx"},
-                                         VisibleRow{"windowTitle",
-                                                    "\x1b]0;owned\x07"
-                                                    "Bob",
-                                                    false, "\\x1b]0;owned\\x07Bob"},
-                                         VisibleRow{"lineBreakInAField", "a\r\nname:  b", false, "a\\x0d\\x0aname:  b"},
                                          VisibleRow{"tabAndNul", "a\tb\x01", false, "a\tb\\x01"},
                                          VisibleRow{"delete", "a\x7f", false, "a\\x7f"},
                                          VisibleRow{"c1ControlSequenceIntroducer",
@@ -177,32 +145,9 @@ INSTANTIATE_TEST_SUITE_P(Texts, VisibleControlsTest,
                                                     "b",
                                                     false, "a\\x9bb"},
                                          VisibleRow{"cutSequence", "a\xe2\x80", false, "a\\xe2\\x80"},
-                                         VisibleRow{"consoleKeepsItsLines", "a\nb\n", true, "a\nb\n"},
                                          VisibleRow{"consoleCrLfBecomesLf", "a\r\nb\r\n", true, "a\nb\n"},
-                                         VisibleRow{"consoleLoneCr", "100%\rforged\n", true, "100%\\x0dforged\n"},
-                                         VisibleRow{"consoleEscape", "\x1b[5mflood\n", true, "\\x1b[5mflood\n"}),
+                                         VisibleRow{"consoleLoneCr", "100%\rforged\n", true, "100%\\x0dforged\n"}),
                          [](const auto& info) { return std::string(std::get<0>(info.param)); });
-
-TEST(QueryReport, takesItsLinesOnlyFromTheProgramWhateverTheServerSends) {
-  ServerInfo info;
-  info.name = "\x1b[2JHostile\r\nmap:       forged";
-  info.map = "2fort\x1b[8m";
-  info.game = "Team\nFortress";
-  info.folder = "tfc";
-  info.version = "1\x9b";
-  const std::string report = QueryReport(info, 3, {Player{0, "Line\nBreak\x81", 1, kNaN}}, Windows1252);
-  EXPECT_EQ(report,
-            "name:      \\x1b[2JHostile\\x0d\\x0amap:       forged\n"
-            "map:       2fort\\x1b[8m\n"
-            "game:      Team\\x0aFortress (tfc)\n"
-            "players:   0/0 (0 bots)\n"
-            "password:  no\n"
-            "vac:       no\n"
-            "version:   1\\x9b\n"
-            "layout:    current (I)\n"
-            "ping:      3 ms\n"
-            "player:    Line\\x0aBreak\\x81\t1\t\xe2\x80\x94\n");
-}
 
 TEST(QueryReportJson, isOneObjectWithHighBytesWrittenAsTheirCharacters) {
   ServerInfo info;

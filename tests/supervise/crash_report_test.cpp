@@ -119,8 +119,7 @@ class Signals : public testing::TestWithParam<SignalRow> {};
 TEST_P(Signals, areNamedByNumber) { EXPECT_EQ(SignalName(GetParam().number), GetParam().says); }
 
 INSTANTIATE_TEST_SUITE_P(CrashReport, Signals,
-                         testing::Values(SignalRow{"segv", 11, "SIGSEGV"}, SignalRow{"lastNamed", 31, "SIGSYS"},
-                                         SignalRow{"realTime", 40, "signal 40"},
+                         testing::Values(SignalRow{"lastNamed", 31, "SIGSYS"}, SignalRow{"realTime", 40, "signal 40"},
                                          SignalRow{"negative", -3, "signal -3"}),
                          RowName);
 
@@ -143,8 +142,6 @@ INSTANTIATE_TEST_SUITE_P(CrashReport, LogTail,
                                          LinesRow{"emptyLinesKept", "a\n\nb\n", 3, {"a", "", "b"}}),
                          RowName);
 
-TEST(ReportFolders, areNamedByTheirTime) { EXPECT_EQ(ReportFolderName(kWhen, {}), "2026-12-07_21-05-09"); }
-
 TEST(ReportFolders, aSecondCrashInTheSameSecondGetsItsOwnFolder) {
   EXPECT_EQ(ReportFolderName(kWhen, {"2026-12-07_21-05-09", "2026-12-07_21-05-09-2"}), "2026-12-07_21-05-09-3");
 }
@@ -166,8 +163,7 @@ TEST_P(FolderNames, areReadBackOnlyInTheirOwnShape) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ReportFolders, FolderNames,
-                         testing::Values(FolderRow{"plain", "2026-12-07_21-05-09", true},
-                                         FolderRow{"second", "2026-12-07_21-05-09-2", true},
+                         testing::Values(FolderRow{"second", "2026-12-07_21-05-09-2", true},
                                          FolderRow{"danglingDash", "2026-12-07_21-05-09-", false},
                                          FolderRow{"noSuchMonth", "2026-13-07_21-05-09", false},
                                          FolderRow{"noSuchDay", "2026-02-30_21-05-09", false},

@@ -97,8 +97,6 @@ TEST_P(Transitions, leadToTheirActionsAndState) {
 INSTANTIATE_TEST_SUITE_P(
     Supervision, Transitions,
     testing::Values(
-        TransitionRow{"idleIgnoresTicks", {}, Tick(500), {}, State::Idle},
-        TransitionRow{"userStartIsSupervised", {}, Start(0), {}, State::Running},
         TransitionRow{"statusZeroIsNoCrash", kRunning, Exit(60, 0), {}, State::Idle},
         TransitionRow{"nonZeroStatusIsCrash", kRunning, Exit(60, 1), kRestart, State::Waiting},
         TransitionRow{"signalIsCrash", kRunning, Signal(60, 11), kRestart, State::Waiting},
@@ -129,7 +127,6 @@ INSTANTIATE_TEST_SUITE_P(
         TransitionRow{"restartAtItsTime", kWaiting, Tick(30), {A::Start}, State::Launching},
         TransitionRow{"stopCancelsTheRestart", kWaiting, Stop(25), {}, State::Idle},
         TransitionRow{"userStartWhileWaiting", kWaiting, Start(25), {}, State::Running},
-        TransitionRow{"restartedServerIsSupervised", kLaunching, Start(31), {}, State::Running},
         TransitionRow{"failedRestartIsCrash", kLaunching, Ev(31, K::StartFailed, 0, "gone"), kRestart, State::Waiting},
         TransitionRow{"givenUpServerIsNotRestarted", kGaveUp, Tick(1800), {}, State::GaveUp},
         TransitionRow{"userStartAfterGivingUp", kGaveUp, Start(1800), {}, State::Running}),

@@ -87,14 +87,6 @@ TEST_F(KeptFilesTest, copiesAreAsOpenAsTheirOriginals_inFoldersOnlyTheUserMayEnt
     EXPECT_EQ(fs.Mode(folder), 0700u) << folder;
 }
 
-TEST_F(KeptFilesTest, fileSteamCmdReplacedComesBackWithTheUsersMode) {
-  fs.AddFile(kDir + "\\tfc\\server.cfg", kEdited.at("tfc\\server.cfg"), 0600);
-  const KeptFiles kept = Keep();
-  fs.AddFile(kDir + "\\tfc\\server.cfg", "// stock\n", 0644);
-  ASSERT_TRUE(RestoreUserFiles(fs, kDir, kept).ok());
-  EXPECT_EQ(fs.Mode(kDir + "\\tfc\\server.cfg"), 0600u);
-}
-
 // Twelve backups, the two oldest to be pruned; `link` (below the backup folder) leads to another install.
 struct LinkCase {
   const char* name;
@@ -122,9 +114,6 @@ TEST_P(PruneLinks, linkIsLeftAloneWithAllBehindIt_andReportedOnce) {
 INSTANTIATE_TEST_SUITE_P(
     Links, PruneLinks,
     ::testing::Values(
-        LinkCase{"OldestStampIsALink", "\\2026-12-07_05-29-59",
-                 "The old backup C:\\hlds\\quorvane-backup\\2026-12-07_05-29-59 is a link to another place; it "
-                 "was left alone."},
         LinkCase{"BackupFolderIsALink", "",
                  "The old backup C:\\hlds\\quorvane-backup is a link to another place; it was left alone."},
         LinkCase{"FolderInAnOldBackupIsALink", "\\2026-12-07_05-30-10\\tfc",

@@ -5,14 +5,10 @@
 #include <signal.h>
 
 #include <filesystem>
-#include <future>
 #include <string>
 
-#include "platform/file_system.h"
-#include "platform/install_runner.h"
 #include "platform/scratch_dir.h"
 #include "support/standin_processes.h"
-#include "update/installer.h"
 
 namespace quorvane::platform {
 namespace {
@@ -104,24 +100,6 @@ TEST(ChildProcess, eachReadOfAFloodTakesABoundedPiece) {
     total += output.size();
   }
   EXPECT_GT(total, 0U);
-}
-
-// The shell stands for steamcmd.sh; the loop it leaves behind for the real program it started.
-TEST(ChildProcess, installerStopsReadingAGrandchildThatKeepsWritingAfterTheProgramEnded) {
-  testing::ScratchDir dir;
-  // It ends only once the loop is under way, so that the loop writes all through the drain.
-  const std::filesystem::path script = dir.Make(
-      "steamcmd.sh", "#!/bin/sh\nflag='" + (dir.Path() / "writing").string() +
-                         "'\nfor n in 1 2 3 4; do yes 'still here' & done\n(: > \"$flag\"; exec yes 'still here') &\n"
-                         "while [ ! -e \"$flag\" ]; do :; done\necho \"Success! App '90' fully installed.\"\n");
-  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-  NativeFileSystem files;
-  update::Installer installer(files, {dir.Text(), script.string(), "2026-12-07_05-30-12"});
-  std::future<update::InstallResult> done =
-      std::async(std::launch::async, [&installer] { return RunInstaller(installer); });
-  ASSERT_EQ(done.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "the drain never ended";
-  const update::InstallResult result = done.get();
-  EXPECT_TRUE(result.ok) << result.message;
 }
 
 }  // namespace

@@ -52,23 +52,10 @@ class NativeHomeTest : public ::testing::TestWithParam<HomeName> {
   testing::ScratchDir m_dir;
 };
 
-TEST_P(NativeHomeTest, steamCmdInTheHomeFolderIsFoundUnderItsOwnName) {
-  MakeSteamCmd("steamcmd/steamcmd.sh");
-  const ScopedVariable home("HOME", Home());
-  const ScopedVariable path("PATH", m_dir.Text() + "/nothing-here");
-  EXPECT_EQ(FindSteamCmdHere().value_or("none"), Home() + "/steamcmd/steamcmd.sh");
-}
-
 TEST_P(NativeHomeTest, steamCmdOnPathIsFoundUnderItsOwnName) {
   MakeSteamCmd("bin/steamcmd");
   const ScopedVariable path("PATH", "/nonexistent:" + Home() + "/bin");
   EXPECT_EQ(FindSteamCmdHere().value_or("none"), Home() + "/bin/steamcmd");
-}
-
-TEST_P(NativeHomeTest, defaultInstallFolderLiesInTheHomeFolderAsItIsNamed) {
-  m_dir.Make(GetParam().folder + std::string("/"));
-  const ScopedVariable home("HOME", Home());
-  EXPECT_EQ(DefaultInstallDirHere(""), Home() + "/hlds");
 }
 
 TEST_P(NativeHomeTest, aGameFolderHoldingAServerIsOfferedAsItIs) {

@@ -44,7 +44,6 @@ TEST_P(DialogsMarkupTest, showTheTextAsPlainTextWithItsTagsVisible) {
 
 const MarkupCase kMarkupCases[] = {{"boldQuestion", "<b>x</b>", true},
                                    {"imageQuestion", "<img src=\"file:///etc/x.png\">", true},
-                                   {"boldMessage", "<b>x</b>", false},
                                    {"linkMessage", "<a href=\"http://example.invalid\">here</a>", false}};
 INSTANTIATE_TEST_SUITE_P(Names, DialogsMarkupTest, ::testing::ValuesIn(kMarkupCases),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -92,20 +92,20 @@ TEST_P(InstallEndTest, barStateOutputOutcomeAndButtons_showHowItEnded) {
   EXPECT_FALSE(Child(window.get(), "cmdCancel")->isEnabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ends, InstallEndTest,
-    ::testing::Values(
-        EndCase{"installedOnTheSecondRun", "twice", nullptr, false, true, true, 1000, "Run 2 of at most 5: finished",
-                "Installed in "},
-        EndCase{"cancelled_leavesNoSteamCmdRunning", "hang", nullptr, true, false, true, 452, "cancelled",
-                "Cancelled."},
-        EndCase{"noSteamCmd_explainsHowToGetIt", "ok", [](InstallServerTest& t) { t.setup.steamCmd.clear(); }, false,
-                false, false, 0, "failed", "Get SteamCMD from your distribution."},
-        EndCase{"chosenProgramMissing", "ok", [](InstallServerTest& t) { t.setup.steamCmd += ".missing"; }, false,
-                false, false, 0, "failed", "SteamCMD could not be started"},
-        EndCase{"serverRunning", "ok", [](InstallServerTest& t) { t.setup.serverRunning = [] { return true; }; }, false,
-                false, false, 0, "failed", update::kServerInUseMessage}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Ends, InstallEndTest,
+                         ::testing::Values(EndCase{"installedOnTheSecondRun", "twice", nullptr, false, true, true, 1000,
+                                                   "Run 2 of at most 5: finished", "Installed in "},
+                                           EndCase{"cancelled_leavesNoSteamCmdRunning", "hang", nullptr, true, false,
+                                                   true, 452, "cancelled", "Cancelled."},
+                                           EndCase{"noSteamCmd_explainsHowToGetIt", "ok",
+                                                   [](InstallServerTest& t) { t.setup.steamCmd.clear(); }, false, false,
+                                                   false, 0, "failed", "Get SteamCMD from your distribution."},
+                                           EndCase{"serverRunning", "ok",
+                                                   [](InstallServerTest& t) {
+                                                     t.setup.serverRunning = [] { return true; };
+                                                   },
+                                                   false, false, false, 0, "failed", update::kServerInUseMessage}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InstallServerTest, closingTheWindowMidDownload_endsSteamCmdAndPutsTheFileBack) {
   Open("hang");

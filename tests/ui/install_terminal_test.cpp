@@ -14,8 +14,8 @@
 #include "platform/install_runner.h"
 #include "platform/scratch_dir.h"
 #include "support/temp_install.h"
-#include "update/locations.h"
 #include "update/interrupted_update.h"
+#include "update/locations.h"
 
 namespace quorvane::ui {
 namespace {
@@ -93,8 +93,7 @@ TEST_P(InstallTerminalFolderTest, installsIntoTheFolderAsTheArgumentNamesIt) {
 INSTANTIATE_TEST_SUITE_P(Scripts, InstallTerminalFolderTest,
                          ::testing::Values(FolderArgument{"latin", "Serveur de Jos\xC3\xA9"},
                                            FolderArgument{"cyrillic",
-                                                          "\xD0\xA1\xD0\xB5\xD1\x80\xD0\xB2\xD0\xB5\xD1\x80"},
-                                           FolderArgument{"cjk", "\xE6\x9C\x8D\xE5\x8A\xA1\xE5\x99\xA8"}),
+                                                          "\xD0\xA1\xD0\xB5\xD1\x80\xD0\xB2\xD0\xB5\xD1\x80"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The program was killed mid-update: the stock server.cfg is in place and the user's waits in the backup.

@@ -1,5 +1,4 @@
-// The monitor window and the terminal modes, driven with
-// QTest against the stand-in server on a free loopback port.
+// The monitor window, driven with QTest against the stand-in server on a free loopback port.
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,11 +9,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QUdpSocket>
-#include <cstdio>
 
 #include "ui/server_monitor.h"
 #include "ui/stop_countdown.h"
-#include "ui/terminal_modes.h"
 #include "ui/window_fixtures.h"
 
 namespace quorvane::ui {
@@ -35,16 +32,18 @@ std::uint16_t FreeUdpPort() {
 }
 
 // The stand-in dedicated server in a scratch installation whose server.cfg holds the console password,
-// answering rules as `rules` says (see its QUORVANE_STANDIN_RULES).
+// answering rules as `rules` says (see its QUORVANE_STANDIN_RULES), hostile when told.
 class StandIn {
  public:
-  explicit StandIn(const QString& rules = {}, std::uint16_t port = 0) : m_port(port != 0 ? port : FreeUdpPort()) {
+  explicit StandIn(const QString& rules = {}, std::uint16_t port = 0, bool hostile = false)
+      : m_port(port != 0 ? port : FreeUdpPort()) {
     App();
     QDir(m_dir.path()).mkpath("tfc/maps");
     std::ofstream(m_dir.filePath("tfc/server.cfg").toStdString(), std::ios::binary)
         << "hostname \"Monitor Test\"\r\nrcon_password \"se cret\"\r\n";
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QUORVANE_STANDIN_RULES", rules);
+    if (hostile) environment.insert("QUORVANE_STANDIN_HOSTILE", "1");
     m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(m_dir.path());
     m_process.start(QUORVANE_STANDIN, {"-game", "tfc", "-port", QString::number(m_port), "+map", "2fort"});
@@ -372,62 +371,14 @@ const RulesCase kRulesCases[] = {{"answered", "", "37 rules", 37},
                                  {"cutShort", "cut", "The rules reply is cut short", 0}};
 INSTANTIATE_TEST_SUITE_P(Replies, RulesTest, ::testing::ValuesIn(kRulesCases), RowName);
 
-// What a terminal mode printed and returned.
-struct TerminalRun {
-  int code = -1;
-  std::string out, err;
-};
-
-TerminalRun Capture(const std::function<int(std::FILE*, std::FILE*)>& run) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  TerminalRun r;
-  r.code = run(out, err);
-  for (auto [file, text] : {std::pair{out, &r.out}, std::pair{err, &r.err}}) {
-    std::rewind(file);
-    for (int c; (c = std::fgetc(file)) != EOF;) text->push_back(static_cast<char>(c));
-    std::fclose(file);
-  }
-  return r;
+// The hostile stand-in's players were connected for NaN, infinite and huge numbers of seconds.
+TEST_F(MonitorTest, playersWithDurationsNoConnectionHasShowADash) {
+  StandIn server({}, 0, true);
+  const auto w = Open(server.Port());
+  const auto* players = Child<QTableWidget>(w.get(), "Players");
+  ASSERT_TRUE(Await([&] { return players->rowCount() == 4; }));
+  for (int row = 0; row < 4; ++row) EXPECT_EQ(players->item(row, 2)->text(), QString(QChar(0x2014))) << row;
 }
-
-struct TerminalCase {
-  const char* name;
-  bool answering;        // the stand-in is at the target, else nothing is
-  const char* password;  // for `status` on the console; none to query
-  int code;
-  const char* out;  // a part of what is printed on each stream
-  const char* err;
-};
-class TerminalModeTest : public ::testing::TestWithParam<TerminalCase> {};
-
-TEST_P(TerminalModeTest, printsWhatTheServerSaidOrWhyNotAndExitsWithTheMatchingCode) {
-  const TerminalCase& c = GetParam();
-  App();
-  std::optional<StandIn> server;
-  if (c.answering) server.emplace();
-  const std::string target = "127.0.0.1:" + std::to_string(server ? server->Port() : FreeUdpPort());
-  const auto query = [&](std::FILE* o, std::FILE* e) {
-    return RunQuery(platform::UdpServerLinks(), target, false, o, e);
-  };
-  // The stand-in opens its socket a moment after it starts; the query waits for it.
-  if (server && c.password != nullptr) {
-    ASSERT_EQ(Capture(query).code, kTerminalAnswered);
-  }
-  const TerminalRun r = c.password == nullptr ? Capture(query) : Capture([&](std::FILE* o, std::FILE* e) {
-    return RunRcon(platform::UdpServerLinks(), target, "status", c.password, o, e);
-  });
-  EXPECT_EQ(r.code, c.code) << r.err;
-  EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
-  EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
-}
-
-const TerminalCase kTerminalCases[] = {
-    {"query", true, nullptr, kTerminalAnswered, "player:    [LAN] Sniper Bob\t3\t", ""},
-    {"querySilentPort", false, nullptr, kTerminalNoAnswer, "", "did not answer after 3 tries"},
-    {"rcon", true, "se cret", kTerminalAnswered, "4 users\n", ""},
-    {"rconWrongPassword", true, "nope", kTerminalNoAnswer, "", "Bad rcon_password."}};
-INSTANTIATE_TEST_SUITE_P(Runs, TerminalModeTest, ::testing::ValuesIn(kTerminalCases), RowName);
 
 }  // namespace
 }  // namespace quorvane::ui

@@ -1,11 +1,10 @@
-// The terminal modes and the monitor's players against the stand-in server in
-// its hostile mode: what a server sends never drives the user's terminal,
-// forges a line, breaks the JSON or shows a duration no connection has.
+// The terminal modes against the stand-in server, mostly in its hostile mode:
+// what a server sends never drives the user's terminal, forges a line or
+// breaks the JSON, and a server that does not answer is said to.
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <cstdio>
@@ -17,18 +16,18 @@ namespace quorvane::ui {
 namespace {
 
 using fixtures::App;
-using fixtures::Child;
+
+std::uint16_t FreeUdpPort() {
+  App();
+  QUdpSocket probe;
+  EXPECT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
+  return probe.localPort();
+}
 
 // The hostile stand-in on a free loopback port, with "se cret" as its console password.
 class HostileServer {
  public:
-  HostileServer() {
-    App();
-    {
-      QUdpSocket probe;
-      EXPECT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-      m_port = probe.localPort();
-    }
+  HostileServer() : m_port(FreeUdpPort()) {
     QDir(m_dir.path()).mkpath("tfc");
     std::ofstream(m_dir.filePath("tfc/server.cfg").toStdString(), std::ios::binary) << "rcon_password \"se cret\"\r\n";
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -43,12 +42,11 @@ class HostileServer {
     m_process.waitForFinished();
   }
   std::string Target() const { return "127.0.0.1:" + std::to_string(m_port); }
-  std::uint16_t Port() const { return m_port; }
 
  private:
   QTemporaryDir m_dir;
   QProcess m_process;
-  std::uint16_t m_port = 0;
+  std::uint16_t m_port;
 };
 
 struct Printed {
@@ -130,23 +128,24 @@ TEST(HostileServerTerminal, rconKeepsTheAnswersLineBreaksAsLfAndWritesOutEveryOt
   EXPECT_NE(p.out.find("\n4 users\n\\x1b[5mflood 0\\x1b[0m ~"), std::string::npos) << p.out.substr(0, 2000);
 }
 
-TEST(HostileServerWindow, playersWithDurationsNoConnectionHasShowADash) {
+TEST(SilentServerTerminal, querySaysTheServerDidNotAnswerAndExitsWithNoAnswer) {
+  const std::string target = "127.0.0.1:" + std::to_string(FreeUdpPort());
+  const Printed p =
+      Capture([&](std::FILE* o, std::FILE* e) { return RunQuery(platform::UdpServerLinks(), target, false, o, e); });
+  EXPECT_EQ(p.code, kTerminalNoAnswer);
+  EXPECT_EQ(p.out, "");
+  EXPECT_NE(p.err.find("did not answer after 3 tries"), std::string::npos) << p.err;
+}
+
+TEST(HostileServerTerminal, rconWithAWrongPasswordPrintsTheRefusalAndExitsWithNoAnswer) {
   const HostileServer server;
-  App();
-  fixtures::RecordingDialogs dialogs;
-  QTemporaryDir settings;
-  MonitorSources sources;
-  sources.links = platform::UdpServerLinks();
-  sources.port = server.Port();
-  sources.filePassword = [] { return monitor::ConsolePassword{true, "", "se cret"}; };
-  sources.dialogs = &dialogs;
-  sources.settingsFile = settings.filePath("monitor.ini");
-  ServerMonitor window(std::move(sources));
-  window.show();
-  window.Connect();
-  const auto* players = Child<QTableWidget>(&window, "Players");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return players->rowCount() == 4; }, 10000));
-  for (int row = 0; row < 4; ++row) EXPECT_EQ(players->item(row, 2)->text(), QString(QChar(0x2014))) << row;
+  Query(server, false);
+  const Printed p = Capture([&](std::FILE* o, std::FILE* e) {
+    return RunRcon(platform::UdpServerLinks(), server.Target(), "status", "nope", o, e);
+  });
+  EXPECT_EQ(p.code, kTerminalNoAnswer);
+  EXPECT_EQ(p.out, "");
+  EXPECT_NE(p.err.find("Bad rcon_password."), std::string::npos) << p.err;
 }
 
 }  // namespace

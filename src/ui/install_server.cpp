@@ -165,10 +165,13 @@ void InstallServerWindow::ConnectSignals(QGridLayout* layout) {
   connect(&m_poll, &QTimer::timeout, this, &InstallServerWindow::Poll);
 }
 
-InstallServerWindow::~InstallServerWindow() {
+InstallServerWindow::~InstallServerWindow() { EndAtOnce(); }
+
+void InstallServerWindow::EndAtOnce() {
   m_destroying = true;
   m_poll.stop();
   if (m_child) m_child->Cancel(kCancelGraceMs);
+  m_child.reset();
   // The files the running SteamCMD may have replaced still go back.
   if (m_installer && !m_installer->Finished()) {
     m_installer->Cancel();

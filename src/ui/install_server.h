@@ -49,6 +49,9 @@ class InstallServerWindow : public QWidget {
   // cmdInstall and cmdCancel.
   void StartInstall();
   void CancelInstall();
+  // Ends SteamCMD's group and puts the user's files back now, saying nothing:
+  // the program is about to end, perhaps inside a message box this window opened.
+  void EndAtOnce();
 
   bool Running() const { return m_child != nullptr; }
   // The install directory as it is used: absolute.

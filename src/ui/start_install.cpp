@@ -91,8 +91,9 @@ void StartSequence::OfferUnfinishedUpdates(const std::string& gameDir) {
 
 void StartSequence::EndInterrupted() {
   m_interruptWatch.stop();
-  // The install window's end ends SteamCMD's group and puts the user's files back.
-  delete m_install.data();
+  // SteamCMD's group ends and the user's files go back. The window itself stays:
+  // a message box it opened may be running its own event loop right now.
+  if (m_install) m_install->EndAtOnce();
   if (m_services.endInterrupted) m_services.endInterrupted();
 }
 

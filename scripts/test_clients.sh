@@ -6,10 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
 build=${QUORVANE_BUILD_DIR:-build}
+preset=${QUORVANE_PRESET:-dev}
 bash scripts/setup.sh qstat
 source scripts/packages.sh
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then bash scripts/setup.sh "${CLIENT_PACKAGES[@]}"; fi
-cmake --preset dev -B "$build" >/dev/null
+cmake --preset "$preset" -B "$build" >/dev/null
 cmake --build "$build" --target quorvane_standin
 standin=$(realpath "$build/tests/standin/quorvane_standin")
 clients=$(realpath -m "$build/clients")

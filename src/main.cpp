@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "install/build_info.h"
+#include "install/settings_file.h"
 #include "platform/codepage.h"
 #include "platform/display.h"
 #include "platform/file_system.h"
@@ -65,6 +66,13 @@ int RunInTerminal(int& argc, char* argv[], const quorvane::ui::CommandLine& comm
                                                  stderr, quorvane::platform::TerminalInterrupted);
   }
   using quorvane::ui::CommandLineAction;
+  if (decision.action == CommandLineAction::CheckUpdate) {
+    const QCoreApplication terminal(argc, argv);
+    quorvane::platform::NativeFileSystem fs;
+    const std::string stored = quorvane::install::ReadServerLocation(fs, quorvane::platform::SettingsFilePath(fs));
+    return quorvane::ui::CheckUpdateInTerminal(quorvane::platform::ThisMachine(),
+                                               quorvane::platform::AnsiToUtf8(stored), decision.json, stdout, stderr);
+  }
   if (decision.action == CommandLineAction::Query || decision.action == CommandLineAction::Rcon) {
     // The monitor's terminal modes: sockets and an event loop, no window system.
     const QCoreApplication terminal(argc, argv);

@@ -9,12 +9,12 @@
 
 namespace quorvane::ui {
 
-enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer, Query, Rcon };
+enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer, Query, Rcon, CheckUpdate };
 
 struct CommandLineDecision {
   CommandLineAction action = CommandLineAction::RunWindows;
   QString error;  // for Refuse: what was wrong, in one line
-  // Query and Rcon: the server as HOST[:PORT], the answer as JSON, the console command.
+  // Query and Rcon: the server as HOST[:PORT], the answer as JSON (CheckUpdate's too), the console command.
   QString server{};
   bool json = false;
   QString command{};
@@ -50,6 +50,7 @@ class CommandLine {
   QCommandLineOption m_query;
   QCommandLineOption m_rcon;
   QCommandLineOption m_json;
+  QCommandLineOption m_checkUpdate;
 };
 
 }  // namespace quorvane::ui

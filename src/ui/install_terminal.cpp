@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include <chrono>
+
+#include "update/build_check.h"
 #include "update/installer.h"
 #include "update/interrupted_update.h"
 #include "update/locations.h"
@@ -63,6 +66,27 @@ int InstallServerInTerminal(const update::InstallMachine& machine, install::File
   const update::InstallResult result = machine.runToEnd(installer, interrupted);
   Print(result.ok ? out : err, result.message);
   return result.ok ? kInstalledExitCode : kNotInstalledExitCode;
+}
+
+int CheckUpdateInTerminal(const update::InstallMachine& machine, const std::string& serverDir, bool json,
+                          std::FILE* out, std::FILE* err) {
+  if (serverDir.empty()) {
+    Print(err, "quorvane: no server location is stored yet: open Quorvane once and choose the dedicated server.");
+    return update::kExitCouldNotCheck;
+  }
+  const std::unique_ptr<update::ChildRun> child = machine.newChild();
+  update::BuildCheckRun run;
+  run.files = machine.files.get();
+  run.serverDir = serverDir;
+  run.system = machine.system;
+  run.steamCmd = machine.findSteamCmd();
+  run.child = child.get();
+  run.now = [] { return std::chrono::steady_clock::now(); };
+  const update::BuildCheckResult result = update::CheckServerBuild(run);
+  const std::string answer = json ? update::BuildCheckJson(result) : update::BuildCheckText(result);
+  std::fputs(answer.c_str(), out);
+  std::fflush(out);
+  return update::CheckUpdateExitCode(result.check.state);
 }
 
 }  // namespace quorvane::ui

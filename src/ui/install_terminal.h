@@ -23,6 +23,12 @@ inline constexpr int kNotInstalledExitCode = 1;
                                           const std::string& dir, const std::string& currentDir, std::FILE* out,
                                           std::FILE* err, const std::function<bool()>& interrupted);
 
+// `quorvane --check-update`: the installed and the latest build of the server
+// in `serverDir` (this machine's text; empty when no location is stored), as
+// lines or JSON on `out`. Exits 0 up to date, 10 an update, 1 could not check.
+[[nodiscard]] int CheckUpdateInTerminal(const update::InstallMachine& machine, const std::string& serverDir, bool json,
+                                        std::FILE* out, std::FILE* err);
+
 // Prints state changes without repeating every tenth of a percent.
 class ProgressPrinter {
  public:

@@ -16,11 +16,19 @@
 //           id to DIR/steamcmd-standin-pid, then waits to be ended
 //   flood   prints 20 000 lines of chatter after logging in, then installs as ok does
 // Every run adds one to DIR/steamcmd-standin-runs.
+//
+// The update check's command line prints app 90's info instead:
+//   +login anonymous +app_info_update 1 +app_info_print 90 +quit
+// its public build being QUORVANE_STEAMCMD_LATEST_BUILD (default 4000000):
+// "empty" prints the empty block SteamCMD often answers with, and the mode
+// from QUORVANE_STEAMCMD_MODE "nonet" cannot log in. An install writes that
+// build into the app manifest.
 // QUORVANE_STEAMCMD_MODES="a b c" takes the mode from that list in turn, by the
 // run's number, and also knows:
 //   deluge  replaces the edited files, pours out megabytes of progress, colour
 //           codes and lines with no end, then succeeds
 //   die     replaces the edited files, prints some progress and is killed
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -51,6 +59,8 @@ namespace {
 const char* const kExpected[] = {"+force_install_dir", nullptr, "+login",   "anonymous",
                                  "+app_set_config",    "90",    "mod",      "tfc",
                                  "+app_update",        "90",    "validate", "+quit"};
+
+const char* const kAppInfo[] = {"+login", "anonymous", "+app_info_update", "1", "+app_info_print", "90", "+quit"};
 
 const char* const kStockServerCfg = "// stock server.cfg\nhostname \"Half-Life\"\nmp_timelimit 30\n";
 
@@ -95,13 +105,19 @@ void WriteStockConfig(const fs::path& dir) {
   Write(dir / "tfc" / "motd.txt", "Welcome to Team Fortress Classic.\n");
 }
 
+std::string LatestBuild() {
+  const char* build = std::getenv("QUORVANE_STEAMCMD_LATEST_BUILD");
+  return build != nullptr && *build != '\0' ? build : "4000000";
+}
+
 void WriteInstall(const fs::path& dir) {
   WriteStockConfig(dir);
   Write(dir / "hlds_run", "#!/bin/sh\necho 'stand-in install: no server here'\n");
   Write(dir / "hlds_linux", "stand-in hlds_linux\n");
   Write(dir / "valve" / "liblist.gam", "game \"Half-Life\"\n");
   Write(dir / "tfc" / "liblist.gam", "game \"Team Fortress Classic\"\n");
-  Write(dir / "steamapps" / "appmanifest_90.acf", "\"AppState\"\n{\n\t\"appid\"\t\t\"90\"\n}\n");
+  Write(dir / "steamapps" / "appmanifest_90.acf",
+        "\"AppState\"\n{\n\t\"appid\"\t\t\"90\"\n\t\"buildid\"\t\t\"" + LatestBuild() + "\"\n}\n");
 }
 
 void StartUp(bool network) {
@@ -168,9 +184,31 @@ void Flood() {
   std::_Exit(134);
 }
 
+// What `app_info_print 90` prints: the block with a beta and the public branch.
+int PrintAppInfo() {
+  const char* mode = std::getenv("QUORVANE_STEAMCMD_MODE");
+  const bool network = mode == nullptr || std::string(mode) != "nonet";
+  StartUp(network);
+  if (!network) return 5;
+  const std::string build = LatestBuild();
+  Say("AppID : 90, change number : 26131457/0, last change : Thu Dec  3 18:22:10 2026\n\"90\"\n{\n");
+  if (build != "empty") {
+    Say("\t\"common\"\n\t{\n\t\t\"name\"\t\t\"Half-Life Dedicated Server\"\n\t}\n");
+    Say("\t\"depots\"\n\t{\n\t\t\"branches\"\n\t\t{\n");
+    Say("\t\t\t\"beta\"\n\t\t\t{\n\t\t\t\t\"buildid\"\t\t\"9999999\"\n\t\t\t}\n");
+    Say("\t\t\t\"public\"\n\t\t\t{\n\t\t\t\t\"buildid\"\t\t\"" + build + "\"\n\t\t\t}\n");
+    Say("\t\t}\n\t}\n");
+  }
+  Say("}\n");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 8 &&
+      std::equal(argv + 1, argv + argc, kAppInfo, [](const char* a, const char* b) { return std::string(a) == b; }))
+    return PrintAppInfo();
   bool shaped = argc == 13;
   for (int i = 1; shaped && i < argc; ++i) {
     shaped = kExpected[i - 1] == nullptr || std::string(argv[i]) == kExpected[i - 1];

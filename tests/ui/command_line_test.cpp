@@ -64,7 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
                         {"--rcon", "h", "say", "a\nquit"},
                         A::Refuse,
                         "The word 'a quit' of the command holds a line break"},
-        CommandLineCase{"jsonAlone_isRefused", {"--json"}, A::Refuse, "--json goes with --query."},
+        CommandLineCase{"jsonAlone_isRefused", {"--json"}, A::Refuse, "--json goes with --query or --check-update."},
+        CommandLineCase{"checkUpdateJson_isDoneInTheTerminal", {"--check-update", "--json"}, A::CheckUpdate, ""},
+        CommandLineCase{"checkUpdateWithQuery_isRefused", {"--check-update", "--query", "h"}, A::Refuse, "without"},
         CommandLineCase{"queryAndRcon_isRefused", {"--query", "h", "--rcon", "h", "x"}, A::Refuse, "not both"},
         CommandLineCase{"installAndQuery_isRefused", {"--install-server", "d", "--query", "h"}, A::Refuse, "one of"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -115,6 +115,61 @@ TEST_F(InstallTerminalTest, unfinishedUpdate_putsTheKeptFilesBackAndListsThem_th
   EXPECT_FALSE(game.Exists(backup + "update-unfinished.txt"));
 }
 
+// `--check-update` against the stand-in SteamCMD: the installed build from the manifest, the latest
+// as SteamCMD prints it (QUORVANE_STEAMCMD_LATEST_BUILD), and the exit code a script can act on.
+struct CheckUpdateRow {
+  const char* name;
+  const char* manifestBuild;  // null: no manifest
+  const char* latest;
+  const char* mode;
+  bool json;
+  int exitCode;
+  const char* printed;
+};
+
+class CheckUpdateTerminalTest : public InstallTerminalTest, public ::testing::WithParamInterface<CheckUpdateRow> {};
+
+TEST_P(CheckUpdateTerminalTest, printsBothBuildsAndExitsWithTheStatesCode) {
+  const CheckUpdateRow& row = GetParam();
+  if (row.manifestBuild != nullptr)
+    game.Write("srv/steamapps/appmanifest_90.acf",
+               std::string("\"AppState\"\n{\n\t\"buildid\"\t\t\"") + row.manifestBuild + "\"\n}\n");
+  qputenv("QUORVANE_STEAMCMD_LATEST_BUILD", row.latest);
+  qputenv("QUORVANE_STEAMCMD_MODE", row.mode);
+  const int code = CheckUpdateInTerminal(platform::ThisMachine(), Srv(), row.json, out, err);
+  qunsetenv("QUORVANE_STEAMCMD_LATEST_BUILD");
+  qunsetenv("QUORVANE_STEAMCMD_MODE");
+  EXPECT_EQ(code, row.exitCode);
+  std::fflush(out);
+  EXPECT_NE(game.Read("out").find(row.printed), std::string::npos) << game.Read("out");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Builds, CheckUpdateTerminalTest,
+    ::testing::Values(
+        CheckUpdateRow{"newerBuild", "4000000", "4000007", "ok", false, 10,
+                       "Installed build: 4000000\nLatest build: 4000007\n"
+                       "An update of the server is available (build 4000007, installed 4000000).\n"},
+        CheckUpdateRow{"sameBuild", "4000000", "4000000", "ok", false, 0, "The server is up to date.\n"},
+        CheckUpdateRow{"newerBuildAsJson", "4000000", "4000007", "ok", true, 10,
+                       "{\"installed\": 4000000, \"latest\": 4000007, \"state\": \"update available\"}\n"},
+        CheckUpdateRow{
+            "emptyAnswer_couldNotCheck", "4000000", "empty", "ok", false, 1,
+            "Latest build: unknown\nCould not check for an update: SteamCMD's answer named no public build."},
+        CheckUpdateRow{"staleOlderAnswer_couldNotCheck", "4000000", "3999999", "ok", false, 1,
+                       "older than the installed"},
+        CheckUpdateRow{"noLogin_couldNotCheck", "4000000", "4000007", "nonet", true, 1,
+                       "\"state\": \"could not check\", \"reason\": \"SteamCMD's answer named no public build.\""},
+        CheckUpdateRow{"noManifest_couldNotCheck", nullptr, "4000007", "ok", false, 1,
+                       "appmanifest_90.acf could not be read"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(InstallTerminalTest, checkUpdateWithoutAStoredLocation_saysSoAndExitsWithOne) {
+  EXPECT_EQ(CheckUpdateInTerminal(platform::ThisMachine(), "", false, out, err), 1);
+  std::fflush(err);
+  EXPECT_NE(game.Read("err").find("no server location is stored yet"), std::string::npos);
+}
+
 TEST(ProgressPrinterTest, repeatsOnlyNewStagesAndWholePercents) {
   ProgressPrinter printer;
   EXPECT_EQ(printer.Line(10.0, "downloading 10.0 %"), "downloading 10.0 %");

@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
+#include <system_error>
 
 namespace quorvane::people {
 namespace {
@@ -32,12 +34,11 @@ std::string Shown(std::string_view s) {
 }
 
 // A decimal number of 1 to `digits` digits no larger than `most`, nothing else.
-std::optional<unsigned long> Number(std::string_view s, std::size_t digits, unsigned long most) {
+std::optional<std::uint64_t> Number(std::string_view s, std::size_t digits, std::uint64_t most) {
   if (s.empty() || s.size() > digits || !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return std::nullopt;
-  unsigned long value = 0;
-  std::from_chars(s.data(), s.data() + s.size(), value);
-  if (value > most) return std::nullopt;
+  std::uint64_t value = 0;
+  if (std::from_chars(s.data(), s.data() + s.size(), value).ec != std::errc() || value > most) return std::nullopt;
   return value;
 }
 
@@ -64,7 +65,7 @@ bool IsSteamId(std::string_view upper) {
   const std::size_t first = upper.find(':'), second = upper.find(':', first + 1);
   if (first == std::string_view::npos || second == std::string_view::npos) return false;
   return Number(upper.substr(0, first), 1, 5) && Number(upper.substr(first + 1, second - first - 1), 1, 1) &&
-         Number(upper.substr(second + 1), 10, 4294967295ul);
+         Number(upper.substr(second + 1), 10, 4294967295u);
 }
 
 }  // namespace
@@ -85,7 +86,9 @@ Result<BanTarget> ParseBanTarget(std::string_view text, std::string_view address
   }
   if (IsSteamId(upper)) return BanTarget(BanTarget::Kind::SteamId, upper);
   if (IsAddress(trimmed)) return BanTarget(BanTarget::Kind::Address, std::string(trimmed));
-  return Result<BanTarget>::Fail("\"" + Shown(trimmed) +
+  std::string quoted = Shown(trimmed);
+  quoted.insert(quoted.begin(), '"');
+  return Result<BanTarget>::Fail(quoted +
                                  "\" is neither a SteamID (such as STEAM_0:1:2345) nor an address (such as 1.2.3.4).");
 }
 

@@ -7,8 +7,10 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QUdpSocket>
+#include <algorithm>
 #include <functional>
 #include <optional>
+#include <sstream>
 
 #include "people/ban_console.h"
 #include "people/ban_files.h"
@@ -171,6 +173,60 @@ TEST(ServerBans, liftingAnswersRemovedOnceAndCouldNotFindAfter) {
     EXPECT_EQ(people::ParseRemoveAnswer(server.Run(remove)), people::RemoveAnswer::NotFound) << remove;
   }
   EXPECT_EQ(server.Run("listip"), "IP filter list: empty\n");
+}
+
+// Lines of the stand-in's record of the console commands it ran.
+std::vector<std::string> ConsoleRecord(const testing::ScratchDir& dir) {
+  std::vector<std::string> lines;
+  std::istringstream in(testing::Slurp(dir.Path() / "standin-console.txt"));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(ServerBans, fiveHundredBansComeBackInFewCommandsAtMostTwoASecond) {
+  BanServer server;
+  const people::WallTime now = Now();
+  std::vector<Ban> bans;
+  std::string bannedCfg;
+  const auto add = [&](const std::string& target, std::optional<minutes> length) {
+    bans.push_back(*people::MakeBan(Target(target), "", "", now - minutes(1), length));
+  };
+  // What the server's last writeid kept, then bans made while it was stopped, then timed ones.
+  for (int i = 0; i < 485; ++i) {
+    add("STEAM_0:" + std::to_string(i % 2) + ":" + std::to_string(100000 + i), std::nullopt);
+    bannedCfg += "banid 0.0 " + bans.back().target.Text() + "\n";
+  }
+  for (int i = 0; i < 5; ++i) add("STEAM_0:1:" + std::to_string(900 + i), std::nullopt);
+  for (int i = 0; i < 5; ++i) add("10.0.0." + std::to_string(i + 1), std::nullopt);
+  for (int i = 0; i < 3; ++i) add("STEAM_0:0:" + std::to_string(700 + i), minutes(30 * (i + 1)));
+  for (int i = 0; i < 2; ++i) add("10.1.0." + std::to_string(i + 1), minutes(60));
+  server.Dir().Make("tfc/banned.cfg", bannedCfg);
+  server.Start();
+
+  QElapsedTimer clock;
+  clock.start();
+  server.Restore(bans);
+  const qint64 tookMs = clock.elapsed();
+
+  const ListedBans ids = server.List("listid"), ips = server.List("listip");
+  ASSERT_EQ(ids.bans.size() + ips.bans.size(), 500u);
+  for (const Ban& ban : bans) {
+    const ListedBans& listed = ban.target.GetKind() == people::BanTarget::Kind::SteamId ? ids : ips;
+    const auto found = std::find_if(listed.bans.begin(), listed.bans.end(),
+                                    [&](const ListedBan& l) { return l.target == ban.target; });
+    ASSERT_NE(found, listed.bans.end()) << ban.target.Text();
+    EXPECT_EQ(found->minutes.has_value(), !ban.Permanent()) << ban.target.Text();
+    // A minute older than their length: the minutes left, or one less when a minute turned.
+    if (!ban.Permanent()) {
+      EXPECT_NEAR(*found->minutes, *people::MinutesLeft(ban, now), 1.0) << ban.target.Text();
+    }
+  }
+  // The three opening commands, ten permanent bans, five timed ones, writeid and writeip;
+  // then the two lists of this test.
+  const std::vector<std::string> record = ConsoleRecord(server.Dir());
+  ASSERT_EQ(record.size(), 22u);
+  EXPECT_GE(tookMs, 500 * (20 - 1)) << "sent faster than two a second";
+  EXPECT_EQ(people::ReadBanFile(testing::Slurp(server.Dir().Path() / "tfc/banned.cfg"), now).bans.size(), 490u);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "people/ban_console.h"
 
 #include <algorithm>
+#include <set>
+#include <utility>
 
 #include "people/ban_files.h"
 
@@ -135,11 +137,10 @@ std::vector<PlannedCommand> PlanRestore(const std::vector<Ban>& bans, const std:
                                         WallTime now) {
   std::vector<PlannedCommand> plan;
   const auto next = [&] { return kCommandGap * static_cast<int>(plan.size() + 1); };
-  const auto listedAsItIs = [&](const Ban& ban) {
-    return std::any_of(listed.begin(), listed.end(), [&](const ListedBan& l) {
-      return l.target.Base() == ban.target.Base() && l.minutes.has_value() == !ban.Permanent();
-    });
-  };
+  // Whom the server lists and whether for good; the list shows addresses without their mask.
+  std::set<std::pair<std::string, bool>> held;
+  for (const ListedBan& l : listed) held.emplace(l.target.Base(), !l.minutes.has_value());
+  const auto listedAsItIs = [&](const Ban& ban) { return held.contains({ban.target.Base(), ban.Permanent()}); };
   for (const Ban& ban : bans) {
     if (ban.Permanent() || listedAsItIs(ban)) continue;
     const std::optional<long long> left = MinutesLeft(ban, now + std::chrono::ceil<std::chrono::seconds>(next()));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <map>
 
 namespace quorvane::people {
 namespace {
@@ -12,6 +13,18 @@ bool IsCommand(const std::string& word, std::string_view name) {
   return word.size() == name.size() && std::equal(word.begin(), word.end(), name.begin(), [](char a, char b) {
            return std::tolower(static_cast<unsigned char>(a)) == b;
          });
+}
+
+// `banid MINUTES STEAMID [kick]` or `addip MINUTES ADDRESS`; none for anything else.
+std::optional<Ban> BanOfCommand(const std::vector<std::string>& words, WallTime now) {
+  const bool banid = IsCommand(words[0], "banid"), addip = IsCommand(words[0], "addip");
+  const bool kick = banid && words.size() == 4 && words[3] == "kick";
+  if ((!banid && !addip) || (words.size() != 3 && !kick)) return std::nullopt;
+  const std::optional<double> minutes = ParseMinutes(words[1]);
+  const Result<BanTarget> target = ParseBanTarget(words[2]);
+  const BanTarget::Kind wanted = banid ? BanTarget::Kind::SteamId : BanTarget::Kind::Address;
+  if (!minutes || !target || target->GetKind() != wanted) return std::nullopt;
+  return FoundBan(*target, *minutes, now);
 }
 
 }  // namespace
@@ -80,6 +93,7 @@ Ban FoundBan(const BanTarget& target, double minutes, WallTime now) {
 
 BanFileRead ReadBanFile(std::string_view bytes, WallTime now) {
   BanFileRead read;
+  std::map<std::string, std::size_t> where;  // each target's place in read.bans
   int number = 0;
   while (!bytes.empty()) {
     const std::size_t end = bytes.find('\n');
@@ -88,17 +102,16 @@ BanFileRead ReadBanFile(std::string_view bytes, WallTime now) {
     ++number;
     bool skipped = false;
     for (const std::vector<std::string>& words : ConsoleCommands(line)) {
-      const bool banid = IsCommand(words[0], "banid"), addip = IsCommand(words[0], "addip");
-      const bool kick = words.size() == 4 && banid && words[3] == "kick";
-      const std::optional<double> minutes = words.size() >= 3 ? ParseMinutes(words[1]) : std::nullopt;
-      const Result<BanTarget> target = words.size() >= 3 ? ParseBanTarget(words[2]) : Result<BanTarget>::Fail({});
-      const BanTarget::Kind wanted = banid ? BanTarget::Kind::SteamId : BanTarget::Kind::Address;
-      if ((!banid && !addip) || (words.size() != 3 && !kick) || !minutes || !target || target->GetKind() != wanted) {
+      const std::optional<Ban> ban = BanOfCommand(words, now);
+      if (!ban) {
         skipped = true;
         continue;
       }
-      std::erase_if(read.bans, [&](const Ban& b) { return b.target == *target; });
-      read.bans.push_back(FoundBan(*target, *minutes, now));
+      const auto [at, added] = where.try_emplace(ban->target.Text(), read.bans.size());
+      if (added)
+        read.bans.push_back(*ban);
+      else
+        read.bans[at->second] = *ban;
     }
     if (skipped) read.skippedLines.push_back(number);
   }

@@ -18,8 +18,8 @@ struct BanFileRead {
 };
 
 // Reads `banid` and `addip` lines from either file. A ban that appears twice
-// is kept once, as the later line has it (the server's `banid` replaces an
-// entry too). Lines banning the shared placeholders, user ids (`#12`) or
+// is kept once, in the place of its first line and as the later line has it
+// (the server's `banid` replaces an entry too). Lines banning the shared placeholders, user ids (`#12`) or
 // anything else that is not a SteamID or address are skipped and counted.
 BanFileRead ReadBanFile(std::string_view bytes, WallTime now);
 

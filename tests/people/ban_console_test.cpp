@@ -103,12 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
                             "UserID filter list: 2 entries\r\n1 STEAM_0:1:2345 : permanent\r\n2 #5 : permanent\r\n",
                             std::vector<ListedBan>{{Target("STEAM_0:1:2345"), {}}}, 1},
                     ListRow{"idsRefused", true, "Bad rcon_password.\n", std::nullopt},
-                    ListRow{"idsAnsweredByAnotherCommand", true, "IP filter list: empty\n", std::nullopt},
                     ListRow{"ipsEmpty", false, "IP filter list: empty\n", std::vector<ListedBan>{}},
                     ListRow{"ipsPadded", false,
                             "IP filter list:\n  1.  2. 33.  4 : permanent\n192.168.  1. 20 : 60.000 min\n",
                             std::vector<ListedBan>{{Target("1.2.33.4"), {}}, {Target("192.168.1.20"), 60.0}}},
-                    ListRow{"ipsHeadingOnly", false, "IP filter list:\n", std::vector<ListedBan>{}},
                     ListRow{"ipsUnknownCommand", false, "Unknown command: listip\n", std::nullopt}),
     RowName);
 
@@ -139,12 +137,6 @@ INSTANTIATE_TEST_SUITE_P(
                     RemoveRow{"ipNotFound", "removeip: couldn't find 1.2.3.4.\n", RemoveAnswer::NotFound},
                     RemoveRow{"refused", "Bad rcon_password.\n", RemoveAnswer::Other}),
     RowName);
-
-TEST(BanConsole, restoringStartsWithTheServersOwnFileThenItsLists) {
-  EXPECT_EQ(RestoreOpening(),
-            (std::vector<PlannedCommand>{
-                {milliseconds(0), "exec banned.cfg"}, {milliseconds(500), "listid"}, {milliseconds(1000), "listip"}}));
-}
 
 TEST(BanConsole, restoreSendsTimedBansWithMinutesLeftThenPermanentOnesNotListed) {
   const WallTime now = kT0 + minutes(10);
@@ -178,16 +170,6 @@ TEST(BanConsole, aTimedBanCountsItsMinutesAtItsTurnAndIsDroppedWhenItEndsBefore)
   EXPECT_EQ(PlanRestore(bans, {}, kT0), (std::vector<PlannedCommand>{{milliseconds(500), "addip 1 1.1.1.1"},
                                                                      {milliseconds(1000), "addip 2 1.1.1.2"},
                                                                      {milliseconds(1500), "addip 2 1.1.1.4"}}));
-}
-
-TEST(BanConsole, fiveHundredBansGoOneEveryHalfSecond) {
-  std::vector<Ban> bans;
-  for (int i = 0; i < 500; ++i)
-    bans.push_back(Made("10.0." + std::to_string(i / 250) + "." + std::to_string(i % 250),
-                        i % 2 ? std::optional(minutes(60)) : std::nullopt));
-  const std::vector<PlannedCommand> plan = PlanRestore(bans, {}, kT0);
-  ASSERT_EQ(plan.size(), 501u);  // and one writeip
-  for (std::size_t i = 0; i < plan.size(); ++i) EXPECT_EQ(plan[i].at, kCommandGap * static_cast<int>(i + 1));
 }
 
 }  // namespace

@@ -44,18 +44,17 @@ INSTANTIATE_TEST_SUITE_P(
     Bans, Targets,
     testing::Values(TargetRow{"steamId", "STEAM_0:1:2345", "STEAM_0:1:2345"},
                     TargetRow{"steamIdLowerCaseWithBlanks", " steam_1:0:7\t", "STEAM_1:0:7"},
-                    TargetRow{"largestAccount", "STEAM_0:1:4294967295", "STEAM_0:1:4294967295"},
+
                     TargetRow{"accountBeyond32Bits", "STEAM_0:1:4294967296", std::nullopt},
                     TargetRow{"universeTooHigh", "STEAM_6:0:1", std::nullopt},
                     TargetRow{"bitNotZeroOrOne", "STEAM_0:2:1", std::nullopt},
-                    TargetRow{"steamIdMissingPart", "STEAM_0:1", std::nullopt},
+
                     TargetRow{"address", "1.2.3.4", "1.2.3.4", K::Address},
                     TargetRow{"addressWithPrefix", "10.0.0.0/8", "10.0.0.0/8", K::Address},
                     TargetRow{"addressWithDottedMask", "10.0.0.0/255.0.0.0", "10.0.0.0/255.0.0.0", K::Address},
                     TargetRow{"partOver255", "1.2.3.256", std::nullopt}, TargetRow{"threeParts", "1.2.3", std::nullopt},
                     TargetRow{"prefixOver32", "1.2.3.4/33", std::nullopt},
-                    TargetRow{"addressWithPort", "1.2.3.4:27005", std::nullopt},
-                    TargetRow{"userId", "#12", std::nullopt}, TargetRow{"empty", "", std::nullopt},
+                    TargetRow{"addressWithPort", "1.2.3.4:27005", std::nullopt}, TargetRow{"empty", "", std::nullopt},
                     TargetRow{"quoteAndCommand", "STEAM_0:1:2\"; quit", std::nullopt},
                     TargetRow{"semicolonAndCommand", "1.2.3.4;quit", std::nullopt},
                     TargetRow{"newlineAndCommand", "STEAM_0:1:2\nquit", std::nullopt},
@@ -101,13 +100,6 @@ INSTANTIATE_TEST_SUITE_P(Bans, MinutesLeftRows,
                                          LeftRow{"atItsEnd", seconds(30 * 60), 0},
                                          LeftRow{"longAfter", seconds(99 * 60), 0}),
                          RowName);
-
-TEST(Bans, aPermanentBanHasNoMinutesLeftAndStaysInForce) {
-  const Result<Ban> ban = MakeBan(Target("1.2.3.4"), "", "", kT0, std::nullopt);
-  ASSERT_TRUE(ban);
-  EXPECT_EQ(MinutesLeft(*ban, kT0 + minutes(1'000'000)), std::nullopt);
-  EXPECT_TRUE(ban->InForce(kT0 + minutes(1'000'000)));
-}
 
 TEST(Bans, lengthsTheServerWouldReadAsPermanentOrThatNeverEndAreRefused) {
   EXPECT_FALSE(MakeBan(Target("1.2.3.4"), "", "", kT0, minutes(0)));

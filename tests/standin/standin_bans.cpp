@@ -40,7 +40,8 @@ std::vector<Filter>& Live(std::vector<Filter>& list) {
 std::optional<double> Minutes(const std::string& text) {
   char* end = nullptr;
   const double m = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || !(m >= 0)) return std::nullopt;
+  // A century of minutes at most, so the end time stays a number.
+  if (text.empty() || *end != '\0' || !(m >= 0 && m <= 525600.0 * 100)) return std::nullopt;
   return m;
 }
 

@@ -1,6 +1,7 @@
 #include "people/ban_console.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -137,23 +138,51 @@ std::vector<PlannedCommand> PlanRestore(const std::vector<Ban>& bans, const std:
                                         WallTime now) {
   std::vector<PlannedCommand> plan;
   const auto next = [&] { return kCommandGap * static_cast<int>(plan.size() + 1); };
+  bool writeId = false, writeIp = false;
+  const auto add = [&](std::string command, const BanTarget& target, bool write) {
+    plan.push_back({next(), std::move(command)});
+    if (write) (Steam(target) ? writeId : writeIp) = true;
+  };
   // Whom the server lists and whether for good; the list shows addresses without their mask.
   std::set<std::pair<std::string, bool>> held;
   for (const ListedBan& l : listed) held.emplace(l.target.Base(), !l.minutes.has_value());
-  const auto listedAsItIs = [&](const Ban& ban) { return held.contains({ban.target.Base(), ban.Permanent()}); };
+  const auto listedAs = [&](const Ban& ban, bool permanent) { return held.contains({ban.target.Base(), permanent}); };
+  // The ban that holds for each target: a permanent one, else the one that ends last.
+  std::map<std::string, const Ban*> holding;
   for (const Ban& ban : bans) {
-    if (ban.Permanent() || listedAsItIs(ban)) continue;
+    if (!ban.InForce(now)) continue;
+    const Ban*& h = holding[ban.target.Base()];
+    if (h == nullptr || (!h->Permanent() && (ban.Permanent() || *ban.until > *h->until))) h = &ban;
+  }
+  const auto holds = [&](const Ban& ban) {
+    const auto h = holding.find(ban.target.Base());
+    return h != holding.end() && h->second == &ban;
+  };
+  const auto lift = [&](const Ban& ban) {
+    add((Steam(ban.target) ? "removeid " : "removeip ") + ban.target.Text(), ban.target, true);
+  };
+
+  for (const Ban& ban : bans) {
+    if (ban.Permanent() || !holds(ban) || listedAs(ban, false)) continue;
     const std::optional<long long> left = MinutesLeft(ban, now + std::chrono::ceil<std::chrono::seconds>(next()));
-    if (*left > 0) plan.push_back({next(), BanCommand(ban.target, *left)});
+    // A permanent entry from the server's file gives way, and the file is rewritten without it.
+    if (*left > 0)
+      add(BanCommand(ban.target, *left), ban.target, listedAs(ban, true));
+    else if (listedAs(ban, true))
+      lift(ban);
   }
-  bool wroteId = false, wroteIp = false;
   for (const Ban& ban : bans) {
-    if (!ban.Permanent() || listedAsItIs(ban)) continue;
-    plan.push_back({next(), BanCommand(ban.target, 0)});
-    (Steam(ban.target) ? wroteId : wroteIp) = true;
+    if (ban.Permanent() && holds(ban) && !listedAs(ban, true)) add(BanCommand(ban.target, 0), ban.target, true);
   }
-  if (wroteId) plan.push_back({next(), "writeid"});
-  if (wroteIp) plan.push_back({next(), "writeip"});
+  // Lifted or ended while the server was down, yet back from its file.
+  std::set<std::string> lifted;
+  for (const Ban& ban : bans) {
+    const std::string base = ban.target.Base();
+    if (!holding.contains(base) && (listedAs(ban, true) || listedAs(ban, false)) && lifted.insert(base).second)
+      lift(ban);
+  }
+  if (writeId) plan.push_back({next(), "writeid"});
+  if (writeIp) plan.push_back({next(), "writeip"});
   return plan;
 }
 

@@ -44,7 +44,7 @@ std::vector<Ban> FoundOnServer(const ListedBans& listed, WallTime now);
 
 // What `removeid`/`removeip` answered.
 enum class RemoveAnswer { Removed, NotFound, Other };
-RemoveAnswer ParseRemoveAnswer(std::string_view answer);
+[[nodiscard]] RemoveAnswer ParseRemoveAnswer(std::string_view answer);
 
 // One console command a packet, at most two a second: that many packets stay
 // well inside the server's limit on packets from one address.
@@ -64,10 +64,13 @@ std::vector<PlannedCommand> RestoreOpening();
 // The rest, planned at `now` once both list answers are in: every timed ban
 // still in force with the minutes it has left when its command goes, then every
 // permanent ban the server does not list yet, in the order of `bans`; a ban the
-// server lists as it is (permanent or timed) is not sent again. `writeid` /
-// `writeip` close the plan when it sent a permanent ban of their kind. The first
-// command goes kCommandGap after `now`, each next one kCommandGap later.
-std::vector<PlannedCommand> PlanRestore(const std::vector<Ban>& bans, const std::vector<ListedBan>& listed,
-                                        WallTime now);
+// server lists as it is (permanent or timed) is not sent again. Where `bans`
+// hold several for one target, a permanent one wins, else the one ending last.
+// A ban lifted or ended while the server was down that its file brought back is
+// removed. `writeid`/`writeip` close the plan when it changed what the server's
+// file should hold. The first command goes kCommandGap after `now`, each next one
+// kCommandGap later.
+[[nodiscard]] std::vector<PlannedCommand> PlanRestore(const std::vector<Ban>& bans,
+                                                      const std::vector<ListedBan>& listed, WallTime now);
 
 }  // namespace quorvane::people

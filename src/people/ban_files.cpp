@@ -88,7 +88,7 @@ Ban FoundBan(const BanTarget& target, double minutes, WallTime now) {
     const double seconds = std::min(minutes, static_cast<double>(kLongestBan.count())) * 60;
     until = now + std::chrono::seconds(static_cast<long long>(std::ceil(seconds)));
   }
-  return Ban{target, {}, {}, BanSource::FoundOnServer, now, until};
+  return Ban{target, {}, {}, BanSource::FoundOnServer, now, until, std::nullopt};
 }
 
 BanFileRead ReadBanFile(std::string_view bytes, WallTime now) {

@@ -21,7 +21,7 @@ struct BanFileRead {
 // is kept once, in the place of its first line and as the later line has it
 // (the server's `banid` replaces an entry too). Lines banning the shared placeholders, user ids (`#12`) or
 // anything else that is not a SteamID or address are skipped and counted.
-BanFileRead ReadBanFile(std::string_view bytes, WallTime now);
+[[nodiscard]] BanFileRead ReadBanFile(std::string_view bytes, WallTime now);
 
 // Splits one line the way the server's console does: at `;` outside quotes,
 // `//` to the line end dropped, then words separated by blanks, quotes taken

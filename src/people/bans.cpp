@@ -124,12 +124,12 @@ Result<Ban> MakeBan(const BanTarget& target, std::string name, std::string reaso
                              " minutes (ten years); choose \"permanent\" for a longer one.");
   std::optional<WallTime> until;
   if (length) until = now + *length;
-  return Ban{target, std::move(name), std::move(reason), BanSource::ThisProgram, now, until};
+  return Ban{target, std::move(name), std::move(reason), BanSource::ThisProgram, now, until, std::nullopt};
 }
 
 std::optional<long long> MinutesLeft(const Ban& ban, WallTime now) {
-  if (ban.Permanent()) return std::nullopt;
   if (!ban.InForce(now)) return 0;
+  if (ban.Permanent()) return std::nullopt;
   const long long seconds = (*ban.until - now).count();
   return (seconds + 59) / 60;
 }

@@ -55,10 +55,11 @@ struct Ban {
   std::string reason;
   BanSource source = BanSource::ThisProgram;
   WallTime madeAt;
-  std::optional<WallTime> until;  // none: permanent
+  std::optional<WallTime> until;     // none: permanent
+  std::optional<WallTime> liftedAt;  // kept, and listed as lifted, once lifted
 
   bool Permanent() const { return !until.has_value(); }
-  bool InForce(WallTime now) const { return Permanent() || now < *until; }
+  bool InForce(WallTime now) const { return !(liftedAt && now >= *liftedAt) && (Permanent() || now < *until); }
   bool operator==(const Ban&) const = default;
 };
 
@@ -71,7 +72,7 @@ Result<Ban> MakeBan(const BanTarget& target, std::string name, std::string reaso
                     std::optional<std::chrono::minutes> length);
 
 // Whole minutes left, rounded up so a ban still in force never shows 0;
-// 0 once it has expired, none for a permanent ban.
+// 0 once it has expired or been lifted, none for a permanent ban in force.
 std::optional<long long> MinutesLeft(const Ban& ban, WallTime now);
 
 }  // namespace quorvane::people

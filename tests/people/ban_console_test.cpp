@@ -32,7 +32,7 @@ BanTarget Target(const std::string& text) {
 Ban Made(const std::string& target, std::optional<seconds> length, WallTime madeAt = kT0) {
   std::optional<WallTime> until;
   if (length) until = madeAt + *length;
-  return Ban{Target(target), "Name", "Reason", BanSource::ThisProgram, madeAt, until};
+  return Ban{Target(target), "Name", "Reason", BanSource::ThisProgram, madeAt, until, std::nullopt};
 }
 
 struct CommandRow {
@@ -161,6 +161,28 @@ TEST(BanConsole, restoreSendsTimedBansWithMinutesLeftThenPermanentOnesNotListed)
                                          {milliseconds(2500), "banid 0 STEAM_0:1:4 kick"},
                                          {milliseconds(3000), "writeid"},
                                          {milliseconds(3500), "writeip"}}));
+}
+
+TEST(BanConsole, restoreTakesBackWhatTheServersFileHoldsAgainstTheList) {
+  const WallTime now = kT0 + minutes(10);
+  Ban lifted = Made("STEAM_0:1:3", std::nullopt), liftedAddress = Made("1.2.3.4", std::nullopt);
+  lifted.liftedAt = liftedAddress.liftedAt = kT0 + minutes(5);
+  const std::vector<Ban> bans = {
+      Made("STEAM_0:1:2", minutes(30)),  // made timed while down: 20 minutes
+      lifted,                            // lifted while down
+      liftedAddress,                     // lifted, and not listed: nothing to do
+      Made("STEAM_0:1:5", minutes(5)),   // an old ban of a target banned for good now
+      Made("STEAM_0:1:5", std::nullopt, kT0 + minutes(6)),
+      Made("STEAM_0:1:6", minutes(60)),  // two timed ones: the later end holds
+      Made("STEAM_0:1:6", minutes(40)),
+  };
+  const std::vector<ListedBan> listed = {
+      {Target("STEAM_0:1:2"), {}}, {Target("STEAM_0:1:3"), {}}, {Target("STEAM_0:1:5"), {}}};
+  EXPECT_EQ(PlanRestore(bans, listed, now),
+            (std::vector<PlannedCommand>{{milliseconds(500), "banid 20 STEAM_0:1:2 kick"},
+                                         {milliseconds(1000), "banid 50 STEAM_0:1:6 kick"},
+                                         {milliseconds(1500), "removeid STEAM_0:1:3"},
+                                         {milliseconds(2000), "writeid"}}));
 }
 
 TEST(BanConsole, aTimedBanCountsItsMinutesAtItsTurnAndIsDroppedWhenItEndsBefore) {

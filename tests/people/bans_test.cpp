@@ -101,6 +101,16 @@ INSTANTIATE_TEST_SUITE_P(Bans, MinutesLeftRows,
                                          LeftRow{"longAfter", seconds(99 * 60), 0}),
                          RowName);
 
+TEST(Bans, aLiftedBanIsNoLongerInForceAndHasNoMinutesLeft) {
+  const Result<Ban> made = MakeBan(Target("STEAM_0:1:2"), "A", "spam", kT0, std::nullopt);
+  ASSERT_TRUE(made);
+  Ban ban = *made;
+  ban.liftedAt = kT0 + minutes(1);
+  EXPECT_TRUE(ban.InForce(kT0));
+  EXPECT_FALSE(ban.InForce(kT0 + minutes(1)));
+  EXPECT_EQ(MinutesLeft(ban, kT0 + minutes(1)), 0);
+}
+
 TEST(Bans, lengthsTheServerWouldReadAsPermanentOrThatNeverEndAreRefused) {
   EXPECT_FALSE(MakeBan(Target("1.2.3.4"), "", "", kT0, minutes(0)));
   EXPECT_FALSE(MakeBan(Target("1.2.3.4"), "", "", kT0, kLongestBan + minutes(1)));

@@ -55,9 +55,9 @@ Result<ListedBans> ReadList(std::string_view answer, std::string_view heading, s
   const auto head =
       std::find_if(lines.begin(), lines.end(), [&](std::string_view l) { return l.starts_with(heading); });
   if (head == lines.end()) {
-    const std::string_view first = lines.empty() ? std::string_view() : lines.front().substr(0, 80);
-    return Result<ListedBans>::Fail("The server did not answer " + std::string(command) + " with its list: \"" +
-                                    std::string(first) + "\".");
+    const std::string first = ShownText(lines.empty() ? std::string_view() : lines.front());
+    return Result<ListedBans>::Fail("The server did not answer " + std::string(command) + " with its list: \"" + first +
+                                    "\".");
   }
   ListedBans listed;
   if (Trim(head->substr(heading.size())) == "empty") return listed;

@@ -26,13 +26,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// The text as a message may quote it: no control characters, not overly long.
-std::string Shown(std::string_view s) {
-  std::string out;
-  for (char c : s.substr(0, kShownChars)) out += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
-  return s.size() > kShownChars ? out + "..." : out;
-}
-
 // A decimal number of 1 to `digits` digits no larger than `most`, nothing else.
 std::optional<std::uint64_t> Number(std::string_view s, std::size_t digits, std::uint64_t most) {
   if (s.empty() || s.size() > digits || !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
@@ -70,6 +63,12 @@ bool IsSteamId(std::string_view upper) {
 
 }  // namespace
 
+std::string ShownText(std::string_view s) {
+  std::string out;
+  for (char c : s.substr(0, kShownChars)) out += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
+  return s.size() > kShownChars ? out + "..." : out;
+}
+
 bool IsSharedPlaceholder(std::string_view steamId) {
   const std::string upper = Upper(Trim(steamId));
   return std::find(kPlaceholders.begin(), kPlaceholders.end(), upper) != kPlaceholders.end();
@@ -86,7 +85,7 @@ Result<BanTarget> ParseBanTarget(std::string_view text, std::string_view address
   }
   if (IsSteamId(upper)) return BanTarget(BanTarget::Kind::SteamId, upper);
   if (IsAddress(trimmed)) return BanTarget(BanTarget::Kind::Address, std::string(trimmed));
-  std::string quoted = Shown(trimmed);
+  std::string quoted = ShownText(trimmed);
   quoted.insert(quoted.begin(), '"');
   return Result<BanTarget>::Fail(quoted +
                                  "\" is neither a SteamID (such as STEAM_0:1:2345) nor an address (such as 1.2.3.4).");

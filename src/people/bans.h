@@ -40,6 +40,10 @@ Result<BanTarget> ParseBanTarget(std::string_view text, std::string_view address
 // `STEAM_ID_LAN`, `STEAM_ID_PENDING`, `BOT`, `HLTV`: many players share them.
 bool IsSharedPlaceholder(std::string_view steamId);
 
+// Outside text as a message may quote it: control characters as `?`, cut
+// after 40 characters.
+std::string ShownText(std::string_view text);
+
 enum class BanSource { ThisProgram, FoundOnServer };
 // "this program" or "found on the server".
 std::string SourceText(BanSource source);

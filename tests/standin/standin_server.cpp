@@ -16,6 +16,7 @@
 #include <optional>
 #include <sstream>
 
+#include "standin_bans.h"
 #include "standin_os.h"
 
 namespace quorvane::standin {
@@ -272,6 +273,25 @@ std::string Unquote(std::string s) {
   return s;
 }
 
+std::string Execute(const std::string& line);
+
+// What the ban commands reach of the server: exec'd lines, players, the log.
+BanHooks ServerBanHooks() {
+  return {Execute,
+          [](int userId) {
+            for (const FakePlayer& p : g_players)
+              if (p.userId == userId) return p.steamId;
+            return std::string();
+          },
+          [](const std::string& steamId) {
+            std::erase_if(g_players, [&](const FakePlayer& p) {
+              if (p.steamId == steamId) Log("Kick: " + Who(p) + " was kicked by \"Console\"");
+              return p.steamId == steamId;
+            });
+          },
+          Log};
+}
+
 // Runs one console command and says what the server would.
 std::string Execute(const std::string& line) {
   std::istringstream in(line);
@@ -335,6 +355,7 @@ std::string Execute(const std::string& line) {
     if (!rest.empty()) g_cvars[command] = Unquote(rest);
     return rest.empty() ? "\"" + command + "\" is \"" + g_cvars[command] + "\"\n" : "";
   }
+  if (std::optional<std::string> answer = BanCommand(command, rest, ServerBanHooks())) return *answer;
   return "Unknown command: " + command + "\n";
 }
 

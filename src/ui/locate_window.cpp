@@ -1,5 +1,7 @@
 #include "ui/locate_window.h"
 
+#include <algorithm>
+
 #include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QCloseEvent>
@@ -223,6 +225,11 @@ void LocateWindow::ShowDirInTree() {
   if (m_dirToShow.isEmpty()) return;
   QStringList way{m_dirToShow};
   while (!ParentDir(way.front()).isEmpty()) way.prepend(ParentDir(way.front()));
+  // A hidden directory on the way (a Wine drive under ~/.wine) is listed only
+  // when asked for by its path before its parent is read; later it stays filtered out.
+  if (std::any_of(way.cbegin(), way.cend(),
+                  [](const QString& dir) { return QFileInfo(dir).fileName().startsWith('.'); }))
+    static_cast<void>(m_dirModel->index(m_dirToShow));
   QModelIndex index = m_dirModel->index(way.front());
   for (qsizetype level = 1; level < way.size() && index.isValid(); ++level) {
     if (!m_readDirs.contains(way[level - 1])) {

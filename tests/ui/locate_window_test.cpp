@@ -79,7 +79,10 @@ struct LocateWindowTest : StartSequenceTest {
     const QTreeView* tree = Tree(window);
     // A root's siblings are the machine's other drives: there is nothing of its own to wait for.
     const bool root = QDir(dir).isRoot();
-    const auto siblings = root ? 0 : QFileInfo(dir).dir().entryList(QDir::AllDirs | QDir::NoDotAndDotDot).size();
+    // Directories only: a Wine prefix's dosdevices also holds links to devices (com1 -> /dev/ttyS0).
+    const QFileInfoList entries = QFileInfo(dir).dir().entryInfoList(QDir::AllDirs | QDir::NoDotAndDotDot);
+    const auto siblings =
+        root ? 0 : std::count_if(entries.cbegin(), entries.cend(), [](const QFileInfo& e) { return e.isDir(); });
     const auto shown = [&] {
       const QModelIndex index = tree->currentIndex();
       const QRect at = tree->visualRect(index);
@@ -104,7 +107,7 @@ struct LocateWindowTest : StartSequenceTest {
 // The first run offers the default installation's drive, whichever directory the program was started in.
 TEST_F(LocateWindowTest, firstRun_opensOnTheDefaultDrive_selectedAndInView) {
   const CurrentDirectory here(game.Path("tree/l1/l2/l3/l4/server"));
-  const QString root = QDir::fromNativeSeparators(QString::fromStdString(platform::ResolvePath("C:\\").string()));
+  const QString root = QDir::cleanPath(QString::fromStdString(platform::ResolvePath("C:\\").string()));
   Start();
   Tick(sequence->IntroWindow(), "Timer1", 4500);
   QWidget* locate = sequence->LocateFile();

@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include "ui/pictures.h"
+#include "ui/window_fixtures.h"
 
 // The resource's initializer is declared where it is called: outside any namespace.
 static void InitSequenceResources() { Q_INIT_RESOURCE(sequence); }
@@ -31,6 +32,7 @@ double DifferingShare(const QImage& a, const QImage& b) {
 class DrawnPictureTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(DrawnPictureTest, isTheSvgAsDrawnNow_elseRunScriptsDrawPictures) {
+  fixtures::App();
   InitSequenceResources();
   const QString svg = QStringLiteral(":/sequence/intro.svg");
   QFile file(DrawnPicturePath(svg, GetParam()));

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -119,9 +120,9 @@ void HoldStartMessage(QtMsgType type, const QMessageLogContext& context, const Q
 
 // The window icon, drawn from its SVG: loading it as a file would make Qt
 // load every image plugin to find the one for it.
-QIcon ProgramIcon() {
+QIcon ProgramIcon(std::initializer_list<int> sizes) {
   QIcon icon;
-  for (const int size : {48, 128, 256}) icon.addPixmap(quorvane::ui::SvgPicture(":/icons/quorvane.svg", {size, size}));
+  for (const int size : sizes) icon.addPixmap(quorvane::ui::SvgPicture(":/icons/quorvane.svg", {size, size}));
   return icon;
 }
 
@@ -137,7 +138,9 @@ int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice&
 
   // The window system matches the windows to the installed desktop entry, and with it the icon.
   QGuiApplication::setDesktopFileName(quorvane::install::kDesktopId);
-  QApplication::setWindowIcon(ProgramIcon());
+  // The title bar's size first; the larger ones the task switcher shows once the first window is up.
+  QApplication::setWindowIcon(ProgramIcon({48}));
+  quorvane::ui::AfterFirstWindowShows([] { QApplication::setWindowIcon(ProgramIcon({48, 128, 256})); });
   // Windows come and go during start-up; only the sequence says when it is over.
   QApplication::setQuitOnLastWindowClosed(false);
   quorvane::ui::InstallComicFont();

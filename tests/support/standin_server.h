@@ -38,9 +38,6 @@ class StandInServer {
     m_process.kill();
     m_process.waitForFinished();
   }
-  StandInServer(const StandInServer&) = delete;
-  StandInServer& operator=(const StandInServer&) = delete;
-
   std::uint16_t Port() const { return m_port; }
   std::string Target() const { return "127.0.0.1:" + std::to_string(m_port); }
 

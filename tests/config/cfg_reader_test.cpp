@@ -5,7 +5,6 @@
 
 #include "config/field_catalogue.h"
 #include "config_data.h"
-#include "support/memory_file_system.h"
 
 namespace quorvane::config {
 namespace {
@@ -38,16 +37,6 @@ TEST(CfgReader, fieldsTheFileDoesNotName_keepTheirValues) {
   EXPECT_EQ(values.GetText("hostname"), "mine");
   EXPECT_EQ(values.GetCheck("sv_cheats"), 2);
   EXPECT_EQ(values.GetText("rate"), "5000");
-}
-
-TEST(CfgReader, aFileThatCannotBeRead_givesTheReasonAndNoUpdates) {
-  test_support::MemoryFileSystem fs;
-  fs.AddFile("C:\\HL\\Tfc\\server.cfg", "hostname \"x\"\r\n");
-  fs.FailOn(test_support::MemoryFileSystem::Op::Read, "C:\\HL\\Tfc\\server.cfg", "Input/output error");
-  const install::Read<FieldUpdates> read = LoadCfgFile(fs, "C:\\HL\\Tfc\\server.cfg");
-  EXPECT_FALSE(read.ok());
-  EXPECT_EQ(read.reason(), "Input/output error");
-  EXPECT_TRUE(read.value().empty());
 }
 
 TEST(FieldValues, namesOutsideTheCatalogue_readEmptyAndTakeNothing) {

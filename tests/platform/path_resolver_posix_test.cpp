@@ -44,7 +44,6 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, Spellings,
     ::testing::Values(Spelling{"FileInAnotherCase", "\\tfc\\mapcycle.txt", "tfc/MapCycle.txt"},
                       Spelling{"LowerCaseTwinBeforeAnExactSpelling", "\\Tfc\\mapcycle.txt", "tfc/MapCycle.txt"},
-                      Spelling{"AllCapitals", "\\TFC\\MAPCYCLE.TXT", "tfc/MapCycle.txt"},
                       Spelling{"DoubledBackslashOfAGameDirEndingInOne", "\\\\Tfc\\\\mapcycle.txt", "tfc/MapCycle.txt"},
                       Spelling{"CodePageTextAgainstUtf8Names", "\\\xC9QUIPE\\x", "\xC3\xA9quipe/x"},
                       Spelling{"NewFileWithoutALowerCaseTwin", "\\tfc\\maps\\New.bsp", "tfc/MAPS/New.bsp"},

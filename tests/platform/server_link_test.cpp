@@ -5,28 +5,18 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QProcess>
-#include <QUdpSocket>
 #include <algorithm>
 #include <functional>
 #include <optional>
 
-#include "platform/scratch_dir.h"
 #include "platform/server_console.h"
 #include "platform/server_query.h"
+#include "support/standin_server.h"
 
 namespace quorvane::platform {
 namespace {
 
 using monitor::ConsoleStep;
-
-// One application object for the whole test program, whichever test needs it first.
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "platform_tests";
-  static char* argv[] = {name, nullptr};
-  if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-}
 
 // Runs the event loop until `done` holds or 10 s have passed.
 bool Await(const std::function<bool()>& done) {
@@ -35,38 +25,21 @@ bool Await(const std::function<bool()>& done) {
   return done();
 }
 
-// A stand-in dedicated server in a scratch installation whose server.cfg holds the console password.
-class StandInServer {
- public:
-  explicit StandInServer(const QStringList& environment = {}) {
-    EnsureApp();
-    m_dir.Make("tfc/server.cfg", "hostname \"Link Test\"\r\nrcon_password \"se cret\"\r\n");
-    {
-      QUdpSocket probe;  // closed again before the stand-in binds the port
-      EXPECT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-      m_port = probe.localPort();
-    }
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString& e : environment) env.insert(e.section('=', 0, 0), e.section('=', 1));
-    m_process.setProcessEnvironment(env);
-    m_process.setWorkingDirectory(QString::fromStdString(m_dir.Text()));
-    m_process.start(QUORVANE_STANDIN, {"-game", "tfc", "-port", QString::number(m_port), "+map", "2fort"});
-    EXPECT_TRUE(m_process.waitForStarted());
+// One application object for the whole test program, made by whichever test needs it first.
+struct ServerLink : ::testing::Test {
+  ServerLink() {
+    static int argc = 1;
+    static char name[] = "platform_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
   }
-  ~StandInServer() {
-    m_process.kill();
-    m_process.waitForFinished();
-  }
-  std::uint16_t Port() const { return m_port; }
-
- private:
-  testing::ScratchDir m_dir;
-  QProcess m_process;
-  std::uint16_t m_port = 0;
 };
 
-TEST(ServerLink, queryReadsInfoPlayersAndRulesFromAServerThatWantsTheChallenge) {
-  StandInServer server({"STEAM_GAMESERVER_A2S_INFO_REQUIRE_CHALLENGE=1", "QUORVANE_STANDIN_SPLIT=100"});
+constexpr const char* kServerCfg = "hostname \"Link Test\"\r\nrcon_password \"se cret\"\r\n";
+
+TEST_F(ServerLink, queryReadsInfoPlayersAndRulesFromAServerThatWantsTheChallenge) {
+  test_support::StandInServer server(kServerCfg,
+                                     {"STEAM_GAMESERVER_A2S_INFO_REQUIRE_CHALLENGE=1", "QUORVANE_STANDIN_SPLIT=100"});
   std::optional<monitor::ServerInfo> info;
   std::vector<monitor::Player> players;
   std::vector<monitor::Rule> rules;
@@ -85,8 +58,8 @@ TEST(ServerLink, queryReadsInfoPlayersAndRulesFromAServerThatWantsTheChallenge) 
   EXPECT_GE(query.SinceLastAnswerMs(), 0);
 }
 
-TEST(ServerLink, aLongConsoleAnswerInManyPacketsArrivesWhole) {
-  StandInServer server;
+TEST_F(ServerLink, aLongConsoleAnswerInManyPacketsArrivesWhole) {
+  test_support::StandInServer server(kServerCfg);
   // A console packet sent before the stand-in's socket is open is lost: its first answer shows it is.
   bool answered = false;
   ServerQuery query(MakeUdpLink(), {[&](const monitor::ServerInfo&, int) { answered = true; }, {}, {}, {}});

@@ -165,7 +165,6 @@ TEST_P(FolderNames, areReadBackOnlyInTheirOwnShape) {
 INSTANTIATE_TEST_SUITE_P(ReportFolders, FolderNames,
                          testing::Values(FolderRow{"second", "2026-12-07_21-05-09-2", true},
                                          FolderRow{"danglingDash", "2026-12-07_21-05-09-", false},
-                                         FolderRow{"noSuchMonth", "2026-13-07_21-05-09", false},
                                          FolderRow{"noSuchDay", "2026-02-30_21-05-09", false},
                                          FolderRow{"foreign", "notes", false}),
                          RowName);

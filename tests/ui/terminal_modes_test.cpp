@@ -4,50 +4,28 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QUdpSocket>
 #include <cstdio>
 
+#include "support/standin_server.h"
 #include "ui/terminal_modes.h"
 #include "ui/window_fixtures.h"
 
 namespace quorvane::ui {
 namespace {
 
-using fixtures::App;
+using test_support::StandInServer;
 
-std::uint16_t FreeUdpPort() {
-  App();
-  QUdpSocket probe;
-  EXPECT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-  return probe.localPort();
-}
-
-// The hostile stand-in on a free loopback port, with "se cret" as its console password.
-class HostileServer {
- public:
-  HostileServer() : m_port(FreeUdpPort()) {
-    QDir(m_dir.path()).mkpath("tfc");
-    std::ofstream(m_dir.filePath("tfc/server.cfg").toStdString(), std::ios::binary) << "rcon_password \"se cret\"\r\n";
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QUORVANE_STANDIN_HOSTILE", "1");
-    m_process.setProcessEnvironment(environment);
-    m_process.setWorkingDirectory(m_dir.path());
-    m_process.start(QUORVANE_STANDIN, {"-game", "tfc", "-port", QString::number(m_port), "+map", "2fort"});
-    EXPECT_TRUE(m_process.waitForStarted());
-  }
-  ~HostileServer() {
-    m_process.kill();
-    m_process.waitForFinished();
-  }
-  std::string Target() const { return "127.0.0.1:" + std::to_string(m_port); }
-
- private:
-  QTemporaryDir m_dir;
-  QProcess m_process;
-  std::uint16_t m_port;
+// The run's application object, made before anything the test holds.
+struct WithApp {
+  WithApp() { fixtures::App(); }
 };
+
+// The hostile stand-in, with "se cret" as its console password.
+struct HostileServerTerminal : ::testing::Test, WithApp {
+  const StandInServer server{"rcon_password \"se cret\"\r\n", {"QUORVANE_STANDIN_HOSTILE=1"}};
+};
+
+struct SilentServerTerminal : ::testing::Test, WithApp {};
 
 struct Printed {
   int code = -1;
@@ -80,7 +58,7 @@ std::string ControlsIn(const std::string& text) {
 }
 
 // The query is asked until the stand-in, which opens its socket a moment after it starts, answers.
-Printed Query(const HostileServer& server, bool json) {
+Printed Query(const StandInServer& server, bool json) {
   Printed p;
   for (int tries = 0; tries < 3 && p.code != kTerminalAnswered; ++tries)
     p = Capture(
@@ -88,8 +66,7 @@ Printed Query(const HostileServer& server, bool json) {
   return p;
 }
 
-TEST(HostileServerTerminal, queryPrintsTheProgramsLinesOnlyWithTheServersControlsWrittenOut) {
-  const HostileServer server;
+TEST_F(HostileServerTerminal, queryPrintsTheProgramsLinesOnlyWithTheServersControlsWrittenOut) {
   const Printed p = Query(server, false);
   ASSERT_EQ(p.code, kTerminalAnswered) << p.err;
   EXPECT_EQ(ControlsIn(p.out), "") << p.out;
@@ -102,8 +79,7 @@ TEST(HostileServerTerminal, queryPrintsTheProgramsLinesOnlyWithTheServersControl
   EXPECT_EQ(std::count(p.out.begin(), p.out.end(), '\n'), 13) << p.out;
 }
 
-TEST(HostileServerTerminal, queryAsJsonIsStrictJsonWithNullForEveryDurationNoConnectionHas) {
-  const HostileServer server;
+TEST_F(HostileServerTerminal, queryAsJsonIsStrictJsonWithNullForEveryDurationNoConnectionHas) {
   const Printed p = Query(server, true);
   ASSERT_EQ(p.code, kTerminalAnswered) << p.err;
   QJsonParseError error;
@@ -116,8 +92,7 @@ TEST(HostileServerTerminal, queryAsJsonIsStrictJsonWithNullForEveryDurationNoCon
     EXPECT_TRUE(player["seconds"].isNull()) << player["name"].toString().toStdString();
 }
 
-TEST(HostileServerTerminal, rconKeepsTheAnswersLineBreaksAsLfAndWritesOutEveryOtherControl) {
-  const HostileServer server;
+TEST_F(HostileServerTerminal, rconKeepsTheAnswersLineBreaksAsLfAndWritesOutEveryOtherControl) {
   Query(server, false);
   const Printed p = Capture([&](std::FILE* o, std::FILE* e) {
     return RunRcon(platform::UdpServerLinks(), server.Target(), "status", "se cret", o, e);
@@ -128,8 +103,8 @@ TEST(HostileServerTerminal, rconKeepsTheAnswersLineBreaksAsLfAndWritesOutEveryOt
   EXPECT_NE(p.out.find("\n4 users\n\\x1b[5mflood 0\\x1b[0m ~"), std::string::npos) << p.out.substr(0, 2000);
 }
 
-TEST(SilentServerTerminal, querySaysTheServerDidNotAnswerAndExitsWithNoAnswer) {
-  const std::string target = "127.0.0.1:" + std::to_string(FreeUdpPort());
+TEST_F(SilentServerTerminal, querySaysTheServerDidNotAnswerAndExitsWithNoAnswer) {
+  const std::string target = "127.0.0.1:" + std::to_string(test_support::FreeUdpPort());
   const Printed p =
       Capture([&](std::FILE* o, std::FILE* e) { return RunQuery(platform::UdpServerLinks(), target, false, o, e); });
   EXPECT_EQ(p.code, kTerminalNoAnswer);
@@ -137,8 +112,7 @@ TEST(SilentServerTerminal, querySaysTheServerDidNotAnswerAndExitsWithNoAnswer) {
   EXPECT_NE(p.err.find("did not answer after 3 tries"), std::string::npos) << p.err;
 }
 
-TEST(HostileServerTerminal, rconWithAWrongPasswordPrintsTheRefusalAndExitsWithNoAnswer) {
-  const HostileServer server;
+TEST_F(HostileServerTerminal, rconWithAWrongPasswordPrintsTheRefusalAndExitsWithNoAnswer) {
   Query(server, false);
   const Printed p = Capture([&](std::FILE* o, std::FILE* e) {
     return RunRcon(platform::UdpServerLinks(), server.Target(), "status", "nope", o, e);

@@ -22,10 +22,6 @@ std::optional<std::string> ValueAt(const KeyValues& read, std::initializer_list<
   return entry->value;
 }
 
-TEST(KeyValues, installedBuildIsTheManifestsBuildid) {
-  EXPECT_EQ(InstalledBuild(Sample("appmanifest_90.acf")), BuildId{8421976});
-}
-
 TEST(KeyValues, manifestSavedWithAByteOrderMarkIsRead) {
   EXPECT_EQ(InstalledBuild("\xEF\xBB\xBF" + Sample("appmanifest_90.acf")), BuildId{8421976});
 }

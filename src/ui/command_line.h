@@ -9,12 +9,13 @@
 
 namespace quorvane::ui {
 
-enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer, Query, Rcon };
+enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer, Query, Rcon, History };
 
 struct CommandLineDecision {
   CommandLineAction action = CommandLineAction::RunWindows;
   QString error;  // for Refuse: what was wrong, in one line
   // Query and Rcon: the server as HOST[:PORT], the answer as JSON, the console command.
+  // History: the text searched for in `command`, the rows as JSON.
   QString server{};
   bool json = false;
   QString command{};
@@ -50,6 +51,7 @@ class CommandLine {
   QCommandLineOption m_query;
   QCommandLineOption m_rcon;
   QCommandLineOption m_json;
+  QCommandLineOption m_history;
 };
 
 }  // namespace quorvane::ui

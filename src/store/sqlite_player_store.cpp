@@ -39,6 +39,7 @@ static_assert(std::size(kMigrations) == kSchemaVersion);
 
 constexpr std::size_t kMaxNamesShown = 50;
 constexpr int kMaxDetailSessions = 500;
+constexpr long long kDenseMatches = 5000;
 
 class Statement {
  public:
@@ -396,8 +397,18 @@ StoreOutcome SqlitePlayerStore::Record(const std::vector<Session>& batch) {
 
 people::StoreAnswer<std::vector<PlayerRow>> SqlitePlayerStore::Search(std::string_view text, std::size_t limit) {
   const std::lock_guard hold(m_lock);
+  bool trigram = m_version >= 2 && text.size() >= 3;
+  if (trigram) {
+    // A text most players hold is better found walking the players latest first until
+    // the rows are enough than by sorting every match.
+    Statement count(m_db, "SELECT count(*) FROM (SELECT 1 FROM player_text WHERE player_text MATCH ?1 LIMIT ?2)");
+    count.Bind(1, Phrase(text)).Bind(2, kDenseMatches);
+    if (const int rc = count.Step(); rc != SQLITE_ROW) return {std::nullopt, Failure("cannot be searched")};
+    trigram = count.Int(0) < kDenseMatches;
+  }
+  const bool dense = m_version >= 2 && text.size() >= 3 && !trigram;
   std::string sql = std::string("SELECT ") + kRowColumns + " FROM players p ";
-  const bool trigram = m_version >= 2 && text.size() >= 3;
+  if (dense) sql += "INDEXED BY players_by_last_seen ";
   if (trigram)
     sql += "WHERE p.id IN (SELECT rowid FROM player_text WHERE player_text MATCH ?1) ";
   else if (!text.empty())

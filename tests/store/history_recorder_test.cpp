@@ -49,7 +49,9 @@ Session Played(int i) {
   Session s;
   s.key = s.steamId = "STEAM_0:0:" + std::to_string(i);
   s.userId = i;
-  s.names = {"P" + std::to_string(i)};
+  std::string name = "P";
+  name += std::to_string(i);
+  s.names = {name};
   s.joined = 1'700'000'000 + i;
   s.lastSeen = s.joined + 10;
   s.serverFolder = "tfc";

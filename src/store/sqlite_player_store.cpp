@@ -408,7 +408,8 @@ people::StoreAnswer<std::vector<PlayerRow>> SqlitePlayerStore::Search(std::strin
   }
   const bool dense = m_version >= 2 && text.size() >= 3 && !trigram;
   std::string sql = std::string("SELECT ") + kRowColumns + " FROM players p ";
-  if (dense) sql += "INDEXED BY players_by_last_seen ";
+  // A text too short for the index is looked for in every row, read in the table's own order.
+  sql += dense ? "INDEXED BY players_by_last_seen " : trigram || text.empty() ? "" : "NOT INDEXED ";
   if (trigram)
     sql += "WHERE p.id IN (SELECT rowid FROM player_text WHERE player_text MATCH ?1) ";
   else if (!text.empty())

@@ -2,6 +2,7 @@
 // The player history in one SQLite file. One running copy of the program
 // writes it, holding its write lock from opening to closing; any other copy
 // finds it busy and only reads. Writes are all-or-nothing batches.
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -60,7 +61,7 @@ class SqlitePlayerStore final : public people::PlayerStore {
   sqlite3* m_db;
   std::string m_name;  // the file's name as shown to the user
   int m_version;
-  bool m_writable;
+  std::atomic<bool> m_writable;  // read by the window while the recorder writes
   bool m_keepAddresses = true;
   mutable std::mutex m_lock;  // the recorder's thread and the window share the connection
 };

@@ -254,6 +254,16 @@ TEST_F(Store, aSecondCopyFindsTheStoreBusyReadsItAndSaysSoOnce) {
   EXPECT_EQ(second->Search("Later", 10)->size(), 1U);
 }
 
+TEST_F(Store, aFolderThatCannotBeMadeIsNamedWithTheReason) {
+  fs::create_directories(m_dir);
+  std::ofstream(m_dir / "taken") << "a file where the folder would go";
+  const fs::path file = m_dir / "taken" / "quorvane" / "players.sqlite3";
+  const OpenedStore opened = SqlitePlayerStore::Open(file);
+  EXPECT_FALSE(opened.store);
+  EXPECT_NE(opened.message.find(file.string()), std::string::npos) << opened.message;
+  EXPECT_NE(opened.message.find("cannot be made"), std::string::npos) << opened.message;
+}
+
 TEST_F(Store, readingAFileThatIsNotThereSaysSoAndMakesNothing) {
   const OpenedStore opened = SqlitePlayerStore::Open(m_file, {.write = false});
   EXPECT_FALSE(opened.store);

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -24,6 +25,7 @@
 #include "platform/codepage.h"
 #include "platform/server_console.h"
 #include "ui/ansi_text.h"
+#include "ui/player_history.h"
 #include "ui/server_monitor.h"
 #include "ui/status_line.h"
 
@@ -36,11 +38,20 @@ long PeakRssKiB() {
   return -1;
 }
 
-// A log packet as the server sends it.
+// A log packet as the server sends it: mostly kills, and every tenth line a player
+// coming or going, so that the player history really writes.
 QByteArray LogPacket(long n) {
-  const std::string text = "\xFF\xFF\xFF\xFFlog L 01/31/2024 - 21:05:09: \"Player" + std::to_string(n % 32) + "<" +
-                           std::to_string(n % 32 + 2) + "><STEAM_0:1:" + std::to_string(n) +
-                           "><Blue>\" killed \"Other<9><STEAM_0:0:1><Red>\" with \"rocket\"\n";
+  std::string message;
+  const std::string joiner = "\"Joiner" + std::to_string(n / 20) + "<" + std::to_string(100 + n / 20) +
+                             "><STEAM_0:0:" + std::to_string(n / 20) + "><>\"";
+  if (n % 20 == 0)
+    message = joiner + " connected, address \"10.0." + std::to_string(n / 20 % 250) + ".1:27005\"";
+  else if (n % 20 == 10)
+    message = joiner + " disconnected";
+  else
+    message = "\"Player" + std::to_string(n % 32) + "<" + std::to_string(n % 32 + 2) +
+              "><STEAM_0:1:" + std::to_string(n) + "><Blue>\" killed \"Other<9><STEAM_0:0:1><Red>\" with \"rocket\"";
+  const std::string text = "\xFF\xFF\xFF\xFFlog L 01/31/2024 - 21:05:09: " + message + "\n";
   return QByteArray(text.data(), static_cast<qsizetype>(text.size() + 1));
 }
 
@@ -57,6 +68,12 @@ int Flood(int rate, int seconds) {
   sources.port = port;
   const QString settings = QString::fromStdString("/tmp/monitor_load_" + std::to_string(port) + ".ini");
   sources.settingsFile = settings;
+  // The player history records beside the window, as in the program.
+  const std::filesystem::path historyFile =
+      std::filesystem::temp_directory_path() / ("monitor_load_" + std::to_string(port)) / "players.sqlite3";
+  quorvane::ui::PlayerHistory history(historyFile);
+  history.Listen("tfc", port);
+  sources.history = &history;
   quorvane::ui::ServerMonitor window(std::move(sources));
   window.show();
   const long before = PeakRssKiB();
@@ -105,7 +122,15 @@ int Flood(int rate, int seconds) {
               late.size());
   std::printf("peak RSS: %.1f MiB at start, %.1f MiB at the end (+%.1f MiB)\n", before / 1024.0, after / 1024.0,
               (after - before) / 1024.0);
+  history.Flush();
+  std::size_t players = 0;
+  if (quorvane::people::PlayerStore* store = history.Store())
+    if (const auto rows = store->Search("Joiner", 1000000)) players = rows->size();
+  std::error_code ignored;
+  std::printf("player history: %zu players recorded, %.1f MiB on disk\n", players,
+              static_cast<double>(std::filesystem::file_size(historyFile, ignored)) / (1024.0 * 1024.0));
   std::remove(settings.toStdString().c_str());
+  std::filesystem::remove_all(historyFile.parent_path());
   return 0;
 }
 

@@ -9,7 +9,7 @@ source scripts/packages.sh
 bash scripts/setup.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 build=${QUORVANE_BENCH_BUILD_DIR:-build-bench}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-targets=(config_bench maps_bench soak_bench read_rss_bench workspace_bench main_form_bench quorvane bare_window
+targets=(config_bench maps_bench soak_bench read_rss_bench workspace_bench store_bench main_form_bench quorvane bare_window
          quorvane_first_window monitor_load quorvane_standin)
 cmake --build "$build" --target "${targets[@]}" >/dev/null
 work=$(mktemp -d)
@@ -50,6 +50,14 @@ if [[ -x $build/bench/workspace_bench ]]; then
     row "Workspace load, ${name//\"/}" "$(printf '%.1f %s' "$real" "$unit")" "2 000 maps under 50 ms"
   done < <(bench_csv "$build/bench/workspace_bench")
 fi
+
+# The player history: searches at 10 k, 100 k and 1 M generated sessions, and a session's bytes on disk.
+while IFS=, read -r name _ real _ unit _ _ _ _ _ bytes; do
+  name=${name//\"/}
+  what=${name#BM_Search}
+  row "Player history, search ${what%/*} at ${name#*/} sessions" \
+    "$(printf '%.2f %s' "$real" "$unit")${bytes:+, $(printf '%.0f' "$bytes") bytes a session}" "< 50 ms"
+done < <(bench_csv "$build/bench/store_bench")
 
 # Start-up: both programs under one virtual X server, five alternating rounds
 # of ten runs each; per round the median time, peak memory and number of

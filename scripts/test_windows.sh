@@ -29,8 +29,13 @@ if [[ ! -f $qt/.archive || $(cat "$qt/.archive") != "$stamp" ]]; then
   done
   echo "$stamp" >"$qt/.archive"
 fi
-# The preset looks for Qt in build-win; another build folder brings its own.
-cmake --preset windows-cross -B "$build" -DCMAKE_PREFIX_PATH="$qt" >/dev/null
+# SQLite for Windows (with FTS5), built once from Debian's source package and cached like Qt.
+sqlite=$(cd "$build" && pwd)/sqlite-mingw
+rm -rf "$sqlite"
+cp -r "$(bash scripts/sqlite_mingw.sh)" "$sqlite"
+# The preset looks for Qt and SQLite in build-win; another build folder brings its own.
+cmake --preset windows-cross -B "$build" -DCMAKE_PREFIX_PATH="$qt" -DSQLite3_INCLUDE_DIR="$sqlite/include" \
+  -DSQLite3_LIBRARY="$sqlite/lib/libsqlite3.a" >/dev/null
 cmake --build "$build"
 echo "Windows build: $((SECONDS - start)) s"
 

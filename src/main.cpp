@@ -7,7 +7,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -34,6 +36,7 @@
 #include "ui/fonts.h"
 #include "ui/install_terminal.h"
 #include "ui/pictures.h"
+#include "ui/player_history.h"
 #include "ui/start_sequence.h"
 #include "ui/terminal_modes.h"
 
@@ -82,6 +85,12 @@ int RunInTerminal(int& argc, char* argv[], const quorvane::ui::CommandLine& comm
       return quorvane::ui::RunQuery(links, decision.server.toStdString(), decision.json, stdout, stderr);
     return quorvane::ui::RunRcon(links, decision.server.toStdString(), decision.command.toStdString(),
                                  std::getenv("QUORVANE_RCON_PASSWORD"), stdout, stderr);
+  }
+  if (decision.action == CommandLineAction::History) {
+    const QCoreApplication terminal(argc, argv);
+    const std::filesystem::path file = quorvane::platform::PlayerHistoryFile();
+    return quorvane::ui::RunHistory(file.empty() ? std::nullopt : std::optional(file), decision.command, decision.json,
+                                    stdout, stderr);
   }
   // Only so that the help names the program as it was started; no window system is involved.
   const QCoreApplication terminal(argc, argv);
@@ -151,6 +160,9 @@ int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice&
   quorvane::platform::NativeProcessStarter starter;
   quorvane::platform::NativeServerControl server;
   quorvane::ui::Dialogs dialogs;
+
+  if (const std::filesystem::path history = quorvane::platform::PlayerHistoryFile(); !history.empty())
+    quorvane::ui::UsePlayerHistoryFile(history);
 
   quorvane::app::StartPlaces places;
   places.settingsPath = quorvane::platform::SettingsFilePath(fs);

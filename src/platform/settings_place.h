@@ -31,4 +31,10 @@ std::filesystem::path ChooseSettingsFile(const SettingsSurroundings& around);
 // it, so a name the code page cannot hold (/home/Łukasz) still reaches it.
 std::string SettingsFilePath(NativeFileSystem& fs);
 
+// Where the player history is kept: <dataHome, else home/.local/share>/quorvane/players.sqlite3;
+// empty when neither is an absolute path. Windows: %LOCALAPPDATA%\Quorvane\players.sqlite3.
+std::filesystem::path ChoosePlayerHistoryFile(const std::string& dataHome, const std::string& home);
+// The player history's file for this run, native; empty when this system offers no place for it.
+std::filesystem::path PlayerHistoryFile();
+
 }  // namespace quorvane::platform

@@ -75,6 +75,19 @@ fs::path ChooseSettingsFile(const SettingsSurroundings& around) {
   return config / "quorvane" / kFileName;
 }
 
+fs::path ChoosePlayerHistoryFile(const std::string& dataHome, const std::string& home) {
+  // A relative $XDG_DATA_HOME is to be ignored, as the base directory rules say.
+  fs::path data;
+  if (fs::path(dataHome).is_absolute())
+    data = dataHome;
+  else if (fs::path(home).is_absolute())
+    data = fs::path(home) / ".local" / "share";
+  if (data.empty()) return {};
+  return data / "quorvane" / "players.sqlite3";
+}
+
+fs::path PlayerHistoryFile() { return ChoosePlayerHistoryFile(Environment("XDG_DATA_HOME"), HomeDirectory()); }
+
 std::string SettingsFilePath(NativeFileSystem& files) {
   const fs::path native =
       ChooseSettingsFile({RunningProgramDir(), Environment("XDG_CONFIG_HOME"), HomeDirectory(), ::geteuid()});

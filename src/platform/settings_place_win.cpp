@@ -1,5 +1,7 @@
 #include "platform/settings_place.h"
 
+#include <cstdlib>
+
 #include "install/settings_file.h"
 #include "platform/program_dir.h"
 
@@ -12,5 +14,17 @@ std::filesystem::path ChooseSettingsFile(const SettingsSurroundings& around) {
 }
 
 std::string SettingsFilePath(NativeFileSystem&) { return ProgramDirectory() + std::string(install::kSettingsFileName); }
+
+std::filesystem::path ChoosePlayerHistoryFile(const std::string& dataHome, const std::string&) {
+  if (dataHome.empty()) return {};
+  return std::filesystem::path(std::u8string(dataHome.begin(), dataHome.end())) / "Quorvane" / "players.sqlite3";
+}
+
+// The wide environment: a user name outside the code page still reaches the folder.
+std::filesystem::path PlayerHistoryFile() {
+  const wchar_t* local = ::_wgetenv(L"LOCALAPPDATA");
+  if (local == nullptr || *local == L'\0') return {};
+  return std::filesystem::path(local) / L"Quorvane" / L"players.sqlite3";
+}
 
 }  // namespace quorvane::platform

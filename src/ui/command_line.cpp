@@ -59,7 +59,7 @@ std::pair<QString, bool> OptionName(const QString& argument) {
 }
 
 bool TakesValue(const QString& name) {
-  if (name == "install-server" || name == "query" || name == "rcon") return true;
+  if (name == "install-server" || name == "query" || name == "rcon" || name == "history") return true;
   for (const QtOption& qt : kQtOptions)
     if (name == QLatin1String(qt.name)) return qt.takesValue;
   return false;
@@ -101,11 +101,16 @@ CommandLine::CommandLine()
              "its words holding blanks are sent in double quotes, and control characters in the "
              "answer other than its line breaks are printed as \\xHH.",
              "HOST[:PORT]"),
-      m_json("json", "With --query or --check-update: prints the answer as JSON."),
+      m_json("json", "With --query, --check-update or --history: prints the answer as JSON."),
       m_checkUpdate("check-update",
                     "Prints the installed and the latest build of the dedicated server at the stored location, "
                     "asking SteamCMD, and exits: 0 when up to date, 10 when an update is available, 1 when it "
-                    "could not check.") {
+                    "could not check."),
+      m_history("history",
+                "Prints the players kept in the player history whose name, SteamID or address contains TEXT, "
+                "one row a player: last name, SteamID, other names, first and last seen, total time, sessions "
+                "and last address.",
+                "TEXT") {
   m_parser.setApplicationDescription(
       "Edits the configuration of a Team Fortress Classic server (server.cfg, listenserver.cfg, autoexec.cfg),\n"
       "its map cycle and message of the day, and starts and stops the dedicated server, listen server and game.\n"
@@ -119,6 +124,7 @@ CommandLine::CommandLine()
   m_parser.addOption(m_rcon);
   m_parser.addOption(m_json);
   m_parser.addOption(m_checkUpdate);
+  m_parser.addOption(m_history);
   m_parser.addPositionalArgument("COMMAND", "With --rcon: the console command and its arguments.", "[COMMAND...]");
   for (const QtOption& qt : kQtOptions) {
     QCommandLineOption option(QString::fromLatin1(qt.name), QString(), qt.takesValue ? "value" : QString());
@@ -132,14 +138,17 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
   if (m_parser.isSet(m_help)) return {CommandLineAction::ShowHelp, {}};
   if (m_parser.isSet(m_version)) return {CommandLineAction::ShowVersion, {}};
   if (m_parser.isSet(m_checkUpdate)) {
-    if (m_parser.isSet(m_installServer) || m_parser.isSet(m_query) || m_parser.isSet(m_rcon))
-      return {CommandLineAction::Refuse, "Give --check-update without --install-server, --query or --rcon."};
+    if (m_parser.isSet(m_installServer) || m_parser.isSet(m_query) || m_parser.isSet(m_rcon) ||
+        m_parser.isSet(m_history))
+      return {CommandLineAction::Refuse, "Give --check-update without --install-server, --query, --rcon or --history."};
     if (const QStringList extra = m_parser.positionalArguments(); !extra.isEmpty())
       return {CommandLineAction::Refuse, QString("Unexpected argument '%1'.").arg(extra.first())};
     return {CommandLineAction::CheckUpdate, {}, {}, m_parser.isSet(m_json), {}};
   }
   if (m_parser.isSet(m_installServer) && (m_parser.isSet(m_query) || m_parser.isSet(m_rcon)))
     return {CommandLineAction::Refuse, "Give only one of --install-server, --query and --rcon."};
+  if (m_parser.isSet(m_query) && m_parser.isSet(m_history))
+    return {CommandLineAction::Refuse, "Give either --query or --history, not both."};
   if (m_parser.isSet(m_query) && m_parser.isSet(m_rcon))
     return {CommandLineAction::Refuse, "Give either --query or --rcon, not both."};
   if (m_parser.isSet(m_query)) {
@@ -147,7 +156,14 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
       return {CommandLineAction::Refuse, QString("Unexpected argument '%1'.").arg(extra.first())};
     return {CommandLineAction::Query, {}, m_parser.value(m_query), m_parser.isSet(m_json), {}};
   }
-  if (m_parser.isSet(m_json)) return {CommandLineAction::Refuse, "--json goes with --query or --check-update."};
+  if (m_parser.isSet(m_history)) {
+    if (m_parser.isSet(m_installServer) || m_parser.isSet(m_rcon))
+      return {CommandLineAction::Refuse, "Give only one of --install-server, --query, --rcon and --history."};
+    if (const QStringList extra = m_parser.positionalArguments(); !extra.isEmpty())
+      return {CommandLineAction::Refuse, QString("Unexpected argument '%1'.").arg(extra.first())};
+    return {CommandLineAction::History, {}, {}, m_parser.isSet(m_json), m_parser.value(m_history)};
+  }
+  if (m_parser.isSet(m_json)) return {CommandLineAction::Refuse, "--json goes with --query, --check-update or --history."};
   if (m_parser.isSet(m_rcon)) {
     if (m_parser.positionalArguments().isEmpty()) return {CommandLineAction::Refuse, "--rcon needs a command."};
     QString error;
@@ -181,6 +197,7 @@ QString CommandLine::AnswerText(const CommandLineDecision& decision) const {
     case CommandLineAction::Query:
     case CommandLineAction::Rcon:
     case CommandLineAction::CheckUpdate:
+    case CommandLineAction::History:
       break;
   }
   return {};

@@ -9,12 +9,13 @@
 
 namespace quorvane::ui {
 
-enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer, Query, Rcon, CheckUpdate };
+enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer, Query, Rcon, CheckUpdate, History };
 
 struct CommandLineDecision {
   CommandLineAction action = CommandLineAction::RunWindows;
   QString error;  // for Refuse: what was wrong, in one line
   // Query and Rcon: the server as HOST[:PORT], the answer as JSON (CheckUpdate's too), the console command.
+  // History: the text searched for in `command`, the rows as JSON.
   QString server{};
   bool json = false;
   QString command{};
@@ -51,6 +52,7 @@ class CommandLine {
   QCommandLineOption m_rcon;
   QCommandLineOption m_json;
   QCommandLineOption m_checkUpdate;
+  QCommandLineOption m_history;
 };
 
 }  // namespace quorvane::ui

@@ -24,8 +24,10 @@
 #include "ui/accessibility.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs.h"
+#include "ui/history_tab.h"
 #include "ui/log_pane.h"
 #include "ui/main_form.h"
+#include "ui/player_history.h"
 #include "ui/rules_view.h"
 #include "ui/status_line.h"
 #include "ui/stop_countdown.h"
@@ -93,6 +95,7 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
 
   ConnectSignals();
   OpenLinks();
+  if (m_sources.history) connect(m_sources.history, &PlayerHistory::notice, this, &ServerMonitor::Print);
 }
 
 // The server's answer to the query beside its players and rules.
@@ -282,6 +285,11 @@ void ServerMonitor::AskForLog() {
     m_logAdded = step.type == Type::Done;
     // Kept before anything else can go wrong, so the next run can take it off.
     if (m_logAdded) RememberLogPort(port);
+    // Who is on already: they came before the log did.
+    if (m_logAdded && m_sources.history)
+      Queue("status", false, [this](const monitor::ConsoleStep& status) {
+        if (status.type == Type::Done) m_sources.history->HeardStatus(status.text);
+      });
     // A refusal is not repeated on its own; a lost request is, at the next answer.
     if (step.type == Type::Refused || step.type == Type::Banned) m_logWanted = false;
   });
@@ -399,12 +407,14 @@ QWidget* ServerMonitor::BuildPlayersAndRules() {
   // The query is made after the window's parts, but the view asks only once it is shown.
   tabs->addTab(new RulesView([this](monitor::LiveQuery::RulesDone done) { m_query->AskRules(std::move(done)); }),
                QStringLiteral("Rules"));
+  tabs->addTab(new HistoryTab(m_sources.history, m_sources.dialogs), QStringLiteral("History"));
   return tabs;
 }
 
 void ServerMonitor::AddLogLine(const monitor::LogLine& line) {
   m_log.Add(monitor::MakeLogEntry(line));
   m_logView->LinesAdded();
+  if (m_sources.history) m_sources.history->HeardLog(line);
 }
 
 void ServerMonitor::Refilter() {
@@ -438,6 +448,7 @@ void ServerMonitor::KickSelected() {
   const std::string wanted = ToAnsi(name);
   Queue("status", false, [this, wanted](const monitor::ConsoleStep& step) {
     if (step.type != monitor::ConsoleStep::Type::Done) return;
+    if (m_sources.history) m_sources.history->HeardStatus(step.text);
     const monitor::KickStep kick = monitor::KickFromStatus(step.text, wanted);
     if (kick.command)
       Queue(*kick.command, true);
@@ -509,7 +520,9 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       [countdown] { return countdown->Active() ? QStringLiteral("stopping in ") + countdown->Left() : QString(); });
   QObject::connect(countdown, &StopCountdown::changed, line, &StatusLine::Refresh);
   auto monitor = std::make_shared<QPointer<ServerMonitor>>();
-  auto open = [&form, &fs, &dialogs, line, monitor, countdown] {
+  const std::optional<std::filesystem::path> historyFile = PlayerHistoryFile();
+  auto* history = historyFile ? new PlayerHistory(*historyFile, &form) : nullptr;
+  auto open = [&form, &fs, &dialogs, line, monitor, countdown, history] {
     if (*monitor && (*monitor)->Port() != line->Port()) {
       (*monitor)->close();
       delete monitor->data();
@@ -527,6 +540,8 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       sources.countdown = countdown;
       sources.updateServer = [&form] { emit form.updateServerRequested(); };
       sources.dialogs = &dialogs;
+      if (history) history->Listen(form.GameDir(), line->Port());
+      sources.history = history;
       *monitor = new ServerMonitor(std::move(sources), &form);
     }
     (*monitor)->show();

@@ -35,6 +35,7 @@ namespace quorvane::ui {
 class Dialogs;
 class LogPane;
 class MainForm;
+class PlayerHistory;
 class StopCountdown;
 
 struct MonitorSources {
@@ -50,7 +51,8 @@ struct MonitorSources {
   std::function<std::optional<long long>()> startedServer;  // the server process this program started
   StopCountdown* countdown = nullptr;  // "Warn and stop" beyond this window; the window's own when none
   Dialogs* dialogs = nullptr;
-  QString settingsFile;  // the window's own settings; empty for the user's configuration directory
+  PlayerHistory* history = nullptr;  // who played, fed with the log and the status answers; none without it
+  QString settingsFile;              // the window's own settings; empty for the user's configuration directory
 };
 
 class ServerMonitor : public QWidget {

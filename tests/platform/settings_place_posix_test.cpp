@@ -139,5 +139,24 @@ TEST_F(SettingsRouteTest, unwritableHome_failsNamingTheDirectoryAndWritesNothing
   EXPECT_FALSE(fs::exists(Home() / ".config"));
 }
 
+struct HistoryPlace {
+  const char* name;
+  std::string dataHome, home, expected;
+};
+
+class PlayerHistoryPlace : public ::testing::TestWithParam<HistoryPlace> {};
+
+TEST_P(PlayerHistoryPlace, keepsTheHistoryInTheUsersDataDirectory) {
+  EXPECT_EQ(ChoosePlayerHistoryFile(GetParam().dataHome, GetParam().home), fs::path(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, PlayerHistoryPlace,
+    ::testing::Values(HistoryPlace{"dataHomeSet", "/d", "/h", "/d/quorvane/players.sqlite3"},
+                      HistoryPlace{"dataHomeUnset", "", "/h", "/h/.local/share/quorvane/players.sqlite3"},
+                      HistoryPlace{"relativeDataHomeIgnored", "d", "/h", "/h/.local/share/quorvane/players.sqlite3"},
+                      HistoryPlace{"noPlaceAtAll", "", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace quorvane::platform

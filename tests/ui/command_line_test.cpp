@@ -64,11 +64,14 @@ INSTANTIATE_TEST_SUITE_P(
                         {"--rcon", "h", "say", "a\nquit"},
                         A::Refuse,
                         "The word 'a quit' of the command holds a line break"},
-        CommandLineCase{"jsonAlone_isRefused", {"--json"}, A::Refuse, "--json goes with --query or --check-update."},
+        CommandLineCase{"jsonAlone_isRefused", {"--json"}, A::Refuse, "--json goes with --query, --check-update or --history."},
         CommandLineCase{"checkUpdateJson_isDoneInTheTerminal", {"--check-update", "--json"}, A::CheckUpdate, ""},
         CommandLineCase{"checkUpdateWithQuery_isRefused", {"--check-update", "--query", "h"}, A::Refuse, "without"},
         CommandLineCase{"queryAndRcon_isRefused", {"--query", "h", "--rcon", "h", "x"}, A::Refuse, "not both"},
-        CommandLineCase{"installAndQuery_isRefused", {"--install-server", "d", "--query", "h"}, A::Refuse, "one of"}),
+        CommandLineCase{"installAndQuery_isRefused", {"--install-server", "d", "--query", "h"}, A::Refuse, "one of"},
+        CommandLineCase{"historyJson_searchesThePlayers", {"--history", "STEAM_0:1", "--json"}, A::History, ""},
+        CommandLineCase{"historyAndRcon_isRefused", {"--history", "a", "--rcon", "h", "x"}, A::Refuse, "one of"},
+        CommandLineCase{"historyWithStrayArgument_isRefused", {"--history", "a", "b"}, A::Refuse, "argument 'b'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Name, the words after --rcon HOST as the shell passed them, and the command sent.

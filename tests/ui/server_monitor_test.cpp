@@ -9,7 +9,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QUdpSocket>
+#include <filesystem>
 
+#include "ui/player_history.h"
 #include "ui/server_monitor.h"
 #include "ui/stop_countdown.h"
 #include "ui/window_fixtures.h"
@@ -68,7 +70,8 @@ class StandIn {
 
 // A monitor on `port` with `password` in the written server.cfg.
 struct MonitorTest : ::testing::Test {
-  std::unique_ptr<ServerMonitor> Open(std::uint16_t port, const std::string& password = "se cret") {
+  std::unique_ptr<ServerMonitor> Open(std::uint16_t port, const std::string& password = "se cret",
+                                      PlayerHistory* history = nullptr) {
     App();
     MonitorSources sources;
     sources.links = platform::UdpServerLinks();
@@ -79,6 +82,7 @@ struct MonitorTest : ::testing::Test {
     sources.countdown = countdown.get();
     sources.dialogs = &dialogs;
     sources.settingsFile = settings.filePath("monitor.ini");
+    sources.history = history;
     auto window = std::make_unique<ServerMonitor>(std::move(sources));
     window->show();
     window->Connect();
@@ -163,6 +167,25 @@ TEST_F(MonitorTest, theLogArrivesAfterLogaddressAddWithThePasswordMasked) {
   ASSERT_TRUE(Await([&] { return LogText(*w).contains("Rcon:"); }));
   EXPECT_FALSE(LogText(*w).contains("se cret"));
   EXPECT_FALSE(Output(*w).contains("se cret"));
+}
+
+TEST_F(MonitorTest, thePlayersOnWhenTheLogStartsAndTheLogsLinesGoIntoThePlayerHistory) {
+  StandIn server;
+  PlayerHistory history(std::filesystem::path(settings.filePath("players.sqlite3").toStdString()));
+  history.Listen("tfc", server.Port());
+  const auto w = Open(server.Port(), "se cret", &history);
+  const auto names = [&] {
+    history.Flush();
+    QStringList found;
+    people::PlayerStore* store = history.Store();
+    const auto rows = store ? store->Search("", 10) : people::StoreAnswer<std::vector<people::PlayerRow>>{};
+    if (rows)
+      for (const people::PlayerRow& row : *rows) found << QString::fromStdString(row.lastName);
+    return found;
+  };
+  ASSERT_TRUE(Await([&] { return names().contains("Alpha"); })) << names().join(',').toStdString();
+  w->AddLogLine({1, 31, 2024, 21, 5, 9, "\"Newcomer<40><STEAM_0:0:4040><>\" connected, address \"9.9.9.9:27005\""});
+  EXPECT_TRUE(names().contains("Newcomer"));
 }
 
 TEST_F(MonitorTest, everyLabelShowsItsTextAsPlainText) {

@@ -26,9 +26,8 @@ fi
 {
   echo "No SQLite for Windows was found (QUORVANE_SQLITE_MINGW, ../shared/$name, $cached)."
   echo "It is built once from Debian's sqlite3 source package into $cached."
-  bash scripts/setup.sh dpkg-dev g++-mingw-w64-x86-64 tcl make gcc
+  bash scripts/setup.sh dpkg-dev g++-mingw-w64-x86-64 tcl make gcc curl
   work=$(mktemp -d)
-  # The sources through a deb-src entry that exists only while this script runs.
   source_list=/etc/apt/sources.list.d/quorvane-sqlite-sources.sources
   cleanup() {
     rm -rf "$work"
@@ -37,12 +36,30 @@ fi
     apt-get update -qq || true
   }
   trap cleanup EXIT
-  uris=$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
-  suites=$(awk '/^Suites:/ {$1=""; print; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
-  printf 'Types: deb-src\nURIs: %s\nSuites:%s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-    "${uris:-http://deb.debian.org/debian}" "${suites:- bookworm}" >"$source_list"
-  apt-get update -qq
-  (cd "$work" && apt-get source -qq --download-only sqlite3)
+  # The known source package straight from the archive's pool, its description
+  # checked against the hash recorded here and its files against the description;
+  # any other release through a deb-src entry that exists only while this script
+  # runs (a slow index download).
+  known=3.40.1-2+deb12u2
+  known_dsc_sha256=ee3459ae9d00939741c7708fc1b8ce1bde12d8c3fb1dfa005bbbc8651d884e23
+  pool=http://deb.debian.org/debian/pool/main/s/sqlite3
+  fetched=
+  if curl -fsS -o "$work/sqlite3_$known.dsc" "$pool/sqlite3_$known.dsc" &&
+    [[ $(sha256sum <"$work/sqlite3_$known.dsc" | cut -d' ' -f1) == "$known_dsc_sha256" ]]; then
+    fetched=1
+    for file in $(awk '/^Files:/ {on = 1; next} /^[^ ]/ {on = 0} on {print $3}' "$work/sqlite3_$known.dsc"); do
+      curl -fsS -o "$work/$file" "$pool/$file" || { fetched=; break; }
+    done
+  fi
+  if [[ -z $fetched ]]; then
+    rm -f "$work"/sqlite3_*
+    uris=$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+    suites=$(awk '/^Suites:/ {$1=""; print; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+    printf 'Types: deb-src\nURIs: %s\nSuites:%s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+      "${uris:-http://deb.debian.org/debian}" "${suites:- bookworm}" >"$source_list"
+    apt-get update -qq
+    (cd "$work" && apt-get source -qq --download-only sqlite3)
+  fi
   dsc=$(ls "$work"/sqlite3_"$version"*.dsc | head -n 1)
   dpkg-source -q -x "$dsc" "$work/src"
   # The amalgamation is made by the source tree's own tcl scripts, on the build machine.

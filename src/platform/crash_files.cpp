@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <system_error>
 
@@ -66,6 +67,50 @@ void CrashFiles::RemoveOld(supervise::WallTime now) const {
   for (fs::directory_iterator it(m_directory, ec), end; !ec && it != end; it.increment(ec))
     if (it->is_directory(ec)) folders.push_back(it->path().filename().string());
   for (const std::string& name : supervise::ReportsToRemove(folders, now)) fs::remove_all(m_directory / name, ec);
+}
+
+namespace {
+
+// The newest file of the server's own log folder, for a crash the live log did not see.
+std::optional<fs::path> NewestLogFile(const fs::path& serverFolder) {
+  std::optional<fs::path> newest;
+  fs::file_time_type newestTime{};
+  std::error_code ec;
+  for (const fs::path& logs : {serverFolder / "tfc" / "logs", serverFolder / "tfc" / "Logs"}) {
+    for (fs::directory_iterator it(logs, ec), end; !ec && it != end; it.increment(ec)) {
+      if (!it->is_regular_file(ec)) continue;
+      const fs::file_time_type time = it->last_write_time(ec);
+      if (!ec && (!newest || time > newestTime)) newest = it->path(), newestTime = time;
+    }
+    if (newest) break;
+  }
+  return newest;
+}
+
+}  // namespace
+
+ReportWritten WriteCrashReport(CrashFiles& files, const supervise::Crash& crash, const ReportInputs& inputs) {
+  supervise::ReportFacts facts;
+  facts.when = inputs.when;
+  facts.logLines = inputs.liveLog;
+  facts.logSource = "the live log";
+  if (facts.logLines.empty()) {
+    if (const std::optional<fs::path> file = NewestLogFile(inputs.serverFolder)) {
+      std::ifstream in(*file, std::ios::binary);
+      std::ostringstream text;
+      text << in.rdbuf();
+      facts.logLines = supervise::LastLines(text.str());
+      facts.logSource = file->filename().string();
+    }
+  }
+  if (crash.end == supervise::Crash::End::Signalled) {
+    if (const std::optional<Backtrace> trace = CoreBacktrace(inputs.serverFolder, inputs.serverFolder / "hlds_linux",
+                                                             inputs.processId, inputs.startedAt)) {
+      facts.backtrace = trace->text;
+      facts.backtraceSource = trace->core;
+    }
+  }
+  return files.Write(inputs.when, supervise::ReportText(crash, facts));
 }
 
 }  // namespace quorvane::platform

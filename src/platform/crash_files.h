@@ -56,4 +56,17 @@ std::optional<Backtrace> CoreBacktrace(const std::filesystem::path& serverFolder
                                        long long processId, std::chrono::system_clock::time_point since,
                                        int timeoutMs = 30000);
 
+// What a crash report is written from besides the crash.
+struct ReportInputs {
+  supervise::WallTime when;
+  std::vector<std::string> liveLog;    // the live log's lines since the start, oldest first
+  std::filesystem::path serverFolder;  // where the server ran (GameDir, native)
+  long long processId = 0;             // the crashed server's
+  std::chrono::system_clock::time_point startedAt;
+};
+
+// Writes the report: the live log's lines, or without them the newest file's
+// in tfc/logs/; a backtrace when the crash was a signal and left a core.
+ReportWritten WriteCrashReport(CrashFiles& files, const supervise::Crash& crash, const ReportInputs& inputs);
+
 }  // namespace quorvane::platform

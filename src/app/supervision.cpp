@@ -12,7 +12,7 @@ using supervise::ActionKind;
 using supervise::EventKind;
 
 Supervision::Supervision(SupervisionServices services, supervise::Settings settings)
-    : m_services(std::move(services)), m_supervisor(settings) {}
+    : m_services(std::move(services)), m_settings(settings), m_supervisor(settings) {}
 
 supervise::Event Supervision::At(TimePoint now, EventKind kind) const {
   supervise::Event event;
@@ -46,6 +46,13 @@ void Supervision::Stop(TimePoint now) {
   Feed(At(now, EventKind::StopAsked));
   if (before == supervise::State::Running || before == supervise::State::Ending) m_services.stop();
   if (before == supervise::State::Waiting || before == supervise::State::GaveUp) Say("The server is not restarted.");
+}
+
+void Supervision::Release() {
+  if (m_supervisor.Current() == supervise::State::Idle) return;
+  m_supervisor = supervise::Supervisor(m_settings);
+  m_nextPoll.reset();
+  Say("The server is no longer kept running.");
 }
 
 void Supervision::Answered(TimePoint now, const std::string& map, int players) {

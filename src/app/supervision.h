@@ -56,6 +56,8 @@ class Supervision {
   void Started(TimePoint now, long long process);
   // The user or the program stops it: its end is no crash.
   void Stop(TimePoint now);
+  // Supervision is turned off: the server runs on, no longer watched.
+  void Release();
 
   // What happened, as the monitor sees it.
   void Answered(TimePoint now, const std::string& map, int players);
@@ -79,6 +81,7 @@ class Supervision {
   supervise::Event At(TimePoint now, supervise::EventKind kind) const;
 
   SupervisionServices m_services;
+  supervise::Settings m_settings;
   supervise::Supervisor m_supervisor;
   long long m_process = 0;
   bool m_answered = false;

@@ -59,7 +59,7 @@ std::pair<QString, bool> OptionName(const QString& argument) {
 }
 
 bool TakesValue(const QString& name) {
-  if (name == "install-server" || name == "query" || name == "rcon") return true;
+  if (name == "install-server" || name == "query" || name == "rcon" || name == "map") return true;
   for (const QtOption& qt : kQtOptions)
     if (name == QLatin1String(qt.name)) return qt.takesValue;
   return false;
@@ -101,7 +101,15 @@ CommandLine::CommandLine()
              "its words holding blanks are sent in double quotes, and control characters in the "
              "answer other than its line breaks are printed as \\xHH.",
              "HOST[:PORT]"),
-      m_json("json", "With --query: prints the answer as JSON.") {
+      m_json("json", "With --query: prints the answer as JSON."),
+      m_runServer("run-server",
+                  "Runs the stored location's dedicated server without a window and keeps it running: restarts it\n"
+                  "when it crashes or stops answering, writes a report for every crash, says each event on\n"
+                  "standard error. SIGTERM or SIGINT stops the server. Exits 0 when stopped so (or when the\n"
+                  "server ended by itself with status 0), 1 when the server could not be started, 2 for a\n"
+                  "usage error, 3 after a crash loop, 4 when another program keeps this server running."),
+      m_map("map", "With --run-server: the starting map (default: the last start's, else mapcycle.txt's first).",
+            "MAP") {
   m_parser.setApplicationDescription(
       "Edits the configuration of a Team Fortress Classic server (server.cfg, listenserver.cfg, autoexec.cfg),\n"
       "its map cycle and message of the day, and starts and stops the dedicated server, listen server and game.\n"
@@ -114,6 +122,8 @@ CommandLine::CommandLine()
   m_parser.addOption(m_query);
   m_parser.addOption(m_rcon);
   m_parser.addOption(m_json);
+  m_parser.addOption(m_runServer);
+  m_parser.addOption(m_map);
   m_parser.addPositionalArgument("COMMAND", "With --rcon: the console command and its arguments.", "[COMMAND...]");
   for (const QtOption& qt : kQtOptions) {
     QCommandLineOption option(QString::fromLatin1(qt.name), QString(), qt.takesValue ? "value" : QString());
@@ -126,6 +136,9 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
   if (!m_parser.parse(EndOptionsAfterRconHost(arguments))) return {CommandLineAction::Refuse, m_parser.errorText()};
   if (m_parser.isSet(m_help)) return {CommandLineAction::ShowHelp, {}};
   if (m_parser.isSet(m_version)) return {CommandLineAction::ShowVersion, {}};
+  if (m_parser.isSet(m_runServer) &&
+      (m_parser.isSet(m_installServer) || m_parser.isSet(m_query) || m_parser.isSet(m_rcon)))
+    return {CommandLineAction::Refuse, "Give --run-server without --install-server, --query and --rcon."};
   if (m_parser.isSet(m_installServer) && (m_parser.isSet(m_query) || m_parser.isSet(m_rcon)))
     return {CommandLineAction::Refuse, "Give only one of --install-server, --query and --rcon."};
   if (m_parser.isSet(m_query) && m_parser.isSet(m_rcon))
@@ -145,6 +158,15 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
   }
   if (const QStringList extra = m_parser.positionalArguments(); !extra.isEmpty()) {
     return {CommandLineAction::Refuse, QString("Unexpected argument '%1'.").arg(extra.first())};
+  }
+  if (m_parser.isSet(m_map) && !m_parser.isSet(m_runServer))
+    return {CommandLineAction::Refuse, "--map goes with --run-server."};
+  if (m_parser.isSet(m_runServer)) {
+    if (m_parser.isSet(m_map) && m_parser.value(m_map).trimmed().isEmpty())
+      return {CommandLineAction::Refuse, "The option --map needs a map."};
+    CommandLineDecision run{CommandLineAction::RunServer, {}};
+    run.map = m_parser.value(m_map).trimmed();
+    return run;
   }
   if (m_parser.isSet(m_installServer)) {
     if (InstallDir().trimmed().isEmpty()) {
@@ -168,6 +190,7 @@ QString CommandLine::AnswerText(const CommandLineDecision& decision) const {
     case CommandLineAction::InstallServer:
     case CommandLineAction::Query:
     case CommandLineAction::Rcon:
+    case CommandLineAction::RunServer:
       break;
   }
   return {};

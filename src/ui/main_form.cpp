@@ -211,14 +211,20 @@ void MainForm::Carry(const launch::LaunchOutcome& outcome) {
 }
 
 void MainForm::StartDedicatedServer() {
-  if (!RefuseWhileInstalling()) Carry(m_launcher.StartDedicatedServer(LaunchInputs()));
+  if (RefuseWhileInstalling()) return;
+  const bool supervised = m_supervision.driver != nullptr && m_supervision.on && m_supervision.on();
+  Carry(supervised ? m_supervision.start(LaunchInputs()) : m_launcher.StartDedicatedServer(LaunchInputs()));
 }
 
 void MainForm::StartListenServer() {
   if (!RefuseBeforeLoad() && !RefuseWhileInstalling()) Carry(m_launcher.StartListenServer(LaunchInputs()));
 }
 
-void MainForm::StopDedicatedServer() { m_launcher.StopDedicatedServer(); }
+void MainForm::StopDedicatedServer() {
+  // A stop is no crash: the supervision hears of it before the server ends.
+  if (m_supervision.driver != nullptr && m_supervision.driver->Supervising()) m_supervision.driver->Stop();
+  m_launcher.StopDedicatedServer();
+}
 
 void MainForm::JoinYourGame() {
   if (!RefuseWhileInstalling()) Carry(m_launcher.JoinYourGame(GameDir()));

@@ -24,8 +24,10 @@
 #include "ui/accessibility.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs.h"
+#include "ui/keep_running.h"
 #include "ui/log_pane.h"
 #include "ui/main_form.h"
+#include "ui/monitor_settings.h"
 #include "ui/rules_view.h"
 #include "ui/status_line.h"
 #include "ui/stop_countdown.h"
@@ -44,13 +46,6 @@ QString LogPortKey(const std::string& host, std::uint16_t port) {
   return QStringLiteral("logAddress/%1_%2").arg(QString::fromStdString(host)).arg(port);
 }
 
-std::unique_ptr<QSettings> OpenSettings(const QString& file) {
-  if (!file.isEmpty()) return std::make_unique<QSettings>(file, QSettings::IniFormat);
-  // Its own file in the user's configuration directory, beside nothing of the game's.
-  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("quorvane"),
-                                     QStringLiteral("monitor"));
-}
-
 }  // namespace
 
 ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
@@ -59,7 +54,7 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   setWindowTitle(QStringLiteral("Server Monitor"));
   m_clock.start();
 
-  const std::unique_ptr<QSettings> settings = OpenSettings(m_sources.settingsFile);
+  const std::unique_ptr<QSettings> settings = OpenMonitorSettings(m_sources.settingsFile);
   m_log = monitor::LogBook(
       settings->value(QStringLiteral("monitor/scrollback"), static_cast<qulonglong>(monitor::LogBook::kDefaultCap))
           .toULongLong());
@@ -87,6 +82,8 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   layout->addWidget(m_notice);
   layout->addWidget(BuildCountdownRow());
   layout->addWidget(BuildButtons());
+  if (m_sources.supervision != nullptr)
+    layout->addWidget(new KeepRunningBox(m_sources.settingsFile, *m_sources.supervision));
   NameControls(*this);
   m_consoleControls.insert(m_consoleControls.end(), {m_input, m_filter, m_logView});
   resize(size);
@@ -175,7 +172,7 @@ void ServerMonitor::OpenLinks() {
 }
 
 ServerMonitor::~ServerMonitor() {
-  const std::unique_ptr<QSettings> settings = OpenSettings(m_sources.settingsFile);
+  const std::unique_ptr<QSettings> settings = OpenMonitorSettings(m_sources.settingsFile);
   settings->setValue(QStringLiteral("monitor/size"), size());
   settings->setValue(QStringLiteral("monitor/scrollback"), static_cast<qulonglong>(m_log.Cap()));
 }
@@ -288,7 +285,7 @@ void ServerMonitor::AskForLog() {
 }
 
 void ServerMonitor::RememberLogPort(std::optional<std::uint16_t> port) {
-  const std::unique_ptr<QSettings> settings = OpenSettings(m_sources.settingsFile);
+  const std::unique_ptr<QSettings> settings = OpenMonitorSettings(m_sources.settingsFile);
   const QString key = LogPortKey(m_sources.host, m_sources.port);
   if (port)
     settings->setValue(key, *port);
@@ -405,6 +402,7 @@ QWidget* ServerMonitor::BuildPlayersAndRules() {
 void ServerMonitor::AddLogLine(const monitor::LogLine& line) {
   m_log.Add(monitor::MakeLogEntry(line));
   m_logView->LinesAdded();
+  if (m_sources.supervision != nullptr) m_sources.supervision->LogLine(line);
 }
 
 void ServerMonitor::Refilter() {
@@ -522,7 +520,8 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       sources.filePassword = [&fs, path = sources.serverCfgPath] { return monitor::ReadConsolePassword(fs, path); };
       sources.fieldPassword = [&form] { return form.Values().GetText("rcon_password"); };
       sources.maps = [&fs, &form] { return maps::ScanMaps(fs, form.GameDir()); };
-      sources.stop = [&form] { form.Launcher().StopDedicatedServer(); };
+      sources.stop = [&form] { form.StopDedicatedServer(); };
+      sources.supervision = form.Supervision().driver;
       sources.startedServer = [&form] { return form.Launcher().StartedServer(); };
       sources.countdown = countdown;
       sources.updateServer = [&form] { emit form.updateServerRequested(); };

@@ -36,6 +36,7 @@ class Dialogs;
 class LogPane;
 class MainForm;
 class StopCountdown;
+class SupervisionDriver;
 
 struct MonitorSources {
   std::string host = "127.0.0.1";
@@ -50,7 +51,8 @@ struct MonitorSources {
   std::function<std::optional<long long>()> startedServer;  // the server process this program started
   StopCountdown* countdown = nullptr;  // "Warn and stop" beyond this window; the window's own when none
   Dialogs* dialogs = nullptr;
-  QString settingsFile;  // the window's own settings; empty for the user's configuration directory
+  QString settingsFile;                      // the window's own settings; empty for the user's configuration directory
+  SupervisionDriver* supervision = nullptr;  // keeps the server running; none: no such choice
 };
 
 class ServerMonitor : public QWidget {

@@ -66,7 +66,11 @@ INSTANTIATE_TEST_SUITE_P(
                         "The word 'a quit' of the command holds a line break"},
         CommandLineCase{"jsonAlone_isRefused", {"--json"}, A::Refuse, "--json goes with --query."},
         CommandLineCase{"queryAndRcon_isRefused", {"--query", "h", "--rcon", "h", "x"}, A::Refuse, "not both"},
-        CommandLineCase{"installAndQuery_isRefused", {"--install-server", "d", "--query", "h"}, A::Refuse, "one of"}),
+        CommandLineCase{"installAndQuery_isRefused", {"--install-server", "d", "--query", "h"}, A::Refuse, "one of"},
+        CommandLineCase{"runServer_keepsTheServerRunningHeadless", {"--run-server", "--map", "well"}, A::RunServer, ""},
+        CommandLineCase{"mapWithoutRunServer_isRefused", {"--map", "well"}, A::Refuse, "--map goes with --run-server."},
+        CommandLineCase{"runServerWithQuery_isRefused", {"--run-server", "--query", "h"}, A::Refuse, "without"},
+        CommandLineCase{"helpNamesTheRunServerExitCodes", {"--help"}, A::ShowHelp, "3 after a crash loop"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Name, the words after --rcon HOST as the shell passed them, and the command sent.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QUrl>
 
 #include <cstdio>
 #include <cstdlib>
@@ -158,6 +159,12 @@ int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice&
   quorvane::ServerSupervision supervision(fs, sound, server, quorvane::SupervisionTimes(), QString());
   supervision.UseLinks(services.links);
   services.supervision = supervision.Hooks();
+  // The crash report's folder opens as the program's links do.
+  services.supervision.openFolder = [&starter](const QString& folder) {
+    const quorvane::launch::StartResult opened =
+        starter.OpenLink(quorvane::platform::Utf8ToAnsi(QUrl::fromLocalFile(QDir::fromNativeSeparators(folder)).toString().toStdString()));
+    return opened.ok ? std::string() : opened.reason;
+  };
   services.machine = quorvane::platform::ThisMachine();
   services.resolvePath = [](std::string_view text) { return quorvane::platform::ResolvePath(text); };
   services.winePrefix = quorvane::platform::DefaultWinePrefix;

@@ -72,6 +72,7 @@ ui::SupervisedStartHooks ServerSupervision::Hooks() {
   hooks.driver = m_driver.get();
   hooks.on = [this] { return ui::KeepServerRunning(m_monitorSettings); };
   hooks.start = [this](const launch::LaunchForm& form) { return StartFromButton(form); };
+  hooks.crashesDir = QString::fromStdString(m_crashes.Directory().string());
   return hooks;
 }
 

@@ -20,6 +20,7 @@
 #include "ui/fonts.h"
 #include "ui/map_tab.h"
 #include "ui/pictures.h"
+#include "ui/status_line.h"
 
 static void InitUiResources() { Q_INIT_RESOURCE(ui); }
 
@@ -218,6 +219,14 @@ void MainForm::StartDedicatedServer() {
 
 void MainForm::StartListenServer() {
   if (!RefuseBeforeLoad() && !RefuseWhileInstalling()) Carry(m_launcher.StartListenServer(LaunchInputs()));
+}
+
+void MainForm::UseSupervision(SupervisedStartHooks hooks) {
+  m_supervision = std::move(hooks);
+  // The status line says when a crashed server is restarted, or no longer.
+  auto* line = findChild<StatusLine*>(QStringLiteral("StatusLine"));
+  if (line != nullptr && m_supervision.driver != nullptr)
+    connect(m_supervision.driver, &SupervisionDriver::changed, line, &StatusLine::Refresh);
 }
 
 void MainForm::StopDedicatedServer() {

@@ -79,7 +79,7 @@ class MainForm : public QWidget {
   launch::Launcher& Launcher() { return m_launcher; }
   // While "Keep the server running" is checked the dedicated server starts
   // through these; until they are given, as always.
-  void UseSupervision(SupervisedStartHooks hooks) { m_supervision = std::move(hooks); }
+  void UseSupervision(SupervisedStartHooks hooks);
   const SupervisedStartHooks& Supervision() const { return m_supervision; }
 
   // The fields hold the installation's values from here on; before, the

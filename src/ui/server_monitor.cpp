@@ -23,6 +23,7 @@
 #include "maps/map_catalogue.h"
 #include "ui/accessibility.h"
 #include "ui/ansi_text.h"
+#include "ui/crashes_tab.h"
 #include "ui/dialogs.h"
 #include "ui/keep_running.h"
 #include "ui/log_pane.h"
@@ -31,6 +32,7 @@
 #include "ui/rules_view.h"
 #include "ui/status_line.h"
 #include "ui/stop_countdown.h"
+#include "ui/supervision_driver.h"
 
 namespace quorvane::ui {
 namespace {
@@ -71,7 +73,7 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   auto* split = new QSplitter(Qt::Vertical);
   split->addWidget(top);
   split->addWidget(console);
-  split->addWidget(log);
+  split->addWidget(m_sources.crashesDir.isEmpty() ? log : WithCrashesTab(log));
   m_notice = new QLabel;
   m_notice->setObjectName(QStringLiteral("PasswordNotice"));
   m_notice->setWordWrap(true);
@@ -90,6 +92,15 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
 
   ConnectSignals();
   OpenLinks();
+}
+
+// The live log and, beside it, the reports of the crashes the supervision saw.
+QWidget* ServerMonitor::WithCrashesTab(QWidget* log) {
+  auto* pages = new QTabWidget;
+  pages->setObjectName(QStringLiteral("MonitorPages"));
+  pages->addTab(log, QStringLiteral("Log"));
+  pages->addTab(new CrashesTab(m_sources.crashesDir, m_sources.openFolder), QStringLiteral("Crashes"));
+  return pages;
 }
 
 // The server's answer to the query beside its players and rules.
@@ -503,8 +514,10 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       &form);
   layout->addWidget(line);
   auto* countdown = new StopCountdown(&form);
-  line->SetNote(
-      [countdown] { return countdown->Active() ? QStringLiteral("stopping in ") + countdown->Left() : QString(); });
+  line->SetNote([countdown, &form] {
+    if (countdown->Active()) return QStringLiteral("stopping in ") + countdown->Left();
+    return form.Supervision().driver != nullptr ? form.Supervision().driver->Note() : QString();
+  });
   QObject::connect(countdown, &StopCountdown::changed, line, &StatusLine::Refresh);
   auto monitor = std::make_shared<QPointer<ServerMonitor>>();
   auto open = [&form, &fs, &dialogs, line, monitor, countdown] {
@@ -522,6 +535,8 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       sources.maps = [&fs, &form] { return maps::ScanMaps(fs, form.GameDir()); };
       sources.stop = [&form] { form.StopDedicatedServer(); };
       sources.supervision = form.Supervision().driver;
+      sources.crashesDir = form.Supervision().crashesDir;
+      sources.openFolder = form.Supervision().openFolder;
       sources.startedServer = [&form] { return form.Launcher().StartedServer(); };
       sources.countdown = countdown;
       sources.updateServer = [&form] { emit form.updateServerRequested(); };

@@ -53,6 +53,8 @@ struct MonitorSources {
   Dialogs* dialogs = nullptr;
   QString settingsFile;                      // the window's own settings; empty for the user's configuration directory
   SupervisionDriver* supervision = nullptr;  // keeps the server running; none: no such choice
+  QString crashesDir;                        // the crash reports; empty: no "Crashes" tab
+  std::function<std::string(const QString& folder)> openFolder;
 };
 
 class ServerMonitor : public QWidget {
@@ -104,6 +106,7 @@ class ServerMonitor : public QWidget {
   QWidget* BuildPlayersAndRules();
   QWidget* BuildConsolePane();
   QWidget* BuildLogPane();
+  QWidget* WithCrashesTab(QWidget* log);
   void ConnectSignals();
   void OpenLinks();
   void Refilter();

@@ -53,6 +53,15 @@ bool SupervisionDriver::Supervising() const {
   return state != supervise::State::Idle && state != supervise::State::GaveUp;
 }
 
+QString SupervisionDriver::Note() const {
+  const supervise::State state = m_supervision.Current();
+  if (state != supervise::State::Waiting && state != supervise::State::GaveUp) return {};
+  std::string line = m_supervision.StatusText();
+  for (const char* tail : {" Report: ", " Quorvane could not write "})
+    if (const std::size_t at = line.find(tail); at != std::string::npos) line.resize(at);
+  return QString::fromStdString(line);
+}
+
 void SupervisionDriver::Start() {
   m_supervision.Start(Now());
   Arm();

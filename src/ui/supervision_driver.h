@@ -4,6 +4,7 @@
 // answers on. Owned by the main program, so it keeps the server running
 // whether or not the monitor window is open, and by --run-server.
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
@@ -37,6 +38,9 @@ class SupervisionDriver : public QObject {
   supervise::State Current() const { return m_supervision.Current(); }
   bool Supervising() const;
   QString StatusText() const { return QString::fromStdString(m_supervision.StatusText()); }
+  // What the status line adds while the server waits for its restart or is given up:
+  // the last line without its report's folder. Empty otherwise.
+  QString Note() const;
 
  signals:
   void said(const QString& line);
@@ -61,6 +65,9 @@ struct SupervisedStartHooks {
   std::function<bool()> on;             // "Keep the server running" is checked
   // The start button's start through the supervised start (the cue, the map check, the lock).
   std::function<launch::LaunchOutcome(const launch::LaunchForm&)> start;
+  QString crashesDir;  // where the crash reports lie
+  // Shows a folder in the file manager; the reason when it cannot, else empty.
+  std::function<std::string(const QString& folder)> openFolder;
 };
 
 }  // namespace quorvane::ui

@@ -51,11 +51,14 @@ TEST(KeepRunning, startButtonGoesThroughTheSupervisedStartOnlyWhileItIsOn) {
   SupervisionDriver driver(Quiet(), {});
   bool on = false;
   Words supervised;
-  t.form->UseSupervision({&driver, [&] { return on; },
-                          [&](const launch::LaunchForm& form) {
-                            supervised.push_back(form.startingMap);
-                            return launch::LaunchOutcome{};
-                          }});
+  SupervisedStartHooks hooks;
+  hooks.driver = &driver;
+  hooks.on = [&] { return on; };
+  hooks.start = [&](const launch::LaunchForm& form) {
+    supervised.push_back(form.startingMap);
+    return launch::LaunchOutcome{};
+  };
+  t.form->UseSupervision(hooks);
   t.Click("Command2");
   const Words asItWas = t.outside.events;
   on = true;

@@ -7,7 +7,9 @@
 #include <ctime>
 
 #include "app/run_server.h"
+#include "install/game_paths.h"
 #include "install/settings_file.h"
+#include "monitor/monitor_view.h"
 #include "platform/codepage.h"
 #include "platform/fatal_window.h"
 #include "platform/file_system.h"
@@ -161,6 +163,11 @@ int RunServerHeadless(int& argc, char* argv[], const QString& map) {
     return ui::kRunServerLockedCode;
   }
   supervision.UseLinks(platform::UdpServerLinks());
+  const std::string serverCfg = install::GamePath(run.form.gameDir, install::kServerCfg);
+  supervision.Driver().ListenToLog([&fs, serverCfg] {
+    const monitor::ConsolePassword file = monitor::ReadConsolePassword(fs, serverCfg);
+    return monitor::ConsoleUsable(file) ? file.password : std::string();
+  });
   if (!supervision.StartHeadless(run.form)) return ui::kRunServerStartFailedCode;
 
   int code = 0;

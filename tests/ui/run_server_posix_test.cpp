@@ -122,6 +122,25 @@ TEST_F(RunServer, twoCrashesThenAHealthyRunGiveThreeStartsAndTwoReports) {
   for (const QString& folder : reports) EXPECT_TRUE(Report(folder).contains("How it ended: SIGSEGV (signal 11)"));
 }
 
+// The live log is asked for from the first answer, as the monitor asks for it: its lines, the fatal one
+// too, go into the report, the console password masked.
+TEST_F(RunServer, fatalErrorOfTheLiveLogGoesIntoTheReport) {
+  Write(Root() / "srv" / "tfc" / "server.cfg",
+        "port \"" + std::to_string(m_port) + "\"\r\nrcon_password \"sesame\"\r\n");
+  m_env.insert("QUORVANE_STANDIN_END", "fatal");
+  m_env.insert("QUORVANE_STANDIN_END_AFTER", "2");
+  m_env.insert("QUORVANE_STANDIN_END_RUNS", "1");
+  Start(m_program);
+  ASSERT_TRUE(AwaitSaid(m_program, "The server started", 2)) << m_said.toStdString();
+  ::kill(static_cast<pid_t>(m_program.processId()), SIGTERM);
+  EXPECT_EQ(Ended(m_program), 0);
+  ASSERT_EQ(Reports().size(), 1);
+  const QString report = Report(Reports().front());
+  EXPECT_TRUE(report.contains("Fatal error: FATAL ERROR (shutting down): Host_Error")) << report.toStdString();
+  EXPECT_TRUE(report.contains("lines of the live log:")) << report.toStdString();
+  EXPECT_FALSE(report.contains("sesame")) << report.toStdString();
+}
+
 TEST_F(RunServer, aServerThatStopsAnsweringIsEndedAndStartedAgain) {
   m_env.insert("QUORVANE_SUPERVISE_TIMES", "grace=2,answer=2,query=1,kill=1,first=1,max=2,healthy=60,loop=5/60");
   m_env.insert("QUORVANE_STANDIN_END", "deaf");

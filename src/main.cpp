@@ -161,8 +161,8 @@ int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice&
   services.supervision = supervision.Hooks();
   // The crash report's folder opens as the program's links do.
   services.supervision.openFolder = [&starter](const QString& folder) {
-    const quorvane::launch::StartResult opened =
-        starter.OpenLink(quorvane::platform::Utf8ToAnsi(QUrl::fromLocalFile(QDir::fromNativeSeparators(folder)).toString().toStdString()));
+    const quorvane::launch::StartResult opened = starter.OpenLink(quorvane::platform::Utf8ToAnsi(
+        QUrl::fromLocalFile(QDir::fromNativeSeparators(folder)).toString().toStdString()));
     return opened.ok ? std::string() : opened.reason;
   };
   services.machine = quorvane::platform::ThisMachine();

@@ -22,6 +22,8 @@ install(TARGETS quorvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS quorvane_audio quorvane_network LIBRARY DESTINATION lib/quorvane/modules)
 install(FILES ${generated}/${QUORVANE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${generated}/${QUORVANE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The user unit that keeps the dedicated server running headless (quorvane --run-server).
+install(FILES ${packaging}/systemd/quorvane-server.service DESTINATION lib/systemd/user)
 foreach(size 48 128 256)
   install(FILES ${packaging}/icons/quorvane-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME ${QUORVANE_APP_ID}.png)

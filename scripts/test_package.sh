@@ -29,6 +29,16 @@ lintian_out=$(lintian --fail-on none --display-info --show-overrides "$deb" 2>&1
 }
 echo "$lintian_out"
 if grep -Eq '^(E|W):' <<<"$lintian_out"; then echo "lintian found errors or warnings"; exit 1; fi
+echo "--- systemd-analyze --user verify"
+# The user unit as packaged, its ExecStart pointed at the staged program, so that the check finds it.
+staged=$(mktemp -d)
+dpkg-deb -x "$deb" "$staged/root"
+unit=$staged/root/usr/lib/systemd/user/quorvane-server.service
+[[ -f $unit ]] || { echo "the package has no quorvane-server.service user unit"; exit 1; }
+grep -q '^RestartPreventExitStatus=3$' "$unit" || { echo "the unit does not keep a crash loop stopped"; exit 1; }
+sed "s|^ExecStart=/usr/bin/quorvane |ExecStart=$staged/root/usr/bin/quorvane |" "$unit" >"$staged/quorvane-server.service"
+XDG_RUNTIME_DIR=$(mktemp -d) systemd-analyze --user verify "$staged/quorvane-server.service"
+rm -rf "$staged"
 echo "--- contents"
 dpkg-deb --contents "$deb" | awk '{print $1, $6}'
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QUrl>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,7 @@
 #include "platform/settings_place.h"
 #include "platform/sound.h"
 #include "platform/window_menu.h"
+#include "server_supervision.h"
 #include "ui/ansi_text.h"
 #include "ui/command_line.h"
 #include "ui/dialogs.h"
@@ -77,6 +79,8 @@ int RunInTerminal(int& argc, char* argv[], const quorvane::ui::CommandLine& comm
     return quorvane::ui::CheckUpdateInTerminal(quorvane::platform::ThisMachine(),
                                                quorvane::platform::AnsiToUtf8(stored), decision.json, stdout, stderr);
   }
+  // The server kept running without a window or a display, until SIGTERM or SIGINT.
+  if (decision.action == CommandLineAction::RunServer) return quorvane::RunServerHeadless(argc, argv, decision.map);
   if (decision.action == CommandLineAction::Query || decision.action == CommandLineAction::Rcon) {
     // The monitor's terminal modes: sockets and an event loop, no window system.
     const QCoreApplication terminal(argc, argv);
@@ -174,6 +178,16 @@ int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice&
 
   quorvane::ui::SequenceServices services{fs, sound, dialogs, starter, server, places};
   services.links = quorvane::platform::UdpServerLinks();
+  // Owned here, not by the monitor window: the server is kept running whether or not that is open.
+  quorvane::ServerSupervision supervision(fs, sound, server, quorvane::SupervisionTimes(), QString());
+  supervision.UseLinks(services.links);
+  services.supervision = supervision.Hooks();
+  // The crash report's folder opens as the program's links do.
+  services.supervision.openFolder = [&starter](const QString& folder) {
+    const quorvane::launch::StartResult opened = starter.OpenLink(quorvane::platform::Utf8ToAnsi(
+        QUrl::fromLocalFile(QDir::fromNativeSeparators(folder)).toString().toStdString()));
+    return opened.ok ? std::string() : opened.reason;
+  };
   services.machine = quorvane::platform::ThisMachine();
   services.resolvePath = [](std::string_view text) { return quorvane::platform::ResolvePath(text); };
   services.winePrefix = quorvane::platform::DefaultWinePrefix;

@@ -1,5 +1,6 @@
 #pragma once
 // Starts the game's programs and opens the maker's links.
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,15 @@ class NativeProcessStarter : public launch::ProcessStarter {
  private:
   std::string m_wine;
 };
+
+// Linux: the words that run the game's program `file`: wine and the file for
+// a Windows program, the file itself, or the Linux program beside it that
+// stands for it. Empty, with the reason, when nothing can run it.
+struct GameProgram {
+  std::vector<std::string> argv;
+  std::string error;
+};
+GameProgram ChooseGameProgram(const std::filesystem::path& file, const std::string& wine);
 
 // The words of an unquoted command line: split at blanks and tabs, no empty
 // word, everything else (quotes included) kept as written.

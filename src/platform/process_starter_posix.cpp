@@ -26,11 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Program {
-  std::vector<std::string> argv;  // empty when there is nothing to run
-  std::string error;
-};
-
 bool IsRegularFile(const fs::path& p) {
   struct stat st {};
   return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -69,24 +64,6 @@ std::vector<std::string> NativeAlternatives(const fs::path& program) {
   if (name == "hlds.exe") return {"hlds_run", "hlds_linux"};
   if (name == "hl.exe") return {"hl.sh", "hl_linux"};
   return {};
-}
-
-Program ChooseProgram(const fs::path& file, const std::string& wine) {
-  const bool present = IsRegularFile(file);
-  const bool windows = present && IsWindowsProgram(file);
-  if (windows) {
-    const std::string winePath = FindOnPath(wine);
-    if (!winePath.empty()) return {{winePath, file.string()}, {}};
-  } else if (present && ::access(file.c_str(), X_OK) == 0) {
-    return {{file.string()}, {}};
-  }
-  for (const std::string& alt : NativeAlternatives(file)) {
-    const fs::path candidate = file.parent_path() / alt;
-    if (IsExecutableFile(candidate)) return {{candidate.string()}, {}};
-  }
-  if (!present) return {{}, std::strerror(ENOENT)};
-  if (windows) return {{}, "it is a Windows program and wine is not installed"};
-  return {{}, std::strerror(EACCES)};
 }
 
 // What the started side sends back through the pipe when it cannot go on.
@@ -161,11 +138,29 @@ launch::StartResult Failed(const std::vector<std::string>& argv, const std::stri
 
 }  // namespace
 
+GameProgram ChooseGameProgram(const fs::path& file, const std::string& wine) {
+  const bool present = IsRegularFile(file);
+  const bool windows = present && IsWindowsProgram(file);
+  if (windows) {
+    const std::string winePath = FindOnPath(wine);
+    if (!winePath.empty()) return {{winePath, file.string()}, {}};
+  } else if (present && ::access(file.c_str(), X_OK) == 0) {
+    return {{file.string()}, {}};
+  }
+  for (const std::string& alt : NativeAlternatives(file)) {
+    const fs::path candidate = file.parent_path() / alt;
+    if (IsExecutableFile(candidate)) return {{candidate.string()}, {}};
+  }
+  if (!present) return {{}, std::strerror(ENOENT)};
+  if (windows) return {{}, "it is a Windows program and wine is not installed"};
+  return {{}, std::strerror(EACCES)};
+}
+
 NativeProcessStarter::NativeProcessStarter(std::string wine) : m_wine(std::move(wine)) {}
 
 launch::StartResult NativeProcessStarter::Start(const launch::LaunchRequest& request) {
   const fs::path file = ResolvePath(request.file);
-  Program program = ChooseProgram(file, m_wine);
+  GameProgram program = ChooseGameProgram(file, m_wine);
   const std::vector<std::string> words = SplitParameters(AnsiToUtf8(request.parameters));
   const std::string directory = request.directory.empty() ? std::string(".") : ResolvePath(request.directory).string();
   if (program.argv.empty()) {

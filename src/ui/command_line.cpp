@@ -59,7 +59,8 @@ std::pair<QString, bool> OptionName(const QString& argument) {
 }
 
 bool TakesValue(const QString& name) {
-  if (name == "install-server" || name == "query" || name == "rcon" || name == "history") return true;
+  if (name == "install-server" || name == "query" || name == "rcon" || name == "history" || name == "map")
+    return true;
   for (const QtOption& qt : kQtOptions)
     if (name == QLatin1String(qt.name)) return qt.takesValue;
   return false;
@@ -110,7 +111,15 @@ CommandLine::CommandLine()
                 "Prints the players kept in the player history whose name, SteamID or address contains TEXT, "
                 "one row a player: last name, SteamID, other names, first and last seen, total time, sessions "
                 "and last address.",
-                "TEXT") {
+                "TEXT"),
+      m_runServer("run-server",
+                  "Runs the stored location's dedicated server without a window and keeps it running: restarts it\n"
+                  "when it crashes or stops answering, writes a report for every crash, says each event on\n"
+                  "standard error. SIGTERM or SIGINT stops the server. Exits 0 when stopped so (or when the\n"
+                  "server ended by itself with status 0), 1 when the server could not be started, 2 for a\n"
+                  "usage error, 3 after a crash loop, 4 when another program keeps this server running."),
+      m_map("map", "With --run-server: the starting map (default: the last start's, else mapcycle.txt's first).",
+            "MAP") {
   m_parser.setApplicationDescription(
       "Edits the configuration of a Team Fortress Classic server (server.cfg, listenserver.cfg, autoexec.cfg),\n"
       "its map cycle and message of the day, and starts and stops the dedicated server, listen server and game.\n"
@@ -125,6 +134,8 @@ CommandLine::CommandLine()
   m_parser.addOption(m_json);
   m_parser.addOption(m_checkUpdate);
   m_parser.addOption(m_history);
+  m_parser.addOption(m_runServer);
+  m_parser.addOption(m_map);
   m_parser.addPositionalArgument("COMMAND", "With --rcon: the console command and its arguments.", "[COMMAND...]");
   for (const QtOption& qt : kQtOptions) {
     QCommandLineOption option(QString::fromLatin1(qt.name), QString(), qt.takesValue ? "value" : QString());
@@ -139,12 +150,17 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
   if (m_parser.isSet(m_version)) return {CommandLineAction::ShowVersion, {}};
   if (m_parser.isSet(m_checkUpdate)) {
     if (m_parser.isSet(m_installServer) || m_parser.isSet(m_query) || m_parser.isSet(m_rcon) ||
-        m_parser.isSet(m_history))
-      return {CommandLineAction::Refuse, "Give --check-update without --install-server, --query, --rcon or --history."};
+        m_parser.isSet(m_history) || m_parser.isSet(m_runServer))
+      return {CommandLineAction::Refuse,
+              "Give --check-update without --install-server, --query, --rcon, --history or --run-server."};
     if (const QStringList extra = m_parser.positionalArguments(); !extra.isEmpty())
       return {CommandLineAction::Refuse, QString("Unexpected argument '%1'.").arg(extra.first())};
     return {CommandLineAction::CheckUpdate, {}, {}, m_parser.isSet(m_json), {}};
   }
+  if (m_parser.isSet(m_runServer) &&
+      (m_parser.isSet(m_installServer) || m_parser.isSet(m_query) || m_parser.isSet(m_rcon) ||
+       m_parser.isSet(m_history)))
+    return {CommandLineAction::Refuse, "Give --run-server without --install-server, --query, --rcon and --history."};
   if (m_parser.isSet(m_installServer) && (m_parser.isSet(m_query) || m_parser.isSet(m_rcon)))
     return {CommandLineAction::Refuse, "Give only one of --install-server, --query and --rcon."};
   if (m_parser.isSet(m_query) && m_parser.isSet(m_history))
@@ -174,6 +190,15 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
   if (const QStringList extra = m_parser.positionalArguments(); !extra.isEmpty()) {
     return {CommandLineAction::Refuse, QString("Unexpected argument '%1'.").arg(extra.first())};
   }
+  if (m_parser.isSet(m_map) && !m_parser.isSet(m_runServer))
+    return {CommandLineAction::Refuse, "--map goes with --run-server."};
+  if (m_parser.isSet(m_runServer)) {
+    if (m_parser.isSet(m_map) && m_parser.value(m_map).trimmed().isEmpty())
+      return {CommandLineAction::Refuse, "The option --map needs a map."};
+    CommandLineDecision run{CommandLineAction::RunServer, {}};
+    run.map = m_parser.value(m_map).trimmed();
+    return run;
+  }
   if (m_parser.isSet(m_installServer)) {
     if (InstallDir().trimmed().isEmpty()) {
       return {CommandLineAction::Refuse, "The option --install-server needs a directory."};
@@ -198,6 +223,7 @@ QString CommandLine::AnswerText(const CommandLineDecision& decision) const {
     case CommandLineAction::Rcon:
     case CommandLineAction::CheckUpdate:
     case CommandLineAction::History:
+    case CommandLineAction::RunServer:
       break;
   }
   return {};

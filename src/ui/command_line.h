@@ -9,7 +9,9 @@
 
 namespace quorvane::ui {
 
-enum class CommandLineAction { RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer, Query, Rcon, CheckUpdate, History };
+enum class CommandLineAction {
+  RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer, Query, Rcon, CheckUpdate, History, RunServer
+};
 
 struct CommandLineDecision {
   CommandLineAction action = CommandLineAction::RunWindows;
@@ -19,11 +21,20 @@ struct CommandLineDecision {
   QString server{};
   bool json = false;
   QString command{};
+  // RunServer: the starting map given with --map; empty for the last start's.
+  QString map{};
 };
 
 // Exit status of a command line the program refuses (1 is Qt's own for that;
 // 2 is what terminal programs use for a usage error).
 inline constexpr int kUsageExitCode = 2;
+// --run-server's own ends besides 0 (stopped by SIGTERM or SIGINT, or the
+// server ended by itself with status 0): the server could not be started the
+// first time; it crashed too often and is not started again (systemd must
+// not start it again either); another program keeps this server running.
+inline constexpr int kRunServerStartFailedCode = 1;
+inline constexpr int kRunServerCrashLoopCode = 3;
+inline constexpr int kRunServerLockedCode = 4;
 
 class CommandLine {
  public:
@@ -53,6 +64,8 @@ class CommandLine {
   QCommandLineOption m_json;
   QCommandLineOption m_checkUpdate;
   QCommandLineOption m_history;
+  QCommandLineOption m_runServer;
+  QCommandLineOption m_map;
 };
 
 }  // namespace quorvane::ui

@@ -20,6 +20,7 @@
 #include "ui/fonts.h"
 #include "ui/map_tab.h"
 #include "ui/pictures.h"
+#include "ui/status_line.h"
 
 static void InitUiResources() { Q_INIT_RESOURCE(ui); }
 
@@ -211,14 +212,28 @@ void MainForm::Carry(const launch::LaunchOutcome& outcome) {
 }
 
 void MainForm::StartDedicatedServer() {
-  if (!RefuseWhileInstalling()) Carry(m_launcher.StartDedicatedServer(LaunchInputs()));
+  if (RefuseWhileInstalling()) return;
+  const bool supervised = m_supervision.driver != nullptr && m_supervision.on && m_supervision.on();
+  Carry(supervised ? m_supervision.start(LaunchInputs()) : m_launcher.StartDedicatedServer(LaunchInputs()));
 }
 
 void MainForm::StartListenServer() {
   if (!RefuseBeforeLoad() && !RefuseWhileInstalling()) Carry(m_launcher.StartListenServer(LaunchInputs()));
 }
 
-void MainForm::StopDedicatedServer() { m_launcher.StopDedicatedServer(); }
+void MainForm::UseSupervision(SupervisedStartHooks hooks) {
+  m_supervision = std::move(hooks);
+  // The status line says when a crashed server is restarted, or no longer.
+  auto* line = findChild<StatusLine*>(QStringLiteral("StatusLine"));
+  if (line != nullptr && m_supervision.driver != nullptr)
+    connect(m_supervision.driver, &SupervisionDriver::changed, line, &StatusLine::Refresh);
+}
+
+void MainForm::StopDedicatedServer() {
+  // A stop is no crash: the supervision hears of it before the server ends.
+  if (m_supervision.driver != nullptr && m_supervision.driver->Supervising()) m_supervision.driver->Stop();
+  m_launcher.StopDedicatedServer();
+}
 
 void MainForm::JoinYourGame() {
   if (!RefuseWhileInstalling()) Carry(m_launcher.JoinYourGame(GameDir()));

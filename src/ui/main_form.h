@@ -16,6 +16,7 @@
 #include "launch/launcher.h"
 #include "launch/sound_player.h"
 #include "ui/map_tab.h"
+#include "ui/supervision_driver.h"
 
 class QLabel;
 class QTabWidget;
@@ -76,6 +77,10 @@ class MainForm : public QWidget {
   void OpenWebsite();
 
   launch::Launcher& Launcher() { return m_launcher; }
+  // While "Keep the server running" is checked the dedicated server starts
+  // through these; until they are given, as always.
+  void UseSupervision(SupervisedStartHooks hooks);
+  const SupervisedStartHooks& Supervision() const { return m_supervision; }
 
   // The fields hold the installation's values from here on; before, the
   // buttons that write them refuse.
@@ -124,6 +129,7 @@ class MainForm : public QWidget {
   install::FileSystem& m_fs;
   Dialogs& m_dialogs;
   launch::Launcher m_launcher;
+  SupervisedStartHooks m_supervision;
   std::shared_ptr<const app::InstallingFolders> m_installing;
 
   QTabWidget* m_tabs = nullptr;

@@ -23,14 +23,18 @@
 #include "maps/map_catalogue.h"
 #include "ui/accessibility.h"
 #include "ui/ansi_text.h"
+#include "ui/crashes_tab.h"
 #include "ui/dialogs.h"
 #include "ui/history_tab.h"
+#include "ui/keep_running.h"
 #include "ui/log_pane.h"
 #include "ui/main_form.h"
+#include "ui/monitor_settings.h"
 #include "ui/player_history.h"
 #include "ui/rules_view.h"
 #include "ui/status_line.h"
 #include "ui/stop_countdown.h"
+#include "ui/supervision_driver.h"
 
 namespace quorvane::ui {
 namespace {
@@ -46,13 +50,6 @@ QString LogPortKey(const std::string& host, std::uint16_t port) {
   return QStringLiteral("logAddress/%1_%2").arg(QString::fromStdString(host)).arg(port);
 }
 
-std::unique_ptr<QSettings> OpenSettings(const QString& file) {
-  if (!file.isEmpty()) return std::make_unique<QSettings>(file, QSettings::IniFormat);
-  // Its own file in the user's configuration directory, beside nothing of the game's.
-  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("quorvane"),
-                                     QStringLiteral("monitor"));
-}
-
 }  // namespace
 
 ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
@@ -61,7 +58,7 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   setWindowTitle(QStringLiteral("Server Monitor"));
   m_clock.start();
 
-  const std::unique_ptr<QSettings> settings = OpenSettings(m_sources.settingsFile);
+  const std::unique_ptr<QSettings> settings = OpenMonitorSettings(m_sources.settingsFile);
   m_log = monitor::LogBook(
       settings->value(QStringLiteral("monitor/scrollback"), static_cast<qulonglong>(monitor::LogBook::kDefaultCap))
           .toULongLong());
@@ -78,7 +75,7 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   auto* split = new QSplitter(Qt::Vertical);
   split->addWidget(top);
   split->addWidget(console);
-  split->addWidget(log);
+  split->addWidget(m_sources.crashesDir.isEmpty() ? log : WithCrashesTab(log));
   m_notice = new QLabel;
   m_notice->setObjectName(QStringLiteral("PasswordNotice"));
   m_notice->setWordWrap(true);
@@ -89,6 +86,8 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   layout->addWidget(m_notice);
   layout->addWidget(BuildCountdownRow());
   layout->addWidget(BuildButtons());
+  if (m_sources.supervision != nullptr)
+    layout->addWidget(new KeepRunningBox(m_sources.settingsFile, *m_sources.supervision));
   NameControls(*this);
   m_consoleControls.insert(m_consoleControls.end(), {m_input, m_filter, m_logView});
   resize(size);
@@ -96,6 +95,15 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   ConnectSignals();
   OpenLinks();
   if (m_sources.history) connect(m_sources.history, &PlayerHistory::notice, this, &ServerMonitor::Print);
+}
+
+// The live log and, beside it, the reports of the crashes the supervision saw.
+QWidget* ServerMonitor::WithCrashesTab(QWidget* log) {
+  auto* pages = new QTabWidget;
+  pages->setObjectName(QStringLiteral("MonitorPages"));
+  pages->addTab(log, QStringLiteral("Log"));
+  pages->addTab(new CrashesTab(m_sources.crashesDir, m_sources.openFolder), QStringLiteral("Crashes"));
+  return pages;
 }
 
 // The server's answer to the query beside its players and rules.
@@ -178,7 +186,7 @@ void ServerMonitor::OpenLinks() {
 }
 
 ServerMonitor::~ServerMonitor() {
-  const std::unique_ptr<QSettings> settings = OpenSettings(m_sources.settingsFile);
+  const std::unique_ptr<QSettings> settings = OpenMonitorSettings(m_sources.settingsFile);
   settings->setValue(QStringLiteral("monitor/size"), size());
   settings->setValue(QStringLiteral("monitor/scrollback"), static_cast<qulonglong>(m_log.Cap()));
 }
@@ -296,7 +304,7 @@ void ServerMonitor::AskForLog() {
 }
 
 void ServerMonitor::RememberLogPort(std::optional<std::uint16_t> port) {
-  const std::unique_ptr<QSettings> settings = OpenSettings(m_sources.settingsFile);
+  const std::unique_ptr<QSettings> settings = OpenMonitorSettings(m_sources.settingsFile);
   const QString key = LogPortKey(m_sources.host, m_sources.port);
   if (port)
     settings->setValue(key, *port);
@@ -415,6 +423,7 @@ void ServerMonitor::AddLogLine(const monitor::LogLine& line) {
   m_log.Add(monitor::MakeLogEntry(line));
   m_logView->LinesAdded();
   if (m_sources.history) m_sources.history->HeardLog(line);
+  if (m_sources.supervision != nullptr) m_sources.supervision->LogLine(line);
 }
 
 void ServerMonitor::Refilter() {
@@ -516,8 +525,10 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       &form);
   layout->addWidget(line);
   auto* countdown = new StopCountdown(&form);
-  line->SetNote(
-      [countdown] { return countdown->Active() ? QStringLiteral("stopping in ") + countdown->Left() : QString(); });
+  line->SetNote([countdown, &form] {
+    if (countdown->Active()) return QStringLiteral("stopping in ") + countdown->Left();
+    return form.Supervision().driver != nullptr ? form.Supervision().driver->Note() : QString();
+  });
   QObject::connect(countdown, &StopCountdown::changed, line, &StatusLine::Refresh);
   auto monitor = std::make_shared<QPointer<ServerMonitor>>();
   const std::optional<std::filesystem::path> historyFile = PlayerHistoryFile();
@@ -535,7 +546,10 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       sources.filePassword = [&fs, path = sources.serverCfgPath] { return monitor::ReadConsolePassword(fs, path); };
       sources.fieldPassword = [&form] { return form.Values().GetText("rcon_password"); };
       sources.maps = [&fs, &form] { return maps::ScanMaps(fs, form.GameDir()); };
-      sources.stop = [&form] { form.Launcher().StopDedicatedServer(); };
+      sources.stop = [&form] { form.StopDedicatedServer(); };
+      sources.supervision = form.Supervision().driver;
+      sources.crashesDir = form.Supervision().crashesDir;
+      sources.openFolder = form.Supervision().openFolder;
       sources.startedServer = [&form] { return form.Launcher().StartedServer(); };
       sources.countdown = countdown;
       sources.updateServer = [&form] { emit form.updateServerRequested(); };

@@ -37,6 +37,7 @@ class LogPane;
 class MainForm;
 class PlayerHistory;
 class StopCountdown;
+class SupervisionDriver;
 
 struct MonitorSources {
   std::string host = "127.0.0.1";
@@ -52,7 +53,10 @@ struct MonitorSources {
   StopCountdown* countdown = nullptr;  // "Warn and stop" beyond this window; the window's own when none
   Dialogs* dialogs = nullptr;
   PlayerHistory* history = nullptr;  // who played, fed with the log and the status answers; none without it
-  QString settingsFile;              // the window's own settings; empty for the user's configuration directory
+  QString settingsFile;                      // the window's own settings; empty for the user's configuration directory
+  SupervisionDriver* supervision = nullptr;  // keeps the server running; none: no such choice
+  QString crashesDir;                        // the crash reports; empty: no "Crashes" tab
+  std::function<std::string(const QString& folder)> openFolder;
 };
 
 class ServerMonitor : public QWidget {
@@ -104,6 +108,7 @@ class ServerMonitor : public QWidget {
   QWidget* BuildPlayersAndRules();
   QWidget* BuildConsolePane();
   QWidget* BuildLogPane();
+  QWidget* WithCrashesTab(QWidget* log);
   void ConnectSignals();
   void OpenLinks();
   void Refilter();

@@ -62,6 +62,8 @@ struct SequenceServices {
   // ending), and the end it asked for; looked at a few times a second.
   std::function<bool()> interrupted{};
   std::function<void()> endInterrupted{};
+  // The main window's start while the server is kept running.
+  SupervisedStartHooks supervision{};
 };
 
 class StartSequence : public QObject {

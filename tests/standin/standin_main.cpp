@@ -19,6 +19,7 @@
 //                                 parts with bad counts before each players and rules reply,
 //                                 console answers in CR LF lines and `status` flooding the
 //                                 console; it answers for 20 s, keeps quiet for 8 s, and again
+//   QUORVANE_STANDIN_END...       how it ends, for the supervision tests (standin_modes.h)
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -27,6 +28,7 @@
 #include <system_error>
 #include <vector>
 
+#include "standin_modes.h"
 #include "standin_os.h"
 #include "standin_server.h"
 
@@ -100,7 +102,10 @@ int main(int argc, char** argv) {
   for (const std::string& a : args) server = server || a == "+map" || a == "-port" || a == "+port";
   if (server) {
     std::string error;
-    if (StartServer(args, error)) ServeUntilEnded(ServeOnce);
+    if (StartServer(args, error)) {
+      ArmEnding();
+      ServeUntilEnded(ServeWithEnding);
+    }
     // Another server on the port (parallel tests): the record still counts.
     std::fprintf(stderr, "stand-in: no UDP side: %s\n", error.c_str());
   }

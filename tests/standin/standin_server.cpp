@@ -300,6 +300,7 @@ std::string Execute(const std::string& line) {
   std::getline(in, rest);
   rest.erase(0, rest.find_first_not_of(' '));
   if (command == "status") return "";  // sent in two flushes by the caller
+  if (command == "quit") std::exit(0);
   if (command == "cvarlist") {
     std::string s;
     const auto rules = Rules();
@@ -508,6 +509,8 @@ bool StartServer(const std::vector<std::string>& args, std::string& error) {
   }
   return OpenUdp(g_set.port, error);
 }
+
+void LogLine(const std::string& message) { Log(message); }
 
 void ServeOnce() {
   std::string packet;

@@ -13,5 +13,7 @@ namespace quorvane::standin {
 bool StartServer(const std::vector<std::string>& args, std::string& error);
 // One turn: answers what came in within a short wait and sends due log lines.
 void ServeOnce();
+// Sends one line to the log addresses the console added.
+void LogLine(const std::string& message);
 
 }  // namespace quorvane::standin

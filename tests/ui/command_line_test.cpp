@@ -71,7 +71,11 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"installAndQuery_isRefused", {"--install-server", "d", "--query", "h"}, A::Refuse, "one of"},
         CommandLineCase{"historyJson_searchesThePlayers", {"--history", "STEAM_0:1", "--json"}, A::History, ""},
         CommandLineCase{"historyAndRcon_isRefused", {"--history", "a", "--rcon", "h", "x"}, A::Refuse, "one of"},
-        CommandLineCase{"historyWithStrayArgument_isRefused", {"--history", "a", "b"}, A::Refuse, "argument 'b'"}),
+        CommandLineCase{"historyWithStrayArgument_isRefused", {"--history", "a", "b"}, A::Refuse, "argument 'b'"},
+        CommandLineCase{"runServer_keepsTheServerRunningHeadless", {"--run-server", "--map", "well"}, A::RunServer, ""},
+        CommandLineCase{"mapWithoutRunServer_isRefused", {"--map", "well"}, A::Refuse, "--map goes with --run-server."},
+        CommandLineCase{"runServerWithQuery_isRefused", {"--run-server", "--query", "h"}, A::Refuse, "without"},
+        CommandLineCase{"helpNamesTheRunServerExitCodes", {"--help"}, A::ShowHelp, "3 after a crash loop"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Name, the words after --rcon HOST as the shell passed them, and the command sent.

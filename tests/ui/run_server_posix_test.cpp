@@ -1,0 +1,180 @@
+// `quorvane --run-server` end to end: the built program keeps the stand-in
+// server running with the test's short times, in an installation of its own.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <filesystem>
+
+#include "support/standin_processes.h"
+#include "ui/command_line.h"
+#include "ui/window_fixtures.h"
+
+namespace quorvane::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+// grace 20 s (no hang unless a row wants one), restarts after 1, 2, 2 s.
+constexpr const char* kTimes = "grace=20,answer=3,query=1,kill=1,first=1,max=2,healthy=60,loop=5/60";
+
+std::uint16_t FreeUdpPort() {
+  QUdpSocket probe;
+  EXPECT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
+  return probe.localPort();
+}
+
+// The program copied beside its own Quorvane.ini (the stored location), its
+// modules reached as from an installation, the stand-in as the server, and
+// every place it keeps things inside the scratch folder.
+class RunServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fixtures::App();
+    const fs::path root = Root();
+    fs::create_directories(root / "bin");
+    fs::create_directories(root / "srv" / "tfc");
+    fs::copy_file(QUORVANE_PROGRAM, root / "bin" / "quorvane");
+    fs::create_directory_symlink(fs::path(QUORVANE_PROGRAM).parent_path().parent_path() / "lib", root / "lib");
+    Write(root / "bin" / "Quorvane.ini", "\"" + (root / "srv").string() + "\"\r\n");
+    Write(root / "srv" / "tfc" / "server.cfg", "port \"" + std::to_string(m_port) + "\"\r\n");
+    Write(root / "srv" / "tfc" / "mapcycle.txt", "2fort\r\nwell\r\n");
+    test_support::InstallStandIn(root / "srv" / "hlds_linux");
+    m_env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QUORVANE_STANDIN_IGNORE_TERM", "QUORVANE_STANDIN_CHILD"})
+      m_env.remove(name);
+    for (const char* place : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
+      fs::create_directories(root / place);
+      m_env.insert(place, QString::fromStdString((root / place).string()));
+    }
+    m_env.insert("QUORVANE_SUPERVISE_TIMES", kTimes);
+    m_env.insert("QUORVANE_STANDIN_RUNS", QString::fromStdString((root / "runs").string()));
+  }
+  void TearDown() override {
+    for (QProcess* program : {&m_program, &m_second}) {
+      if (program->state() != QProcess::NotRunning) program->kill();
+      program->waitForFinished(5000);
+    }
+    EXPECT_TRUE(test_support::EndAll(Root() / "srv", {})) << "a server outlived the test";
+  }
+
+  fs::path Root() const { return fs::path(m_dir.path().toStdString()); }
+  static void Write(const fs::path& file, const std::string& text) {
+    QFile out(QString::fromStdString(file.string()));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(text.data(), static_cast<qint64>(text.size()));
+  }
+  void Start(QProcess& program, const QStringList& arguments = {"--run-server"}) {
+    program.setProcessEnvironment(m_env);
+    program.start(QString::fromStdString((Root() / "bin" / "quorvane").string()), arguments);
+    ASSERT_TRUE(program.waitForStarted());
+  }
+  // Reads standard error until it has said `text` `times` times.
+  bool AwaitSaid(QProcess& program, const QString& text, int times = 1, int timeoutMs = 30000) {
+    QString& said = &program == &m_program ? m_said : m_secondSaid;
+    return QTest::qWaitFor(
+               [&] {
+                 said += QString::fromLocal8Bit(program.readAllStandardError());
+                 return said.count(text) >= times || program.state() == QProcess::NotRunning;
+               },
+               timeoutMs) &&
+           said.count(text) >= times;
+  }
+  int Ended(QProcess& program) {
+    EXPECT_TRUE(program.waitForFinished(20000));
+    (&program == &m_program ? m_said : m_secondSaid) += QString::fromLocal8Bit(program.readAllStandardError());
+    return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+  }
+  QStringList Reports() const {
+    return QDir(QString::fromStdString((Root() / "XDG_STATE_HOME" / "quorvane" / "crashes").string()))
+        .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+  }
+  QString Report(const QString& folder) const {
+    QFile in(QString::fromStdString((Root() / "XDG_STATE_HOME" / "quorvane" / "crashes").string()) + "/" + folder +
+             "/report.txt");
+    return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()) : QString();
+  }
+
+  QTemporaryDir m_dir;
+  std::uint16_t m_port = FreeUdpPort();
+  QProcessEnvironment m_env;
+  QProcess m_program, m_second;
+  QString m_said, m_secondSaid;
+};
+
+TEST_F(RunServer, twoCrashesThenAHealthyRunGiveThreeStartsAndTwoReports) {
+  m_env.insert("QUORVANE_STANDIN_END", "segv");
+  m_env.insert("QUORVANE_STANDIN_END_AFTER", "0.5");
+  m_env.insert("QUORVANE_STANDIN_END_RUNS", "2");
+  Start(m_program);
+  ASSERT_TRUE(AwaitSaid(m_program, "The server answers", 3)) << m_said.toStdString();
+  ::kill(static_cast<pid_t>(m_program.processId()), SIGTERM);
+  EXPECT_EQ(Ended(m_program), 0) << m_said.toStdString();
+  EXPECT_EQ(m_said.count("The server started"), 3) << m_said.toStdString();
+  EXPECT_TRUE(m_said.contains("restarting in 1 s") && m_said.contains("restarting in 2 s")) << m_said.toStdString();
+  EXPECT_TRUE(m_said.contains("The server was stopped.")) << m_said.toStdString();
+  const QStringList reports = Reports();
+  ASSERT_EQ(reports.size(), 2);
+  for (const QString& folder : reports) EXPECT_TRUE(Report(folder).contains("How it ended: SIGSEGV (signal 11)"));
+}
+
+// The live log is asked for from the first answer, as the monitor asks for it: its lines, the fatal one
+// too, go into the report, the console password masked.
+TEST_F(RunServer, fatalErrorOfTheLiveLogGoesIntoTheReport) {
+  Write(Root() / "srv" / "tfc" / "server.cfg",
+        "port \"" + std::to_string(m_port) + "\"\r\nrcon_password \"sesame\"\r\n");
+  m_env.insert("QUORVANE_STANDIN_END", "fatal");
+  m_env.insert("QUORVANE_STANDIN_END_AFTER", "2");
+  m_env.insert("QUORVANE_STANDIN_END_RUNS", "1");
+  Start(m_program);
+  ASSERT_TRUE(AwaitSaid(m_program, "The server started", 2)) << m_said.toStdString();
+  ::kill(static_cast<pid_t>(m_program.processId()), SIGTERM);
+  EXPECT_EQ(Ended(m_program), 0);
+  ASSERT_EQ(Reports().size(), 1);
+  const QString report = Report(Reports().front());
+  EXPECT_TRUE(report.contains("Fatal error: FATAL ERROR (shutting down): Host_Error")) << report.toStdString();
+  EXPECT_TRUE(report.contains("lines of the live log:")) << report.toStdString();
+  EXPECT_FALSE(report.contains("sesame")) << report.toStdString();
+}
+
+TEST_F(RunServer, aServerThatStopsAnsweringIsEndedAndStartedAgain) {
+  m_env.insert("QUORVANE_SUPERVISE_TIMES", "grace=2,answer=2,query=1,kill=1,first=1,max=2,healthy=60,loop=5/60");
+  m_env.insert("QUORVANE_STANDIN_END", "deaf");
+  m_env.insert("QUORVANE_STANDIN_END_AFTER", "0.5");
+  m_env.insert("QUORVANE_STANDIN_END_RUNS", "1");
+  Start(m_program);
+  ASSERT_TRUE(AwaitSaid(m_program, "The server started", 2)) << m_said.toStdString();
+  EXPECT_TRUE(m_said.contains("The server crashed (stopped answering)")) << m_said.toStdString();
+  ::kill(static_cast<pid_t>(m_program.processId()), SIGTERM);
+  EXPECT_EQ(Ended(m_program), 0);
+  ASSERT_EQ(Reports().size(), 1);
+  EXPECT_TRUE(Report(Reports().front()).contains("Hung: yes"));
+}
+
+TEST_F(RunServer, fiveQuickCrashesGiveUpWithTheCrashLoopCode) {
+  m_env.insert("QUORVANE_STANDIN_END", "exit1");
+  m_env.insert("QUORVANE_STANDIN_END_AFTER", "0.2");
+  Start(m_program);
+  EXPECT_EQ(Ended(m_program), kRunServerCrashLoopCode) << m_said.toStdString();
+  EXPECT_TRUE(m_said.contains("The server crashed 5 times within 1 min: it is not started again."))
+      << m_said.toStdString();
+  EXPECT_EQ(Reports().size(), 5);
+}
+
+TEST_F(RunServer, aSecondSupervisorIsRefusedNamingTheFirst) {
+  Start(m_program);
+  ASSERT_TRUE(AwaitSaid(m_program, "The server answers")) << m_said.toStdString();
+  Start(m_second);
+  EXPECT_EQ(Ended(m_second), kRunServerLockedCode);
+  EXPECT_TRUE(m_secondSaid.contains("process " + QString::number(m_program.processId()) + " keeps it running"))
+      << m_secondSaid.toStdString();
+  ::kill(static_cast<pid_t>(m_program.processId()), SIGTERM);
+  EXPECT_EQ(Ended(m_program), 0);
+}
+
+}  // namespace
+}  // namespace quorvane::ui

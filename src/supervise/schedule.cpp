@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <functional>
 
 namespace quorvane::supervise {
@@ -29,7 +30,12 @@ WallTime AfterSkip(const TimeZone& zone, std::chrono::sys_seconds naive) {
   return high;
 }
 
-std::string TwoDigits(long long value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+// Built in a buffer: "0" + std::to_string(...) makes the mingw compiler warn of an overlap that cannot happen.
+std::string TwoDigits(long long value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%02lld", value);
+  return text;
+}
 
 // "2 h 13 min", "13 min", "45 s".
 std::string LeftText(seconds left) {

@@ -1,13 +1,19 @@
 #include "supervise/supervisor.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace quorvane::supervise {
 
 namespace {
 
-std::string TwoDigits(long long value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+// Built in a buffer: "0" + std::to_string(...) makes the mingw compiler warn of an overlap that cannot happen.
+std::string TwoDigits(long long value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%02lld", value);
+  return text;
+}
 
 bool IsEnd(EventKind kind) { return kind == EventKind::Exited || kind == EventKind::Signalled; }
 

@@ -6,6 +6,14 @@
 namespace quorvane::people::test {
 namespace {
 
+// A row that gives `in` and wants `out`.
+template <typename In, typename Out>
+struct Row {
+  const char* name;
+  In in;
+  Out out;
+};
+
 template <typename Row>
 requires requires(const Row& row) { row.name; }
 void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }

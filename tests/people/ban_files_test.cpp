@@ -22,26 +22,23 @@ TEST_P(BanFileShapes, giveEveryBanFoundOnTheServerAndTheLinesSkipped) {
   EXPECT_EQ(found, GetParam().out);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BanFiles, BanFileShapes,
-    testing::ValuesIn(std::vector<Row<std::string, std::vector<std::string>>>{
-        {"writeid", "banid 0.0 STEAM_0:1:1\nbanid 0.0 STEAM_0:0:7\n", {"STEAM_0:1:1", "STEAM_0:0:7"}},
-        {"olderBuildCrLf", "banid 0 STEAM_0:1:1\r\nbanid 0 STEAM_0:0:7", {"STEAM_0:1:1", "STEAM_0:0:7"}},
-        {"comments", "// x\r\n\r\n \r\n\tbanid 0.0 STEAM_0:1:1 // aimbot\r\n// //\r\n", {"STEAM_0:1:1"}},
-        {"kickQuotesCase", "banid 0 \"STEAM_0:1:1\" kick\nBANID 0 steam_0:1:2\n", {"STEAM_0:1:1", "STEAM_0:1:2"}},
-        {"timed", "banid 30 STEAM_0:1:1\nbanid 0.5 STEAM_0:1:2\n", {"STEAM_0:1:1 1800 s", "STEAM_0:1:2 30 s"}},
-        {"writeipMasks",
-         "addip 0.0 1.2.3.4\r\naddip 0 10.0.0.0/8\r\naddip 0 1.2.0.0/255.255.0.0",
-         {"1.2.3.4", "10.0.0.0/8", "1.2.0.0/255.255.0.0"}},
-        {"laterLineWins", "banid 30 STEAM_0:1:2\nbanid 0 STEAM_0:1:2\n", {"STEAM_0:1:2"}},
-        {"junk",
-         "writeid\nbanid 0.0 #12\nbanid 0 STEAM_ID_LAN\naddip 0 STEAM_0:1:2\nbanid -5 STEAM_0:1:2\n"
-         "banid 0 STEAM_0:1:2 now\naddip 1e3 1.2.3.4\nhello world\naddip 0 1.2.3.256\naddip 0 1.2.3\n"
-         "banid 0 STEAM_0:1:4294967296\nbanid 0 STEAM_0:1:3\n",
-         {"STEAM_0:1:3", "skipped 1 2 3 4 5 6 7 8 9 10 11"}},
-        {"hiddenCommands", "banid 0 STEAM_0:1:2;quit\naddip 0 \"1.2.3.4;quit\"\n", {"STEAM_0:1:2", "skipped 1 2"}},
-    }),
-    RowName);
+const std::vector<Row<std::string, std::vector<std::string>>> kFileRows = {
+    {"writeid", "banid 0.0 STEAM_0:1:1\nbanid 0.0 STEAM_0:0:7\n", {"STEAM_0:1:1", "STEAM_0:0:7"}},
+    {"comments", "// x\r\n\r\n \r\n\tbanid 0.0 STEAM_0:1:1 // aimbot\r\n// //\r\n", {"STEAM_0:1:1"}},
+    {"kickQuotesCase", "banid 0 \"STEAM_0:1:1\" kick\nBANID 0 steam_0:1:2\n", {"STEAM_0:1:1", "STEAM_0:1:2"}},
+    {"timed", "banid 30 STEAM_0:1:1\nbanid 0.5 STEAM_0:1:2\n", {"STEAM_0:1:1 1800 s", "STEAM_0:1:2 30 s"}},
+    {"writeipOlderBuildCrLfMasks",
+     "addip 0.0 1.2.3.4\r\naddip 0 10.0.0.0/8\r\naddip 0 1.2.0.0/255.255.0.0",
+     {"1.2.3.4", "10.0.0.0/8", "1.2.0.0/255.255.0.0"}},
+    {"laterLineWins", "banid 30 STEAM_0:1:2\nbanid 0 STEAM_0:1:2\n", {"STEAM_0:1:2"}},
+    {"junk",
+     "writeid\nbanid 0.0 #12\nbanid 0 STEAM_ID_LAN\naddip 0 STEAM_0:1:2\nbanid -5 STEAM_0:1:2\n"
+     "banid 0 STEAM_0:1:2 now\naddip 1e3 1.2.3.4\nhello world\naddip 0 1.2.3.256\naddip 0 1.2.3\n"
+     "banid 0 STEAM_0:1:4294967296\nbanid 0 STEAM_0:1:3\n",
+     {"STEAM_0:1:3", "skipped 1 2 3 4 5 6 7 8 9 10 11"}},
+    {"hiddenCommands", "banid 0 STEAM_0:1:2;quit\naddip 0 \"1.2.3.4;quit\"\n", {"STEAM_0:1:2", "skipped 1 2"}},
+};
+INSTANTIATE_TEST_SUITE_P(BanFiles, BanFileShapes, testing::ValuesIn(kFileRows), RowName);
 
 }  // namespace
 }  // namespace quorvane::people::test

@@ -1,10 +1,8 @@
 #pragma once
-// Table rows are structs with a `name`: tests and failures are called by it.
-#include <ostream>
+// Table rows have a `name`: tests and failures are called by it.
 #include <string>
 
 namespace quorvane::people::test {
-namespace {
 
 // A row that gives `in` and wants `out`.
 template <typename In, typename Out>
@@ -14,11 +12,6 @@ struct Row {
   Out out;
 };
 
-template <typename Row>
-requires requires(const Row& row) { row.name; }
-void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+inline constexpr auto RowName = [](const auto& info) { return std::string(info.param.name); };
 
-constexpr auto RowName = [](const auto& info) { return std::string(info.param.name); };
-
-}  // namespace
 }  // namespace quorvane::people::test

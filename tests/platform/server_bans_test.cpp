@@ -12,6 +12,7 @@
 #include "platform/scratch_dir.h"
 #include "platform/server_console.h"
 #include "platform/server_query.h"
+#include "support/standin_processes.h"
 
 namespace quorvane::platform {
 namespace {
@@ -46,16 +47,12 @@ class ServerBans : public ::testing::Test {
     ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
     m_port = probe.localPort();
   }
-  void TearDown() override { Stop(); }
-  void Stop() {
-    m_process.kill();
-    m_process.waitForFinished();
-  }
+  void TearDown() override { EXPECT_TRUE(test_support::EndAll(m_dir.Path(), {m_pid})); }
 
   // Started and answering: a console packet sent before its socket is open would be lost.
   void Start() {
-    m_process.setWorkingDirectory(QString::fromStdString(m_dir.Text()));
-    m_process.start(QUORVANE_STANDIN, {"-game", "tfc", "-port", QString::number(m_port), "+map", "2fort"});
+    const QStringList args = {"-game", "tfc", "-port", QString::number(m_port), "+map", "2fort"};
+    ASSERT_TRUE(QProcess::startDetached(QUORVANE_STANDIN, args, QString::fromStdString(m_dir.Text()), &m_pid));
     bool answered = false;
     ServerQuery query(MakeUdpLink(), {[&](const monitor::ServerInfo&, int) { answered = true; }, {}, {}, {}});
     ASSERT_TRUE(query.Start("127.0.0.1", m_port));
@@ -87,7 +84,7 @@ class ServerBans : public ::testing::Test {
   }
 
   testing::ScratchDir m_dir;
-  QProcess m_process;
+  qint64 m_pid = 0;
   std::uint16_t m_port = 0;
   std::unique_ptr<ConsoleLink> m_console;
 };
@@ -100,7 +97,7 @@ TEST_F(ServerBans, permanentBansComeBackFromTheServersFileAndTimedOnesWithTheirM
   for (const Ban& ban : bans)
     for (const std::string& command : people::ApplyCommands(ban, made)) Run(command);
 
-  Stop();
+  ASSERT_TRUE(test_support::EndAll(m_dir.Path(), {m_pid}));
   ASSERT_NO_FATAL_FAILURE(Start());
   Restore(bans);
   // Made seconds ago: its 30 minutes, rounded up. Then all are held: nothing to send.

@@ -17,12 +17,10 @@
 namespace quorvane::platform {
 namespace {
 
-using people::Ban;
 using std::chrono::minutes;
 
 // Runs the event loop until `done` holds or 10 s have passed.
-template <typename Done>
-bool Await(Done done) {
+bool Await(auto done) {
   QDeadlineTimer deadline(10000);
   while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   return done();
@@ -30,7 +28,7 @@ bool Await(Done done) {
 
 people::WallTime Now() { return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()); }
 
-Ban MakeBan(const std::string& target, people::WallTime madeAt, std::optional<minutes> length = {}) {
+people::Ban MakeBan(const std::string& target, people::WallTime madeAt, std::optional<minutes> length = {}) {
   return *people::MakeBan(*people::ParseBanTarget(target), "", "", madeAt, length);
 }
 
@@ -71,7 +69,7 @@ class ServerBans : public ::testing::Test {
 
   // Comes up as the program brings it up: the opening (its own file, then its
   // lists), then what the lists lack; gives that.
-  std::vector<people::PlannedCommand> Restore(const std::vector<Ban>& bans) {
+  std::vector<people::PlannedCommand> Restore(const std::vector<people::Ban>& bans) {
     std::vector<std::string> answers;
     for (const people::PlannedCommand& c : people::RestoreOpening()) answers.push_back(Run(c.command));
     const auto ids = people::ParseListId(answers.at(1)), ips = people::ParseListIp(answers.at(2));
@@ -92,9 +90,9 @@ class ServerBans : public ::testing::Test {
 TEST_F(ServerBans, permanentBansComeBackFromTheServersFileAndTimedOnesWithTheirMinutesLeft) {
   ASSERT_NO_FATAL_FAILURE(Start());
   const people::WallTime made = Now();
-  const std::vector<Ban> bans = {MakeBan("STEAM_0:1:2345", made), MakeBan("STEAM_0:0:7", made, minutes(30)),
-                                 MakeBan("1.2.3.4", made)};
-  for (const Ban& ban : bans)
+  const std::vector<people::Ban> bans = {MakeBan("STEAM_0:1:2345", made), MakeBan("STEAM_0:0:7", made, minutes(30)),
+                                         MakeBan("1.2.3.4", made)};
+  for (const people::Ban& ban : bans)
     for (const std::string& command : people::ApplyCommands(ban, made)) Run(command);
 
   ASSERT_TRUE(test_support::EndAll(m_dir.Path(), {m_pid}));
@@ -107,7 +105,7 @@ TEST_F(ServerBans, permanentBansComeBackFromTheServersFileAndTimedOnesWithTheirM
 
 TEST_F(ServerBans, fiveHundredBansComeBackWithoutResendingWhatTheServersFileHolds) {
   const people::WallTime now = Now();
-  std::vector<Ban> bans;
+  std::vector<people::Ban> bans;
   std::string bannedCfg;
   // What the server's last writeid kept, then bans made while it was stopped, timed ones among them.
   for (int i = 0; i < 490; ++i) {

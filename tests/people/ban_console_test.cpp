@@ -74,21 +74,24 @@ TEST(BanConsole, restoreSendsTimedBansAtTheirTurnThenPermanentOnesNotHeldAndTake
   Ban lifted = Made("STEAM_0:1:3", {});
   lifted.liftedAt = kT0 - minutes(5);
   const std::vector<Ban> bans = {
-      Made("1.2.3.4", {}),                                  // missing from listip.cfg
-      Made("STEAM_0:1:2", minutes(30), kT0 - minutes(10)),  // timed, the file holds it for good: 20 minutes
-      lifted,                                               // lifted while the server was down
-      Made("1.0.0.0/8", {}),                                // listed without its mask: held
-      Made("STEAM_0:1:5", minutes(5), kT0 - minutes(10)),   // ended, banned for good since, listed only as timed
+      Made("1.2.3.4", {}),                                 // missing from listip.cfg
+      lifted,                                              // lifted while the server was down
+      Made("9.9.9.9", minutes(60)),                        // listed timed: held
+      Made("1.0.0.0/8", {}),                               // listed without its mask: held
+      Made("STEAM_0:1:5", minutes(5), kT0 - minutes(10)),  // ended, banned for good since, listed only as timed
       Made("STEAM_0:1:5", {}, kT0 - minutes(4)),
       Made("STEAM_0:1:6", minutes(1), kT0 - seconds(59)),  // of two timed ones the later end holds
       Made("STEAM_0:1:6", minutes(2), kT0 - seconds(59)),  // 61 s now, 60 s at its turn: one minute
       Made("1.1.1.1", minutes(1), kT0 - seconds(59)),      // 1 s: gone by its turn
   };
   const std::vector<ListedBan> listed = {
-      {Target("STEAM_0:1:2"), {}}, {Target("STEAM_0:1:3"), {}}, {Target("1.0.0.0"), {}}, {Target("STEAM_0:1:5"), 30}};
+      {Target("STEAM_0:1:3"), {}}, {Target("9.9.9.9"), 60}, {Target("1.0.0.0"), {}}, {Target("STEAM_0:1:5"), 30}};
   EXPECT_EQ(Plan(bans, listed, kT0),
-            "500 banid 20 STEAM_0:1:2 kick, 1000 banid 1 STEAM_0:1:6 kick, 1500 addip 0 1.2.3.4, "
-            "2000 banid 0 STEAM_0:1:5 kick, 2500 removeid STEAM_0:1:3, 3000 writeid, 3500 writeip");
+            "500 banid 1 STEAM_0:1:6 kick, 1000 addip 0 1.2.3.4, 1500 banid 0 STEAM_0:1:5 kick, "
+            "2000 removeid STEAM_0:1:3, 2500 writeid, 3000 writeip");
+  // Timed where the server's file holds it for good: the file is rewritten without the permanent entry.
+  EXPECT_EQ(Plan({Made("STEAM_0:1:2", minutes(30), kT0 - minutes(10))}, {{Target("STEAM_0:1:2"), {}}}, kT0),
+            "500 banid 20 STEAM_0:1:2 kick, 1000 writeid");
 }
 
 }  // namespace

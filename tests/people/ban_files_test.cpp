@@ -22,7 +22,7 @@ const std::vector<Row<std::string, std::vector<std::string>>> kFileRows = {
     {"writeid", "banid 0.0 STEAM_0:1:1\nbanid 0.0 STEAM_0:0:7\n", {"STEAM_0:1:1", "STEAM_0:0:7"}},
     {"comments", "// x\r\n\r\n \r\n\tbanid 0.0 STEAM_0:1:1 // aimbot\r\n// //\r\n", {"STEAM_0:1:1"}},
     {"kickQuotesCase", "banid 0 \"STEAM_0:1:1\" kick\nBANID 0 steam_0:1:2\n", {"STEAM_0:1:1", "STEAM_0:1:2"}},
-    {"timed", "banid 30 STEAM_0:1:1\nbanid 0.5 STEAM_0:1:2\n", {"STEAM_0:1:1 1800 s", "STEAM_0:1:2 30 s"}},
+    {"timed", "banid 30 STEAM_0:1:1\nbanid 0.25 STEAM_0:1:2\n", {"STEAM_0:1:1 1800 s", "STEAM_0:1:2 15 s"}},
     {"writeipOlderBuildCrLfMasks",
      "addip 0.0 1.2.3.4\r\naddip 0 10.0.0.0/8\r\naddip 0 1.2.0.0/255.255.0.0",
      {"1.2.3.4", "10.0.0.0/8", "1.2.0.0/255.255.0.0"}},

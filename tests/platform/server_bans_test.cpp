@@ -28,8 +28,8 @@ bool Await(auto done) {
 
 people::WallTime Now() { return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()); }
 
-people::Ban MakeBan(const std::string& target, people::WallTime madeAt, std::optional<minutes> length = {}) {
-  return *people::MakeBan(*people::ParseBanTarget(target), "", "", madeAt, length);
+people::Ban MakeBan(const std::string& target, std::optional<minutes> length = {}) {
+  return *people::MakeBan(*people::ParseBanTarget(target), "", "", Now(), length);
 }
 
 // The stand-in server in one scratch installation, started again as often as a test likes.
@@ -89,11 +89,10 @@ class ServerBans : public ::testing::Test {
 
 TEST_F(ServerBans, permanentBansComeBackFromTheServersFileAndTimedOnesWithTheirMinutesLeft) {
   ASSERT_NO_FATAL_FAILURE(Start());
-  const people::WallTime made = Now();
-  const std::vector<people::Ban> bans = {MakeBan("STEAM_0:1:2345", made), MakeBan("STEAM_0:0:7", made, minutes(30)),
-                                         MakeBan("1.2.3.4", made)};
+  const std::vector<people::Ban> bans = {MakeBan("STEAM_0:1:2345"), MakeBan("STEAM_0:0:7", minutes(30)),
+                                         MakeBan("1.2.3.4")};
   for (const people::Ban& ban : bans)
-    for (const std::string& command : people::ApplyCommands(ban, made)) Run(command);
+    for (const std::string& command : people::ApplyCommands(ban, Now())) Run(command);
 
   ASSERT_TRUE(test_support::EndAll(m_dir.Path(), {m_pid}));
   ASSERT_NO_FATAL_FAILURE(Start());
@@ -104,17 +103,16 @@ TEST_F(ServerBans, permanentBansComeBackFromTheServersFileAndTimedOnesWithTheirM
 }
 
 TEST_F(ServerBans, fiveHundredBansComeBackWithoutResendingWhatTheServersFileHolds) {
-  const people::WallTime now = Now();
   std::vector<people::Ban> bans;
   std::string bannedCfg;
   // What the server's last writeid kept, then bans made while it was stopped, timed ones among them.
   for (int i = 0; i < 490; ++i) {
-    bans.push_back(MakeBan("STEAM_0:" + std::to_string(i % 2) + ":" + std::to_string(100000 + i), now));
+    bans.push_back(MakeBan("STEAM_0:" + std::to_string(i % 2) + ":" + std::to_string(100000 + i)));
     if (i < 485) bannedCfg += "banid 0.0 " + bans.back().target.Text() + "\n";
   }
   for (int i = 1; i <= 5; ++i) {
-    bans.push_back(MakeBan("10.0.0." + std::to_string(i), now));
-    bans.push_back(MakeBan("10.1.0." + std::to_string(i), now, minutes(30 * i)));
+    bans.push_back(MakeBan("10.0.0." + std::to_string(i)));
+    bans.push_back(MakeBan("10.1.0." + std::to_string(i), minutes(30 * i)));
   }
   m_dir.Make("tfc/banned.cfg", bannedCfg);
   ASSERT_NO_FATAL_FAILURE(Start());

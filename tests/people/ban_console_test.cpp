@@ -2,196 +2,96 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "people/rows.h"
-
-namespace quorvane::people {
-// Failures show the plan as the console would get it.
-void PrintTo(const PlannedCommand& c, std::ostream* os) { *os << c.at.count() << " ms: " << c.command; }
-}  // namespace quorvane::people
 
 namespace quorvane::people::test {
 namespace {
 
-using std::chrono::milliseconds;
 using std::chrono::minutes;
 using std::chrono::seconds;
+using Commands = std::vector<std::string>;
 
 const WallTime kT0{seconds(1'800'000'000)};
 
-BanTarget Target(const std::string& text) {
-  const Result<BanTarget> t = ParseBanTarget(text);
-  EXPECT_TRUE(t) << t.Error();
-  return *t;
+BanTarget Target(const std::string& text) { return *ParseBanTarget(text); }
+
+// A ban made at `madeAt` for `length` (none: permanent). Its name and reason
+// are console commands, which must never reach the console.
+Ban Made(const std::string& target, std::optional<minutes> length, WallTime madeAt = kT0) {
+  return *MakeBan(Target(target), "x\"; quit", "a\nrcon_password x", madeAt, length);
 }
 
-// A ban made at `madeAt` for `length` (none: permanent).
-Ban Made(const std::string& target, std::optional<seconds> length, WallTime madeAt = kT0) {
-  std::optional<WallTime> until;
-  if (length) until = madeAt + *length;
-  return Ban{Target(target), "Name", "Reason", BanSource::ThisProgram, madeAt, until, std::nullopt};
+class Apply : public testing::TestWithParam<Row<Ban, Commands>> {};
+
+TEST_P(Apply, bansWithTheMinutesLeftAndWritesPermanentOnesToTheServersFile) {
+  EXPECT_EQ(ApplyCommands(GetParam().in, kT0 + minutes(10)), GetParam().out);
 }
 
-struct CommandRow {
-  const char* name;
-  Ban ban;
-  std::vector<std::string> apply, lift;
+const std::vector<Row<Ban, Commands>> kApplyRows = {
+    {"permanentSteamId", Made("STEAM_0:1:2", {}), {"banid 0 STEAM_0:1:2 kick", "writeid"}},
+    {"permanentMaskedAddress", Made("10.0.0.0/8", {}), {"addip 0 10.0.0.0/8", "writeip"}},
+    {"timedMinutesLeft", Made("1.2.3.4", minutes(20)), {"addip 10 1.2.3.4"}},
+    {"timedAtItsEnd", Made("1.2.3.4", minutes(10)), {}},
 };
+INSTANTIATE_TEST_SUITE_P(BanConsole, Apply, testing::ValuesIn(kApplyRows), RowName);
 
-class Commands : public testing::TestWithParam<CommandRow> {};
-
-TEST_P(Commands, applyWithTheMinutesLeftAndLiftWithTheServersFileRewritten) {
-  EXPECT_EQ(ApplyCommands(GetParam().ban, kT0 + minutes(10)), GetParam().apply);
-  EXPECT_EQ(LiftCommands(GetParam().ban.target), GetParam().lift);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    BanConsole, Commands,
-    testing::Values(
-        CommandRow{"permanentSteamId",
-                   Made("STEAM_0:1:2", std::nullopt),
-                   {"banid 0 STEAM_0:1:2 kick", "writeid"},
-                   {"removeid STEAM_0:1:2", "writeid"}},
-        CommandRow{"timedSteamIdHalfGone",
-                   Made("STEAM_0:1:2", minutes(20)),
-                   {"banid 10 STEAM_0:1:2 kick"},
-                   {"removeid STEAM_0:1:2", "writeid"}},
-        CommandRow{"timedAddress", Made("1.2.3.4", minutes(30)), {"addip 20 1.2.3.4"}, {"removeip 1.2.3.4", "writeip"}},
-        CommandRow{"permanentMaskedAddress",
-                   Made("10.0.0.0/8", std::nullopt),
-                   {"addip 0 10.0.0.0/8", "writeip"},
-                   {"removeip 10.0.0.0/8", "writeip"}},
-        CommandRow{"expired", Made("1.2.3.4", minutes(10)), {}, {"removeip 1.2.3.4", "writeip"}}),
-    RowName);
-
-TEST(BanConsole, namesAndReasonsNeverReachTheConsole) {
-  Ban ban = Made("STEAM_0:1:2", std::nullopt);
-  ban.name = "x\"; quit; \"";
-  ban.reason = "line\nrcon_password x; exit";
-  EXPECT_EQ(ApplyCommands(ban, kT0), (std::vector<std::string>{"banid 0 STEAM_0:1:2 kick", "writeid"}));
-}
-
-struct ListRow {
-  const char* name;
-  bool ids;  // listid, else listip
-  std::string answer;
-  std::optional<std::vector<ListedBan>> bans;  // none: not a list
-  int skipped = 0;
-};
-
+using ListRow = Row<std::string, std::optional<std::vector<ListedBan>>>;  // none: not a list
 class ListAnswers : public testing::TestWithParam<ListRow> {};
 
 TEST_P(ListAnswers, giveTheBansTheServerHolds) {
-  const ListRow& row = GetParam();
-  const Result<ListedBans> read = row.ids ? ParseListId(row.answer) : ParseListIp(row.answer);
-  ASSERT_EQ(read ? std::optional(read->bans) : std::nullopt, row.bans) << read.Error();
-  if (read) {
-    EXPECT_EQ(read->skipped, row.skipped);
-  }
+  const auto read = GetParam().in.starts_with("IP") ? ParseListIp(GetParam().in) : ParseListId(GetParam().in);
+  EXPECT_EQ(read ? std::optional(read->bans) : std::nullopt, GetParam().out) << read.Error();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BanConsole, ListAnswers,
-    testing::Values(ListRow{"idsEmpty", true, "UserID filter list: empty\n", std::vector<ListedBan>{}},
-                    ListRow{"idsPermanentAndTimed", true,
-                            "UserID filter list: 2 entries\n1 STEAM_0:1:2345 : permanent\n2 STEAM_0:0:7 : 30.000 min\n",
-                            std::vector<ListedBan>{{Target("STEAM_0:1:2345"), {}}, {Target("STEAM_0:0:7"), 30.0}}},
-                    ListRow{"idsCrLfWithAJunkLine", true,
-                            "UserID filter list: 2 entries\r\n1 STEAM_0:1:2345 : permanent\r\n2 #5 : permanent\r\n",
-                            std::vector<ListedBan>{{Target("STEAM_0:1:2345"), {}}}, 1},
-                    ListRow{"idsRefused", true, "Bad rcon_password.\n", std::nullopt},
-                    ListRow{"ipsEmpty", false, "IP filter list: empty\n", std::vector<ListedBan>{}},
-                    ListRow{"ipsPadded", false,
-                            "IP filter list:\n  1.  2. 33.  4 : permanent\n192.168.  1. 20 : 60.000 min\n",
-                            std::vector<ListedBan>{{Target("1.2.33.4"), {}}, {Target("192.168.1.20"), 60.0}}},
-                    ListRow{"ipsUnknownCommand", false, "Unknown command: listip\n", std::nullopt}),
-    RowName);
-
-TEST(BanConsole, bansTheServerListsAreFoundOnItForTheirWholeLength) {
-  const std::vector<Ban> found =
-      FoundOnServer({{{Target("STEAM_0:0:7"), 30.0}, {Target("1.2.3.4"), std::nullopt}}, 0}, kT0);
-  ASSERT_EQ(found.size(), 2u);
-  EXPECT_EQ(found[0].source, BanSource::FoundOnServer);
-  EXPECT_EQ(found[0].until, kT0 + minutes(30));
-  EXPECT_TRUE(found[1].Permanent());
-}
-
-struct RemoveRow {
-  const char* name;
-  std::string answer;
-  RemoveAnswer read;
+const std::vector<ListRow> kListRows = {
+    {"idsCrLfWithAJunkLine", "UserID filter list: 2 entries\r\n1 STEAM_0:1:2 : permanent\r\n2 #5 : permanent\r\n",
+     std::vector<ListedBan>{{Target("STEAM_0:1:2"), {}}}},
+    {"ipsPaddedTimed", "IP filter list:\n  1.  2. 33.  4 : 60.000 min\n",
+     std::vector<ListedBan>{{Target("1.2.33.4"), 60.0}}},
+    {"refused", "Bad rcon_password.\n", std::nullopt},
 };
+INSTANTIATE_TEST_SUITE_P(BanConsole, ListAnswers, testing::ValuesIn(kListRows), RowName);
 
-class RemoveAnswers : public testing::TestWithParam<RemoveRow> {};
-
-TEST_P(RemoveAnswers, sayWhetherTheBanWasLifted) { EXPECT_EQ(ParseRemoveAnswer(GetParam().answer), GetParam().read); }
-
-INSTANTIATE_TEST_SUITE_P(
-    BanConsole, RemoveAnswers,
-    testing::Values(RemoveRow{"idRemoved", "UserID filter removed for STEAM_0:1:2, ID 3\n", RemoveAnswer::Removed},
-                    RemoveRow{"idNotFound", "removeid: couldn't find STEAM_0:1:2\n", RemoveAnswer::NotFound},
-                    RemoveRow{"ipRemoved", "\r\nIP filter removed.\r\n", RemoveAnswer::Removed},
-                    RemoveRow{"ipNotFound", "removeip: couldn't find 1.2.3.4.\n", RemoveAnswer::NotFound},
-                    RemoveRow{"refused", "Bad rcon_password.\n", RemoveAnswer::Other}),
-    RowName);
-
-TEST(BanConsole, restoreSendsTimedBansWithMinutesLeftThenPermanentOnesNotListed) {
-  const WallTime now = kT0 + minutes(10);
-  const std::vector<Ban> bans = {
-      Made("STEAM_0:1:1", std::nullopt),       // listed after the exec: not sent
-      Made("STEAM_0:1:2", minutes(30)),        // 20 minutes left
-      Made("STEAM_0:1:3", std::nullopt),       // missing from banned.cfg
-      Made("1.2.3.4", std::nullopt),           // missing from listip.cfg
-      Made("5.6.7.8", minutes(5)),             // expired
-      Made("9.9.9.9", minutes(60)),            // listed timed: still held
-      Made("10.0.0.0/8", std::nullopt),        // listed without its mask
-      Made("STEAM_0:1:4", std::nullopt),       // listed only as timed: made permanent again
-      Made("1.1.1.1", seconds(10 * 60 + 90)),  // 90 s left: two minutes
-  };
-  const std::vector<ListedBan> listed = {
-      {Target("STEAM_0:1:1"), {}}, {Target("9.9.9.9"), 60.0}, {Target("10.0.0.0"), {}}, {Target("STEAM_0:1:4"), 30.0}};
-  EXPECT_EQ(PlanRestore(bans, listed, now),
-            (std::vector<PlannedCommand>{{milliseconds(500), "banid 20 STEAM_0:1:2 kick"},
-                                         {milliseconds(1000), "addip 2 1.1.1.1"},
-                                         {milliseconds(1500), "banid 0 STEAM_0:1:3 kick"},
-                                         {milliseconds(2000), "addip 0 1.2.3.4"},
-                                         {milliseconds(2500), "banid 0 STEAM_0:1:4 kick"},
-                                         {milliseconds(3000), "writeid"},
-                                         {milliseconds(3500), "writeip"}}));
+TEST(BanConsole, liftRemovesTheBanRewritesTheServersFileAndTheAnswerSaysWhetherItWasThere) {
+  EXPECT_EQ(LiftCommands(Target("STEAM_0:1:2")), (Commands{"removeid STEAM_0:1:2", "writeid"}));
+  EXPECT_EQ(LiftCommands(Target("10.0.0.0/8")), (Commands{"removeip 10.0.0.0/8", "writeip"}));
+  EXPECT_EQ(ParseRemoveAnswer("UserID filter removed for STEAM_0:1:2, ID 3\n"), RemoveAnswer::Removed);
+  EXPECT_EQ(ParseRemoveAnswer("removeid: couldn't find STEAM_0:1:2\n"), RemoveAnswer::NotFound);
+  EXPECT_EQ(ParseRemoveAnswer("\r\nIP filter removed.\r\n"), RemoveAnswer::Removed);
+  EXPECT_EQ(ParseRemoveAnswer("removeip: couldn't find 1.2.3.4.\n"), RemoveAnswer::NotFound);
+  EXPECT_EQ(ParseRemoveAnswer("Bad rcon_password.\n"), RemoveAnswer::Other);
 }
 
-TEST(BanConsole, restoreTakesBackWhatTheServersFileHoldsAgainstTheList) {
-  const WallTime now = kT0 + minutes(10);
-  Ban lifted = Made("STEAM_0:1:3", std::nullopt), liftedAddress = Made("1.2.3.4", std::nullopt);
-  lifted.liftedAt = liftedAddress.liftedAt = kT0 + minutes(5);
-  const std::vector<Ban> bans = {
-      Made("STEAM_0:1:2", minutes(30)),  // made timed while down: 20 minutes
-      lifted,                            // lifted while down
-      liftedAddress,                     // lifted, and not listed: nothing to do
-      Made("STEAM_0:1:5", minutes(5)),   // an old ban of a target banned for good now
-      Made("STEAM_0:1:5", std::nullopt, kT0 + minutes(6)),
-      Made("STEAM_0:1:6", minutes(60)),  // two timed ones: the later end holds
-      Made("STEAM_0:1:6", minutes(40)),
-  };
-  const std::vector<ListedBan> listed = {
-      {Target("STEAM_0:1:2"), {}}, {Target("STEAM_0:1:3"), {}}, {Target("STEAM_0:1:5"), {}}};
-  EXPECT_EQ(PlanRestore(bans, listed, now),
-            (std::vector<PlannedCommand>{{milliseconds(500), "banid 20 STEAM_0:1:2 kick"},
-                                         {milliseconds(1000), "banid 50 STEAM_0:1:6 kick"},
-                                         {milliseconds(1500), "removeid STEAM_0:1:3"},
-                                         {milliseconds(2000), "writeid"}}));
+// The plan as its commands, each after its milliseconds: "500 writeid, 1000 writeip".
+std::string Plan(const std::vector<Ban>& bans, const std::vector<ListedBan>& listed, WallTime now) {
+  std::string plan;
+  for (const PlannedCommand& c : PlanRestore(bans, listed, now))
+    plan += (plan.empty() ? "" : ", ") + std::to_string(c.at.count()) + " " + c.command;
+  return plan;
 }
 
-TEST(BanConsole, aTimedBanCountsItsMinutesAtItsTurnAndIsDroppedWhenItEndsBefore) {
-  // 61 s at planning are 60 s at the first turn: one minute. 2 s are gone by the third turn.
-  const std::vector<Ban> bans = {Made("1.1.1.1", seconds(61)), Made("1.1.1.2", seconds(62)),
-                                 Made("1.1.1.3", seconds(2)), Made("1.1.1.4", seconds(63))};
-  EXPECT_EQ(PlanRestore(bans, {}, kT0), (std::vector<PlannedCommand>{{milliseconds(500), "addip 1 1.1.1.1"},
-                                                                     {milliseconds(1000), "addip 2 1.1.1.2"},
-                                                                     {milliseconds(1500), "addip 2 1.1.1.4"}}));
+TEST(BanConsole, restoreSendsTimedBansAtTheirTurnThenPermanentOnesNotHeldAndTakesBackThoseNoLongerInForce) {
+  Ban lifted = Made("STEAM_0:1:3", {});
+  lifted.liftedAt = kT0 - minutes(5);
+  const std::vector<Ban> bans = {
+      Made("1.2.3.4", {}),                                 // missing from listip.cfg
+      lifted,                                              // lifted while the server was down
+      Made("9.9.9.9", minutes(60)),                        // listed timed: held
+      Made("1.0.0.0/8", {}),                               // listed without its mask: held
+      Made("STEAM_0:1:5", minutes(5), kT0 - minutes(10)),  // ended, banned for good since, listed only as timed
+      Made("STEAM_0:1:5", {}, kT0 - minutes(4)),
+      Made("STEAM_0:1:6", minutes(1), kT0 - seconds(59)),  // of two timed ones the later end holds
+      Made("STEAM_0:1:6", minutes(2), kT0 - seconds(59)),  // 61 s now, 60 s at its turn: one minute
+      Made("1.1.1.1", minutes(1), kT0 - seconds(59)),      // 1 s: gone by its turn
+  };
+  const std::vector<ListedBan> listed = {
+      {Target("STEAM_0:1:3"), {}}, {Target("9.9.9.9"), 60}, {Target("1.0.0.0"), {}}, {Target("STEAM_0:1:5"), 30}};
+  EXPECT_EQ(Plan(bans, listed, kT0),
+            "500 banid 1 STEAM_0:1:6 kick, 1000 addip 0 1.2.3.4, 1500 banid 0 STEAM_0:1:5 kick, "
+            "2000 removeid STEAM_0:1:3, 2500 writeid, 3000 writeip");
+  // Timed where the server's file holds it for good: the file is rewritten without the permanent entry.
+  EXPECT_EQ(Plan({Made("STEAM_0:1:2", minutes(30), kT0 - minutes(10))}, {{Target("STEAM_0:1:2"), {}}}, kT0),
+            "500 banid 20 STEAM_0:1:2 kick, 1000 writeid");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ namespace {
 // SteamCMD's whole output, or why there is none.
 std::optional<std::string> RunSteamCmd(const BuildCheckRun& run, std::string& reason) {
   if (!run.steamCmd) {
-    reason = "SteamCMD was not found. " + HowToGetSteamCmd(run.system);
+    reason = HowToGetSteamCmd(run.system);
     return std::nullopt;
   }
   if (const install::IoResult started = run.child->Start(*run.steamCmd, AppInfoArguments(), {}); !started) {

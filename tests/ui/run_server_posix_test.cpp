@@ -136,7 +136,8 @@ TEST_F(RunServer, fatalErrorOfTheLiveLogGoesIntoTheReport) {
   Write(Root() / "srv" / "tfc" / "server.cfg",
         "port \"" + std::to_string(m_port) + "\"\r\nrcon_password \"sesame\"\r\n");
   m_env.insert("QUORVANE_STANDIN_END", "fatal");
-  m_env.insert("QUORVANE_STANDIN_END_AFTER", "2");
+  // Time for the first answer and the live log before the fatal line, on a slow or sanitized run too.
+  m_env.insert("QUORVANE_STANDIN_END_AFTER", "6");
   m_env.insert("QUORVANE_STANDIN_END_RUNS", "1");
   Start(m_program);
   ASSERT_TRUE(AwaitSaid(m_program, "The server started", 2)) << m_said.toStdString();

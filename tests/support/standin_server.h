@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUdpSocket>
@@ -24,7 +25,9 @@ inline std::uint16_t FreeUdpPort() {
 class StandInServer {
  public:
   // `environment` holds NAME=value pairs added to the stand-in's own.
-  explicit StandInServer(const std::string& serverCfg, const QStringList& environment = {}) : m_port(FreeUdpPort()) {
+  // `port` 0: a free one.
+  explicit StandInServer(const std::string& serverCfg, const QStringList& environment = {}, std::uint16_t port = 0)
+      : m_port(port != 0 ? port : FreeUdpPort()) {
     QDir(m_dir.path()).mkpath("tfc/maps");
     std::ofstream(m_dir.filePath("tfc/server.cfg").toStdString(), std::ios::binary) << serverCfg;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -40,6 +43,11 @@ class StandInServer {
   }
   std::uint16_t Port() const { return m_port; }
   std::string Target() const { return "127.0.0.1:" + std::to_string(m_port); }
+  // The console commands it ran, one a line.
+  QString Received() const {
+    QFile file(m_dir.filePath("standin-console.txt"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+  }
 
  private:
   QTemporaryDir m_dir;

@@ -11,6 +11,7 @@
 #include <QUdpSocket>
 #include <filesystem>
 
+#include "support/standin_server.h"
 #include "ui/player_history.h"
 #include "ui/server_monitor.h"
 #include "ui/stop_countdown.h"
@@ -27,45 +28,21 @@ using fixtures::Child;
 
 bool Await(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
 
-std::uint16_t FreeUdpPort() {
-  QUdpSocket probe;
-  EXPECT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-  return probe.localPort();
+using test_support::FreeUdpPort;
+
+// The stand-in with the console password, answering rules as `rules` says (see its
+// QUORVANE_STANDIN_RULES), hostile when told.
+QStringList StandInEnvironment(const QString& rules, bool hostile) {
+  App();
+  QStringList environment{"QUORVANE_STANDIN_RULES=" + rules};
+  if (hostile) environment << "QUORVANE_STANDIN_HOSTILE=1";
+  return environment;
 }
 
-// The stand-in dedicated server in a scratch installation whose server.cfg holds the console password,
-// answering rules as `rules` says (see its QUORVANE_STANDIN_RULES), hostile when told.
-class StandIn {
- public:
+struct StandIn : test_support::StandInServer {
   explicit StandIn(const QString& rules = {}, std::uint16_t port = 0, bool hostile = false)
-      : m_port(port != 0 ? port : FreeUdpPort()) {
-    App();
-    QDir(m_dir.path()).mkpath("tfc/maps");
-    std::ofstream(m_dir.filePath("tfc/server.cfg").toStdString(), std::ios::binary)
-        << "hostname \"Monitor Test\"\r\nrcon_password \"se cret\"\r\n";
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QUORVANE_STANDIN_RULES", rules);
-    if (hostile) environment.insert("QUORVANE_STANDIN_HOSTILE", "1");
-    m_process.setProcessEnvironment(environment);
-    m_process.setWorkingDirectory(m_dir.path());
-    m_process.start(QUORVANE_STANDIN, {"-game", "tfc", "-port", QString::number(m_port), "+map", "2fort"});
-    EXPECT_TRUE(m_process.waitForStarted());
-  }
-  ~StandIn() {
-    m_process.kill();
-    m_process.waitForFinished();
-  }
-  std::uint16_t Port() const { return m_port; }
-  // The console commands it ran, one a line.
-  QString Received() const {
-    QFile file(m_dir.filePath("standin-console.txt"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
-  }
-
- private:
-  QTemporaryDir m_dir;
-  QProcess m_process;
-  std::uint16_t m_port;
+      : StandInServer("hostname \"Monitor Test\"\r\nrcon_password \"se cret\"\r\n", StandInEnvironment(rules, hostile),
+                      port) {}
 };
 
 // A monitor on `port` with `password` in the written server.cfg.

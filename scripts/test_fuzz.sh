@@ -5,8 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
 build=${QUORVANE_FUZZ_BUILD_DIR:-build-fuzz}
-# Every target gets the same short run; the whole stage stays within about four minutes.
-seconds=${QUORVANE_FUZZ_SECONDS:-10}
+# Every target gets the same short run; the whole stage stays within about three minutes.
+seconds=${QUORVANE_FUZZ_SECONDS:-6}
 cmake --preset fuzz -B "$build" >/dev/null
 mapfile -t targets < <(cd tests/fuzz && ls -1 ./*_fuzz.cpp | sed 's|^\./||; s|\.cpp$||')
 cmake --build "$build" --target "${targets[@]}"

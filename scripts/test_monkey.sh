@@ -10,8 +10,8 @@
 # or a written file or backup copy more open than the user's original.
 #
 #   QUORVANE_MONKEY_SEED=N      replay one seed (as printed by a failing run)
-#   QUORVANE_MONKEY_SEEDS="..." the seeds to run (default "1 2 3")
-#   QUORVANE_MONKEY_SECONDS=S   seconds of actions per seed (default 60)
+#   QUORVANE_MONKEY_SEEDS="..." the seeds to run (default "1 2")
+#   QUORVANE_MONKEY_SECONDS=S   seconds of actions per seed (default 45)
 #   QUORVANE_MONKEY_KEEP=1      keep the run's directory (logs, installations)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,8 +20,8 @@ start=$SECONDS
 source scripts/packages.sh
 bash scripts/setup.sh "${MONKEY_PACKAGES[@]}"
 
-seeds=${QUORVANE_MONKEY_SEED:-${QUORVANE_MONKEY_SEEDS:-1 2 3}}
-seconds=${QUORVANE_MONKEY_SECONDS:-60}
+seeds=${QUORVANE_MONKEY_SEED:-${QUORVANE_MONKEY_SEEDS:-1 2}}
+seconds=${QUORVANE_MONKEY_SECONDS:-45}
 # A user of this run alone: two runs at once must not end or count each other's processes.
 user=qv-monkey-$$
 

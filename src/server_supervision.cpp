@@ -19,8 +19,10 @@
 #include "platform/server_control.h"
 #include "platform/settings_place.h"
 #include "ui/command_line.h"
+#include "ui/install_terminal.h"
 #include "ui/keep_running.h"
 #include "ui/monitor_settings.h"
+#include "update/interrupted_update.h"
 
 namespace quorvane {
 
@@ -63,15 +65,52 @@ ServerSupervision::ServerSupervision(install::FileSystem& fs, launch::SoundPlaye
   services.writeReport = [this](const supervise::Crash& crash, const std::vector<std::string>& lines) {
     return Report(crash, lines);
   };
-  services.say = std::move(say);
+  services.say = say;
   // The status line and the monitor say it; a crash loop is said in the same words.
   services.notify = [](const std::string&) {};
   m_driver = std::make_unique<ui::SupervisionDriver>(std::move(services), settings);
+  // The players are warned of a restart through the console, with the password of the written server.cfg.
+  m_driver->UseConsolePassword([this, &fs] {
+    if (m_form.gameDir.empty()) return std::string();
+    const monitor::ConsolePassword file =
+        monitor::ReadConsolePassword(fs, install::GamePath(m_form.gameDir, install::kServerCfg));
+    return monitor::ConsoleUsable(file) ? file.password : std::string();
+  });
+  m_restarts = std::make_unique<ui::ScheduledRestarts>(*m_driver, m_zone, WallNow);
+  ui::UpdateDoors doors;
+  doors.serverDir = [this] { return platform::AnsiToUtf8(m_form.gameDir); };
+  // An update marker in the folder: SteamCMD runs for it, from this program or another.
+  doors.steamCmdBusy = [](const std::string& dir) {
+    const update::InstallMachine machine = platform::ThisMachine();
+    return !dir.empty() && !update::FindInterruptedUpdates(*machine.files, dir).empty();
+  };
+  doors.check = [](const std::string& dir, const std::function<bool()>& cancelled) {
+    return ui::CheckServerBuildOn(platform::ThisMachine(), dir, cancelled);
+  };
+  doors.update = [](const std::string& dir, const std::function<void(const std::string&)>& say,
+                    const std::function<bool()>& cancelled) {
+    const update::InstallMachine machine = platform::ThisMachine();
+    return ui::InstallServerSaying(
+        machine, *machine.files, dir, dir, [&say](bool, const std::string& line) { say(line); }, cancelled);
+  };
+  m_restarts->UseUpdates(std::move(doors));
+  m_restarts->Use(RestartSchedule(m_monitorSettings));
+  if (say)
+    QObject::connect(m_restarts.get(), &ui::ScheduledRestarts::said,
+                     [say](const QString& line) { say(line.toStdString()); });
+}
+
+ui::RestartSettings RestartSchedule(const QString& monitorSettings) {
+  ui::RestartSettings settings = ui::ReadRestartSettings(monitorSettings);
+  if (const char* times = std::getenv("QUORVANE_RESTART_TIMES"))
+    settings.schedule = ui::RestartTestTimes(times, settings.schedule);
+  return settings;
 }
 
 ui::SupervisedStartHooks ServerSupervision::Hooks() {
   ui::SupervisedStartHooks hooks;
   hooks.driver = m_driver.get();
+  hooks.restarts = m_restarts.get();
   hooks.on = [this] { return ui::KeepServerRunning(m_monitorSettings); };
   hooks.start = [this](const launch::LaunchForm& form) { return StartFromButton(form); };
   hooks.crashesDir = QString::fromStdString(m_crashes.Directory().string());
@@ -175,7 +214,9 @@ int RunServerHeadless(int& argc, char* argv[], const QString& map) {
   QObject::connect(&supervision.Driver(), &ui::SupervisionDriver::changed, [&] {
     const supervise::State state = supervision.Driver().Current();
     if (state == supervise::State::GaveUp) code = ui::kRunServerCrashLoopCode;
-    if (state == supervise::State::GaveUp || state == supervise::State::Idle) QCoreApplication::exit(code);
+    // A restart passes through a stopped server; only a stop that stays one ends the run.
+    if (state == supervise::State::GaveUp || (state == supervise::State::Idle && !supervision.Driver().Restarting()))
+      QCoreApplication::exit(code);
   });
   QTimer interrupts;
   QObject::connect(&interrupts, &QTimer::timeout, [&] {

@@ -9,8 +9,10 @@
 
 #include "launch/launcher.h"
 #include "platform/crash_files.h"
+#include "platform/local_zone.h"
 #include "platform/supervised_start.h"
 #include "platform/supervisor_lock.h"
+#include "ui/scheduled_restarts.h"
 #include "ui/supervision_driver.h"
 
 namespace quorvane {
@@ -25,6 +27,7 @@ class ServerSupervision {
   // The main window's start and stop while "Keep the server running" is checked.
   ui::SupervisedStartHooks Hooks();
   ui::SupervisionDriver& Driver() { return *m_driver; }
+  ui::ScheduledRestarts& Restarts() { return *m_restarts; }
   platform::SupervisedStarter& Starter() { return m_starter; }
 
   // The sockets the supervised server is asked through.
@@ -49,7 +52,13 @@ class ServerSupervision {
   launch::LaunchForm m_form;  // the last start's, which the restarts repeat
   std::chrono::system_clock::time_point m_startedAt;
   std::unique_ptr<ui::SupervisionDriver> m_driver;
+  platform::LocalZone m_zone;
+  std::unique_ptr<ui::ScheduledRestarts> m_restarts;
 };
+
+// The restart schedule as stored with the monitor's settings, its times those of
+// QUORVANE_RESTART_TIMES when a test sets them.
+ui::RestartSettings RestartSchedule(const QString& monitorSettings);
 
 // The supervisor's times: the usual ones, or those of QUORVANE_SUPERVISE_TIMES
 // (a test's; see app::SupervisionSettings).

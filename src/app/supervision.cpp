@@ -37,18 +37,35 @@ void Supervision::Started(TimePoint now, long long process) {
   m_answered = false;
   m_log.clear();
   m_nextPoll = now + kProcessPollEvery;
+  ++m_starts;
   Say("The server started (process " + std::to_string(process) + ").");
   Feed(At(now, EventKind::Started));
 }
 
 void Supervision::Stop(TimePoint now) {
+  m_restart = Restart::None;
   const supervise::State before = m_supervisor.Current();
   Feed(At(now, EventKind::StopAsked));
   if (before == supervise::State::Running || before == supervise::State::Ending) m_services.stop();
   if (before == supervise::State::Waiting || before == supervise::State::GaveUp) Say("The server is not restarted.");
 }
 
+void Supervision::RestartNow(TimePoint now) {
+  if (m_supervisor.Current() != supervise::State::Running || m_restart != Restart::None) return;
+  m_restart = Restart::Stopping;
+  Say("The server is being restarted.");
+  Feed(At(now, EventKind::StopAsked));
+  m_services.stop();
+}
+
+void Supervision::ResumeRestart(TimePoint now) {
+  if (m_restart != Restart::Between) return;
+  m_restart = Restart::None;
+  Start(now);
+}
+
 void Supervision::Release() {
+  m_restart = Restart::None;
   if (m_supervisor.Current() == supervise::State::Idle) return;
   m_supervisor = supervise::Supervisor(m_settings);
   m_nextPoll.reset();
@@ -88,8 +105,15 @@ void Supervision::Tick(TimePoint now) {
       event.code = exit->code;
       m_reported = false;
       Feed(event);
+      const bool idle = m_supervisor.Current() == supervise::State::Idle;
+      if (idle && m_restart == Restart::Stopping) {
+        m_restart = Restart::Between;
+        Say("The server was stopped for its restart.");
+        if (!m_services.beforeRestart || !m_services.beforeRestart()) ResumeRestart(now);
+        return;
+      }
       // A crash says itself with its report; an end that is none is said here.
-      if (!m_reported && m_supervisor.Current() == supervise::State::Idle)
+      if (!m_reported && idle)
         Say(state == supervise::State::Ending ? "The server was stopped."
                                               : "The server ended by itself (exit status 0); it is not restarted.");
       return;

@@ -39,6 +39,9 @@ struct SupervisionServices {
   std::function<WrittenReport(const supervise::Crash&, const std::vector<std::string>& logLines)> writeReport;
   std::function<void(const std::string&)> say;     // one plain line per event
   std::function<void(const std::string&)> notify;  // the desktop's notification, where it has one
+  // Between the stop and the start of a restart the program asked for: true when it
+  // began work of its own (an update) and will call ResumeRestart once done.
+  std::function<bool()> beforeRestart;
 };
 
 // How often the server's process is looked at while it runs.
@@ -58,6 +61,15 @@ class Supervision {
   void Stop(TimePoint now);
   // Supervision is turned off: the server runs on, no longer watched.
   void Release();
+  // A restart the program asks for (a scheduled one): the server is stopped as
+  // Stop stops it, and once it has ended started again. Only a running server is restarted.
+  void RestartNow(TimePoint now);
+  // The work beforeRestart began is done: the server is started.
+  void ResumeRestart(TimePoint now);
+  // Between the stop and the start of such a restart.
+  bool Restarting() const { return m_restart != Restart::None; }
+  // How many times the server was started under supervision, restarts included.
+  int Starts() const { return m_starts; }
 
   // What happened, as the monitor sees it.
   void Answered(TimePoint now, const std::string& map, int players);
@@ -86,6 +98,8 @@ class Supervision {
   long long m_process = 0;
   bool m_answered = false;
   bool m_reported = false;
+  enum class Restart { None, Stopping, Between } m_restart = Restart::None;
+  int m_starts = 0;
   std::optional<TimePoint> m_nextPoll;
   std::deque<std::string> m_log;
   std::string m_status;

@@ -123,8 +123,8 @@ std::optional<WallTime> NextScheduledRestart(const ScheduleSettings& settings, c
       consider(instants.empty() ? AfterSkip(zone, CivilSeconds(rolled)) : instants.front());
     }
   }
-  if (settings.everyHours > 0) {
-    const seconds period = hours(settings.everyHours);
+  if (settings.every > seconds(0)) {
+    const seconds period = settings.every;
     const long long periods = after < anchor ? 0 : (after - anchor) / period;
     consider(anchor + period * (periods + 1));
   }

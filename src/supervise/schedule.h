@@ -68,12 +68,13 @@ std::optional<std::vector<DailyTime>> ParseDailyTimes(std::string_view text);
 
 struct ScheduleSettings {
   std::vector<DailyTime> daily;
-  int everyHours = 0;  // 0: no restart every N hours
+  std::chrono::seconds every{0};  // every N hours (seconds, so tests can be short); 0: none
   std::vector<std::chrono::seconds> warnings = {std::chrono::minutes(10), std::chrono::minutes(5),
                                                 std::chrono::minutes(1), std::chrono::seconds(30),
                                                 std::chrono::seconds(10)};
   bool waitForEmpty = false;
   std::chrono::minutes waitAtMost{15};
+  bool operator==(const ScheduleSettings&) const = default;
 };
 
 // The first scheduled restart after `after`: a daily time the clock skips

@@ -32,14 +32,14 @@ std::string ProgressPrinter::Line(double percent, const std::string& state) {
   return state;
 }
 
-int InstallServerInTerminal(const update::InstallMachine& machine, install::FileSystem& fs, const std::string& dir,
-                            const std::string& currentDir, std::FILE* out, std::FILE* err,
-                            const std::function<bool()>& interrupted) {
+bool InstallServerSaying(const update::InstallMachine& machine, install::FileSystem& fs, const std::string& dir,
+                         const std::string& currentDir, const std::function<void(bool failed, const std::string&)>& say,
+                         const std::function<bool()>& interrupted) {
   const update::System system = machine.system;
   const std::optional<std::string> steamCmd = machine.findSteamCmd();
   if (!steamCmd) {
-    Print(err, update::HowToGetSteamCmd(system));
-    return kNotInstalledExitCode;
+    say(true, update::HowToGetSteamCmd(system));
+    return false;
   }
   update::InstallRequest request;
   request.installDir = update::AbsoluteDir(dir, currentDir, system);
@@ -49,31 +49,36 @@ int InstallServerInTerminal(const update::InstallMachine& machine, install::File
   // An update this program never finished: its kept files go back before the new one keeps them.
   for (const update::InterruptedUpdate& unfinished : update::FindInterruptedUpdates(fs, request.installDir)) {
     if (machine.settleUnfinished && !machine.settleUnfinished(unfinished.marker)) continue;
-    Print(out, "An update of the server was interrupted on " + unfinished.marker.started + ".");
+    say(false, "An update of the server was interrupted on " + unfinished.marker.started + ".");
     const update::Recovery recovery = update::RecoverInterruptedUpdate(fs, request.installDir, unfinished);
-    Print(recovery.ok ? out : err, recovery.message);
+    say(!recovery.ok, recovery.message);
     // Run now, and the stock files would be kept as the user's.
-    if (!recovery.ok) return kNotInstalledExitCode;
+    if (!recovery.ok) return false;
   }
-  Print(out, "Installing the server in " + request.installDir + " with " + request.steamCmd);
+  say(false, "Installing the server in " + request.installDir + " with " + request.steamCmd);
 
   ProgressPrinter printer;
   update::Installer::Observer observer;
   observer.onProgress = [&](double percent, const std::string& state) {
-    if (const std::string line = printer.Line(percent, state); !line.empty()) Print(out, line);
+    if (const std::string line = printer.Line(percent, state); !line.empty()) say(false, line);
   };
   update::Installer installer(fs, std::move(request), std::move(observer));
   const update::InstallResult result = machine.runToEnd(installer, interrupted);
-  Print(result.ok ? out : err, result.message);
-  return result.ok ? kInstalledExitCode : kNotInstalledExitCode;
+  say(!result.ok, result.message);
+  return result.ok;
 }
 
-int CheckUpdateInTerminal(const update::InstallMachine& machine, const std::string& serverDir, bool json,
-                          std::FILE* out, std::FILE* err) {
-  if (serverDir.empty()) {
-    Print(err, "quorvane: no server location is stored yet: open Quorvane once and choose the dedicated server.");
-    return update::kExitCouldNotCheck;
-  }
+int InstallServerInTerminal(const update::InstallMachine& machine, install::FileSystem& fs, const std::string& dir,
+                            const std::string& currentDir, std::FILE* out, std::FILE* err,
+                            const std::function<bool()>& interrupted) {
+  const bool installed = InstallServerSaying(
+      machine, fs, dir, currentDir,
+      [out, err](bool failed, const std::string& line) { Print(failed ? err : out, line); }, interrupted);
+  return installed ? kInstalledExitCode : kNotInstalledExitCode;
+}
+
+update::BuildCheckResult CheckServerBuildOn(const update::InstallMachine& machine, const std::string& serverDir,
+                                            const std::function<bool()>& cancelled) {
   const std::unique_ptr<update::ChildRun> child = machine.newChild();
   update::BuildCheckRun run;
   run.files = machine.files.get();
@@ -82,7 +87,17 @@ int CheckUpdateInTerminal(const update::InstallMachine& machine, const std::stri
   run.steamCmd = machine.findSteamCmd();
   run.child = child.get();
   run.now = [] { return std::chrono::steady_clock::now(); };
-  const update::BuildCheckResult result = update::CheckServerBuild(run);
+  run.cancelled = cancelled;
+  return update::CheckServerBuild(run);
+}
+
+int CheckUpdateInTerminal(const update::InstallMachine& machine, const std::string& serverDir, bool json,
+                          std::FILE* out, std::FILE* err) {
+  if (serverDir.empty()) {
+    Print(err, "quorvane: no server location is stored yet: open Quorvane once and choose the dedicated server.");
+    return update::kExitCouldNotCheck;
+  }
+  const update::BuildCheckResult result = CheckServerBuildOn(machine, serverDir, {});
   const std::string answer = json ? update::BuildCheckJson(result) : update::BuildCheckText(result);
   std::fputs(answer.c_str(), out);
   std::fflush(out);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "install/file_system.h"
+#include "update/build_check.h"
 #include "update/install_machine.h"
 
 namespace quorvane::ui {
@@ -22,6 +23,19 @@ inline constexpr int kNotInstalledExitCode = 1;
 [[nodiscard]] int InstallServerInTerminal(const update::InstallMachine& machine, install::FileSystem& fs,
                                           const std::string& dir, const std::string& currentDir, std::FILE* out,
                                           std::FILE* err, const std::function<bool()>& interrupted);
+
+// The same install, each line handed to `say` (`failed`: the line tells of a
+// failure); true when the server was installed.
+[[nodiscard]] bool InstallServerSaying(const update::InstallMachine& machine, install::FileSystem& fs,
+                                       const std::string& dir, const std::string& currentDir,
+                                       const std::function<void(bool failed, const std::string&)>& say,
+                                       const std::function<bool()>& interrupted);
+
+// The installed and the latest build of the server in `serverDir`, SteamCMD
+// ended early once `cancelled` says so.
+[[nodiscard]] update::BuildCheckResult CheckServerBuildOn(const update::InstallMachine& machine,
+                                                          const std::string& serverDir,
+                                                          const std::function<bool()>& cancelled);
 
 // `quorvane --check-update`: the installed and the latest build of the server
 // in `serverDir` (this machine's text; empty when no location is stored), as

@@ -20,7 +20,9 @@
 #include "ui/fonts.h"
 #include "ui/map_tab.h"
 #include "ui/pictures.h"
+#include "ui/scheduled_restarts.h"
 #include "ui/status_line.h"
+#include "ui/supervision_driver.h"
 
 static void InitUiResources() { Q_INIT_RESOURCE(ui); }
 
@@ -227,6 +229,8 @@ void MainForm::UseSupervision(SupervisedStartHooks hooks) {
   auto* line = findChild<StatusLine*>(QStringLiteral("StatusLine"));
   if (line != nullptr && m_supervision.driver != nullptr)
     connect(m_supervision.driver, &SupervisionDriver::changed, line, &StatusLine::Refresh);
+  if (line != nullptr && m_supervision.restarts != nullptr)
+    connect(m_supervision.restarts, &ScheduledRestarts::changed, line, &StatusLine::Refresh);
 }
 
 void MainForm::StopDedicatedServer() {

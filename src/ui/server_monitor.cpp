@@ -15,6 +15,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStringList>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -31,7 +32,9 @@
 #include "ui/main_form.h"
 #include "ui/monitor_settings.h"
 #include "ui/player_history.h"
+#include "ui/restarts_box.h"
 #include "ui/rules_view.h"
+#include "ui/scheduled_restarts.h"
 #include "ui/status_line.h"
 #include "ui/stop_countdown.h"
 #include "ui/supervision_driver.h"
@@ -88,6 +91,7 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   layout->addWidget(BuildButtons());
   if (m_sources.supervision != nullptr)
     layout->addWidget(new KeepRunningBox(m_sources.settingsFile, *m_sources.supervision));
+  if (m_sources.restarts != nullptr) layout->addWidget(new RestartsBox(m_sources.settingsFile, *m_sources.restarts));
   NameControls(*this);
   m_consoleControls.insert(m_consoleControls.end(), {m_input, m_filter, m_logView});
   resize(size);
@@ -527,7 +531,12 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
   auto* countdown = new StopCountdown(&form);
   line->SetNote([countdown, &form] {
     if (countdown->Active()) return QStringLiteral("stopping in ") + countdown->Left();
-    return form.Supervision().driver != nullptr ? form.Supervision().driver->Note() : QString();
+    const QString note = form.Supervision().driver != nullptr ? form.Supervision().driver->Note() : QString();
+    if (!note.isEmpty() || form.Supervision().restarts == nullptr) return note;
+    QStringList words;
+    for (const QString& text : {form.Supervision().restarts->StatusText(), form.Supervision().restarts->UpdateNotice()})
+      if (!text.isEmpty()) words << text;
+    return words.join(QStringLiteral("; "));
   });
   QObject::connect(countdown, &StopCountdown::changed, line, &StatusLine::Refresh);
   auto monitor = std::make_shared<QPointer<ServerMonitor>>();
@@ -548,6 +557,7 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       sources.maps = [&fs, &form] { return maps::ScanMaps(fs, form.GameDir()); };
       sources.stop = [&form] { form.StopDedicatedServer(); };
       sources.supervision = form.Supervision().driver;
+      sources.restarts = form.Supervision().restarts;
       sources.crashesDir = form.Supervision().crashesDir;
       sources.openFolder = form.Supervision().openFolder;
       sources.startedServer = [&form] { return form.Launcher().StartedServer(); };

@@ -36,6 +36,7 @@ class Dialogs;
 class LogPane;
 class MainForm;
 class PlayerHistory;
+class ScheduledRestarts;
 class StopCountdown;
 class SupervisionDriver;
 
@@ -52,9 +53,10 @@ struct MonitorSources {
   std::function<std::optional<long long>()> startedServer;  // the server process this program started
   StopCountdown* countdown = nullptr;  // "Warn and stop" beyond this window; the window's own when none
   Dialogs* dialogs = nullptr;
-  PlayerHistory* history = nullptr;  // who played, fed with the log and the status answers; none without it
+  PlayerHistory* history = nullptr;          // who played, fed with the log and the status answers; none without it
   QString settingsFile;                      // the window's own settings; empty for the user's configuration directory
   SupervisionDriver* supervision = nullptr;  // keeps the server running; none: no such choice
+  ScheduledRestarts* restarts = nullptr;     // its restart schedule; none: no such choice
   QString crashesDir;                        // the crash reports; empty: no "Crashes" tab
   std::function<std::string(const QString& folder)> openFolder;
 };

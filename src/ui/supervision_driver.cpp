@@ -22,6 +22,7 @@ std::string LoadingMap(const std::string& text) {
 
 app::SupervisionServices WithOwnDoors(app::SupervisionServices services, SupervisionDriver* driver) {
   services.query = [] {};
+  services.beforeRestart = [driver] { return driver->RunBeforeRestart(); };
   auto say = std::move(services.say);
   services.say = [driver, say](const std::string& line) {
     if (say) say(line);
@@ -85,6 +86,45 @@ void SupervisionDriver::Release() {
   Arm();
 }
 
+void SupervisionDriver::RestartNow() {
+  m_supervision.RestartNow(Now());
+  Arm();
+}
+
+void SupervisionDriver::ResumeRestart() {
+  m_supervision.ResumeRestart(Now());
+  Arm();
+}
+
+bool SupervisionDriver::SayInGame(const std::string& text) {
+  if (!m_consolePassword || !m_links.console || m_port == 0) return false;
+  if (m_consolePassword().empty()) return false;
+  if (!m_sayConsole) {
+    m_sayConsole = m_links.console();
+    if (m_sayConsole && !m_sayConsole->Open("127.0.0.1", m_port)) m_sayConsole.reset();
+  }
+  if (!m_sayConsole) return false;
+  m_says.push_back("say " + text);
+  if (m_says.size() == 1) SayNext();
+  return true;
+}
+
+// One command at a time: the console takes the next once the last is answered.
+void SupervisionDriver::SayNext() {
+  if (m_says.empty() || !m_sayConsole) {
+    m_says.clear();
+    return;
+  }
+  m_sayConsole->Run(m_says.front(), m_consolePassword ? m_consolePassword() : std::string(),
+                    [this](const monitor::ConsoleStep&) {
+                      // Called at once when it could not be sent: the queue moves on from the event loop.
+                      QTimer::singleShot(0, this, [this] {
+                        if (!m_says.empty()) m_says.pop_front();
+                        SayNext();
+                      });
+                    });
+}
+
 void SupervisionDriver::LogLine(const monitor::LogLine& line) {
   // As the log files have it, so the report masks the password in it as the log pane does.
   char time[40];
@@ -107,6 +147,10 @@ void SupervisionDriver::Tick() {
 void SupervisionDriver::Arm() {
   Listen();
   const std::optional<supervise::TimePoint> wake = m_supervision.NextWake();
+  if (m_supervision.Starts() != m_starts) {
+    m_starts = m_supervision.Starts();
+    emit started();
+  }
   emit changed();
   if (!wake) {
     m_timer.stop();
@@ -123,6 +167,8 @@ void SupervisionDriver::Listen() {
   if (!running) {
     m_query.reset();
     m_console.reset();
+    m_sayConsole.reset();
+    m_says.clear();
     m_logAsked = false;
     return;
   }
@@ -131,6 +177,7 @@ void SupervisionDriver::Listen() {
                              m_supervision.Answered(Now(), info.map, info.players);
                              AskForLog();
                              Arm();
+                             emit answered(info.players);
                            },
                            {},
                            {},

@@ -30,9 +30,10 @@ std::optional<std::string> RunSteamCmd(const BuildCheckRun& run, std::string& re
   const auto deadline = run.now() + run.limit;
   std::string output;
   while (run.child->Read(output, 200) != ChildRun::ReadStatus::Closed) {
-    if (run.now() >= deadline) {
+    const bool cancelled = run.cancelled && run.cancelled();
+    if (cancelled || run.now() >= deadline) {
       run.child->Cancel(3000);
-      reason = "SteamCMD gave no answer in time.";
+      reason = cancelled ? "The check was cancelled." : "SteamCMD gave no answer in time.";
       return std::nullopt;
     }
   }

@@ -34,6 +34,8 @@ struct BuildCheckRun {
   // SteamCMD is ended after this long; it updates itself on its first run, which takes a while.
   std::chrono::milliseconds limit = std::chrono::minutes(10);
   std::function<std::chrono::steady_clock::time_point()> now;
+  // SteamCMD is ended at once when this says so (the program is ending); none: never.
+  std::function<bool()> cancelled;
 };
 
 // Reads the installed build, runs SteamCMD for the latest one and compares them.

@@ -22,7 +22,7 @@ supervise::Settings Short() {
 
 // One thing happening at a second of the run: t tick, x exit with code, s signal,
 // a answer, p stop asked, f fatal window open, n the next start fails, m map change,
-// l a log line.
+// l a log line, r restart asked, U the restart updates first, u the update is done.
 struct Step {
   int at;
   char what;
@@ -61,6 +61,10 @@ class Fake {
     };
     s.say = [this](const std::string& line) { said.push_back(line); };
     s.notify = [this](const std::string& text) { calls.push_back("notify " + text); };
+    s.beforeRestart = [this] {
+      if (updates) calls.push_back("update");
+      return updates;
+    };
     return s;
   }
   void End(bool normally, int code) { m_exit = update::ChildExit{normally, code}; }
@@ -68,6 +72,7 @@ class Fake {
 
   std::vector<std::string> calls, said;
   bool failNext = false;
+  bool updates = false;
 
  private:
   long long m_pid = 100;
@@ -104,6 +109,15 @@ void Drive(Supervision& runner, Fake& fake, const std::vector<Step>& steps) {
         break;
       case 'n':
         fake.failNext = true;
+        break;
+      case 'r':
+        runner.RestartNow(at);
+        break;
+      case 'U':
+        fake.updates = true;
+        break;
+      case 'u':
+        runner.ResumeRestart(at);
         break;
       default:
         break;
@@ -143,6 +157,18 @@ TEST(Supervision, eachCourseOfTheServersLifeGetsItsActions) {
        {{1, 'n'}, {2, 'x', 1}, {5, 't'}, {10, 't'}},
        {"start", "report exit status 1", "start", "report could not be started: No such file or directory", "start"},
        supervise::State::Running},
+      {"a restart asked for stops the server and starts it once it has ended, no crash reported",
+       {{3, 'a'}, {4, 'r'}, {5, 's', 15}, {6, 't'}},
+       {"start", "stop", "start"},
+       supervise::State::Running},
+      {"a restart with an update starts the server only once the update is done",
+       {{1, 'U'}, {3, 'a'}, {4, 'r'}, {5, 's', 15}, {30, 't'}, {31, 'u'}},
+       {"start", "stop", "update", "start"},
+       supervise::State::Running},
+      {"a stop during the restart's update starts nothing after it",
+       {{1, 'U'}, {3, 'a'}, {4, 'r'}, {5, 's', 15}, {6, 'p'}, {7, 'u'}, {100, 't'}},
+       {"start", "stop", "update"},
+       supervise::State::Idle},
       {"a stop while waiting to restart starts nothing",
        {{1, 'x', 1}, {2, 'p'}, {100, 't'}},
        {"start", "report exit status 1"},

@@ -59,7 +59,7 @@ class Next : public testing::TestWithParam<NextRow> {};
 TEST_P(Next, isTheFirstScheduledTimeAfter) {
   ScheduleSettings settings;
   settings.daily = GetParam().daily;
-  settings.everyHours = GetParam().everyHours;
+  settings.every = hours(GetParam().everyHours);
   EXPECT_EQ(NextScheduledRestart(settings, kZone, GetParam().after, GetParam().anchor), GetParam().next);
 }
 
@@ -224,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(Schedule, ClockChange,
 
 TEST(Schedule, cancelSkipsToTheFollowingRestart) {
   ScheduleSettings settings = Daily();
-  settings.everyHours = 8;
+  settings.every = hours(8);
   RestartSchedule schedule(settings, kZone, T(-3600));  // every 8 h from 04:00: 12:00
   (void)schedule.Feed(Cancel(-60));
   EXPECT_EQ(schedule.NextRestart(), Local(6, 10, 13));  // 8 h after the cancelled 05:00

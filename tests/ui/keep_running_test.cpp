@@ -7,8 +7,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include "ui/restarts_box.h"
+#include "ui/scheduled_restarts.h"
 #include "ui/supervision_driver.h"
 #include "ui/window_fixtures.h"
 
@@ -67,6 +73,43 @@ TEST(KeepRunning, startButtonGoesThroughTheSupervisedStartOnlyWhileItIsOn) {
   EXPECT_EQ(t.outside.events, asItWas);
   ASSERT_FALSE(asItWas.empty());
   EXPECT_NE(asItWas.back().find("hlds.exe| -game tfc -port"), std::string::npos);
+}
+
+// The clock as UTC shows it, so the texts read the same on every machine.
+struct Utc : supervise::TimeZone {
+  supervise::LocalTime ToLocal(supervise::WallTime utc) const override { return supervise::CivilTime(utc); }
+};
+
+TEST(Restarts, dailyTimesAreStoredOnlyWhenTheyAreTimesOfDayAndTheNextCanBeCancelled) {
+  fixtures::App();
+  const QTemporaryDir dir;
+  const QString settings = dir.filePath("monitor.ini");
+  app::SupervisionServices services = Quiet();
+  services.start = [] { return launch::StartResult::Success(42); };
+  services.ended = [] { return std::optional<update::ChildExit>(); };
+  services.fatalWindow = [] { return std::optional<std::string>(); };
+  SupervisionDriver driver(std::move(services), {});
+  driver.Start();
+  const Utc zone;
+  ScheduledRestarts restarts(driver, zone, [] { return supervise::CivilSeconds({2026, 6, 10, 3, 0, 0}); });
+  RestartsBox box(settings, restarts);
+  auto* daily = box.findChild<QLineEdit*>("RestartDaily");
+  auto* state = box.findChild<QLabel*>("RestartState");
+  ASSERT_TRUE(daily && state);
+
+  QTest::keyClicks(daily, "5:00, 25:00");
+  QTest::keyClick(daily, Qt::Key_Return);
+  EXPECT_TRUE(state->text().contains("\"5:00, 25:00\" is not a list of times of day")) << state->text().toStdString();
+  EXPECT_TRUE(ReadRestartSettings(settings).schedule.daily.empty());
+
+  daily->clear();
+  QTest::keyClicks(daily, "05:00");
+  QTest::keyClick(daily, Qt::Key_Return);
+  EXPECT_EQ(state->text(), "Next: restart at 05:00, in 2 h 00 min.");
+  EXPECT_EQ(ReadRestartSettings(settings).schedule.daily, (std::vector<supervise::DailyTime>{{5, 0}}));
+
+  QTest::mouseClick(box.findChild<QPushButton*>("CancelRestart"), Qt::LeftButton);
+  EXPECT_EQ(state->text(), "Next: restart at 05:00, in 26 h 00 min.");
 }
 
 }  // namespace

@@ -185,5 +185,64 @@ TEST_F(RunServer, aSecondSupervisorIsRefusedNamingTheFirst) {
   EXPECT_EQ(Ended(m_program), 0);
 }
 
+// A restart every 14 s, the players warned 8 and 4 s before it, through the console.
+TEST_F(RunServer, aScheduledRestartWarnsThePlayersInOrderThenStopsAndStartsTheServer) {
+  Write(Root() / "srv" / "tfc" / "server.cfg",
+        "port \"" + std::to_string(m_port) + "\"\r\nrcon_password \"sesame\"\r\n");
+  m_env.insert("QUORVANE_RESTART_TIMES", "every=14,warnings=8/4");
+  Start(m_program);
+  ASSERT_TRUE(AwaitSaid(m_program, "The server started", 2, 60000)) << m_said.toStdString();
+  ::kill(static_cast<pid_t>(m_program.processId()), SIGTERM);
+  EXPECT_EQ(Ended(m_program), 0) << m_said.toStdString();
+  const QStringList order = {"Told the players: Server restart in 8 seconds.",
+                             "Told the players: Server restart in 4 seconds.", "Restarting the server as scheduled.",
+                             "The server was stopped for its restart.", "The server started"};
+  qsizetype at = m_said.indexOf("The server started");
+  for (const QString& line : order) {
+    const qsizetype next = m_said.indexOf(line, at + 1);
+    EXPECT_GT(next, at) << line.toStdString() << " is not next in:\n" << m_said.toStdString();
+    at = std::max(at, next);
+  }
+  QFile console(QString::fromStdString((Root() / "srv" / "standin-console.txt").string()));
+  ASSERT_TRUE(console.open(QIODevice::ReadOnly));
+  QStringList says;
+  for (const QByteArray& line : console.readAll().split('\n'))
+    if (line.startsWith("say ")) says << QString::fromUtf8(line.trimmed());
+  EXPECT_EQ(says.mid(0, 2), QStringList({"say Server restart in 8 seconds.", "say Server restart in 4 seconds."}));
+  EXPECT_TRUE(Reports().isEmpty());
+}
+
+// SteamCMD names a newer build than the installed one: the run says so, and at
+// the scheduled restart installs it before starting the server again, the
+// edited server.cfg kept.
+TEST_F(RunServer, aNewerBuildIsSaidAndInstalledAtTheScheduledRestart) {
+  const std::string serverCfg = "port \"" + std::to_string(m_port) + "\"\r\nrcon_password \"sesame\"\r\n";
+  Write(Root() / "srv" / "tfc" / "server.cfg", serverCfg);
+  fs::create_directories(Root() / "srv" / "steamapps");
+  Write(Root() / "srv" / "steamapps" / "appmanifest_90.acf", "\"AppState\"\n{\n\t\"buildid\"\t\t\"100\"\n}\n");
+  fs::create_directories(Root() / "tools");
+  fs::copy_file(QUORVANE_STEAMCMD_STANDIN, Root() / "tools" / "steamcmd");
+  fs::create_directories(Root() / "XDG_CONFIG_HOME" / "quorvane");
+  Write(Root() / "XDG_CONFIG_HOME" / "quorvane" / "monitor.ini", "[restarts]\nupdateAtRestart=true\n");
+  m_env.insert("PATH", QString::fromStdString((Root() / "tools").string()) + ":" + m_env.value("PATH"));
+  m_env.insert("QUORVANE_STEAMCMD_LATEST_BUILD", "200");
+  m_env.insert("QUORVANE_STEAMCMD_SERVER", QUORVANE_STANDIN);
+  m_env.insert("QUORVANE_RESTART_TIMES", "every=12,warnings=3");
+  Start(m_program);
+  ASSERT_TRUE(AwaitSaid(m_program, "An update of the server is available (build 200, installed 100).", 1, 60000))
+      << m_said.toStdString();
+  ASSERT_TRUE(AwaitSaid(m_program, "The server started", 2, 90000)) << m_said.toStdString();
+  ::kill(static_cast<pid_t>(m_program.processId()), SIGTERM);
+  EXPECT_EQ(Ended(m_program), 0) << m_said.toStdString();
+  EXPECT_LT(m_said.indexOf("Updating the server before it starts again."), m_said.lastIndexOf("The server started"))
+      << m_said.toStdString();
+  QFile manifest(QString::fromStdString((Root() / "srv" / "steamapps" / "appmanifest_90.acf").string()));
+  ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(manifest.readAll().contains("\"200\""));
+  QFile edited(QString::fromStdString((Root() / "srv" / "tfc" / "server.cfg").string()));
+  ASSERT_TRUE(edited.open(QIODevice::ReadOnly));
+  EXPECT_EQ(edited.readAll().toStdString(), serverCfg);
+}
+
 }  // namespace
 }  // namespace quorvane::ui

@@ -1,15 +1,21 @@
-#include <ctime>
-
 #include "platform/local_zone.h"
+#include "platform/win32_api.h"
 
 namespace quorvane::platform {
 
+// Through the system's own rules for that date, so a time in summer reads as summer time in winter too.
 supervise::LocalTime LocalZone::ToLocal(supervise::WallTime utc) const {
-  const std::time_t t = static_cast<std::time_t>(utc.time_since_epoch().count());
-  std::tm local{};
-  _tzset();
-  if (localtime_s(&local, &t) != 0) return supervise::CivilTime(utc);
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+  const supervise::LocalTime civil = supervise::CivilTime(utc);
+  SYSTEMTIME universal{};
+  universal.wYear = static_cast<WORD>(civil.year);
+  universal.wMonth = static_cast<WORD>(civil.month);
+  universal.wDay = static_cast<WORD>(civil.day);
+  universal.wHour = static_cast<WORD>(civil.hour);
+  universal.wMinute = static_cast<WORD>(civil.minute);
+  universal.wSecond = static_cast<WORD>(civil.second);
+  SYSTEMTIME local{};
+  if (!SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local)) return civil;
+  return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
 
 }  // namespace quorvane::platform

@@ -50,6 +50,8 @@ class SupervisionDriver : public QObject {
   void said(const QString& line);
   // The state changed (started, crashed, restarting, given up, stopped).
   void changed();
+  // The server's first answer after each start.
+  void serverCameUp();
 
  private:
   void Arm();
@@ -65,6 +67,7 @@ class SupervisionDriver : public QObject {
   std::unique_ptr<monitor::LiveLog> m_log;
   std::unique_ptr<monitor::LiveConsole> m_console;
   bool m_logAsked = false;
+  bool m_cameUp = false;  // said for this start
   QTimer m_timer;
 };
 

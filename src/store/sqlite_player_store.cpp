@@ -301,7 +301,11 @@ StoreOutcome SqlitePlayerStore::Write(const std::function<int()>& work) {
   int rc = work();
   if (rc == SQLITE_OK || rc == SQLITE_DONE) rc = Exec(m_db, "COMMIT");
   if (rc != SQLITE_OK && rc != SQLITE_DONE) {
-    StoreOutcome failed = StoreOutcome::Fail(Failure("could not be written"));
+    // A statement already finalized may have taken the connection's message with it; the code stays.
+    StoreOutcome failed = StoreOutcome::Fail(
+        sqlite3_errcode(m_db) == SQLITE_OK
+            ? "The player history " + m_name + " could not be written: " + sqlite3_errstr(rc)
+            : Failure("could not be written"));
     // Nothing of the batch stays: the whole transaction goes.
     if (!sqlite3_get_autocommit(m_db)) Exec(m_db, "ROLLBACK");
     if (Exec(m_db, "BEGIN IMMEDIATE") != SQLITE_OK) m_writable = false;

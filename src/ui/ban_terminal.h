@@ -16,9 +16,9 @@ namespace quorvane::ui {
 
 struct BanCommand {
   enum class Kind { Ban, Unban, List } kind = Kind::List;
-  std::string target;  // checked by the command line already
-  std::string reason;
-  std::optional<std::chrono::minutes> length;  // none: permanent
+  std::string target{};  // checked by the command line already
+  std::string reason{};
+  std::optional<std::chrono::minutes> length{};  // none: permanent
   bool json = false;
 };
 

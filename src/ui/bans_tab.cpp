@@ -135,7 +135,10 @@ BansTab::BansTab(BanSender* sender, Dialogs* dialogs, QWidget* parent)
   connect(m_lift, &QPushButton::clicked, this, &BansTab::LiftSelected);
   if (m_sender) {
     connect(m_sender, &BanSender::bansChanged, this, &BansTab::Refresh);
-    connect(m_sender, &BanSender::said, this, &BansTab::Say);
+    // What the server made of it comes under what the tab itself said.
+    connect(m_sender, &BanSender::said, this, [this](const QString& text) {
+      Say(m_notice->isVisible() && !m_notice->text().isEmpty() ? m_notice->text() + '\n' + text : text);
+    });
   } else {
     Say(QStringLiteral("No bans are kept in this run."));
     setEnabled(false);

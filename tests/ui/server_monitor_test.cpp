@@ -133,6 +133,20 @@ TEST_F(MonitorTest, kickAsksFirstAndUsesTheUserIdFromStatus) {
   EXPECT_FALSE(Output(*w).contains("was not run")) << Output(*w).toStdString();
 }
 
+TEST_F(MonitorTest, banFromThePlayerListFillsTheBansTabWithTheSteamIdFromStatus) {
+  StandIn server;
+  const auto w = Open(server.Port());
+  auto* players = Child<QTableWidget>(w.get(), "Players");
+  ASSERT_TRUE(Await([&] { return players->rowCount() == 4; }));
+  players->selectRow(1);
+  QTest::mouseClick(Child(w.get(), "BanPlayer"), Qt::LeftButton);
+  auto* target = Child<QLineEdit>(w.get(), "BanTarget");
+  ASSERT_TRUE(Await([&] { return !target->text().isEmpty(); })) << Output(*w).toStdString();
+  EXPECT_EQ(target->text(), "STEAM_0:0:5678");
+  EXPECT_EQ(Child<QLineEdit>(w.get(), "BanName")->text(), "[LAN] Sniper Bob");
+  EXPECT_TRUE(Child(w.get(), "Bans")->isVisible());
+}
+
 TEST_F(MonitorTest, theLogArrivesAfterLogaddressAddWithThePasswordMasked) {
   StandIn server;
   const auto w = Open(server.Port());

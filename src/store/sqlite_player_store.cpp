@@ -302,10 +302,10 @@ StoreOutcome SqlitePlayerStore::Write(const std::function<int()>& work) {
   if (rc == SQLITE_OK || rc == SQLITE_DONE) rc = Exec(m_db, "COMMIT");
   if (rc != SQLITE_OK && rc != SQLITE_DONE) {
     // A statement already finalized may have taken the connection's message with it; the code stays.
-    StoreOutcome failed = StoreOutcome::Fail(
-        sqlite3_errcode(m_db) == SQLITE_OK
-            ? "The player history " + m_name + " could not be written: " + sqlite3_errstr(rc)
-            : Failure("could not be written"));
+    StoreOutcome failed =
+        StoreOutcome::Fail(sqlite3_errcode(m_db) == SQLITE_OK
+                               ? "The player history " + m_name + " could not be written: " + sqlite3_errstr(rc)
+                               : Failure("could not be written"));
     // Nothing of the batch stays: the whole transaction goes.
     if (!sqlite3_get_autocommit(m_db)) Exec(m_db, "ROLLBACK");
     if (Exec(m_db, "BEGIN IMMEDIATE") != SQLITE_OK) m_writable = false;
@@ -590,7 +590,8 @@ people::StoreAnswer<std::vector<long long>> SqlitePlayerStore::AddBans(const std
   const std::lock_guard hold(m_lock);
   if (m_version < 3) return {std::nullopt, NoBansBefore().message};
   std::vector<long long> ids;
-  if (const StoreOutcome done = Write([&] { return InsertBans(bans, ids); }); !done) return {std::nullopt, done.message};
+  if (const StoreOutcome done = Write([&] { return InsertBans(bans, ids); }); !done)
+    return {std::nullopt, done.message};
   return {std::move(ids), {}};
 }
 

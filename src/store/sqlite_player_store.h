@@ -55,8 +55,7 @@ class SqlitePlayerStore final : public people::PlayerStore, public people::BanSt
   [[nodiscard]] people::StoreAnswer<std::vector<long long>> AddBans(const std::vector<people::Ban>& bans) override;
   [[nodiscard]] people::StoreOutcome UpdateBan(long long id, const people::Ban& ban) override;
   [[nodiscard]] people::StoreAnswer<std::string> BanFilesImported() override;
-  [[nodiscard]] people::StoreOutcome ImportBans(const std::vector<people::Ban>& bans,
-                                                std::string_view folder) override;
+  [[nodiscard]] people::StoreOutcome ImportBans(const std::vector<people::Ban>& bans, std::string_view folder) override;
   int SchemaVersion() const { return m_version; }
 
  private:

@@ -30,11 +30,12 @@ people::BanStore* BanSender::Store() {
   if (store == nullptr || m_imported || m_sources.fs == nullptr || !m_sources.gameDir) return store;
   // Once a run: a file that cannot be read now is tried again at the next start.
   m_imported = true;
-  const people::BanImport imported = people::ImportServerBanFiles(*store, *m_sources.fs, m_sources.gameDir(), WallNow());
+  const people::BanImport imported =
+      people::ImportServerBanFiles(*store, *m_sources.fs, m_sources.gameDir(), WallNow());
   for (const std::string& note : imported.notes) emit said(FromAnsi(note));
   if (imported.added > 0) {
-    emit said(QStringLiteral("%1 ban(s) were taken over from the server's banned.cfg and listip.cfg.")
-                  .arg(imported.added));
+    emit said(
+        QStringLiteral("%1 ban(s) were taken over from the server's banned.cfg and listip.cfg.").arg(imported.added));
     emit bansChanged();
   }
   return store;
@@ -103,7 +104,8 @@ void BanSender::ListsRead() {
     return;
   }
   const people::WallTime now = WallNow();
-  if (const std::vector<people::Ban> found = people::NewlyFound(*kept, listed, now); !found.empty() && store->Writable()) {
+  if (const std::vector<people::Ban> found = people::NewlyFound(*kept, listed, now);
+      !found.empty() && store->Writable()) {
     if (const auto added = store->AddBans(found); added)
       emit bansChanged();
     else
@@ -156,9 +158,8 @@ void BanSender::RunNext() {
   }
   const std::int64_t now = m_clock.elapsed();
   // Two commands a second at most, whatever asked for them.
-  const std::int64_t due =
-      std::max(m_queue.front().notBeforeMs,
-               m_lastStartMs ? *m_lastStartMs + people::kCommandGap.count() : std::int64_t{0});
+  const std::int64_t due = std::max(m_queue.front().notBeforeMs,
+                                    m_lastStartMs ? *m_lastStartMs + people::kCommandGap.count() : std::int64_t{0});
   if (now < due) {
     m_wait.start(static_cast<int>(due - now));
     return;

@@ -26,7 +26,7 @@ struct BanSenderSources {
   monitor::ServerLinks links;  // its console() is used
   std::string host = "127.0.0.1";
   std::function<std::uint16_t()> port;
-  std::function<std::string()> password;  // the console password; empty: none can be sent
+  std::function<std::string()> password;     // the console password; empty: none can be sent
   std::function<people::BanStore*()> store;  // none when the store cannot be opened
   install::FileSystem* fs = nullptr;         // with gameDir: the server's ban files, imported at first use
   std::function<std::string()> gameDir;

@@ -52,8 +52,13 @@ int List(people::BanStore& store, bool json, std::FILE* out, std::FILE* err) {
                               {"state", state}});
       continue;
     }
-    text += QStringList{QString::fromStdString(b.target.Text()), FromAnsi(b.name), FromAnsi(b.reason), source,
-                        Time(b.madeAt), until, state}
+    text += QStringList{QString::fromStdString(b.target.Text()),
+                        FromAnsi(b.name),
+                        FromAnsi(b.reason),
+                        source,
+                        Time(b.madeAt),
+                        until,
+                        state}
                 .join('\t')
                 .toStdString() +
             "\n";

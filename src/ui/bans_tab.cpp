@@ -230,7 +230,8 @@ void BansTab::Offer(const QString& steamId, const QString& address, const QStrin
   const bool shared = people::IsSharedPlaceholder(ToAnsi(steamId)) || steamId.isEmpty();
   m_target->setText(shared ? address : steamId);
   if (shared && !steamId.isEmpty())
-    Say(QStringLiteral("%1 is shared by many players and is never banned by SteamID: the address %2 is offered instead.")
+    Say(QStringLiteral(
+            "%1 is shared by many players and is never banned by SteamID: the address %2 is offered instead.")
             .arg(steamId, address.isEmpty() ? QStringLiteral("(unknown)") : address));
   m_reason->setFocus();
   emit offered();
@@ -248,8 +249,8 @@ void BansTab::AddBan() {
     return;
   }
   const std::optional<minutes> length = ChosenLength();
-  const auto ban = people::MakeBan(*target, ToAnsi(m_name->text().trimmed()), ToAnsi(m_reason->text().trimmed()),
-                                   WallNow(), length);
+  const auto ban =
+      people::MakeBan(*target, ToAnsi(m_name->text().trimmed()), ToAnsi(m_reason->text().trimmed()), WallNow(), length);
   if (!ban) {
     Say(FromAnsi(ban.Error()));
     return;

@@ -60,8 +60,8 @@ std::pair<QString, bool> OptionName(const QString& argument) {
 }
 
 bool TakesValue(const QString& name) {
-  for (const char* valued : {"install-server", "query", "rcon", "history", "map", "ban", "unban", "reason", "minutes",
-                             "server"})
+  for (const char* valued :
+       {"install-server", "query", "rcon", "history", "map", "ban", "unban", "reason", "minutes", "server"})
     if (name == QLatin1String(valued)) return true;
   for (const QtOption& qt : kQtOptions)
     if (name == QLatin1String(qt.name)) return qt.takesValue;
@@ -177,9 +177,8 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
       return {CommandLineAction::Refuse, QString("Unexpected argument '%1'.").arg(extra.first())};
     return {CommandLineAction::CheckUpdate, {}, {}, m_parser.isSet(m_json), {}};
   }
-  if (m_parser.isSet(m_runServer) &&
-      (m_parser.isSet(m_installServer) || m_parser.isSet(m_query) || m_parser.isSet(m_rcon) ||
-       m_parser.isSet(m_history)))
+  if (m_parser.isSet(m_runServer) && (m_parser.isSet(m_installServer) || m_parser.isSet(m_query) ||
+                                      m_parser.isSet(m_rcon) || m_parser.isSet(m_history)))
     return {CommandLineAction::Refuse, "Give --run-server without --install-server, --query, --rcon and --history."};
   if (m_parser.isSet(m_installServer) && (m_parser.isSet(m_query) || m_parser.isSet(m_rcon)))
     return {CommandLineAction::Refuse, "Give only one of --install-server, --query and --rcon."};
@@ -231,8 +230,8 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
 
 CommandLineDecision CommandLine::ReadBans() {
   const int modes = int(m_parser.isSet(m_ban)) + int(m_parser.isSet(m_unban)) + int(m_parser.isSet(m_bans));
-  for (const QCommandLineOption* other : {&m_installServer, &m_query, &m_rcon, &m_checkUpdate, &m_history,
-                                           &m_runServer, &m_map})
+  for (const QCommandLineOption* other :
+       {&m_installServer, &m_query, &m_rcon, &m_checkUpdate, &m_history, &m_runServer, &m_map})
     if (m_parser.isSet(*other) || modes > 1)
       return {CommandLineAction::Refuse, "Give one of --ban, --unban and --bans, and no other action."};
   if (const QStringList extra = m_parser.positionalArguments(); !extra.isEmpty())
@@ -243,7 +242,8 @@ CommandLineDecision CommandLine::ReadBans() {
     return {CommandLineAction::ListBans, {}, {}, m_parser.isSet(m_json), {}};
   }
   const bool ban = m_parser.isSet(m_ban);
-  if (m_parser.isSet(m_json)) return {CommandLineAction::Refuse, "--json goes with --query, --check-update, --history or --bans."};
+  if (m_parser.isSet(m_json))
+    return {CommandLineAction::Refuse, "--json goes with --query, --check-update, --history or --bans."};
   if (!ban && (m_parser.isSet(m_reason) || m_parser.isSet(m_minutes)))
     return {CommandLineAction::Refuse, "--reason and --minutes go with --ban."};
   const QString target = m_parser.value(ban ? m_ban : m_unban).trimmed();
@@ -259,7 +259,7 @@ CommandLineDecision CommandLine::ReadBans() {
     decision.minutes = m_parser.value(m_minutes).toLongLong(&number);
     if (!number || decision.minutes <= 0 || decision.minutes > people::kLongestBan.count())
       return {CommandLineAction::Refuse, QString("--minutes takes a whole number from 1 to %1; leave it out for a "
-                                                "permanent ban.")
+                                                 "permanent ban.")
                                              .arg(people::kLongestBan.count())};
   }
   return decision;

@@ -106,7 +106,8 @@ HistoryTab::HistoryTab(PlayerHistory* history, Dialogs* dialogs, QWidget* parent
   if (m_history) connect(m_history, &PlayerHistory::notice, this, &HistoryTab::Say);
   if (!m_history) {
     Say(QStringLiteral("No player history is kept in this run."));
-    for (QWidget* w : std::initializer_list<QWidget*>{m_search, m_rows, m_detailsButton, m_forget, m_ban, m_keepAddresses})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_search, m_rows, m_detailsButton, m_forget, m_ban, m_keepAddresses})
       w->setEnabled(false);
   }
 }

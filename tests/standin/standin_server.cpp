@@ -1,8 +1,8 @@
 #include "standin_server.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -368,8 +368,8 @@ std::string Execute(const std::string& line) {
 void RecordCommand(const std::string& command) {
   std::ofstream out("standin-console.txt", std::ios::binary | std::ios::app);
   out << command << "\n";
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::system_clock::now().time_since_epoch());
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch());
   std::ofstream("standin-console-times.txt", std::ios::binary | std::ios::app) << ms.count() << " " << command << "\n";
 }
 

@@ -166,8 +166,8 @@ TEST_F(Store, withoutAddressesNoneIsKeptNewOrOld) {
 class Migration : public Store, public testing::WithParamInterface<int> {};
 
 people::Ban TimedBan(const std::string& target, std::string reason, long long minutes) {
-  return *people::MakeBan(*people::ParseBanTarget(target), "Al", std::move(reason), people::WallTime(std::chrono::seconds(kT)),
-                          std::chrono::minutes(minutes));
+  return *people::MakeBan(*people::ParseBanTarget(target), "Al", std::move(reason),
+                          people::WallTime(std::chrono::seconds(kT)), std::chrono::minutes(minutes));
 }
 
 TEST_P(Migration, bringsAnEarlierFileUpToDateKeepingItsPlayers) {

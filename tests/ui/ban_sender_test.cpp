@@ -56,7 +56,8 @@ class BanSenderTest : public testing::Test {
   // Its first answer, as the supervision and the monitor see it: the sender's entry.
   void CameUp() {
     bool answered = false;
-    const auto query = platform::UdpServerLinks().query({[&](const monitor::ServerInfo&, int) { answered = true; }, {}, {}, {}});
+    const auto query =
+        platform::UdpServerLinks().query({[&](const monitor::ServerInfo&, int) { answered = true; }, {}, {}, {}});
     ASSERT_TRUE(query->Start("127.0.0.1", m_server.Port()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, 10000));
     m_sender->ServerCameUp();
@@ -104,12 +105,10 @@ TEST_F(BanSenderTest, aTimedBanComesBackAfterARestartWithTheMinutesItHasLeftAtTw
   ASSERT_NO_FATAL_FAILURE(CameUp());
   const std::vector<Timed> record = Record(before);
   // The permanent one came back from the server's own file; only the timed one is sent.
-  EXPECT_EQ(Commands(record), (std::vector<std::string>{"exec banned.cfg", "listid", "listip",
-                                                        "banid 20 STEAM_0:0:7 kick"}));
-  for (std::size_t i = 1; i < record.size(); ++i)
-    EXPECT_GE(record[i].ms - record[i - 1].ms, 450) << record[i].command;
-  EXPECT_EQ(Run("listid"),
-            "UserID filter list: 2 entries\n1 STEAM_0:1:2345 : permanent\n2 STEAM_0:0:7 : 20.000 min\n");
+  EXPECT_EQ(Commands(record),
+            (std::vector<std::string>{"exec banned.cfg", "listid", "listip", "banid 20 STEAM_0:0:7 kick"}));
+  for (std::size_t i = 1; i < record.size(); ++i) EXPECT_GE(record[i].ms - record[i - 1].ms, 450) << record[i].command;
+  EXPECT_EQ(Run("listid"), "UserID filter list: 2 entries\n1 STEAM_0:1:2345 : permanent\n2 STEAM_0:0:7 : 20.000 min\n");
   std::string shown;
   for (const Timed& t : record) shown += std::to_string(t.ms) + " " + t.command + "\n";
   RecordProperty("restart", shown);
@@ -129,7 +128,8 @@ TEST_F(BanSenderTest, bansOtherToolsMadeAreKeptAsFoundAndALiftTakesOneOffTheServ
   lifted.liftedAt = Now();
   m_sender->Send(lifted, steam);
   ASSERT_TRUE(QTest::qWaitFor([&] { return m_sender->Idle(); }, 10000));
-  EXPECT_EQ(Run("listid") + Run("listip"), "UserID filter list: empty\nIP filter list:\n  5.  6.  7.  8 : 15.000 min\n");
+  EXPECT_EQ(Run("listid") + Run("listip"),
+            "UserID filter list: empty\nIP filter list:\n  5.  6.  7.  8 : 15.000 min\n");
   EXPECT_EQ(m_server.File("tfc/banned.cfg"), "");
 }
 

@@ -28,8 +28,8 @@ using fixtures::Child;
 people::WallTime Now() { return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()); }
 
 fs::path TestDir(const char* what) {
-  const fs::path dir = fs::temp_directory_path() / (std::string(what) + "_" +
-                                                    testing::UnitTest::GetInstance()->current_test_info()->name());
+  const fs::path dir = fs::temp_directory_path() /
+                       (std::string(what) + "_" + testing::UnitTest::GetInstance()->current_test_info()->name());
   fs::remove_all(dir);
   return dir;
 }
@@ -102,8 +102,9 @@ TEST_F(BansTabTest, aSharedPlaceholderIsRefusedAndThePlayersAddressOffered) {
   EXPECT_TRUE(Notice().contains("the address 10.0.0.5 is offered instead")) << Notice().toStdString();
   Type("BanTarget", "STEAM_ID_LAN");
   Click("AddBan");
-  EXPECT_EQ(Notice(), "STEAM_ID_LAN is shared by many players and is never banned by SteamID: ban the address "
-                      "10.0.0.5 instead.");
+  EXPECT_EQ(Notice(),
+            "STEAM_ID_LAN is shared by many players and is never banned by SteamID: ban the address "
+            "10.0.0.5 instead.");
   EXPECT_TRUE(Column(0).isEmpty());
   Click("AddBan");
   EXPECT_EQ(Column(0), QStringList{"10.0.0.5"});
@@ -164,7 +165,8 @@ TEST(BanCommandLine, aBanIsKeptAndSentToTheRunningServerThenListedAndLifted) {
   BanPlace place{dir / "players.sqlite3", nullptr, {}, "127.0.0.1", server.Port()};
   // Answering first: a console packet sent while it starts is lost.
   bool answered = false;
-  const auto query = platform::UdpServerLinks().query({[&](const monitor::ServerInfo&, int) { answered = true; }, {}, {}, {}});
+  const auto query =
+      platform::UdpServerLinks().query({[&](const monitor::ServerInfo&, int) { answered = true; }, {}, {}, {}});
   ASSERT_TRUE(query->Start("127.0.0.1", server.Port()));
   ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, 10000));
   const Ran ran = RunBans({BanCommand::Kind::Ban, "STEAM_0:1:9", "spam", std::chrono::minutes(30)}, place, "ban pw");

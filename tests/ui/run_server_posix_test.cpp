@@ -157,7 +157,8 @@ TEST_F(RunServer, theKeptBansAreBackInForceFromTheFirstAnswer) {
         "port \"" + std::to_string(m_port) + "\"\r\nrcon_password \"sesame\"\r\n");
   Write(Root() / "srv" / "tfc" / "banned.cfg", "banid 0.0 STEAM_0:1:77\r\n");
   {
-    store::OpenedStore opened = store::SqlitePlayerStore::Open(Root() / "XDG_DATA_HOME" / "quorvane" / "players.sqlite3");
+    store::OpenedStore opened =
+        store::SqlitePlayerStore::Open(Root() / "XDG_DATA_HOME" / "quorvane" / "players.sqlite3");
     ASSERT_TRUE(opened.store) << opened.message;
     const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
     ASSERT_TRUE(opened.store->AddBans(

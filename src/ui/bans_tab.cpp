@@ -78,6 +78,9 @@ BansTab::BansTab(BanSender* sender, Dialogs* dialogs, QWidget* parent)
   m_rows->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_rows->setSelectionMode(QAbstractItemView::SingleSelection);
   m_rows->verticalHeader()->hide();
+  // The reason takes what the other columns leave.
+  m_rows->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  m_rows->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
   m_target = new QLineEdit;
   m_target->setObjectName(QStringLiteral("BanTarget"));
   m_target->setPlaceholderText(QStringLiteral("SteamID or address"));
@@ -120,8 +123,11 @@ BansTab::BansTab(BanSender* sender, Dialogs* dialogs, QWidget* parent)
   how->addStretch(1);
   how->addWidget(m_change);
   how->addWidget(m_lift);
+  auto* show = new QHBoxLayout;
+  show->addWidget(m_filter);
+  show->addStretch(1);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(m_filter);
+  layout->addLayout(show);
   layout->addWidget(m_rows, 1);
   layout->addLayout(who);
   layout->addLayout(how);
@@ -180,7 +186,6 @@ void BansTab::Refresh() {
                                BanStateText(ban, now)};
     for (int c = 0; c < texts.size(); ++c) m_rows->setItem(r, c, new QTableWidgetItem(texts[c]));
   }
-  m_rows->resizeColumnsToContents();
   const bool writable = store->Writable();
   for (QPushButton* b : {m_add, m_change, m_lift}) b->setEnabled(writable);
 }

@@ -50,7 +50,8 @@ bool BanSender::OpenConsole() {
     return false;
   }
   const std::uint16_t port = m_sources.port ? m_sources.port() : 0;
-  if (!m_console || port != m_consolePort) {
+  // Another port takes another console, once the one in hand has no command out.
+  if (!m_console || (port != m_consolePort && Idle())) {
     m_console = m_sources.links.console ? m_sources.links.console() : nullptr;
     m_consolePort = port;
     if (!m_console) return false;

@@ -105,7 +105,8 @@ int RunBanCommand(const monitor::ServerLinks& links, const BanCommand& command, 
 
   const auto target = *people::ParseBanTarget(command.target);
   const people::WallTime now = WallNow();
-  std::string done;
+  std::string done, sentText, waitText;
+  int lifted = 0;
   if (command.kind == BanCommand::Kind::Ban) {
     const auto ban = people::MakeBan(target, "", command.reason, now, command.length);
     if (!ban) {
@@ -119,6 +120,8 @@ int RunBanCommand(const monitor::ServerLinks& links, const BanCommand& command, 
     done = target.Text() + " is banned " +
            (command.length ? "for " + std::to_string(command.length->count()) + " minutes" : std::string("for good")) +
            ", kept in " + PathText(*place.storeFile);
+    sentText = done + ", and sent to " + where + ".";
+    waitText = done + "; " + where + " gets it when Quorvane next sees it come up.";
     sender.Send(*ban);
   } else {
     const auto kept = store.Bans();
@@ -126,7 +129,6 @@ int RunBanCommand(const monitor::ServerLinks& links, const BanCommand& command, 
       std::fprintf(err, "quorvane: %s\n", kept.message.c_str());
       return 1;
     }
-    int lifted = 0;
     for (const people::StoredBan& s : *kept) {
       if (s.ban.target.Base() != target.Base() || !s.ban.InForce(now)) continue;
       people::Ban off = s.ban;
@@ -138,7 +140,9 @@ int RunBanCommand(const monitor::ServerLinks& links, const BanCommand& command, 
       ++lifted;
     }
     done = lifted > 0 ? "The ban on " + target.Text() + " is lifted in " + PathText(*place.storeFile)
-                      : "No ban on " + target.Text() + " was kept in " + PathText(*place.storeFile);
+                      : "No ban on " + target.Text() + " is kept in " + PathText(*place.storeFile);
+    sentText = done + (lifted > 0 ? ", and on " : "; it was lifted on ") + where + ".";
+    waitText = done + "; " + where + " is told when Quorvane next sees it come up.";
     people::Ban off = *people::MakeBan(target, "", "", now, std::nullopt);
     off.liftedAt = now;
     // Lifted on the server even when another tool made it there.
@@ -155,14 +159,14 @@ int RunBanCommand(const monitor::ServerLinks& links, const BanCommand& command, 
   const bool sent = sender.Idle() && sender.ServerUp() && sender.LastOutcome() == BanSender::Outcome::Sent &&
                     password != nullptr && *password != '\0';
   if (sent) {
-    std::fprintf(out, "%s, and sent to %s.\n", done.c_str(), where.c_str());
+    std::fprintf(out, "%s\n", sentText.c_str());
     return 0;
   }
   if (sender.LastOutcome() == BanSender::Outcome::Refused) {
     std::fprintf(err, "quorvane: %s.\n%s", done.c_str(), said.c_str());
     return 1;
   }
-  std::fprintf(out, "%s; %s is told when Quorvane next sees it come up.\n", done.c_str(), where.c_str());
+  std::fprintf(out, "%s\n", waitText.c_str());
   if (password == nullptr || *password == '\0')
     std::fputs("quorvane: set the console password in QUORVANE_RCON_PASSWORD to send it to the running server now.\n",
                err);

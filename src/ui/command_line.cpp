@@ -123,9 +123,9 @@ CommandLine::CommandLine()
       m_map("map", "With --run-server: the starting map (default: the last start's, else mapcycle.txt's first).",
             "MAP"),
       m_ban("ban",
-            "Bans a SteamID or address with --reason, for --minutes or for good: kept in the player history and\n"
-            "sent to the running server of the stored location (or --server's) through its console, the password\n"
-            "taken as for --rcon; a server that does not answer gets it when it next comes up. Exits 0 when kept,\n"
+            "Bans a SteamID or address with --reason, for --minutes or for good: kept in the player history and "
+            "sent to the running server of the stored location (or --server's) through its console, the password "
+            "taken as for --rcon; a server that does not answer gets it when it next comes up. Exits 0 when kept, "
             "1 when it could not be kept or the server refused the password, 2 for a usage error.",
             "STEAMID|ADDRESS"),
       m_unban("unban", "Lifts the bans on a SteamID or address, kept and on the server, as --ban sends them.",

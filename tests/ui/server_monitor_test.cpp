@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "support/standin_server.h"
+#include "ui/ban_sender.h"
 #include "ui/player_history.h"
 #include "ui/server_monitor.h"
 #include "ui/stop_countdown.h"
@@ -48,7 +49,7 @@ struct StandIn : test_support::StandInServer {
 // A monitor on `port` with `password` in the written server.cfg.
 struct MonitorTest : ::testing::Test {
   std::unique_ptr<ServerMonitor> Open(std::uint16_t port, const std::string& password = "se cret",
-                                      PlayerHistory* history = nullptr) {
+                                      PlayerHistory* history = nullptr, BanSender* bans = nullptr) {
     App();
     MonitorSources sources;
     sources.links = platform::UdpServerLinks();
@@ -60,6 +61,7 @@ struct MonitorTest : ::testing::Test {
     sources.dialogs = &dialogs;
     sources.settingsFile = settings.filePath("monitor.ini");
     sources.history = history;
+    sources.bans = bans;
     auto window = std::make_unique<ServerMonitor>(std::move(sources));
     window->show();
     window->Connect();
@@ -133,9 +135,20 @@ TEST_F(MonitorTest, kickAsksFirstAndUsesTheUserIdFromStatus) {
   EXPECT_FALSE(Output(*w).contains("was not run")) << Output(*w).toStdString();
 }
 
-TEST_F(MonitorTest, banFromThePlayerListFillsTheBansTabWithTheSteamIdFromStatus) {
+TEST_F(MonitorTest, theKeptBansGoAtTheFirstAnswerAndBanFillsTheBansTabWithTheSteamIdFromStatus) {
   StandIn server;
-  const auto w = Open(server.Port());
+  BanSenderSources bans;
+  bans.links = platform::UdpServerLinks();
+  bans.port = [&server] { return server.Port(); };
+  bans.password = [] { return std::string("se cret"); };
+  BanSender sender(std::move(bans));
+  const auto w = Open(server.Port(), "se cret", nullptr, &sender);
+  // The monitor's own commands may come in between.
+  ASSERT_TRUE(Await([&] {
+    const QString got = server.Received();
+    const qsizetype exec = got.indexOf("exec banned.cfg\n"), ids = got.indexOf("listid\n", exec);
+    return exec >= 0 && ids > exec && got.indexOf("listip\n", ids) > ids;
+  })) << server.Received().toStdString();
   auto* players = Child<QTableWidget>(w.get(), "Players");
   ASSERT_TRUE(Await([&] { return players->rowCount() == 4; }));
   players->selectRow(1);

@@ -12,7 +12,7 @@ BanImport ImportServerBanFiles(BanStore& store, install::FileSystem& fs, const s
   if (!store.Writable()) return out;
   const StoreAnswer<std::string> done = store.BanFilesImported();
   if (!done) return {false, 0, {done.message}};
-  if (!done->empty()) return out;
+  if (!done->empty() || gameDir.empty()) return out;
   std::vector<Ban> bans;
   for (const std::string_view name : {kBannedCfg, kListIpCfg}) {
     const std::string path = install::GamePath(gameDir, name);
@@ -30,8 +30,7 @@ BanImport ImportServerBanFiles(BanStore& store, install::FileSystem& fs, const s
                           ") and were left out.");
   }
   // The folder itself marks the import done, so the path says which server it came from.
-  if (const StoreOutcome kept = store.ImportBans(bans, gameDir.empty() ? std::string(".") : gameDir); !kept)
-    return {false, 0, {kept.message}};
+  if (const StoreOutcome kept = store.ImportBans(bans, gameDir); !kept) return {false, 0, {kept.message}};
   out.added = static_cast<int>(bans.size());
   return out;
 }

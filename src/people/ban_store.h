@@ -49,7 +49,7 @@ struct BanImport {
 // The first use of the store: every ban in `gameDir`'s banned.cfg and
 // listip.cfg, marked as found in them, kept once for good. A missing file
 // holds no bans; a file that cannot be read stops the import, which is tried
-// again at the next use. Nothing happens once done, or when the store only reads.
+// again at the next use. Nothing happens once done, without a folder, or when the store only reads.
 [[nodiscard]] BanImport ImportServerBanFiles(BanStore& store, install::FileSystem& fs, const std::string& gameDir,
                                              WallTime now);
 

@@ -28,10 +28,12 @@ BanSender::~BanSender() = default;
 people::BanStore* BanSender::Store() {
   people::BanStore* store = m_sources.store ? m_sources.store() : nullptr;
   if (store == nullptr || m_imported || m_sources.fs == nullptr || !m_sources.gameDir) return store;
+  // No server location yet: its files are taken over once there is one.
+  const std::string gameDir = m_sources.gameDir();
+  if (gameDir.empty()) return store;
   // Once a run: a file that cannot be read now is tried again at the next start.
   m_imported = true;
-  const people::BanImport imported =
-      people::ImportServerBanFiles(*store, *m_sources.fs, m_sources.gameDir(), WallNow());
+  const people::BanImport imported = people::ImportServerBanFiles(*store, *m_sources.fs, gameDir, WallNow());
   for (const std::string& note : imported.notes) emit said(FromAnsi(note));
   if (imported.added > 0) {
     emit said(

@@ -36,7 +36,7 @@ bool Shown(BansTab::Filter filter, const people::Ban& ban, people::WallTime now)
   switch (filter) {
     case BansTab::Filter::InForce:
       return ban.InForce(now);
-    case BansTab::Filter::Ended:
+    case BansTab::Filter::Expired:
       return !ban.InForce(now);
     case BansTab::Filter::Found:
       return Found(ban);
@@ -55,7 +55,7 @@ QStringList BanLengthNames() {
 
 QString BanStateText(const people::Ban& ban, people::WallTime now) {
   if (ban.liftedAt && now >= *ban.liftedAt) return QStringLiteral("lifted");
-  if (!ban.InForce(now)) return QStringLiteral("ended");
+  if (!ban.InForce(now)) return QStringLiteral("expired");
   const std::optional<long long> left = people::MinutesLeft(ban, now);
   return left ? QStringLiteral("in force, %1 min left").arg(*left) : QStringLiteral("in force");
 }
@@ -66,7 +66,7 @@ BansTab::BansTab(BanSender* sender, Dialogs* dialogs, QWidget* parent)
   m_filter = new QComboBox;
   m_filter->setObjectName(QStringLiteral("BanFilter"));
   m_filter->setAccessibleName(QStringLiteral("Show bans"));
-  m_filter->addItems({QStringLiteral("All bans"), QStringLiteral("In force"), QStringLiteral("Ended or lifted"),
+  m_filter->addItems({QStringLiteral("All bans"), QStringLiteral("In force"), QStringLiteral("Expired or lifted"),
                       QStringLiteral("Found on the server")});
   m_rows = new QTableWidget(0, 7);
   m_rows->setObjectName(QStringLiteral("BanList"));

@@ -1,8 +1,8 @@
 #pragma once
 // The monitor's "Bans" tab: every kept ban with its reason and length,
-// filtered by whether it is in force, has ended, or was found on the server;
+// filtered by whether it is in force, has expired, or was found on the server;
 // adding one, changing its reason or length (a found one given a reason is
-// adopted), lifting it. Ended and lifted bans stay listed as such.
+// adopted), lifting it. Expired and lifted bans stay listed as such.
 #include <QStringList>
 #include <QWidget>
 #include <chrono>
@@ -26,7 +26,7 @@ class Dialogs;
 class BansTab : public QWidget {
   Q_OBJECT
  public:
-  enum class Filter { All, InForce, Ended, Found };
+  enum class Filter { All, InForce, Expired, Found };
 
   // `sender` may be none: the tab then says no bans are kept in this run.
   BansTab(BanSender* sender, Dialogs* dialogs, QWidget* parent = nullptr);
@@ -72,7 +72,7 @@ class BansTab : public QWidget {
 
 // The lengths offered, in the order of the tab's list.
 QStringList BanLengthNames();
-// "in force, 25 min left", "in force", "ended", "lifted".
+// "in force, 25 min left", "in force", "expired", "lifted".
 QString BanStateText(const people::Ban& ban, people::WallTime now);
 
 }  // namespace quorvane::ui

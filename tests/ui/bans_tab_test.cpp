@@ -79,7 +79,7 @@ class BansTabTest : public testing::Test {
   std::unique_ptr<BansTab> m_tab;
 };
 
-TEST_F(BansTabTest, anAddedBanIsListedInForceAndAnEndedOneStaysListedAsEnded) {
+TEST_F(BansTabTest, anAddedBanIsListedInForceAndAnExpiredOneStaysListedAsExpired) {
   people::Ban old = *people::MakeBan(*people::ParseBanTarget("1.2.3.4"), "", "flood", Now() - std::chrono::hours(2),
                                      std::chrono::minutes(30));
   ASSERT_TRUE(m_store->AddBans({old}));
@@ -89,8 +89,8 @@ TEST_F(BansTabTest, anAddedBanIsListedInForceAndAnEndedOneStaysListedAsEnded) {
   Click("AddBan");
   EXPECT_EQ(Column(0), (QStringList{"STEAM_0:1:234", "1.2.3.4"}));
   EXPECT_EQ(Column(2), (QStringList{"aimbot", "flood"}));
-  EXPECT_EQ(Column(6), (QStringList{"in force, 60 min left", "ended"}));
-  Filter(BansTab::Filter::Ended);
+  EXPECT_EQ(Column(6), (QStringList{"in force, 60 min left", "expired"}));
+  Filter(BansTab::Filter::Expired);
   EXPECT_EQ(Column(0), QStringList{"1.2.3.4"});
   Filter(BansTab::Filter::InForce);
   EXPECT_EQ(Column(0), QStringList{"STEAM_0:1:234"});

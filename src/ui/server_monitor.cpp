@@ -99,6 +99,8 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   ConnectSignals();
   OpenLinks();
   if (m_sources.history) connect(m_sources.history, &PlayerHistory::notice, this, &ServerMonitor::Print);
+  // What became of the bans sent, whichever tab is in front.
+  if (m_sources.bans) connect(m_sources.bans, &BanSender::said, this, &ServerMonitor::Print);
 }
 
 // The live log and, beside it, the reports of the crashes the supervision saw.

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QUrl>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,8 +17,10 @@
 #include <utility>
 #include <vector>
 
+#include "app/run_server.h"
 #include "install/build_info.h"
 #include "install/settings_file.h"
+#include "monitor/monitor_view.h"
 #include "platform/codepage.h"
 #include "platform/display.h"
 #include "platform/file_system.h"
@@ -32,6 +35,7 @@
 #include "platform/window_menu.h"
 #include "server_supervision.h"
 #include "ui/ansi_text.h"
+#include "ui/ban_terminal.h"
 #include "ui/command_line.h"
 #include "ui/dialogs.h"
 #include "ui/first_window.h"
@@ -56,6 +60,49 @@ int AnswerInTerminal(const quorvane::ui::CommandLine& commandLine, const quorvan
   std::FILE* out = CommandLine::AnswersOnStandardError(decision) ? stderr : stdout;
   std::fputs(commandLine.AnswerText(decision).toLocal8Bit().constData(), out);
   return CommandLine::ExitCode(decision);
+}
+
+// --ban, --unban, --bans: the store, and the stored location's server at its port unless --server names another.
+int RunBans(int& argc, char* argv[], const quorvane::ui::CommandLineDecision& decision) {
+  using quorvane::ui::BanCommand;
+  using quorvane::ui::CommandLineAction;
+  const QCoreApplication terminal(argc, argv);
+  quorvane::platform::NativeFileSystem fs;
+  const std::filesystem::path file = quorvane::platform::PlayerHistoryFile();
+  quorvane::ui::BanPlace place;
+  if (!file.empty()) place.storeFile = file;
+  place.fs = &fs;
+  place.gameDir = quorvane::install::ReadServerLocation(fs, quorvane::platform::SettingsFilePath(fs));
+  BanCommand command;
+  command.kind = decision.action == CommandLineAction::Ban     ? BanCommand::Kind::Ban
+                 : decision.action == CommandLineAction::Unban ? BanCommand::Kind::Unban
+                                                               : BanCommand::Kind::List;
+  command.target = decision.command.toStdString();
+  command.reason = quorvane::platform::Utf8ToAnsi(decision.reason.toStdString());
+  if (decision.minutes > 0) command.length = std::chrono::minutes(decision.minutes);
+  command.json = decision.json;
+  if (command.kind != BanCommand::Kind::List) {
+    if (!decision.server.isEmpty()) {
+      const std::optional<quorvane::monitor::HostPort> target =
+          quorvane::monitor::ParseHostPort(decision.server.toStdString());
+      if (!target) {
+        std::fprintf(stderr, "quorvane: '%s' is not HOST[:PORT].\n", decision.server.toLocal8Bit().constData());
+        return quorvane::ui::kUsageExitCode;
+      }
+      place.host = target->host;
+      place.port = target->port;
+    } else {
+      const quorvane::app::RunServerForm run = quorvane::app::RunServerLaunchForm(fs, place.gameDir, "-", "");
+      if (place.gameDir.empty()) {
+        std::fprintf(stderr, "quorvane: %s\n", quorvane::platform::AnsiToUtf8(run.problem).c_str());
+        return 1;
+      }
+      const int port = std::atoi(run.form.fields.GetText("port").c_str());
+      place.port = static_cast<std::uint16_t>(port > 0 && port < 65536 ? port : 27015);
+    }
+  }
+  return quorvane::ui::RunBanCommand(quorvane::platform::UdpServerLinks(), command, place,
+                                     std::getenv("QUORVANE_RCON_PASSWORD"), stdout, stderr);
 }
 
 // The modes settled in the terminal, each with the least of Qt it needs.
@@ -96,6 +143,9 @@ int RunInTerminal(int& argc, char* argv[], const quorvane::ui::CommandLine& comm
     return quorvane::ui::RunHistory(file.empty() ? std::nullopt : std::optional(file), decision.command, decision.json,
                                     stdout, stderr);
   }
+  if (decision.action == CommandLineAction::Ban || decision.action == CommandLineAction::Unban ||
+      decision.action == CommandLineAction::ListBans)
+    return RunBans(argc, argv, decision);
   // Only so that the help names the program as it was started; no window system is involved.
   const QCoreApplication terminal(argc, argv);
   return AnswerInTerminal(commandLine, decision);

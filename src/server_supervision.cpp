@@ -18,6 +18,8 @@
 #include "platform/server_console.h"
 #include "platform/server_control.h"
 #include "platform/settings_place.h"
+#include "store/sqlite_player_store.h"
+#include "ui/ban_sender.h"
 #include "ui/command_line.h"
 #include "ui/install_terminal.h"
 #include "ui/keep_running.h"
@@ -207,6 +209,30 @@ int RunServerHeadless(int& argc, char* argv[], const QString& map) {
     const monitor::ConsolePassword file = monitor::ReadConsolePassword(fs, serverCfg);
     return monitor::ConsoleUsable(file) ? file.password : std::string();
   });
+  // The kept bans back in force at every start. The store is held only while they go,
+  // so that the windows can keep the player history meanwhile.
+  std::unique_ptr<store::SqlitePlayerStore> banStore;
+  ui::BanSenderSources banSources;
+  banSources.links = platform::UdpServerLinks();
+  banSources.port = [port = PortOf(run.form)] { return port; };
+  banSources.password = [&fs, serverCfg] {
+    const monitor::ConsolePassword file = monitor::ReadConsolePassword(fs, serverCfg);
+    return monitor::ConsoleUsable(file) ? file.password : std::string();
+  };
+  banSources.store = [&banStore, &say, file = platform::PlayerHistoryFile()]() -> people::BanStore* {
+    if (banStore || file.empty()) return banStore.get();
+    store::OpenedStore opened = store::SqlitePlayerStore::Open(file);
+    for (const std::string& notice : opened.notices) say(notice);
+    if (!opened.store) say(opened.message);
+    banStore = std::move(opened.store);
+    return banStore.get();
+  };
+  banSources.fs = &fs;
+  banSources.gameDir = [dir = run.form.gameDir] { return dir; };
+  ui::BanSender bans(std::move(banSources));
+  QObject::connect(&bans, &ui::BanSender::said, [&say](const QString& text) { say(text.toStdString()); });
+  QObject::connect(&bans, &ui::BanSender::idle, [&banStore] { banStore.reset(); });
+  QObject::connect(&supervision.Driver(), &ui::SupervisionDriver::serverCameUp, &bans, &ui::BanSender::ServerCameUp);
   if (!supervision.StartHeadless(run.form)) return ui::kRunServerStartFailedCode;
 
   int code = 0;

@@ -91,8 +91,16 @@ Result<BanTarget> ParseBanTarget(std::string_view text, std::string_view address
                                  "\" is neither a SteamID (such as STEAM_0:1:2345) nor an address (such as 1.2.3.4).");
 }
 
-std::string SourceText(BanSource source) {
-  return source == BanSource::ThisProgram ? "this program" : "found on the server";
+std::string SourceText(BanSource source, BanTarget::Kind kind) {
+  switch (source) {
+    case BanSource::FoundOnServer:
+      return "found on the server";
+    case BanSource::FoundInFile:
+      return kind == BanTarget::Kind::SteamId ? "found in banned.cfg" : "found in listip.cfg";
+    case BanSource::ThisProgram:
+      break;
+  }
+  return "this program";
 }
 
 std::optional<std::chrono::minutes> LengthMinutes(BanLength length, std::chrono::minutes customMinutes) {

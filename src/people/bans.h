@@ -44,9 +44,11 @@ bool IsSharedPlaceholder(std::string_view steamId);
 // after 40 characters.
 std::string ShownText(std::string_view text);
 
-enum class BanSource { ThisProgram, FoundOnServer };
-// "this program" or "found on the server".
-std::string SourceText(BanSource source);
+// Found in the files: read from the server's banned.cfg or listip.cfg when
+// the store was first used.
+enum class BanSource { ThisProgram, FoundOnServer, FoundInFile };
+// "this program", "found on the server", or the file it was found in.
+std::string SourceText(BanSource source, BanTarget::Kind kind = BanTarget::Kind::SteamId);
 
 // The lengths offered; Custom takes its minutes from the user.
 enum class BanLength { ThirtyMinutes, OneHour, OneDay, OneWeek, Permanent, Custom };

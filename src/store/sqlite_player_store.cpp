@@ -34,6 +34,11 @@ constexpr const char* kMigrations[] = {
     "CREATE VIRTUAL TABLE player_text USING fts5(search_text, content='players', content_rowid='id',"
     " tokenize='trigram');"
     "INSERT INTO player_text(player_text) VALUES('rebuild');",
+    // 3: bans with their reasons and lengths; lifted and expired ones stay listed.
+    "CREATE TABLE bans(id INTEGER PRIMARY KEY, target TEXT NOT NULL, name TEXT NOT NULL DEFAULT '',"
+    " reason TEXT NOT NULL DEFAULT '', source INTEGER NOT NULL, made_at INTEGER NOT NULL, until_at INTEGER,"
+    " lifted_at INTEGER);"
+    "CREATE INDEX bans_by_target ON bans(target);",
 };
 static_assert(std::size(kMigrations) == kSchemaVersion);
 
@@ -162,6 +167,26 @@ std::string LikePattern(std::string_view text) {
   return out + "%";
 }
 
+constexpr const char* kImportedKey = "ban_files_imported";
+
+long long Seconds(people::WallTime t) { return t.time_since_epoch().count(); }
+people::WallTime At(long long seconds) { return people::WallTime(std::chrono::seconds(seconds)); }
+
+void BindTime(Statement& s, int i, const std::optional<people::WallTime>& t) {
+  if (t)
+    s.Bind(i, Seconds(*t));
+  else
+    s.BindNull(i);
+}
+
+// name, reason, source, made_at, until_at, lifted_at from ?2 on; the target at ?1.
+void BindBan(Statement& s, const people::Ban& ban) {
+  s.Bind(1, ban.target.Text()).Bind(2, ban.name).Bind(3, ban.reason).Bind(4, static_cast<long long>(ban.source));
+  s.Bind(5, Seconds(ban.madeAt));
+  BindTime(s, 6, ban.until);
+  BindTime(s, 7, ban.liftedAt);
+}
+
 }  // namespace
 
 OpenedStore SqlitePlayerStore::Open(const fs::path& file, const StoreOptions& options) {
@@ -276,7 +301,11 @@ StoreOutcome SqlitePlayerStore::Write(const std::function<int()>& work) {
   int rc = work();
   if (rc == SQLITE_OK || rc == SQLITE_DONE) rc = Exec(m_db, "COMMIT");
   if (rc != SQLITE_OK && rc != SQLITE_DONE) {
-    StoreOutcome failed = StoreOutcome::Fail(Failure("could not be written"));
+    // A statement already finalized may have taken the connection's message with it; the code stays.
+    StoreOutcome failed =
+        StoreOutcome::Fail(sqlite3_errcode(m_db) == SQLITE_OK
+                               ? "The player history " + m_name + " could not be written: " + sqlite3_errstr(rc)
+                               : Failure("could not be written"));
     // Nothing of the batch stays: the whole transaction goes.
     if (!sqlite3_get_autocommit(m_db)) Exec(m_db, "ROLLBACK");
     if (Exec(m_db, "BEGIN IMMEDIATE") != SQLITE_OK) m_writable = false;
@@ -513,6 +542,97 @@ StoreOutcome SqlitePlayerStore::SetKeepAddresses(bool keep) {
 bool SqlitePlayerStore::KeepAddresses() const {
   const std::lock_guard hold(m_lock);
   return m_keepAddresses;
+}
+
+StoreOutcome SqlitePlayerStore::NoBansBefore() const {
+  return StoreOutcome::Fail("The player history " + m_name +
+                            " was written by an older Quorvane and cannot keep bans until it is brought up to date.");
+}
+
+people::StoreAnswer<std::vector<people::StoredBan>> SqlitePlayerStore::Bans() {
+  const std::lock_guard hold(m_lock);
+  if (m_version < 3) return {std::vector<people::StoredBan>{}, {}};
+  Statement s(m_db,
+              "SELECT id, target, name, reason, source, made_at, until_at, lifted_at FROM bans "
+              "ORDER BY made_at DESC, id DESC");
+  std::vector<people::StoredBan> bans;
+  int rc;
+  while ((rc = s.Step()) == SQLITE_ROW) {
+    // Only checked targets are written; a row that is none was not written by this program.
+    const people::Result<people::BanTarget> target = people::ParseBanTarget(s.Text(1));
+    if (!target) continue;
+    people::Ban ban{*target,
+                    s.Text(2),
+                    s.Text(3),
+                    static_cast<people::BanSource>(std::clamp<long long>(s.Int(4), 0, 2)),
+                    At(s.Int(5)),
+                    s.IsNull(6) ? std::nullopt : std::optional(At(s.Int(6))),
+                    s.IsNull(7) ? std::nullopt : std::optional(At(s.Int(7)))};
+    bans.push_back({s.Int(0), std::move(ban)});
+  }
+  if (rc != SQLITE_DONE) return {std::nullopt, Failure("cannot be read")};
+  return {std::move(bans), {}};
+}
+
+int SqlitePlayerStore::InsertBans(const std::vector<people::Ban>& bans, std::vector<long long>& ids) {
+  for (const people::Ban& ban : bans) {
+    Statement add(m_db,
+                  "INSERT INTO bans(target, name, reason, source, made_at, until_at, lifted_at) "
+                  "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7) RETURNING id");
+    BindBan(add, ban);
+    if (const int rc = add.Step(); rc != SQLITE_ROW) return rc;
+    ids.push_back(add.Int(0));
+  }
+  return SQLITE_OK;
+}
+
+people::StoreAnswer<std::vector<long long>> SqlitePlayerStore::AddBans(const std::vector<people::Ban>& bans) {
+  const std::lock_guard hold(m_lock);
+  if (m_version < 3) return {std::nullopt, NoBansBefore().message};
+  std::vector<long long> ids;
+  if (const StoreOutcome done = Write([&] { return InsertBans(bans, ids); }); !done)
+    return {std::nullopt, done.message};
+  return {std::move(ids), {}};
+}
+
+StoreOutcome SqlitePlayerStore::UpdateBan(long long id, const people::Ban& ban) {
+  const std::lock_guard hold(m_lock);
+  if (m_version < 3) return NoBansBefore();
+  bool found = false;
+  StoreOutcome done = Write([&] {
+    Statement set(m_db,
+                  "UPDATE bans SET target = ?1, name = ?2, reason = ?3, source = ?4, made_at = ?5, until_at = ?6, "
+                  "lifted_at = ?7 WHERE id = ?8");
+    BindBan(set, ban);
+    set.Bind(8, id);
+    const int rc = set.Step();
+    found = sqlite3_changes(m_db) > 0;
+    return rc;
+  });
+  if (done && !found) return StoreOutcome::Fail("The player history " + m_name + " holds no such ban any more.");
+  return done;
+}
+
+people::StoreAnswer<std::string> SqlitePlayerStore::BanFilesImported() {
+  const std::lock_guard hold(m_lock);
+  if (m_version < 3) return {std::string(), {}};
+  Statement s(m_db, "SELECT value FROM settings WHERE name = ?1");
+  s.Bind(1, std::string_view(kImportedKey));
+  const int rc = s.Step();
+  if (rc == SQLITE_DONE) return {std::string(), {}};
+  if (rc != SQLITE_ROW) return {std::nullopt, Failure("cannot be read")};
+  return {s.Text(0), {}};
+}
+
+StoreOutcome SqlitePlayerStore::ImportBans(const std::vector<people::Ban>& bans, std::string_view folder) {
+  const std::lock_guard hold(m_lock);
+  if (m_version < 3) return NoBansBefore();
+  return Write([&] {
+    std::vector<long long> ids;
+    if (const int rc = InsertBans(bans, ids); rc != SQLITE_OK) return rc;
+    Statement mark(m_db, "INSERT OR REPLACE INTO settings(name, value) VALUES(?1, ?2)");
+    return mark.Bind(1, std::string_view(kImportedKey)).Bind(2, folder).Step();
+  });
 }
 
 }  // namespace quorvane::store

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "people/ban_store.h"
 #include "people/player_store.h"
 
 struct sqlite3;
@@ -17,7 +18,7 @@ struct sqlite3;
 namespace quorvane::store {
 
 // The schema this program writes; older files are brought up to it when opened.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 struct StoreOptions {
   bool write = true;                   // false: only read, never migrate nor lock
@@ -33,7 +34,8 @@ struct OpenedStore {
   std::vector<std::string> notices;          // what the user is told once: busy, damaged
 };
 
-class SqlitePlayerStore final : public people::PlayerStore {
+// The bans are kept in the same file, beside the players they were made against.
+class SqlitePlayerStore final : public people::PlayerStore, public people::BanStore {
  public:
   [[nodiscard]] static OpenedStore Open(const std::filesystem::path& file, const StoreOptions& options = {});
   ~SqlitePlayerStore() override;
@@ -48,6 +50,12 @@ class SqlitePlayerStore final : public people::PlayerStore {
   [[nodiscard]] people::StoreOutcome SetKeepAddresses(bool keep) override;
   bool KeepAddresses() const override;
   bool Writable() const override { return m_writable; }
+
+  [[nodiscard]] people::StoreAnswer<std::vector<people::StoredBan>> Bans() override;
+  [[nodiscard]] people::StoreAnswer<std::vector<long long>> AddBans(const std::vector<people::Ban>& bans) override;
+  [[nodiscard]] people::StoreOutcome UpdateBan(long long id, const people::Ban& ban) override;
+  [[nodiscard]] people::StoreAnswer<std::string> BanFilesImported() override;
+  [[nodiscard]] people::StoreOutcome ImportBans(const std::vector<people::Ban>& bans, std::string_view folder) override;
   int SchemaVersion() const { return m_version; }
 
  private:
@@ -56,6 +64,8 @@ class SqlitePlayerStore final : public people::PlayerStore {
   [[nodiscard]] people::StoreOutcome Write(const std::function<int()>& work);
   [[nodiscard]] int RecordOne(const people::Session& session, std::vector<long long>& touched);
   [[nodiscard]] int Refresh(long long playerId);
+  [[nodiscard]] int InsertBans(const std::vector<people::Ban>& bans, std::vector<long long>& ids);
+  [[nodiscard]] people::StoreOutcome NoBansBefore() const;
   std::string Failure(std::string_view what) const;
 
   sqlite3* m_db;

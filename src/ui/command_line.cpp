@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "install/build_info.h"
+#include "people/bans.h"
 
 namespace quorvane::ui {
 namespace {
@@ -59,8 +60,9 @@ std::pair<QString, bool> OptionName(const QString& argument) {
 }
 
 bool TakesValue(const QString& name) {
-  if (name == "install-server" || name == "query" || name == "rcon" || name == "history" || name == "map")
-    return true;
+  for (const char* valued :
+       {"install-server", "query", "rcon", "history", "map", "ban", "unban", "reason", "minutes", "server"})
+    if (name == QLatin1String(valued)) return true;
   for (const QtOption& qt : kQtOptions)
     if (name == QLatin1String(qt.name)) return qt.takesValue;
   return false;
@@ -102,7 +104,7 @@ CommandLine::CommandLine()
              "its words holding blanks are sent in double quotes, and control characters in the "
              "answer other than its line breaks are printed as \\xHH.",
              "HOST[:PORT]"),
-      m_json("json", "With --query, --check-update or --history: prints the answer as JSON."),
+      m_json("json", "With --query, --check-update, --history or --bans: prints the answer as JSON."),
       m_checkUpdate("check-update",
                     "Prints the installed and the latest build of the dedicated server at the stored location, "
                     "asking SteamCMD, and exits: 0 when up to date, 10 when an update is available, 1 when it "
@@ -119,7 +121,20 @@ CommandLine::CommandLine()
                   "server ended by itself with status 0), 1 when the server could not be started, 2 for a\n"
                   "usage error, 3 after a crash loop, 4 when another program keeps this server running."),
       m_map("map", "With --run-server: the starting map (default: the last start's, else mapcycle.txt's first).",
-            "MAP") {
+            "MAP"),
+      m_ban("ban",
+            "Bans a SteamID or address with --reason, for --minutes or for good: kept in the player history and "
+            "sent to the running server of the stored location (or --server's) through its console, the password "
+            "taken as for --rcon; a server that does not answer gets it when it next comes up. Exits 0 when kept, "
+            "1 when it could not be kept or the server refused the password, 2 for a usage error.",
+            "STEAMID|ADDRESS"),
+      m_unban("unban", "Lifts the bans on a SteamID or address, kept and on the server, as --ban sends them.",
+              "STEAMID|ADDRESS"),
+      m_bans("bans", "Prints every kept ban: target, name, reason, made by, made, until and state."),
+      m_reason("reason", "With --ban: why.", "TEXT"),
+      m_minutes("minutes", "With --ban: how long (default: for good).", "N"),
+      m_server("server", "With --ban or --unban: the server at HOST[:PORT] instead of the stored location's.",
+               "HOST[:PORT]") {
   m_parser.setApplicationDescription(
       "Edits the configuration of a Team Fortress Classic server (server.cfg, listenserver.cfg, autoexec.cfg),\n"
       "its map cycle and message of the day, and starts and stops the dedicated server, listen server and game.\n"
@@ -136,6 +151,8 @@ CommandLine::CommandLine()
   m_parser.addOption(m_history);
   m_parser.addOption(m_runServer);
   m_parser.addOption(m_map);
+  for (const QCommandLineOption* o : {&m_ban, &m_unban, &m_bans, &m_reason, &m_minutes, &m_server})
+    m_parser.addOption(*o);
   m_parser.addPositionalArgument("COMMAND", "With --rcon: the console command and its arguments.", "[COMMAND...]");
   for (const QtOption& qt : kQtOptions) {
     QCommandLineOption option(QString::fromLatin1(qt.name), QString(), qt.takesValue ? "value" : QString());
@@ -148,6 +165,9 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
   if (!m_parser.parse(EndOptionsAfterRconHost(arguments))) return {CommandLineAction::Refuse, m_parser.errorText()};
   if (m_parser.isSet(m_help)) return {CommandLineAction::ShowHelp, {}};
   if (m_parser.isSet(m_version)) return {CommandLineAction::ShowVersion, {}};
+  if (m_parser.isSet(m_ban) || m_parser.isSet(m_unban) || m_parser.isSet(m_bans)) return ReadBans();
+  if (m_parser.isSet(m_reason) || m_parser.isSet(m_minutes) || m_parser.isSet(m_server))
+    return {CommandLineAction::Refuse, "--reason and --minutes go with --ban, --server with --ban or --unban."};
   if (m_parser.isSet(m_checkUpdate)) {
     if (m_parser.isSet(m_installServer) || m_parser.isSet(m_query) || m_parser.isSet(m_rcon) ||
         m_parser.isSet(m_history) || m_parser.isSet(m_runServer))
@@ -157,9 +177,8 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
       return {CommandLineAction::Refuse, QString("Unexpected argument '%1'.").arg(extra.first())};
     return {CommandLineAction::CheckUpdate, {}, {}, m_parser.isSet(m_json), {}};
   }
-  if (m_parser.isSet(m_runServer) &&
-      (m_parser.isSet(m_installServer) || m_parser.isSet(m_query) || m_parser.isSet(m_rcon) ||
-       m_parser.isSet(m_history)))
+  if (m_parser.isSet(m_runServer) && (m_parser.isSet(m_installServer) || m_parser.isSet(m_query) ||
+                                      m_parser.isSet(m_rcon) || m_parser.isSet(m_history)))
     return {CommandLineAction::Refuse, "Give --run-server without --install-server, --query, --rcon and --history."};
   if (m_parser.isSet(m_installServer) && (m_parser.isSet(m_query) || m_parser.isSet(m_rcon)))
     return {CommandLineAction::Refuse, "Give only one of --install-server, --query and --rcon."};
@@ -179,7 +198,8 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
       return {CommandLineAction::Refuse, QString("Unexpected argument '%1'.").arg(extra.first())};
     return {CommandLineAction::History, {}, {}, m_parser.isSet(m_json), m_parser.value(m_history)};
   }
-  if (m_parser.isSet(m_json)) return {CommandLineAction::Refuse, "--json goes with --query, --check-update or --history."};
+  if (m_parser.isSet(m_json))
+    return {CommandLineAction::Refuse, "--json goes with --query, --check-update, --history or --bans."};
   if (m_parser.isSet(m_rcon)) {
     if (m_parser.positionalArguments().isEmpty()) return {CommandLineAction::Refuse, "--rcon needs a command."};
     QString error;
@@ -208,6 +228,43 @@ CommandLineDecision CommandLine::Read(const QStringList& arguments) {
   return {};
 }
 
+CommandLineDecision CommandLine::ReadBans() {
+  const int modes = int(m_parser.isSet(m_ban)) + int(m_parser.isSet(m_unban)) + int(m_parser.isSet(m_bans));
+  for (const QCommandLineOption* other :
+       {&m_installServer, &m_query, &m_rcon, &m_checkUpdate, &m_history, &m_runServer, &m_map})
+    if (m_parser.isSet(*other) || modes > 1)
+      return {CommandLineAction::Refuse, "Give one of --ban, --unban and --bans, and no other action."};
+  if (const QStringList extra = m_parser.positionalArguments(); !extra.isEmpty())
+    return {CommandLineAction::Refuse, QString("Unexpected argument '%1'.").arg(extra.first())};
+  if (m_parser.isSet(m_bans)) {
+    if (m_parser.isSet(m_reason) || m_parser.isSet(m_minutes) || m_parser.isSet(m_server))
+      return {CommandLineAction::Refuse, "--bans prints the kept bans: give it only --json."};
+    return {CommandLineAction::ListBans, {}, {}, m_parser.isSet(m_json), {}};
+  }
+  const bool ban = m_parser.isSet(m_ban);
+  if (m_parser.isSet(m_json))
+    return {CommandLineAction::Refuse, "--json goes with --query, --check-update, --history or --bans."};
+  if (!ban && (m_parser.isSet(m_reason) || m_parser.isSet(m_minutes)))
+    return {CommandLineAction::Refuse, "--reason and --minutes go with --ban."};
+  const QString target = m_parser.value(ban ? m_ban : m_unban).trimmed();
+  if (const auto checked = people::ParseBanTarget(target.toStdString()); !checked)
+    return {CommandLineAction::Refuse, QString::fromStdString(checked.Error())};
+  CommandLineDecision decision{ban ? CommandLineAction::Ban : CommandLineAction::Unban, {}, m_parser.value(m_server)};
+  decision.command = target;
+  if (!ban) return decision;
+  decision.reason = m_parser.value(m_reason).trimmed();
+  if (decision.reason.isEmpty()) return {CommandLineAction::Refuse, "--ban needs a --reason."};
+  if (m_parser.isSet(m_minutes)) {
+    bool number = false;
+    decision.minutes = m_parser.value(m_minutes).toLongLong(&number);
+    if (!number || decision.minutes <= 0 || decision.minutes > people::kLongestBan.count())
+      return {CommandLineAction::Refuse, QString("--minutes takes a whole number from 1 to %1; leave it out for a "
+                                                 "permanent ban.")
+                                             .arg(people::kLongestBan.count())};
+  }
+  return decision;
+}
+
 QString CommandLine::AnswerText(const CommandLineDecision& decision) const {
   switch (decision.action) {
     case CommandLineAction::ShowHelp:
@@ -224,6 +281,9 @@ QString CommandLine::AnswerText(const CommandLineDecision& decision) const {
     case CommandLineAction::CheckUpdate:
     case CommandLineAction::History:
     case CommandLineAction::RunServer:
+    case CommandLineAction::Ban:
+    case CommandLineAction::Unban:
+    case CommandLineAction::ListBans:
       break;
   }
   return {};

@@ -10,7 +10,8 @@
 namespace quorvane::ui {
 
 enum class CommandLineAction {
-  RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer, Query, Rcon, CheckUpdate, History, RunServer
+  RunWindows, ShowHelp, ShowVersion, Refuse, InstallServer, Query, Rcon, CheckUpdate, History, RunServer, Ban, Unban,
+  ListBans
 };
 
 struct CommandLineDecision {
@@ -23,6 +24,10 @@ struct CommandLineDecision {
   QString command{};
   // RunServer: the starting map given with --map; empty for the last start's.
   QString map{};
+  // Ban and Unban: the SteamID or address in `command`, --server's HOST[:PORT] in `server`
+  // (empty: the stored location's server). Ban: the reason, and the minutes (0: permanent).
+  QString reason{};
+  long long minutes = 0;
 };
 
 // Exit status of a command line the program refuses (1 is Qt's own for that;
@@ -66,6 +71,14 @@ class CommandLine {
   QCommandLineOption m_history;
   QCommandLineOption m_runServer;
   QCommandLineOption m_map;
+  QCommandLineOption m_ban;
+  QCommandLineOption m_unban;
+  QCommandLineOption m_bans;
+  QCommandLineOption m_reason;
+  QCommandLineOption m_minutes;
+  QCommandLineOption m_server;
+
+  [[nodiscard]] CommandLineDecision ReadBans();
 };
 
 }  // namespace quorvane::ui

@@ -74,6 +74,8 @@ HistoryTab::HistoryTab(PlayerHistory* history, Dialogs* dialogs, QWidget* parent
   m_detailsButton->setObjectName(QStringLiteral("ShowDetails"));
   m_forget = new QPushButton(QStringLiteral("Forget this player"));
   m_forget->setObjectName(QStringLiteral("ForgetPlayer"));
+  m_ban = new QPushButton(QStringLiteral("&Ban\u2026"));
+  m_ban->setObjectName(QStringLiteral("BanFromHistory"));
   m_keepAddresses = new QCheckBox(QStringLiteral("Keep players' addresses"));
   m_keepAddresses->setObjectName(QStringLiteral("KeepAddresses"));
   m_notice = new QLabel;
@@ -85,6 +87,7 @@ HistoryTab::HistoryTab(PlayerHistory* history, Dialogs* dialogs, QWidget* parent
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_detailsButton);
   buttons->addWidget(m_forget);
+  buttons->addWidget(m_ban);
   buttons->addStretch(1);
   buttons->addWidget(m_keepAddresses);
   auto* layout = new QVBoxLayout(this);
@@ -98,11 +101,13 @@ HistoryTab::HistoryTab(PlayerHistory* history, Dialogs* dialogs, QWidget* parent
   connect(m_detailsButton, &QPushButton::clicked, this, &HistoryTab::ShowDetails);
   connect(m_rows, &QTableWidget::cellDoubleClicked, this, &HistoryTab::ShowDetails);
   connect(m_forget, &QPushButton::clicked, this, &HistoryTab::ForgetSelected);
+  connect(m_ban, &QPushButton::clicked, this, &HistoryTab::BanSelected);
   connect(m_keepAddresses, &QCheckBox::toggled, this, &HistoryTab::KeepAddressesToggled);
   if (m_history) connect(m_history, &PlayerHistory::notice, this, &HistoryTab::Say);
   if (!m_history) {
     Say(QStringLiteral("No player history is kept in this run."));
-    for (QWidget* w : std::initializer_list<QWidget*>{m_search, m_rows, m_detailsButton, m_forget, m_keepAddresses})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_search, m_rows, m_detailsButton, m_forget, m_ban, m_keepAddresses})
       w->setEnabled(false);
   }
 }
@@ -188,6 +193,15 @@ void HistoryTab::ForgetSelected() {
   m_details->hide();
   Say(QStringLiteral("%1 (%2) was forgotten.").arg(name, steamId));
   Refresh();
+}
+
+void HistoryTab::BanSelected() {
+  const int row = m_rows->currentRow();
+  if (SelectedKey().isEmpty()) {
+    Say(QStringLiteral("Select a player in the list first."));
+    return;
+  }
+  emit banAsked(m_rows->item(row, 1)->text(), m_rows->item(row, 7)->text(), m_rows->item(row, 0)->text());
 }
 
 void HistoryTab::KeepAddressesToggled(bool keep) {

@@ -28,6 +28,11 @@ class HistoryTab : public QWidget {
   void Refresh();
   void ShowDetails();
   void ForgetSelected();
+  // Asks the Bans tab to ban the selected player.
+  void BanSelected();
+
+ signals:
+  void banAsked(const QString& steamId, const QString& address, const QString& name);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -44,6 +49,7 @@ class HistoryTab : public QWidget {
   QPlainTextEdit* m_details;
   QPushButton* m_detailsButton;
   QPushButton* m_forget;
+  QPushButton* m_ban;
   QCheckBox* m_keepAddresses;
   QLabel* m_notice;
   std::vector<std::string> m_keys;  // the store's key of each row shown

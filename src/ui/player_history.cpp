@@ -68,6 +68,11 @@ people::PlayerStore* PlayerHistory::Store() {
   return m_store.get();
 }
 
+people::BanStore* PlayerHistory::Bans() {
+  Store();
+  return m_store.get();
+}
+
 void PlayerHistory::Listen(const std::string& serverFolder, int serverPort) {
   if (m_builder && serverFolder == m_folder && serverPort == m_port) return;
   if (m_builder) Pass();

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "monitor/log_line.h"
+#include "people/ban_store.h"
 #include "people/player_store.h"
 #include "people/session_builder.h"
 
@@ -39,6 +40,8 @@ class PlayerHistory : public QObject {
   void HeardStatus(const std::string& answer);
   // The store, opened on first use; none when it cannot be opened (the notice says why).
   people::PlayerStore* Store();
+  // The bans kept in the same store; none when it cannot be opened.
+  people::BanStore* Bans();
   // Writes what waits now (tests, and before the program ends).
   void Flush();
 

@@ -19,11 +19,15 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <utility>
 
 #include "install/game_paths.h"
 #include "maps/map_catalogue.h"
+#include "people/session_builder.h"
 #include "ui/accessibility.h"
 #include "ui/ansi_text.h"
+#include "ui/ban_sender.h"
+#include "ui/bans_tab.h"
 #include "ui/crashes_tab.h"
 #include "ui/dialogs.h"
 #include "ui/history_tab.h"
@@ -99,6 +103,8 @@ ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
   ConnectSignals();
   OpenLinks();
   if (m_sources.history) connect(m_sources.history, &PlayerHistory::notice, this, &ServerMonitor::Print);
+  // What became of the bans sent, whichever tab is in front.
+  if (m_sources.bans) connect(m_sources.bans, &BanSender::said, this, &ServerMonitor::Print);
 }
 
 // The live log and, beside it, the reports of the crashes the supervision saw.
@@ -237,6 +243,7 @@ QWidget* ServerMonitor::BuildButtons() {
   row->addWidget(m_sayText, 1);
   row->addWidget(button("Say", QStringLiteral("Say"), &ServerMonitor::Say));
   row->addWidget(button("Kick", QStringLiteral("Kick Player"), &ServerMonitor::KickSelected));
+  row->addWidget(button("BanPlayer", QStringLiteral("Ban\u2026"), &ServerMonitor::BanSelected));
   row->addWidget(button("RestartServer", QStringLiteral("Restart"), &ServerMonitor::Restart));
   row->addWidget(button("WarnAndStop", QStringLiteral("&Warn and stop"), &ServerMonitor::WarnAndStop));
   // Not a console command, so it works without the console password.
@@ -380,10 +387,12 @@ bool ServerMonitor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ServerMonitor::ShowInfo(const monitor::ServerInfo& i, int roundTripMs) {
-  m_answered = true;
-  // A server that came back has forgotten where its log went.
-  if (m_keeper.Answer(m_clock.elapsed(), m_sources.startedServer ? m_sources.startedServer() : std::nullopt))
-    m_logAdded = false;
+  const bool first = !std::exchange(m_answered, true);
+  // A server that came back has forgotten where its log went, and its timed bans.
+  const bool cameBack =
+      m_keeper.Answer(m_clock.elapsed(), m_sources.startedServer ? m_sources.startedServer() : std::nullopt);
+  if (cameBack) m_logAdded = false;
+  if ((first || cameBack) && m_sources.bans) m_sources.bans->ServerCameUp();
   AskForLog();
   const QString yes = QStringLiteral("yes"), no = QStringLiteral("no");
   m_info->setText(
@@ -419,7 +428,12 @@ QWidget* ServerMonitor::BuildPlayersAndRules() {
   // The query is made after the window's parts, but the view asks only once it is shown.
   tabs->addTab(new RulesView([this](monitor::LiveQuery::RulesDone done) { m_query->AskRules(std::move(done)); }),
                QStringLiteral("Rules"));
-  tabs->addTab(new HistoryTab(m_sources.history, m_sources.dialogs), QStringLiteral("History"));
+  auto* history = new HistoryTab(m_sources.history, m_sources.dialogs);
+  tabs->addTab(history, QStringLiteral("History"));
+  m_bansTab = new BansTab(m_sources.bans, m_sources.dialogs);
+  tabs->addTab(m_bansTab, QStringLiteral("Bans"));
+  connect(history, &HistoryTab::banAsked, m_bansTab, &BansTab::Offer);
+  connect(m_bansTab, &BansTab::offered, tabs, [tabs, this] { tabs->setCurrentWidget(m_bansTab); });
   return tabs;
 }
 
@@ -467,6 +481,27 @@ void ServerMonitor::KickSelected() {
       Queue(*kick.command, true);
     else
       Print(FromAnsi(kick.message));
+  });
+}
+
+void ServerMonitor::BanSelected() {
+  const int row = m_players->currentRow();
+  if (row < 0 || m_players->item(row, 0) == nullptr) {
+    Print(QStringLiteral("Select the player to ban in the player list first."));
+    return;
+  }
+  // Query replies carry no SteamID; the console's status has it.
+  const std::string wanted = ToAnsi(m_players->item(row, 0)->text());
+  Queue("status", false, [this, wanted](const monitor::ConsoleStep& step) {
+    if (step.type != monitor::ConsoleStep::Type::Done) return;
+    if (m_sources.history) m_sources.history->HeardStatus(step.text);
+    bool complete = false;
+    for (const people::StatusEntry& p : people::ParseStatusPlayers(step.text, complete))
+      if (p.name == wanted) {
+        m_bansTab->Offer(QString::fromStdString(p.steamId), QString::fromStdString(p.address), FromAnsi(p.name));
+        return;
+      }
+    Print(FromAnsi(wanted) + QStringLiteral(" is no longer on the server."));
   });
 }
 
@@ -542,7 +577,27 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
   auto monitor = std::make_shared<QPointer<ServerMonitor>>();
   const std::optional<std::filesystem::path> historyFile = PlayerHistoryFile();
   auto* history = historyFile ? new PlayerHistory(*historyFile, &form) : nullptr;
-  auto open = [&form, &fs, &dialogs, line, monitor, countdown, history] {
+  // Program-wide, so the bans come back at every start the supervision sees, the window open or not.
+  BanSender* bans = nullptr;
+  if (history) {
+    BanSenderSources banSources;
+    banSources.links.console = [line]() -> std::unique_ptr<monitor::LiveConsole> {
+      return line->Links().console ? line->Links().console() : nullptr;
+    };
+    banSources.port = [line] { return line->Port(); };
+    banSources.password = [&fs, &form] {
+      const monitor::ConsolePassword file =
+          monitor::ReadConsolePassword(fs, install::GamePath(form.GameDir(), install::kServerCfg));
+      return monitor::ConsoleUsable(file) ? file.password : std::string();
+    };
+    banSources.store = [history] { return history->Bans(); };
+    banSources.fs = &fs;
+    banSources.gameDir = [&form] { return form.GameDir(); };
+    bans = new BanSender(std::move(banSources), &form);
+    if (SupervisionDriver* driver = form.Supervision().driver)
+      QObject::connect(driver, &SupervisionDriver::serverCameUp, bans, &BanSender::ServerCameUp);
+  }
+  auto open = [&form, &fs, &dialogs, line, monitor, countdown, history, bans] {
     if (*monitor && (*monitor)->Port() != line->Port()) {
       (*monitor)->close();
       delete monitor->data();
@@ -566,6 +621,7 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       sources.dialogs = &dialogs;
       if (history) history->Listen(form.GameDir(), line->Port());
       sources.history = history;
+      sources.bans = bans;
       *monitor = new ServerMonitor(std::move(sources), &form);
     }
     (*monitor)->show();

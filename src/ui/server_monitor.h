@@ -32,6 +32,8 @@ class FileSystem;
 
 namespace quorvane::ui {
 
+class BanSender;
+class BansTab;
 class Dialogs;
 class LogPane;
 class MainForm;
@@ -54,6 +56,7 @@ struct MonitorSources {
   StopCountdown* countdown = nullptr;  // "Warn and stop" beyond this window; the window's own when none
   Dialogs* dialogs = nullptr;
   PlayerHistory* history = nullptr;          // who played, fed with the log and the status answers; none without it
+  BanSender* bans = nullptr;                 // the kept bans, sent when the server comes up; none: no Bans tab to act
   QString settingsFile;                      // the window's own settings; empty for the user's configuration directory
   SupervisionDriver* supervision = nullptr;  // keeps the server running; none: no such choice
   ScheduledRestarts* restarts = nullptr;     // its restart schedule; none: no such choice
@@ -74,6 +77,8 @@ class ServerMonitor : public QWidget {
   void ChangeMap();
   void Say();
   void KickSelected();
+  // Fills the Bans tab for the selected player, their SteamID and address from `status`.
+  void BanSelected();
   void Restart();
   // Asks, then warns the players and stops the server 60 s later.
   void WarnAndStop();
@@ -140,6 +145,7 @@ class ServerMonitor : public QWidget {
 
   QLabel* m_info = nullptr;
   QTableWidget* m_players = nullptr;
+  BansTab* m_bansTab = nullptr;
   QLabel* m_notice = nullptr;
   QLineEdit* m_input = nullptr;
   QPlainTextEdit* m_output = nullptr;

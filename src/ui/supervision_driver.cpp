@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 namespace quorvane::ui {
 
@@ -170,12 +171,14 @@ void SupervisionDriver::Listen() {
     m_sayConsole.reset();
     m_says.clear();
     m_logAsked = false;
+    m_cameUp = false;
     return;
   }
   if (m_query || !m_links.query || m_port == 0) return;
   m_query = m_links.query({[this](const monitor::ServerInfo& info, int) {
                              m_supervision.Answered(Now(), info.map, info.players);
                              AskForLog();
+                             if (!std::exchange(m_cameUp, true)) emit serverCameUp();
                              Arm();
                              emit answered(info.players);
                            },

@@ -68,6 +68,8 @@ class SupervisionDriver : public QObject {
   void started();
   // The running server answered its status query.
   void answered(int players);
+  // The server's first answer after each start.
+  void serverCameUp();
 
  private:
   void Arm();
@@ -89,6 +91,7 @@ class SupervisionDriver : public QObject {
   std::unique_ptr<monitor::LiveLog> m_log;
   std::unique_ptr<monitor::LiveConsole> m_console;
   bool m_logAsked = false;
+  bool m_cameUp = false;  // said for this start
   QTimer m_timer;
 };
 

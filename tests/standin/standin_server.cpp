@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -361,10 +362,15 @@ std::string Execute(const std::string& line) {
 }
 
 // Each console command run, one a line, in standin-console.txt beside the
-// start record, so a test can read what reached the server and in which order.
+// start record, so a test can read what reached the server and in which order;
+// in standin-console-times.txt with the wall clock's milliseconds first, so it
+// can read the pace too.
 void RecordCommand(const std::string& command) {
   std::ofstream out("standin-console.txt", std::ios::binary | std::ios::app);
   out << command << "\n";
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch());
+  std::ofstream("standin-console-times.txt", std::ios::binary | std::ios::app) << ms.count() << " " << command << "\n";
 }
 
 bool Banned(unsigned long ip) { return std::find(g_banned.begin(), g_banned.end(), ip) != g_banned.end(); }

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "people/ban_store.h"
+#include "support/memory_file_system.h"
+
 namespace quorvane::store {
 namespace {
 
@@ -162,6 +165,11 @@ TEST_F(Store, withoutAddressesNoneIsKeptNewOrOld) {
 // Every earlier schema, with a player in it, is brought up to the current one and still found.
 class Migration : public Store, public testing::WithParamInterface<int> {};
 
+people::Ban TimedBan(const std::string& target, std::string reason, long long minutes) {
+  return *people::MakeBan(*people::ParseBanTarget(target), "Al", std::move(reason),
+                          people::WallTime(std::chrono::seconds(kT)), std::chrono::minutes(minutes));
+}
+
 TEST_P(Migration, bringsAnEarlierFileUpToDateKeepingItsPlayers) {
   if (GetParam() > 0) {
     ASSERT_TRUE(OpenStore({.schemaVersion = GetParam()})->Record(SomeSessions()));
@@ -173,6 +181,60 @@ TEST_P(Migration, bringsAnEarlierFileUpToDateKeepingItsPlayers) {
   if (GetParam() > 0) {
     EXPECT_EQ(Keys(*store->Search("Rocket", 10)), std::vector<std::string>{"STEAM_0:1:234"});
   }
+  // And keeps bans from then on.
+  ASSERT_TRUE(store->AddBans({TimedBan("STEAM_0:0:5", "spam", 30)}));
+  EXPECT_EQ(store->Bans()->size(), 1U);
+}
+
+TEST_F(Store, aBanKeepsItsReasonLengthAndLiftAcrossOpenings) {
+  people::Ban ban = TimedBan("STEAM_0:1:234", "aimbot \"\xe9t\xe9\"", 60);
+  people::Ban forGood = TimedBan("1.2.3.0/24", "flood", 1);
+  forGood.until.reset();
+  forGood.source = people::BanSource::FoundOnServer;
+  const auto ids = OpenStore()->AddBans({ban, forGood});
+  ASSERT_TRUE(ids) << ids.message;
+  ban.liftedAt = ban.madeAt + std::chrono::minutes(5);
+  ASSERT_TRUE(OpenStore()->UpdateBan(ids->at(0), ban));
+  const auto kept = OpenStore()->Bans();
+  ASSERT_TRUE(kept) << kept.message;
+  // The latest made first; both were made at once, so the later row first.
+  EXPECT_EQ(*kept, (std::vector<people::StoredBan>{{ids->at(1), forGood}, {ids->at(0), ban}}));
+  EXPECT_FALSE(OpenStore()->UpdateBan(ids->at(1) + 7, ban));
+}
+
+TEST_F(Store, theServersBanFilesAreImportedOnceMarkedAsFoundInThem) {
+  test_support::MemoryFileSystem files;
+  files.AddFile("C:\\hlds\\tfc\\BANNED.CFG", "// writeid\r\nbanid 0.0 STEAM_0:1:1\r\nbanid 0 STEAM_ID_LAN\r\n");
+  files.AddFile("C:\\hlds\\tfc\\listip.cfg", "addip 0.0 1.2.3.4\naddip 0 10.0.0.0/8\n");
+  const people::WallTime now{std::chrono::seconds(kT)};
+  auto store = OpenStore();
+  const people::BanImport first = people::ImportServerBanFiles(*store, files, "C:\\hlds", now);
+  EXPECT_TRUE(first.ok);
+  EXPECT_EQ(first.added, 3);
+  ASSERT_EQ(first.notes.size(), 1U);
+  EXPECT_NE(first.notes[0].find("C:\\hlds\\Tfc\\banned.cfg"), std::string::npos) << first.notes[0];
+  EXPECT_EQ(people::ImportServerBanFiles(*store, files, "C:\\hlds", now).added, 0);
+  std::vector<std::string> found;
+  const auto kept = store->Bans();
+  for (const people::StoredBan& s : *kept)
+    found.push_back(s.ban.target.Text() + " " + people::SourceText(s.ban.source, s.ban.target.GetKind()) +
+                    (s.ban.Permanent() ? "" : " timed"));
+  EXPECT_EQ(found, (std::vector<std::string>{"10.0.0.0/8 found in listip.cfg", "1.2.3.4 found in listip.cfg",
+                                             "STEAM_0:1:1 found in banned.cfg"}));
+}
+
+TEST_F(Store, aBanFileThatCannotBeReadImportsNothingAndNamesTheFile) {
+  test_support::MemoryFileSystem files;
+  files.AddFile("C:\\hlds\\tfc\\banned.cfg", "banid 0.0 STEAM_0:1:1\n");
+  files.AddFile("C:\\hlds\\tfc\\listip.cfg", "addip 0.0 1.2.3.4\n");
+  files.FailOn(test_support::MemoryFileSystem::Op::Read, "C:\\hlds\\tfc\\listip.cfg", "Permission denied", 1);
+  auto store = OpenStore();
+  const people::BanImport failed = people::ImportServerBanFiles(*store, files, "C:\\hlds", {});
+  EXPECT_FALSE(failed.ok);
+  ASSERT_EQ(failed.notes.size(), 1U);
+  EXPECT_EQ(failed.notes[0], "The bans in C:\\hlds\\Tfc\\listip.cfg were not imported: Permission denied");
+  EXPECT_TRUE(store->Bans()->empty());
+  EXPECT_EQ(people::ImportServerBanFiles(*store, files, "C:\\hlds", {}).added, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(FromEveryVersion, Migration, testing::Range(0, kSchemaVersion + 1),

@@ -34,8 +34,18 @@ class StandInServer {
     for (const QString& pair : environment) env.insert(pair.section('=', 0, 0), pair.section('=', 1));
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_dir.path());
-    m_process.start(QUORVANE_STANDIN, {"-game", "tfc", "-port", QString::number(m_port), "+map", "2fort"});
-    EXPECT_TRUE(m_process.waitForStarted());
+    Start();
+  }
+  // Killed and started again in the same installation on the same port: it forgets what it held in memory.
+  void Restart() {
+    m_process.kill();
+    m_process.waitForFinished();
+    Start();
+  }
+  // A file of its installation, by its path there.
+  std::string File(const QString& path) const {
+    QFile file(m_dir.filePath(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
   }
   ~StandInServer() {
     m_process.kill();
@@ -50,6 +60,10 @@ class StandInServer {
   }
 
  private:
+  void Start() {
+    m_process.start(QUORVANE_STANDIN, {"-game", "tfc", "-port", QString::number(m_port), "+map", "2fort"});
+    EXPECT_TRUE(m_process.waitForStarted());
+  }
   QTemporaryDir m_dir;
   QProcess m_process;
   std::uint16_t m_port;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
 #include <cstdio>
@@ -105,6 +106,14 @@ TEST_F(HistoryTabTest, forgettingAsksFirstAndOnYesTheRowIsGone) {
   EXPECT_EQ(m_dialogs.shown.size(), 2);
   EXPECT_EQ(m_dialogs.shown.back(), "?Forget this player: Forget everything kept about Bo (STEAM_0:0:99)?");
   EXPECT_EQ(Column(1), QStringList{"STEAM_0:1:234"});
+}
+
+TEST_F(HistoryTabTest, banAsksForTheSelectedPlayersSteamIdAddressAndName) {
+  QSignalSpy asked(m_tab.get(), &HistoryTab::banAsked);
+  Select("STEAM_0:0:99");
+  QTest::mouseClick(Find<QPushButton>("BanFromHistory"), Qt::LeftButton);
+  ASSERT_EQ(asked.size(), 1);
+  EXPECT_EQ(asked[0], (QVariantList{"STEAM_0:0:99", "5.6.7.8", "Bo"}));
 }
 
 TEST_F(HistoryTabTest, turningAddressesOffDeletesTheOnesKeptAfterAsking) {

@@ -10,6 +10,7 @@
 #include <QUdpSocket>
 #include <filesystem>
 
+#include "store/sqlite_player_store.h"
 #include "support/standin_processes.h"
 #include "ui/command_line.h"
 #include "ui/window_fixtures.h"
@@ -47,7 +48,7 @@ class RunServer : public ::testing::Test {
     m_env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QUORVANE_STANDIN_IGNORE_TERM", "QUORVANE_STANDIN_CHILD"})
       m_env.remove(name);
-    for (const char* place : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
+    for (const char* place : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "XDG_DATA_HOME"}) {
       fs::create_directories(root / place);
       m_env.insert(place, QString::fromStdString((root / place).string()));
     }
@@ -148,6 +149,26 @@ TEST_F(RunServer, fatalErrorOfTheLiveLogGoesIntoTheReport) {
   EXPECT_TRUE(report.contains("Fatal error: FATAL ERROR (shutting down): Host_Error")) << report.toStdString();
   EXPECT_TRUE(report.contains("lines of the live log:")) << report.toStdString();
   EXPECT_FALSE(report.contains("sesame")) << report.toStdString();
+}
+
+// At its first answer: the server's own banned.cfg taken over once, then what it lacks of the kept bans.
+TEST_F(RunServer, theKeptBansAreBackInForceFromTheFirstAnswer) {
+  Write(Root() / "srv" / "tfc" / "server.cfg",
+        "port \"" + std::to_string(m_port) + "\"\r\nrcon_password \"sesame\"\r\n");
+  Write(Root() / "srv" / "tfc" / "banned.cfg", "banid 0.0 STEAM_0:1:77\r\n");
+  {
+    store::OpenedStore opened =
+        store::SqlitePlayerStore::Open(Root() / "XDG_DATA_HOME" / "quorvane" / "players.sqlite3");
+    ASSERT_TRUE(opened.store) << opened.message;
+    const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+    ASSERT_TRUE(opened.store->AddBans(
+        {*people::MakeBan(*people::ParseBanTarget("STEAM_0:0:7"), "", "spam", now, std::chrono::minutes(30))}));
+  }
+  Start(m_program);
+  ASSERT_TRUE(AwaitSaid(m_program, "back in force on the server (1 command(s) sent)")) << m_said.toStdString();
+  EXPECT_TRUE(m_said.contains("1 ban(s) were taken over from the server's banned.cfg")) << m_said.toStdString();
+  ::kill(static_cast<pid_t>(m_program.processId()), SIGTERM);
+  EXPECT_EQ(Ended(m_program), 0);
 }
 
 TEST_F(RunServer, aServerThatStopsAnsweringIsEndedAndStartedAgain) {

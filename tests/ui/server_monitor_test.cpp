@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "support/standin_server.h"
+#include "ui/ban_sender.h"
 #include "ui/player_history.h"
 #include "ui/server_monitor.h"
 #include "ui/stop_countdown.h"
@@ -48,7 +49,7 @@ struct StandIn : test_support::StandInServer {
 // A monitor on `port` with `password` in the written server.cfg.
 struct MonitorTest : ::testing::Test {
   std::unique_ptr<ServerMonitor> Open(std::uint16_t port, const std::string& password = "se cret",
-                                      PlayerHistory* history = nullptr) {
+                                      PlayerHistory* history = nullptr, BanSender* bans = nullptr) {
     App();
     MonitorSources sources;
     sources.links = platform::UdpServerLinks();
@@ -60,6 +61,7 @@ struct MonitorTest : ::testing::Test {
     sources.dialogs = &dialogs;
     sources.settingsFile = settings.filePath("monitor.ini");
     sources.history = history;
+    sources.bans = bans;
     auto window = std::make_unique<ServerMonitor>(std::move(sources));
     window->show();
     window->Connect();
@@ -131,6 +133,31 @@ TEST_F(MonitorTest, kickAsksFirstAndUsesTheUserIdFromStatus) {
   ASSERT_TRUE(Await([&] { return Output(*w).contains("] kick \"#3\""); })) << Output(*w).toStdString();
   ASSERT_TRUE(Await([&] { return w->ConsoleIdle(); }));
   EXPECT_FALSE(Output(*w).contains("was not run")) << Output(*w).toStdString();
+}
+
+TEST_F(MonitorTest, theKeptBansGoAtTheFirstAnswerAndBanFillsTheBansTabWithTheSteamIdFromStatus) {
+  StandIn server;
+  BanSenderSources bans;
+  bans.links = platform::UdpServerLinks();
+  bans.port = [&server] { return server.Port(); };
+  bans.password = [] { return std::string("se cret"); };
+  BanSender sender(std::move(bans));
+  const auto w = Open(server.Port(), "se cret", nullptr, &sender);
+  // The monitor's own commands may come in between.
+  ASSERT_TRUE(Await([&] {
+    const QString got = server.Received();
+    const qsizetype exec = got.indexOf("exec banned.cfg\n"), ids = got.indexOf("listid\n", exec);
+    return exec >= 0 && ids > exec && got.indexOf("listip\n", ids) > ids;
+  })) << server.Received().toStdString();
+  auto* players = Child<QTableWidget>(w.get(), "Players");
+  ASSERT_TRUE(Await([&] { return players->rowCount() == 4; }));
+  players->selectRow(1);
+  QTest::mouseClick(Child(w.get(), "BanPlayer"), Qt::LeftButton);
+  auto* target = Child<QLineEdit>(w.get(), "BanTarget");
+  ASSERT_TRUE(Await([&] { return !target->text().isEmpty(); })) << Output(*w).toStdString();
+  EXPECT_EQ(target->text(), "STEAM_0:0:5678");
+  EXPECT_EQ(Child<QLineEdit>(w.get(), "BanName")->text(), "[LAN] Sniper Bob");
+  EXPECT_TRUE(Child(w.get(), "Bans")->isVisible());
 }
 
 TEST_F(MonitorTest, theLogArrivesAfterLogaddressAddWithThePasswordMasked) {

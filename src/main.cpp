@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,7 @@
 #include "ui/install_terminal.h"
 #include "ui/pictures.h"
 #include "ui/player_history.h"
+#include "ui/server_watch.h"
 #include "ui/start_sequence.h"
 #include "ui/terminal_modes.h"
 
@@ -165,9 +167,6 @@ int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice&
   quorvane::platform::NativeServerControl server;
   quorvane::ui::Dialogs dialogs;
 
-  if (const std::filesystem::path history = quorvane::platform::PlayerHistoryFile(); !history.empty())
-    quorvane::ui::UsePlayerHistoryFile(history);
-
   quorvane::app::StartPlaces places;
   places.settingsPath = quorvane::platform::SettingsFilePath(fs);
   // A default installation becomes GameDir, the game's text: a home the code page cannot hold offers none.
@@ -178,6 +177,12 @@ int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice&
 
   quorvane::ui::SequenceServices services{fs, sound, dialogs, starter, server, places};
   services.links = quorvane::platform::UdpServerLinks();
+  // Who played is heard from the server's first answer, whether or not the monitor is open.
+  std::unique_ptr<quorvane::ui::PlayerHistory> history;
+  if (const std::filesystem::path file = quorvane::platform::PlayerHistoryFile(); !file.empty())
+    history = std::make_unique<quorvane::ui::PlayerHistory>(file);
+  quorvane::ui::ServerWatch watch({.links = services.links, .history = history.get()});
+  services.watch = &watch;
   // Owned here, not by the monitor window: the server is kept running whether or not that is open.
   quorvane::ServerSupervision supervision(fs, sound, server, quorvane::SupervisionTimes(), QString());
   supervision.UseLinks(services.links);

@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <memory>
+#include <optional>
 
 #include "app/run_server.h"
 #include "install/game_paths.h"
@@ -21,6 +24,8 @@
 #include "ui/command_line.h"
 #include "ui/keep_running.h"
 #include "ui/monitor_settings.h"
+#include "ui/player_history.h"
+#include "ui/server_watch.h"
 
 namespace quorvane {
 
@@ -162,12 +167,27 @@ int RunServerHeadless(int& argc, char* argv[], const QString& map) {
     say(platform::AnsiToUtf8(refused));
     return ui::kRunServerLockedCode;
   }
-  supervision.UseLinks(platform::UdpServerLinks());
+  const monitor::ServerLinks links = platform::UdpServerLinks();
+  supervision.UseLinks(links);
+  // The live log, heard from the server's first answer, goes into the crash reports and the player history.
+  std::unique_ptr<ui::PlayerHistory> history;
+  if (const std::filesystem::path file = platform::PlayerHistoryFile(); !file.empty())
+    history = std::make_unique<ui::PlayerHistory>(file);
   const std::string serverCfg = install::GamePath(run.form.gameDir, install::kServerCfg);
-  supervision.Driver().ListenToLog([&fs, serverCfg] {
-    const monitor::ConsolePassword file = monitor::ReadConsolePassword(fs, serverCfg);
-    return monitor::ConsoleUsable(file) ? file.password : std::string();
-  });
+  ui::ServerWatch watch({.links = links,
+                         .password = [&fs, serverCfg] { return monitor::ReadConsolePassword(fs, serverCfg); },
+                         .startedServer = [&supervision]() -> std::optional<long long> {
+                           const long long process = supervision.Starter().ProcessId();
+                           return process != 0 ? std::optional(process) : std::nullopt;
+                         },
+                         .settingsFile = monitorSettings,
+                         .history = history.get()});
+  QObject::connect(&watch, &ui::ServerWatch::logLine, &supervision.Driver(), &ui::SupervisionDriver::LogLine);
+  QObject::connect(&watch, &ui::ServerWatch::problem, [say](const QString& text) { say(text.toStdString()); });
+  if (history)
+    QObject::connect(history.get(), &ui::PlayerHistory::notice,
+                     [say](const QString& text) { say(text.toStdString()); });
+  watch.Watch(PortOf(run.form), run.form.gameDir);
   if (!supervision.StartHeadless(run.form)) return ui::kRunServerStartFailedCode;
 
   int code = 0;

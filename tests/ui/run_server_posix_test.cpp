@@ -47,7 +47,7 @@ class RunServer : public ::testing::Test {
     m_env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QUORVANE_STANDIN_IGNORE_TERM", "QUORVANE_STANDIN_CHILD"})
       m_env.remove(name);
-    for (const char* place : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
+    for (const char* place : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "XDG_DATA_HOME"}) {
       fs::create_directories(root / place);
       m_env.insert(place, QString::fromStdString((root / place).string()));
     }
@@ -148,6 +148,29 @@ TEST_F(RunServer, fatalErrorOfTheLiveLogGoesIntoTheReport) {
   EXPECT_TRUE(report.contains("Fatal error: FATAL ERROR (shutting down): Host_Error")) << report.toStdString();
   EXPECT_TRUE(report.contains("lines of the live log:")) << report.toStdString();
   EXPECT_FALSE(report.contains("sesame")) << report.toStdString();
+}
+
+// Who played is kept without a window too, and another copy of the program can look it up meanwhile.
+TEST_F(RunServer, aPlayerWhoJoinsIsInThePlayerHistory) {
+  Write(Root() / "srv" / "tfc" / "server.cfg",
+        "port \"" + std::to_string(m_port) + "\"\r\nrcon_password \"sesame\"\r\n");
+  m_env.insert("QUORVANE_STANDIN_JOIN", "Newcomer");
+  Start(m_program);
+  ASSERT_TRUE(AwaitSaid(m_program, "The server answers")) << m_said.toStdString();
+  QString found;
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        QProcess lookup;
+        lookup.setProcessEnvironment(m_env);
+        lookup.start(QString::fromStdString((Root() / "bin" / "quorvane").string()), {"--history", "Newcomer"});
+        lookup.waitForFinished(10000);
+        found = QString::fromUtf8(lookup.readAllStandardOutput());
+        return found.contains("STEAM_0:0:4040");
+      },
+      20000))
+      << found.toStdString() << m_said.toStdString();
+  ::kill(static_cast<pid_t>(m_program.processId()), SIGTERM);
+  EXPECT_EQ(Ended(m_program), 0);
 }
 
 TEST_F(RunServer, aServerThatStopsAnsweringIsEndedAndStartedAgain) {

@@ -183,6 +183,8 @@ int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice&
     history = std::make_unique<quorvane::ui::PlayerHistory>(file);
   quorvane::ui::ServerWatch watch({.links = services.links, .history = history.get()});
   services.watch = &watch;
+  // The windows are gone by then (and on an interrupt below); the watch still knows where the server sends its log.
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &watch, [&watch] { watch.RemoveLogAddress(); });
   // Owned here, not by the monitor window: the server is kept running whether or not that is open.
   quorvane::ServerSupervision supervision(fs, sound, server, quorvane::SupervisionTimes(), QString());
   supervision.UseLinks(services.links);
@@ -200,7 +202,10 @@ int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice&
   // Ctrl+C in the launching terminal, or the session ending, mid-update: SteamCMD is ended and the files put back.
   quorvane::platform::CatchTerminalInterrupt();
   services.interrupted = quorvane::platform::TerminalInterrupted;
-  services.endInterrupted = quorvane::platform::EndAsInterrupted;
+  services.endInterrupted = [&watch] {
+    watch.RemoveLogAddress();
+    quorvane::platform::EndAsInterrupted();
+  };
   quorvane::ui::StartSequence sequence(std::move(services));
   // The sound system loads while the opening window is up, well before its first cue.
   quorvane::ui::AfterFirstWindowShows([&sound] { sound.Prepare(); });

@@ -486,11 +486,9 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
     const std::vector<std::string> last = *monitor ? (*monitor)->Log().Last(20) : std::vector<std::string>{};
     dialogs.Inform(FromAnsi(monitor::ServerEndedText(last)));
   });
-  QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, line, [&form, countdown] {
-    // Nothing stops the server once the program has gone: the players hear so.
-    countdown->CancelBeforeQuit();
-    if (form.Watch() != nullptr) form.Watch()->RemoveLogAddress();
-  });
+  // Nothing stops the server once the program has gone: the players hear so.
+  QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, line,
+                   [countdown] { countdown->CancelBeforeQuit(); });
 }
 
 void FollowServer(MainForm& form, install::FileSystem& fs, ServerWatch& watch) {

@@ -133,7 +133,7 @@ class ServerMonitor : public QWidget {
 };
 
 // Adds the status line under SSTab1, opens the monitor from it, says when the
-// started server ends by itself, and takes the log address off on quit.
+// started server ends by itself, and calls a countdown off on quit.
 void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem& fs, Dialogs& dialogs);
 // Points the program's watch at the server the form's fields name (the port,
 // the folder and its server.cfg) and hands its log to the supervision.

@@ -50,6 +50,7 @@ void ServerWatch::Watch(std::uint16_t port, const std::string& serverFolder) {
   m_log.reset();
   m_pending.clear();
   m_running = m_logAdded = m_logAsked = false;
+  m_logWanted = true;
   m_refused.reset();
   m_silence.stop();
   m_status.stop();
@@ -97,7 +98,7 @@ void ServerWatch::Answered(const monitor::ServerInfo& info, int roundTripMs) {
     emit cameUp();
   }
   emit answered(info, roundTripMs);
-  AskForLog();
+  Ask();
 }
 
 void ServerWatch::Silent() {
@@ -107,8 +108,13 @@ void ServerWatch::Silent() {
 }
 
 void ServerWatch::AskForLog() {
+  m_logWanted = true;
+  Ask();
+}
+
+void ServerWatch::Ask() {
   // Asked once the server answers: a console packet sent while it starts up is lost.
-  if (!m_up || m_logAdded || m_logAsked || !m_console || !m_log) return;
+  if (!m_logWanted || !m_up || m_logAdded || m_logAsked || !m_console || !m_log) return;
   const monitor::ConsolePassword file = m_sources.password ? m_sources.password() : monitor::ConsolePassword{};
   if (!monitor::ConsoleUsable(file) || m_refused == file.password) return;
   if (file.password != m_password) m_console->ForgetRefusal();
@@ -163,7 +169,8 @@ void ServerWatch::RunNext() {
     if (!self) return;
     self->m_running = false;
     using Type = monitor::ConsoleStep::Type;
-    if (step.type != Type::Done) emit self->problem(FromAnsi(monitor::ConsoleOutcomeText(step)));
+    if (const std::string text = monitor::ConsoleOutcomeText(step); step.type != Type::Done && !text.empty())
+      emit self->problem(FromAnsi(text));
     if (then) then(step);
     // A refusal stops what was waiting: nothing is sent again with that password on its own.
     if (step.type == Type::Refused || step.type == Type::Banned) {
@@ -177,6 +184,7 @@ void ServerWatch::RunNext() {
 }
 
 void ServerWatch::RemoveLogAddress(int waitMs) {
+  m_logWanted = false;
   if (!std::exchange(m_logAdded, false) || !m_log) return;
   m_status.stop();
   // A server that stopped answering cannot take it off; the next run does, from the settings.

@@ -59,12 +59,14 @@ class ServerWatch : public QObject {
   PlayerHistory* History() const { return m_sources.history; }
 
   // Asks the server for its log once it answers, unless it has it already or
-  // refused this very password (a refusal is not repeated on its own).
+  // refused this very password (a refusal is not repeated on its own); again
+  // after RemoveLogAddress.
   void AskForLog();
   bool LogAddressAdded() const { return m_logAdded; }
   // Where the log lines are heard; 0 when the log cannot be heard.
   std::uint16_t LogPort() const;
-  // Takes the log address off the server, waiting at most `waitMs` for the console.
+  // Takes the log address off the server, waiting at most `waitMs` for the
+  // console, and asks for none until AskForLog or another server.
   void RemoveLogAddress(int waitMs = 2000);
 
  signals:
@@ -83,6 +85,7 @@ class ServerWatch : public QObject {
   };
   void Answered(const monitor::ServerInfo& info, int roundTripMs);
   void Silent();
+  void Ask();
   void Heard(const monitor::LogLine& line);
   void AskStatus();
   void Queue(std::string command, std::function<void(const monitor::ConsoleStep&)> then);
@@ -100,6 +103,7 @@ class ServerWatch : public QObject {
   std::deque<Pending> m_pending;
   bool m_running = false;
   bool m_up = false;
+  bool m_logWanted = true;
   bool m_logAdded = false;
   bool m_logAsked = false;               // logaddress_add waits for its answer
   bool m_switching = false;              // Watch takes the log off the last server

@@ -4,8 +4,10 @@
 //     10 ms timer on the window's event loop fires (p50/p99/max) and the peak
 //     resident memory against the scrollback cap.
 //   monitor_load idle PORT [seconds]
-//     the status line alone (the monitor closed) watching a server that answers
-//     at PORT; reports the CPU time used as a share of one core.
+//     the status line and the program's server watch (the monitor closed)
+//     beside a server that answers at PORT with the console password "idle":
+//     the watch hears its live log and asks `status` for the player history;
+//     reports the CPU time used as a share of one core.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -27,6 +29,7 @@
 #include "ui/ansi_text.h"
 #include "ui/player_history.h"
 #include "ui/server_monitor.h"
+#include "ui/server_watch.h"
 #include "ui/status_line.h"
 
 namespace {
@@ -68,16 +71,18 @@ int Flood(int rate, int seconds) {
   sources.port = port;
   const QString settings = QString::fromStdString("/tmp/monitor_load_" + std::to_string(port) + ".ini");
   sources.settingsFile = settings;
-  // The player history records beside the window, as in the program.
+  // The player history records as in the program, fed by the watch whose log the window shows.
   const std::filesystem::path historyFile =
       std::filesystem::temp_directory_path() / ("monitor_load_" + std::to_string(port)) / "players.sqlite3";
   quorvane::ui::PlayerHistory history(historyFile);
-  history.Listen("tfc", port);
+  quorvane::ui::ServerWatch watch({.links = sources.links, .settingsFile = settings, .history = &history});
+  watch.Watch(port, "tfc");
+  sources.watch = &watch;
   sources.history = &history;
   quorvane::ui::ServerMonitor window(std::move(sources));
   window.show();
   const long before = PeakRssKiB();
-  const std::uint16_t to = window.LogPort();
+  const std::uint16_t to = watch.LogPort();
 
   std::atomic<bool> done{false};
   std::atomic<long> sent{0};
@@ -139,15 +144,31 @@ int Idle(int port, int seconds) {
       {[port] { return std::to_string(port); }, [] { return quorvane::launch::Launcher::Watch::None; }});
   line.UseLinks(quorvane::platform::UdpServerLinks());
   line.show();
+  const std::filesystem::path historyFile =
+      std::filesystem::temp_directory_path() / ("monitor_load_idle_" + std::to_string(port)) / "players.sqlite3";
+  quorvane::ui::PlayerHistory history(historyFile);
+  const QString settings = QString::fromStdString("/tmp/monitor_load_idle_" + std::to_string(port) + ".ini");
+  quorvane::ui::ServerWatch watch({.links = quorvane::platform::UdpServerLinks(),
+                                   .password =
+                                       [] {
+                                         return quorvane::monitor::ConsolePassword{true, "", "idle"};
+                                       },
+                                   .settingsFile = settings,
+                                   .history = &history});
+  watch.Watch(static_cast<std::uint16_t>(port), "tfc");
+  long lines = 0;
+  QObject::connect(&watch, &quorvane::ui::ServerWatch::logLine, [&lines] { ++lines; });
   const std::clock_t cpu0 = std::clock();
   QElapsedTimer wall;
   wall.start();
   QTimer::singleShot(seconds * 1000, [] { QCoreApplication::quit(); });
   QApplication::exec();
   const double cpu = static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
-  std::printf("idle: %s\n", line.text().toUtf8().constData());
+  std::printf("idle: %s, %ld log lines heard\n", line.text().toUtf8().constData(), lines);
   std::printf("CPU %.3f s over %.1f s = %.2f %% of one core\n", cpu, wall.elapsed() / 1000.0,
               100.0 * cpu / (wall.elapsed() / 1000.0));
+  std::remove(settings.toStdString().c_str());
+  std::filesystem::remove_all(historyFile.parent_path());
   return 0;
 }
 

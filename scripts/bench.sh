@@ -86,19 +86,20 @@ row "Start to first window, the program" \
 soak=$("$build/bench/soak_bench" "${QUORVANE_SOAK_CYCLES:-10000}" | tr '\n' ' ')
 row "Soak, write → re-read of 5 files" "$soak" "identical bytes, flat memory"
 
-# The monitor: a log flood into its open window, then the status line alone beside an answering server.
+# The monitor: a log flood into its open window, then the status line and the server watch beside an answering server.
 flood=$(QT_QPA_PLATFORM=offscreen "$build/bench/monitor_load" flood 50000 10 2>/dev/null | tr '\n' ' ')
 row "Monitor, 50 000 log lines/s for 10 s" "$flood" "10 ms timer never > 50 ms late; RSS ≤ cap + 20 MiB"
 port=$(python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0));
 print(s.getsockname()[1])')
 mkdir -p "$work/idle/tfc/maps"
-printf 'hostname "Idle"\r\n' >"$work/idle/tfc/server.cfg"
+printf 'hostname "Idle"\r\nrcon_password "idle"\r\n' >"$work/idle/tfc/server.cfg"
 standin_program=$(cd "$build" && pwd)/tests/standin/quorvane_standin
 (cd "$work/idle" && exec "$standin_program" -game tfc -port "$port" +map well) >/dev/null 2>&1 &
 standin=$!
 idle=$(QT_QPA_PLATFORM=offscreen "$build/bench/monitor_load" idle "$port" 60 2>/dev/null | tr '\n' ' ')
 kill "$standin"
-row "Monitor closed, status line watching an answering server, 60 s" "$idle" "< 1 % of one core"
+row "Monitor closed, status line and server watch (live log, player history) beside an answering server, 60 s" "$idle" \
+  "< 1 % of one core"
 
 # --query of a host that never answers: its waits sleep until the deadline.
 silent=$(python3 - "$build/src/quorvane" <<'EOF'

@@ -28,7 +28,7 @@ printf '%s\r\n' "$work/sample" >"$work/bin/Quorvane.ini"
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 wait_for wmctrl -m
-XDG_CONFIG_HOME="$work/config" "$work/bin/quorvane" >/dev/null 2>&1 &
+XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" "$work/bin/quorvane" >/dev/null 2>&1 &
 pid=$!
 wait_for xdotool search --onlyvisible --name '^Quorvane$'
 main=$(xdotool search --onlyvisible --name '^Quorvane$' | head -1)

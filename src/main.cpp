@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,7 @@
 #include "ui/install_terminal.h"
 #include "ui/pictures.h"
 #include "ui/player_history.h"
+#include "ui/server_watch.h"
 #include "ui/start_sequence.h"
 #include "ui/terminal_modes.h"
 
@@ -215,9 +217,6 @@ int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice&
   quorvane::platform::NativeServerControl server;
   quorvane::ui::Dialogs dialogs;
 
-  if (const std::filesystem::path history = quorvane::platform::PlayerHistoryFile(); !history.empty())
-    quorvane::ui::UsePlayerHistoryFile(history);
-
   quorvane::app::StartPlaces places;
   places.settingsPath = quorvane::platform::SettingsFilePath(fs);
   // A default installation becomes GameDir, the game's text: a home the code page cannot hold offers none.
@@ -228,6 +227,14 @@ int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice&
 
   quorvane::ui::SequenceServices services{fs, sound, dialogs, starter, server, places};
   services.links = quorvane::platform::UdpServerLinks();
+  // Who played is heard from the server's first answer, whether or not the monitor is open.
+  std::unique_ptr<quorvane::ui::PlayerHistory> history;
+  if (const std::filesystem::path file = quorvane::platform::PlayerHistoryFile(); !file.empty())
+    history = std::make_unique<quorvane::ui::PlayerHistory>(file);
+  quorvane::ui::ServerWatch watch({.links = services.links, .history = history.get()});
+  services.watch = &watch;
+  // The windows are gone by then (and on an interrupt below); the watch still knows where the server sends its log.
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &watch, [&watch] { watch.RemoveLogAddress(); });
   // Owned here, not by the monitor window: the server is kept running whether or not that is open.
   quorvane::ServerSupervision supervision(fs, sound, server, quorvane::SupervisionTimes(), QString());
   supervision.UseLinks(services.links);
@@ -245,7 +252,10 @@ int RunWindows(int& argc, char* argv[], const quorvane::platform::DisplayChoice&
   // Ctrl+C in the launching terminal, or the session ending, mid-update: SteamCMD is ended and the files put back.
   quorvane::platform::CatchTerminalInterrupt();
   services.interrupted = quorvane::platform::TerminalInterrupted;
-  services.endInterrupted = quorvane::platform::EndAsInterrupted;
+  services.endInterrupted = [&watch] {
+    watch.RemoveLogAddress();
+    quorvane::platform::EndAsInterrupted();
+  };
   quorvane::ui::StartSequence sequence(std::move(services));
   // The sound system loads while the opening window is up, well before its first cue.
   quorvane::ui::AfterFirstWindowShows([&sound] { sound.Prepare(); });

@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <memory>
+#include <optional>
 
 #include "app/run_server.h"
 #include "install/game_paths.h"
@@ -24,6 +27,8 @@
 #include "ui/install_terminal.h"
 #include "ui/keep_running.h"
 #include "ui/monitor_settings.h"
+#include "ui/player_history.h"
+#include "ui/server_watch.h"
 #include "update/interrupted_update.h"
 
 namespace quorvane {
@@ -203,36 +208,44 @@ int RunServerHeadless(int& argc, char* argv[], const QString& map) {
     say(platform::AnsiToUtf8(refused));
     return ui::kRunServerLockedCode;
   }
-  supervision.UseLinks(platform::UdpServerLinks());
+  const monitor::ServerLinks links = platform::UdpServerLinks();
+  supervision.UseLinks(links);
+  // The live log, heard from the server's first answer, goes into the crash reports and the player history.
+  std::unique_ptr<ui::PlayerHistory> history;
+  if (const std::filesystem::path file = platform::PlayerHistoryFile(); !file.empty())
+    history = std::make_unique<ui::PlayerHistory>(file);
   const std::string serverCfg = install::GamePath(run.form.gameDir, install::kServerCfg);
-  supervision.Driver().ListenToLog([&fs, serverCfg] {
-    const monitor::ConsolePassword file = monitor::ReadConsolePassword(fs, serverCfg);
-    return monitor::ConsoleUsable(file) ? file.password : std::string();
-  });
-  // The kept bans back in force at every start. The store is held only while they go,
-  // so that the windows can keep the player history meanwhile.
-  std::unique_ptr<store::SqlitePlayerStore> banStore;
-  ui::BanSenderSources banSources;
-  banSources.links = platform::UdpServerLinks();
-  banSources.port = [port = PortOf(run.form)] { return port; };
-  banSources.password = [&fs, serverCfg] {
-    const monitor::ConsolePassword file = monitor::ReadConsolePassword(fs, serverCfg);
-    return monitor::ConsoleUsable(file) ? file.password : std::string();
-  };
-  banSources.store = [&banStore, &say, file = platform::PlayerHistoryFile()]() -> people::BanStore* {
-    if (banStore || file.empty()) return banStore.get();
-    store::OpenedStore opened = store::SqlitePlayerStore::Open(file);
-    for (const std::string& notice : opened.notices) say(notice);
-    if (!opened.store) say(opened.message);
-    banStore = std::move(opened.store);
-    return banStore.get();
-  };
-  banSources.fs = &fs;
-  banSources.gameDir = [dir = run.form.gameDir] { return dir; };
-  ui::BanSender bans(std::move(banSources));
-  QObject::connect(&bans, &ui::BanSender::said, [&say](const QString& text) { say(text.toStdString()); });
-  QObject::connect(&bans, &ui::BanSender::idle, [&banStore] { banStore.reset(); });
-  QObject::connect(&supervision.Driver(), &ui::SupervisionDriver::serverCameUp, &bans, &ui::BanSender::ServerCameUp);
+  ui::ServerWatch watch({.links = links,
+                         .password = [&fs, serverCfg] { return monitor::ReadConsolePassword(fs, serverCfg); },
+                         .startedServer = [&supervision]() -> std::optional<long long> {
+                           const long long process = supervision.Starter().ProcessId();
+                           return process != 0 ? std::optional(process) : std::nullopt;
+                         },
+                         .settingsFile = monitorSettings,
+                         .history = history.get()});
+  QObject::connect(&watch, &ui::ServerWatch::logLine, &supervision.Driver(), &ui::SupervisionDriver::LogLine);
+  QObject::connect(&watch, &ui::ServerWatch::problem, [say](const QString& text) { say(text.toStdString()); });
+  if (history)
+    QObject::connect(history.get(), &ui::PlayerHistory::notice,
+                     [say](const QString& text) { say(text.toStdString()); });
+  watch.Watch(PortOf(run.form), run.form.gameDir);
+  // The kept bans back in force whenever the server comes up, through the history's own store.
+  std::unique_ptr<ui::BanSender> bans;
+  if (history) {
+    ui::BanSenderSources banSources;
+    banSources.links = links;
+    banSources.port = [port = PortOf(run.form)] { return port; };
+    banSources.password = [&fs, serverCfg] {
+      const monitor::ConsolePassword file = monitor::ReadConsolePassword(fs, serverCfg);
+      return monitor::ConsoleUsable(file) ? file.password : std::string();
+    };
+    banSources.store = [&history] { return history->Bans(); };
+    banSources.fs = &fs;
+    banSources.gameDir = [dir = run.form.gameDir] { return dir; };
+    bans = std::make_unique<ui::BanSender>(std::move(banSources));
+    QObject::connect(bans.get(), &ui::BanSender::said, [say](const QString& text) { say(text.toStdString()); });
+    QObject::connect(&watch, &ui::ServerWatch::cameUp, bans.get(), &ui::BanSender::ServerCameUp);
+  }
   if (!supervision.StartHeadless(run.form)) return ui::kRunServerStartFailedCode;
 
   int code = 0;

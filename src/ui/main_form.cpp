@@ -233,6 +233,11 @@ void MainForm::UseSupervision(SupervisedStartHooks hooks) {
     connect(m_supervision.restarts, &ScheduledRestarts::changed, line, &StatusLine::Refresh);
 }
 
+void MainForm::UseServerWatch(ServerWatch& watch) {
+  m_watch = &watch;
+  FollowServer(*this, m_fs, watch);
+}
+
 void MainForm::StopDedicatedServer() {
   // A stop is no crash: the supervision hears of it before the server ends.
   if (m_supervision.driver != nullptr && m_supervision.driver->Supervising()) m_supervision.driver->Stop();

@@ -25,6 +25,8 @@ namespace quorvane::ui {
 
 class Dialogs;
 class FieldTab;
+class ServerWatch;
+class BanSender;
 
 class MainForm : public QWidget {
   Q_OBJECT
@@ -81,6 +83,13 @@ class MainForm : public QWidget {
   // through these; until they are given, as always.
   void UseSupervision(SupervisedStartHooks hooks);
   const SupervisedStartHooks& Supervision() const { return m_supervision; }
+  // The program's watch of the server: it follows this window's fields, and
+  // the monitor shows its log. Until it is given, the monitor has no log.
+  void UseServerWatch(ServerWatch& watch);
+  ServerWatch* Watch() const { return m_watch; }
+  // The kept bans' sender, made with the watch; none before it or without a player history.
+  void UseBans(BanSender* bans) { m_bans = bans; }
+  BanSender* Bans() const { return m_bans; }
 
   // The fields hold the installation's values from here on; before, the
   // buttons that write them refuse.
@@ -130,6 +139,8 @@ class MainForm : public QWidget {
   Dialogs& m_dialogs;
   launch::Launcher m_launcher;
   SupervisedStartHooks m_supervision;
+  ServerWatch* m_watch = nullptr;
+  BanSender* m_bans = nullptr;
   std::shared_ptr<const app::InstallingFolders> m_installing;
 
   QTabWidget* m_tabs = nullptr;

@@ -13,11 +13,6 @@
 namespace quorvane::ui {
 namespace {
 
-std::optional<std::filesystem::path>& HistoryFile() {
-  static std::optional<std::filesystem::path> file;
-  return file;
-}
-
 QString PathText(const std::filesystem::path& file) {
   const std::u8string text = file.u8string();
   return QString::fromUtf8(reinterpret_cast<const char*>(text.data()), static_cast<qsizetype>(text.size()));
@@ -34,9 +29,6 @@ people::Stamp LocalNow() {
 constexpr std::size_t kCommandLineRows = 1000;
 
 }  // namespace
-
-void UsePlayerHistoryFile(std::filesystem::path file) { HistoryFile() = std::move(file); }
-std::optional<std::filesystem::path> PlayerHistoryFile() { return HistoryFile(); }
 
 PlayerHistory::PlayerHistory(std::filesystem::path file, QObject* parent) : QObject(parent), m_file(std::move(file)) {}
 

@@ -1,8 +1,8 @@
 #pragma once
-// The player history as the windows use it: the session builder fed with the
-// monitor's log lines and status answers, the recorder that writes them off
-// the event loop, and the store that answers the History tab. The store is
-// opened at its first use, so that a start without the monitor never waits for it.
+// The player history as the program keeps it: the session builder fed with
+// the server watch's log lines and status answers, the recorder that writes
+// them off the event loop, and the store that answers the History tab. The
+// store is opened at its first use, so that a start nobody plays on never waits for it.
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -23,10 +23,6 @@ class SqlitePlayerStore;
 }  // namespace quorvane::store
 
 namespace quorvane::ui {
-
-// Where the history is kept, chosen by main.cpp from the platform; none in a run without it.
-void UsePlayerHistoryFile(std::filesystem::path file);
-std::optional<std::filesystem::path> PlayerHistoryFile();
 
 class PlayerHistory : public QObject {
   Q_OBJECT

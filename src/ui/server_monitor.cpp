@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFormLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -39,6 +38,7 @@
 #include "ui/restarts_box.h"
 #include "ui/rules_view.h"
 #include "ui/scheduled_restarts.h"
+#include "ui/server_watch.h"
 #include "ui/status_line.h"
 #include "ui/stop_countdown.h"
 #include "ui/supervision_driver.h"
@@ -52,28 +52,18 @@ QString Duration(float seconds) {
   return QString("%1:%2").arg(*total / 60).arg(*total % 60, 2, 10, QChar('0'));
 }
 
-// Where the log port added to this server is kept until it is taken off again.
-QString LogPortKey(const std::string& host, std::uint16_t port) {
-  return QStringLiteral("logAddress/%1_%2").arg(QString::fromStdString(host)).arg(port);
-}
-
 }  // namespace
 
 ServerMonitor::ServerMonitor(MonitorSources sources, QWidget* parent)
     : QWidget(parent, Qt::Window), m_sources(std::move(sources)) {
   setObjectName(QStringLiteral("ServerMonitor"));
   setWindowTitle(QStringLiteral("Server Monitor"));
-  m_clock.start();
 
   const std::unique_ptr<QSettings> settings = OpenMonitorSettings(m_sources.settingsFile);
   m_log = monitor::LogBook(
       settings->value(QStringLiteral("monitor/scrollback"), static_cast<qulonglong>(monitor::LogBook::kDefaultCap))
           .toULongLong());
   const QSize size = settings->value(QStringLiteral("monitor/size"), QSize(760, 620)).toSize();
-  // A port an earlier run added and never took off: that run may have died.
-  bool known = false;
-  const uint stale = settings->value(LogPortKey(m_sources.host, m_sources.port)).toUInt(&known);
-  if (known && stale > 0 && stale <= 65535) m_keeper = monitor::LogAddressKeeper(static_cast<std::uint16_t>(stale));
   m_countdown = m_sources.countdown != nullptr ? m_sources.countdown : new StopCountdown(this);
 
   QWidget* top = BuildStatusPane();
@@ -190,9 +180,10 @@ void ServerMonitor::OpenLinks() {
   m_console = m_sources.links.console();
   if (const monitor::NetResult opened = m_console->Open(m_sources.host, m_sources.port); !opened)
     Print(QStringLiteral("The console cannot open its socket: ") + QString::fromStdString(opened.reason));
-  m_logListener = m_sources.links.log([this](const monitor::LogLine& l) { AddLogLine(l); });
-  if (const monitor::NetResult opened = m_logListener->Open(m_sources.host, m_sources.port); !opened)
-    Print(QStringLiteral("The log cannot open its socket: ") + QString::fromStdString(opened.reason));
+  // The log comes from the watch, which hears it whether or not this window is open.
+  if (m_sources.watch == nullptr) return;
+  connect(m_sources.watch, &ServerWatch::logLine, this, &ServerMonitor::AddLogLine);
+  connect(m_sources.watch, &ServerWatch::problem, this, &ServerMonitor::Print);
 }
 
 ServerMonitor::~ServerMonitor() {
@@ -275,55 +266,9 @@ void ServerMonitor::Connect() {
   m_input->setFocus();
   if (file.password != m_password) m_console->ForgetRefusal();
   m_password = file.password;
-  m_logWanted = true;
-  AskForLog();
+  // The password may have been put right since the server refused it.
+  if (m_sources.watch != nullptr) m_sources.watch->AskForLog();
 }
-
-void ServerMonitor::AskForLog() {
-  // Asked once the server answers: a console packet sent while it starts up is lost.
-  if (!m_logWanted || m_logAdded || m_logAsked || !m_answered) return;
-  m_logAsked = true;
-  using Type = monitor::ConsoleStep::Type;
-  const std::uint16_t port = m_logListener->LocalPort();
-  // Never `log on`: that would also write every console line, password included, to the log files.
-  const std::vector<std::string> commands = m_keeper.AddCommands(port);
-  for (std::size_t i = 0; i + 1 < commands.size(); ++i)
-    Queue(commands[i], false, [this](const monitor::ConsoleStep& step) {
-      if (step.type == Type::Done) {
-        m_keeper.StaleRemoved();
-        RememberLogPort(std::nullopt);
-      }
-      // A refusal drops what waits, the add included.
-      if (step.type == Type::Refused || step.type == Type::Banned) {
-        m_logAsked = false;
-        m_logWanted = false;
-      }
-    });
-  Queue(commands.back(), false, [this, port](const monitor::ConsoleStep& step) {
-    m_logAsked = false;
-    m_logAdded = step.type == Type::Done;
-    // Kept before anything else can go wrong, so the next run can take it off.
-    if (m_logAdded) RememberLogPort(port);
-    // Who is on already: they came before the log did.
-    if (m_logAdded && m_sources.history)
-      Queue("status", false, [this](const monitor::ConsoleStep& status) {
-        if (status.type == Type::Done) m_sources.history->HeardStatus(status.text);
-      });
-    // A refusal is not repeated on its own; a lost request is, at the next answer.
-    if (step.type == Type::Refused || step.type == Type::Banned) m_logWanted = false;
-  });
-}
-
-void ServerMonitor::RememberLogPort(std::optional<std::uint16_t> port) {
-  const std::unique_ptr<QSettings> settings = OpenMonitorSettings(m_sources.settingsFile);
-  const QString key = LogPortKey(m_sources.host, m_sources.port);
-  if (port)
-    settings->setValue(key, *port);
-  else
-    settings->remove(key);
-}
-
-std::uint16_t ServerMonitor::LogPort() const { return m_logListener->LocalPort(); }
 
 bool ServerMonitor::ConsoleIdle() const { return !m_running && m_pending.empty(); }
 
@@ -353,7 +298,6 @@ void ServerMonitor::RunNext() {
     // A refusal stops what was waiting: nothing is sent again with that password on its own.
     if (refused) self->m_pending.clear();
     self->RunNext();
-    if (self->m_idleWait != nullptr && self->ConsoleIdle()) self->m_idleWait->quit();
   });
 }
 
@@ -387,13 +331,6 @@ bool ServerMonitor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ServerMonitor::ShowInfo(const monitor::ServerInfo& i, int roundTripMs) {
-  const bool first = !std::exchange(m_answered, true);
-  // A server that came back has forgotten where its log went, and its timed bans.
-  const bool cameBack =
-      m_keeper.Answer(m_clock.elapsed(), m_sources.startedServer ? m_sources.startedServer() : std::nullopt);
-  if (cameBack) m_logAdded = false;
-  if ((first || cameBack) && m_sources.bans) m_sources.bans->ServerCameUp();
-  AskForLog();
   const QString yes = QStringLiteral("yes"), no = QStringLiteral("no");
   m_info->setText(
       QStringLiteral("Name: %1\nMap: %2\nPlayers: %3/%4\nBots: %5\nPassword: %6\nVAC: %7\n"
@@ -440,8 +377,6 @@ QWidget* ServerMonitor::BuildPlayersAndRules() {
 void ServerMonitor::AddLogLine(const monitor::LogLine& line) {
   m_log.Add(monitor::MakeLogEntry(line));
   m_logView->LinesAdded();
-  if (m_sources.history) m_sources.history->HeardLog(line);
-  if (m_sources.supervision != nullptr) m_sources.supervision->LogLine(line);
 }
 
 void ServerMonitor::Refilter() {
@@ -475,7 +410,6 @@ void ServerMonitor::KickSelected() {
   const std::string wanted = ToAnsi(name);
   Queue("status", false, [this, wanted](const monitor::ConsoleStep& step) {
     if (step.type != monitor::ConsoleStep::Type::Done) return;
-    if (m_sources.history) m_sources.history->HeardStatus(step.text);
     const monitor::KickStep kick = monitor::KickFromStatus(step.text, wanted);
     if (kick.command)
       Queue(*kick.command, true);
@@ -527,25 +461,6 @@ void ServerMonitor::ShowCountdown() {
                                                  : QString());
 }
 
-void ServerMonitor::RemoveLogAddress(int waitMs) {
-  m_logWanted = false;
-  if (!m_logAdded) return;
-  m_logAdded = false;
-  m_pending.clear();
-  Queue(monitor::LogAddressDel(m_logListener->LocalPort()), false, [this](const monitor::ConsoleStep& step) {
-    if (step.type == monitor::ConsoleStep::Type::Done) RememberLogPort(std::nullopt);
-  });
-  // The server keeps sending to an address it was never told to drop, so the
-  // request gets a moment to go out even while the program is ending. The
-  // loop sleeps until an event comes: the answer, or the deadline.
-  if (ConsoleIdle()) return;
-  QEventLoop wait;
-  QTimer::singleShot(waitMs, &wait, &QEventLoop::quit);
-  m_idleWait = &wait;
-  wait.exec();
-  m_idleWait = nullptr;
-}
-
 void ServerMonitor::closeEvent(QCloseEvent* event) {
   // The countdown can go on without this window; the user says whether it should.
   if (m_countdown->Active() &&
@@ -554,7 +469,6 @@ void ServerMonitor::closeEvent(QCloseEvent* event) {
                                         QStringLiteral(". Keep the countdown running after this window closes?"),
                                     QStringLiteral("Warn and stop"), Dialogs::Icon::Question)))
     m_countdown->Cancel();
-  RemoveLogAddress();
   QWidget::closeEvent(event);
 }
 
@@ -575,29 +489,7 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
   });
   QObject::connect(countdown, &StopCountdown::changed, line, &StatusLine::Refresh);
   auto monitor = std::make_shared<QPointer<ServerMonitor>>();
-  const std::optional<std::filesystem::path> historyFile = PlayerHistoryFile();
-  auto* history = historyFile ? new PlayerHistory(*historyFile, &form) : nullptr;
-  // Program-wide, so the bans come back at every start the supervision sees, the window open or not.
-  BanSender* bans = nullptr;
-  if (history) {
-    BanSenderSources banSources;
-    banSources.links.console = [line]() -> std::unique_ptr<monitor::LiveConsole> {
-      return line->Links().console ? line->Links().console() : nullptr;
-    };
-    banSources.port = [line] { return line->Port(); };
-    banSources.password = [&fs, &form] {
-      const monitor::ConsolePassword file =
-          monitor::ReadConsolePassword(fs, install::GamePath(form.GameDir(), install::kServerCfg));
-      return monitor::ConsoleUsable(file) ? file.password : std::string();
-    };
-    banSources.store = [history] { return history->Bans(); };
-    banSources.fs = &fs;
-    banSources.gameDir = [&form] { return form.GameDir(); };
-    bans = new BanSender(std::move(banSources), &form);
-    if (SupervisionDriver* driver = form.Supervision().driver)
-      QObject::connect(driver, &SupervisionDriver::serverCameUp, bans, &BanSender::ServerCameUp);
-  }
-  auto open = [&form, &fs, &dialogs, line, monitor, countdown, history, bans] {
+  auto open = [&form, &fs, &dialogs, line, monitor, countdown] {
     if (*monitor && (*monitor)->Port() != line->Port()) {
       (*monitor)->close();
       delete monitor->data();
@@ -615,13 +507,12 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
       sources.restarts = form.Supervision().restarts;
       sources.crashesDir = form.Supervision().crashesDir;
       sources.openFolder = form.Supervision().openFolder;
-      sources.startedServer = [&form] { return form.Launcher().StartedServer(); };
       sources.countdown = countdown;
       sources.updateServer = [&form] { emit form.updateServerRequested(); };
       sources.dialogs = &dialogs;
-      if (history) history->Listen(form.GameDir(), line->Port());
-      sources.history = history;
-      sources.bans = bans;
+      sources.watch = form.Watch();
+      sources.history = form.Watch() != nullptr ? form.Watch()->History() : nullptr;
+      sources.bans = form.Bans();
       *monitor = new ServerMonitor(std::move(sources), &form);
     }
     (*monitor)->show();
@@ -640,11 +531,45 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
     const std::vector<std::string> last = *monitor ? (*monitor)->Log().Last(20) : std::vector<std::string>{};
     dialogs.Inform(FromAnsi(monitor::ServerEndedText(last)));
   });
-  QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, line, [monitor, countdown] {
-    // Nothing stops the server once the program has gone: the players hear so.
-    countdown->CancelBeforeQuit();
-    if (*monitor) (*monitor)->RemoveLogAddress();
-  });
+  // Nothing stops the server once the program has gone: the players hear so.
+  QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, line,
+                   [countdown] { countdown->CancelBeforeQuit(); });
+}
+
+void FollowServer(MainForm& form, install::FileSystem& fs, ServerWatch& watch) {
+  auto* line = form.findChild<StatusLine*>(QStringLiteral("StatusLine"));
+  if (line == nullptr) return;
+  watch.Follow(
+      [&fs, &form] { return monitor::ReadConsolePassword(fs, install::GamePath(form.GameDir(), install::kServerCfg)); },
+      [&form] { return form.Launcher().StartedServer(); });
+  // The server the fields name, looked at each time the line is (a change of port or folder is followed).
+  const auto aim = [&form, &watch, line] { watch.Watch(line->Port(), form.GameDir()); };
+  QObject::connect(line, &StatusLine::shown, &watch, aim);
+  aim();
+  // The watch outlives the form: what it reads through the form goes with it.
+  QObject::connect(&form, &QObject::destroyed, &watch, [&watch] { watch.Follow({}, {}); });
+  // The crash report gets the live log whether or not the monitor is open.
+  if (SupervisionDriver* driver = form.Supervision().driver)
+    QObject::connect(&watch, &ServerWatch::logLine, &form, [driver](const monitor::LogLine& l) { driver->LogLine(l); });
+  // The kept bans go back in force whenever the server comes up, whoever started it, the monitor open or not.
+  PlayerHistory* history = watch.History();
+  if (history == nullptr) return;
+  BanSenderSources banSources;
+  banSources.links.console = [line]() -> std::unique_ptr<monitor::LiveConsole> {
+    return line->Links().console ? line->Links().console() : nullptr;
+  };
+  banSources.port = [line] { return line->Port(); };
+  banSources.password = [&fs, &form] {
+    const monitor::ConsolePassword file =
+        monitor::ReadConsolePassword(fs, install::GamePath(form.GameDir(), install::kServerCfg));
+    return monitor::ConsoleUsable(file) ? file.password : std::string();
+  };
+  banSources.store = [history] { return history->Bans(); };
+  banSources.fs = &fs;
+  banSources.gameDir = [&form] { return form.GameDir(); };
+  auto* bans = new BanSender(std::move(banSources), &form);
+  QObject::connect(&watch, &ServerWatch::cameUp, bans, &BanSender::ServerCameUp);
+  form.UseBans(bans);
 }
 
 void UseServerLinks(MainForm& form, monitor::ServerLinks links) {

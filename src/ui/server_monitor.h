@@ -3,23 +3,19 @@
 // live log and the buttons for what is done most. A top-level window of its
 // own that stays open beside the main window. What it shows and sends is
 // decided in monitor/monitor_view; the window displays and forwards.
-#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "monitor/log_address.h"
 #include "monitor/monitor_view.h"
 #include "monitor/server_links.h"
 
 class QBoxLayout;
 class QComboBox;
-class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -39,6 +35,7 @@ class LogPane;
 class MainForm;
 class PlayerHistory;
 class ScheduledRestarts;
+class ServerWatch;
 class StopCountdown;
 class SupervisionDriver;
 
@@ -46,16 +43,16 @@ struct MonitorSources {
   std::string host = "127.0.0.1";
   std::uint16_t port = monitor::kDefaultServerPort;
   monitor::ServerLinks links;
-  std::string serverCfgPath;                                // where the console password is read
-  std::function<monitor::ConsolePassword()> filePassword;   // rcon_password of the written server.cfg
-  std::function<std::string()> fieldPassword;               // the Server Config tab's field
-  std::function<std::vector<std::string>()> maps;           // the map catalogue
-  std::function<void()> stop;                               // the Stop button's operation
-  std::function<void()> updateServer;                       // opens the install window
-  std::function<std::optional<long long>()> startedServer;  // the server process this program started
+  std::string serverCfgPath;                               // where the console password is read
+  std::function<monitor::ConsolePassword()> filePassword;  // rcon_password of the written server.cfg
+  std::function<std::string()> fieldPassword;              // the Server Config tab's field
+  std::function<std::vector<std::string>()> maps;          // the map catalogue
+  std::function<void()> stop;                              // the Stop button's operation
+  std::function<void()> updateServer;                      // opens the install window
   StopCountdown* countdown = nullptr;  // "Warn and stop" beyond this window; the window's own when none
   Dialogs* dialogs = nullptr;
-  PlayerHistory* history = nullptr;          // who played, fed with the log and the status answers; none without it
+  ServerWatch* watch = nullptr;              // the server's live log, heard for the whole run; none: no log here
+  PlayerHistory* history = nullptr;          // who played, for the History tab; none without it
   BanSender* bans = nullptr;                 // the kept bans, sent when the server comes up; none: no Bans tab to act
   QString settingsFile;                      // the window's own settings; empty for the user's configuration directory
   SupervisionDriver* supervision = nullptr;  // keeps the server running; none: no such choice
@@ -70,7 +67,7 @@ class ServerMonitor : public QWidget {
   explicit ServerMonitor(MonitorSources sources, QWidget* parent = nullptr);
   ~ServerMonitor() override;
 
-  // Reads the password and, when there is one, asks the server for its log.
+  // Reads the password for the console, and lets the watch try a corrected one for the log.
   void Connect();
   // Runs `command` as typed on the console: echoed, then its answer.
   void RunTyped(const QString& command);
@@ -84,15 +81,10 @@ class ServerMonitor : public QWidget {
   void WarnAndStop();
   // Ends that countdown and tells the players.
   void CancelStop();
-  // Takes the log address off the server, waiting at most `waitMs` for the console.
-  void RemoveLogAddress(int waitMs = 2000);
 
   const monitor::LogBook& Log() const { return m_log; }
   void AddLogLine(const monitor::LogLine& line);
   std::uint16_t Port() const { return m_sources.port; }
-  bool LogAddressAdded() const { return m_logAdded; }
-  // Where this window hears the server's log lines.
-  std::uint16_t LogPort() const;
   bool ConsoleIdle() const;
 
  protected:
@@ -107,7 +99,6 @@ class ServerMonitor : public QWidget {
   };
   void Queue(std::string command, bool echo, std::function<void(const monitor::ConsoleStep&)> then = {});
   void RunNext();
-  void AskForLog();
   void Print(const QString& text);
   void ShowInfo(const monitor::ServerInfo& info, int roundTripMs);
   void ShowPlayers(const std::vector<monitor::Player>& players);
@@ -121,27 +112,18 @@ class ServerMonitor : public QWidget {
   void Refilter();
   void SetConsoleEnabled(bool on);
   void ShowCountdown();
-  void RememberLogPort(std::optional<std::uint16_t> port);
   QWidget* BuildButtons();
   QWidget* BuildCountdownRow();
 
   MonitorSources m_sources;
   std::unique_ptr<monitor::LiveQuery> m_query;
   std::unique_ptr<monitor::LiveConsole> m_console;
-  std::unique_ptr<monitor::LiveLog> m_logListener;
   std::deque<Pending> m_pending;
   bool m_running = false;
-  bool m_logAdded = false;
-  bool m_logWanted = false;  // the window is open with a usable password
-  bool m_logAsked = false;   // logaddress_add waits for its answer
-  bool m_answered = false;   // the server has answered a query
   std::string m_password;
   monitor::CommandHistory m_history;
   monitor::LogBook m_log;
-  monitor::LogAddressKeeper m_keeper;
   StopCountdown* m_countdown = nullptr;
-  QElapsedTimer m_clock;
-  QEventLoop* m_idleWait = nullptr;  // RemoveLogAddress's wait, ended when the console is idle
 
   QLabel* m_info = nullptr;
   QTableWidget* m_players = nullptr;
@@ -159,8 +141,11 @@ class ServerMonitor : public QWidget {
 };
 
 // Adds the status line under SSTab1, opens the monitor from it, says when the
-// started server ends by itself, and takes the log address off on quit.
+// started server ends by itself, and calls a countdown off on quit.
 void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem& fs, Dialogs& dialogs);
+// Points the program's watch at the server the form's fields name (the port,
+// the folder and its server.cfg) and hands its log to the supervision.
+void FollowServer(MainForm& form, install::FileSystem& fs, ServerWatch& watch);
 // The sockets the form's status line and monitor ask the server with; until
 // they are given, the line asks nobody.
 void UseServerLinks(MainForm& form, monitor::ServerLinks links);

@@ -104,6 +104,7 @@ MainForm& StartSequence::EnsureMain() {
     m_main = new MainForm(m_services.fs, m_services.dialogs, m_services.sound, m_services.starter, m_services.server);
     UseServerLinks(*m_main, m_services.links);
     m_main->UseSupervision(m_services.supervision);
+    if (m_services.watch != nullptr) m_main->UseServerWatch(*m_services.watch);
     m_main->SetInstallingFolders(m_installing);
     m_services.dialogs.SetParent(m_main);
     connect(m_main, &MainForm::loaded, this, &StartSequence::ShowStartButton);

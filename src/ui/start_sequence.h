@@ -64,6 +64,8 @@ struct SequenceServices {
   std::function<void()> endInterrupted{};
   // The main window's start while the server is kept running.
   SupervisedStartHooks supervision{};
+  // The server watched for the whole run, whose log the monitor shows; none: no log.
+  ServerWatch* watch = nullptr;
 };
 
 class StartSequence : public QObject {

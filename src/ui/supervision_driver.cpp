@@ -43,13 +43,10 @@ SupervisionDriver::SupervisionDriver(app::SupervisionServices services, supervis
 
 SupervisionDriver::~SupervisionDriver() = default;
 
-void SupervisionDriver::ListenToLog(std::function<std::string()> password) { m_logPassword = std::move(password); }
-
 void SupervisionDriver::UseLinks(monitor::ServerLinks links, std::uint16_t port) {
   m_links = std::move(links);
   m_port = port;
   m_query.reset();
-  m_log.reset();
   Listen();
 }
 
@@ -167,18 +164,13 @@ void SupervisionDriver::Listen() {
   const bool running = state == supervise::State::Running;
   if (!running) {
     m_query.reset();
-    m_console.reset();
     m_sayConsole.reset();
     m_says.clear();
-    m_logAsked = false;
-    m_cameUp = false;
     return;
   }
   if (m_query || !m_links.query || m_port == 0) return;
   m_query = m_links.query({[this](const monitor::ServerInfo& info, int) {
                              m_supervision.Answered(Now(), info.map, info.players);
-                             AskForLog();
-                             if (!std::exchange(m_cameUp, true)) emit serverCameUp();
                              Arm();
                              emit answered(info.players);
                            },
@@ -186,24 +178,6 @@ void SupervisionDriver::Listen() {
                            {},
                            {}});
   if (m_query && !m_query->Start("127.0.0.1", m_port)) m_query.reset();
-}
-
-// Asked once the server answers, as the monitor asks: a console packet sent
-// while it starts up is lost. A new server process knows no address yet.
-void SupervisionDriver::AskForLog() {
-  if (!m_logPassword || m_logAsked || !m_links.console || !m_links.log) return;
-  const std::string password = m_logPassword();
-  if (password.empty()) return;
-  m_logAsked = true;
-  if (!m_log) {
-    m_log = m_links.log([this](const monitor::LogLine& line) { LogLine(line); });
-    if (m_log && !m_log->Open("127.0.0.1", m_port)) m_log.reset();
-  }
-  m_console = m_links.console();
-  if (!m_log || !m_console || !m_console->Open("127.0.0.1", m_port)) return;
-  // Never `log on`: that would also write every console line, password included, to the log files.
-  m_console->Run("logaddress_add 127.0.0.1 " + std::to_string(m_log->LocalPort()), password,
-                 [](const monitor::ConsoleStep&) {});
 }
 
 }  // namespace quorvane::ui

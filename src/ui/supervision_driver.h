@@ -31,10 +31,6 @@ class SupervisionDriver : public QObject {
 
   // The sockets the supervised server is asked through, and its port.
   void UseLinks(monitor::ServerLinks links, std::uint16_t port);
-  // Listens to the live log itself from each start's first answer, asking the
-  // server for it through the console with this password (--run-server, which
-  // has no monitor window to do so). Empty password: the log files only.
-  void ListenToLog(std::function<std::string()> password);
   void Start();
   void Started(long long process);
   void Stop();
@@ -68,30 +64,22 @@ class SupervisionDriver : public QObject {
   void started();
   // The running server answered its status query.
   void answered(int players);
-  // The server's first answer after each start.
-  void serverCameUp();
 
  private:
   void Arm();
   void Tick();
   void Listen();
-  void AskForLog();
   void SayNext();
 
   app::Supervision m_supervision;
   monitor::ServerLinks m_links;
   std::uint16_t m_port = 0;
   std::unique_ptr<monitor::LiveQuery> m_query;
-  std::function<std::string()> m_logPassword;
   std::function<std::string()> m_consolePassword;
   std::function<bool()> m_beforeRestart;
   std::unique_ptr<monitor::LiveConsole> m_sayConsole;
   std::deque<std::string> m_says;
   int m_starts = 0;
-  std::unique_ptr<monitor::LiveLog> m_log;
-  std::unique_ptr<monitor::LiveConsole> m_console;
-  bool m_logAsked = false;
-  bool m_cameUp = false;  // said for this start
   QTimer m_timer;
 };
 

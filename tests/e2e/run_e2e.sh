@@ -70,8 +70,9 @@ openbox --sm-disable >"$work/openbox.log" 2>&1 &
 wm=$!
 wait_for "the window manager" wmctrl -m
 
-# The monitor keeps its window size in the user's configuration directory: here, the run's own.
-XDG_CONFIG_HOME="$work/config" "$work/bin/quorvane" >"$work/program.log" 2>&1 &
+# The monitor keeps its window size in the user's configuration directory, and the player history
+# (heard from the server's first answer) lies in the data directory: here, the run's own.
+XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" "$work/bin/quorvane" >"$work/program.log" 2>&1 &
 pid=$!
 
 # The opening window lasts 4.5 s; then the main window and the start window.

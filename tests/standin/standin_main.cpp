@@ -19,6 +19,8 @@
 //                                 parts with bad counts before each players and rules reply,
 //                                 console answers in CR LF lines and `status` flooding the
 //                                 console; it answers for 20 s, keeps quiet for 8 s, and again
+//   QUORVANE_STANDIN_JOIN=NAME    a player of that name connects a second after the first
+//                                 logaddress_add, heard in the log (and in `status` after)
 //   QUORVANE_STANDIN_END...       how it ends, for the supervision tests (standin_modes.h)
 #include <cstdio>
 #include <cstdlib>

@@ -41,6 +41,7 @@ struct Settings {
   std::size_t split = 0;      // the largest payload per part when set
   std::string rules;          // "silent": never answers them; "cut": answers them a byte short
   bool hostile = false;       // QUORVANE_STANDIN_HOSTILE=1: see standin_main.cpp
+  std::string joiner;         // QUORVANE_STANDIN_JOIN: a player who connects once the log is on
 };
 
 // The hostile server answers for kAnsweringMs, then keeps quiet for kQuietMs, and again.
@@ -59,6 +60,7 @@ std::map<unsigned long, std::deque<long long>> g_failures;  // per address, time
 std::vector<unsigned long> g_banned;
 std::vector<UdpAddress> g_logTo;
 long long g_nextLogMs = 0;
+long long g_joinAtMs = 0;  // when the joiner connects; 0 until a log address is added
 int g_logTurn = 0;
 std::int32_t g_splitId = 1;
 long long g_startMs = 0;
@@ -350,6 +352,7 @@ std::string Execute(const std::string& line) {
     const UdpAddress to{0x7F000001ul, static_cast<unsigned short>(port)};
     g_logTo.erase(std::remove(g_logTo.begin(), g_logTo.end(), to), g_logTo.end());
     if (command == "logaddress_add") g_logTo.push_back(to);
+    if (command == "logaddress_add" && g_joinAtMs == 0) g_joinAtMs = NowMs() + 1000;
     return command + ":  " + ip + ":" + std::to_string(port) + "\n";
   }
   if (command == "echo") return rest + "\n";
@@ -454,8 +457,19 @@ void Query(const UdpAddress& from, const std::string& p) {
   }
 }
 
+// The joiner comes a second after the log is first on, as players do: through the log only.
+void Join() {
+  if (g_set.joiner.empty() || g_joinAtMs == 0 || NowMs() < g_joinAtMs) return;
+  const FakePlayer joiner{7, g_set.joiner, "STEAM_0:0:4040", "", 0, NowMs()};
+  g_set.joiner.clear();
+  g_players.push_back(joiner);
+  Log(Who(joiner) + " connected, address \"127.0.0.1:" + std::to_string(27005 + g_players.size()) + "\"");
+  Log(Who(joiner) + " entered the game");
+}
+
 // Something for the log to show while nobody is asking anything.
 void LogSomething() {
+  Join();
   if (g_logTo.empty() || g_players.size() < 2 || NowMs() < g_nextLogMs) return;
   g_nextLogMs = NowMs() + 1000;
   FakePlayer& a = g_players[g_logTurn % g_players.size()];
@@ -492,6 +506,7 @@ bool StartServer(const std::vector<std::string>& args, std::string& error) {
   const std::string split = Env("QUORVANE_STANDIN_SPLIT");
   if (!split.empty()) g_set.split = std::clamp<std::size_t>(std::strtoul(split.c_str(), nullptr, 10), 16, 1391);
   g_set.rules = Env("QUORVANE_STANDIN_RULES");
+  g_set.joiner = Env("QUORVANE_STANDIN_JOIN");
   ReadServerCfg();
   const long long now = NowMs();
   g_challenge = static_cast<std::uint32_t>(now * 2654435761u) | 1u;

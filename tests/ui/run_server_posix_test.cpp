@@ -171,6 +171,29 @@ TEST_F(RunServer, theKeptBansAreBackInForceFromTheFirstAnswer) {
   EXPECT_EQ(Ended(m_program), 0);
 }
 
+// Who played is kept without a window too, and another copy of the program can look it up meanwhile.
+TEST_F(RunServer, aPlayerWhoJoinsIsInThePlayerHistory) {
+  Write(Root() / "srv" / "tfc" / "server.cfg",
+        "port \"" + std::to_string(m_port) + "\"\r\nrcon_password \"sesame\"\r\n");
+  m_env.insert("QUORVANE_STANDIN_JOIN", "Newcomer");
+  Start(m_program);
+  ASSERT_TRUE(AwaitSaid(m_program, "The server answers")) << m_said.toStdString();
+  QString found;
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        QProcess lookup;
+        lookup.setProcessEnvironment(m_env);
+        lookup.start(QString::fromStdString((Root() / "bin" / "quorvane").string()), {"--history", "Newcomer"});
+        lookup.waitForFinished(10000);
+        found = QString::fromUtf8(lookup.readAllStandardOutput());
+        return found.contains("STEAM_0:0:4040");
+      },
+      20000))
+      << found.toStdString() << m_said.toStdString();
+  ::kill(static_cast<pid_t>(m_program.processId()), SIGTERM);
+  EXPECT_EQ(Ended(m_program), 0);
+}
+
 TEST_F(RunServer, aServerThatStopsAnsweringIsEndedAndStartedAgain) {
   m_env.insert("QUORVANE_SUPERVISE_TIMES", "grace=2,answer=2,query=1,kill=1,first=1,max=2,healthy=60,loop=5/60");
   m_env.insert("QUORVANE_STANDIN_END", "deaf");

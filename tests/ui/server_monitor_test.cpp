@@ -15,6 +15,7 @@
 #include "ui/ban_sender.h"
 #include "ui/player_history.h"
 #include "ui/server_monitor.h"
+#include "ui/server_watch.h"
 #include "ui/stop_countdown.h"
 #include "ui/window_fixtures.h"
 
@@ -32,30 +33,38 @@ bool Await(const std::function<bool()>& done) { return QTest::qWaitFor(done, 100
 using test_support::FreeUdpPort;
 
 // The stand-in with the console password, answering rules as `rules` says (see its
-// QUORVANE_STANDIN_RULES), hostile when told.
-QStringList StandInEnvironment(const QString& rules, bool hostile) {
+// QUORVANE_STANDIN_RULES), hostile when told, with `more` of its settings.
+QStringList StandInEnvironment(const QString& rules, bool hostile, const QStringList& more) {
   App();
   QStringList environment{"QUORVANE_STANDIN_RULES=" + rules};
   if (hostile) environment << "QUORVANE_STANDIN_HOSTILE=1";
-  return environment;
+  return environment + more;
 }
 
 struct StandIn : test_support::StandInServer {
-  explicit StandIn(const QString& rules = {}, std::uint16_t port = 0, bool hostile = false)
-      : StandInServer("hostname \"Monitor Test\"\r\nrcon_password \"se cret\"\r\n", StandInEnvironment(rules, hostile),
-                      port) {}
+  explicit StandIn(const QString& rules = {}, std::uint16_t port = 0, bool hostile = false,
+                   const QStringList& more = {})
+      : StandInServer("hostname \"Monitor Test\"\r\nrcon_password \"se cret\"\r\n",
+                      StandInEnvironment(rules, hostile, more), port) {}
 };
 
-// A monitor on `port` with `password` in the written server.cfg.
+// A monitor on `port` with `password` in the written server.cfg, and the watch whose log it shows.
 struct MonitorTest : ::testing::Test {
   std::unique_ptr<ServerMonitor> Open(std::uint16_t port, const std::string& password = "se cret",
                                       PlayerHistory* history = nullptr, BanSender* bans = nullptr) {
     App();
+    const auto file = [password] { return monitor::ConsolePassword{true, "", password}; };
+    watch = std::make_unique<ServerWatch>(ServerWatch::Sources{.links = platform::UdpServerLinks(),
+                                                               .password = file,
+                                                               .startedServer = [this] { return started; },
+                                                               .settingsFile = settings.filePath("monitor.ini"),
+                                                               .history = history});
+    watch->Watch(port, "tfc");
     MonitorSources sources;
     sources.links = platform::UdpServerLinks();
     sources.port = port;
-    sources.filePassword = [password] { return monitor::ConsolePassword{true, "", password}; };
-    sources.startedServer = [this] { return started; };
+    sources.filePassword = file;
+    sources.watch = watch.get();
     sources.stop = [this] { ++stops; };
     sources.countdown = countdown.get();
     sources.dialogs = &dialogs;
@@ -85,6 +94,7 @@ struct MonitorTest : ::testing::Test {
 
   fixtures::RecordingDialogs dialogs;
   QTemporaryDir settings;
+  std::unique_ptr<ServerWatch> watch;
   std::optional<long long> started;
   int stops = 0;
   std::int64_t now = 0;
@@ -163,7 +173,7 @@ TEST_F(MonitorTest, theKeptBansGoAtTheFirstAnswerAndBanFillsTheBansTabWithTheSte
 TEST_F(MonitorTest, theLogArrivesAfterLogaddressAddWithThePasswordMasked) {
   StandIn server;
   const auto w = Open(server.Port());
-  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  ASSERT_TRUE(Await([&] { return watch->LogAddressAdded(); }));
   auto* input = Child<QLineEdit>(w.get(), "ConsoleInput");
   QTest::keyClicks(input, "say hello there");
   QTest::keyClick(input, Qt::Key_Return);
@@ -173,23 +183,21 @@ TEST_F(MonitorTest, theLogArrivesAfterLogaddressAddWithThePasswordMasked) {
   EXPECT_FALSE(Output(*w).contains("se cret"));
 }
 
-TEST_F(MonitorTest, thePlayersOnWhenTheLogStartsAndTheLogsLinesGoIntoThePlayerHistory) {
-  StandIn server;
+TEST_F(MonitorTest, withTheMonitorOpenAPlayerWhoJoinsIsShownAndRecordedOnce) {
+  StandIn server({}, 0, false, {"QUORVANE_STANDIN_JOIN=Newcomer"});
   PlayerHistory history(std::filesystem::path(settings.filePath("players.sqlite3").toStdString()));
-  history.Listen("tfc", server.Port());
   const auto w = Open(server.Port(), "se cret", &history);
-  const auto names = [&] {
+  ASSERT_TRUE(Await([&] { return LogText(*w).contains("Newcomer<7><STEAM_0:0:4040><>\" entered the game"); }))
+      << LogText(*w).toStdString();
+  const auto sessions = [&] {
     history.Flush();
-    QStringList found;
     people::PlayerStore* store = history.Store();
-    const auto rows = store ? store->Search("", 10) : people::StoreAnswer<std::vector<people::PlayerRow>>{};
-    if (rows)
-      for (const people::PlayerRow& row : *rows) found << QString::fromStdString(row.lastName);
-    return found;
+    const auto rows = store ? store->Search("Newcomer", 10) : people::StoreAnswer<std::vector<people::PlayerRow>>{};
+    return rows && rows->size() == 1 ? rows->front().sessions : -1;
   };
-  ASSERT_TRUE(Await([&] { return names().contains("Alpha"); })) << names().join(',').toStdString();
-  w->AddLogLine({1, 31, 2024, 21, 5, 9, "\"Newcomer<40><STEAM_0:0:4040><>\" connected, address \"9.9.9.9:27005\""});
-  EXPECT_TRUE(names().contains("Newcomer"));
+  EXPECT_EQ(sessions(), 1);
+  // One feed: the window asks for no log of its own.
+  EXPECT_EQ(server.Received().count("logaddress_add"), 1) << server.Received().toStdString();
 }
 
 TEST_F(MonitorTest, everyLabelShowsItsTextAsPlainText) {
@@ -202,10 +210,10 @@ TEST_F(MonitorTest, everyLabelShowsItsTextAsPlainText) {
 TEST_F(MonitorTest, removingTheLogAddressWaitsUntilTheServerHasTakenItOffAndForgetsThePort) {
   StandIn server;
   const auto w = Open(server.Port());
-  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
-  EXPECT_EQ(Settings().value(LogPortKey(server.Port())).toUInt(), w->LogPort());
-  w->RemoveLogAddress(20000);
-  EXPECT_TRUE(server.Received().contains(QString("logaddress_del 127.0.0.1 %1\n").arg(w->LogPort())))
+  ASSERT_TRUE(Await([&] { return watch->LogAddressAdded(); }));
+  EXPECT_EQ(Settings().value(LogPortKey(server.Port())).toUInt(), watch->LogPort());
+  watch->RemoveLogAddress(20000);
+  EXPECT_TRUE(server.Received().contains(QString("logaddress_del 127.0.0.1 %1\n").arg(watch->LogPort())))
       << server.Received().toStdString();
   EXPECT_FALSE(Settings().contains(LogPortKey(server.Port())));
 }
@@ -214,13 +222,13 @@ TEST_F(MonitorTest, aLogAddressLeftByAnEarlierRunIsTakenOffBeforeTheNewOneGoesOn
   StandIn server;
   Settings().setValue(LogPortKey(server.Port()), 4242);
   const auto w = Open(server.Port());
-  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  ASSERT_TRUE(Await([&] { return watch->LogAddressAdded(); }));
   const QString received = server.Received();
   const qsizetype del = received.indexOf("logaddress_del 127.0.0.1 4242\n");
-  const qsizetype add = received.indexOf(QString("logaddress_add 127.0.0.1 %1\n").arg(w->LogPort()));
+  const qsizetype add = received.indexOf(QString("logaddress_add 127.0.0.1 %1\n").arg(watch->LogPort()));
   EXPECT_GE(del, 0) << received.toStdString();
   EXPECT_GT(add, del) << received.toStdString();
-  EXPECT_EQ(Settings().value(LogPortKey(server.Port())).toUInt(), w->LogPort());
+  EXPECT_EQ(Settings().value(LogPortKey(server.Port())).toUInt(), watch->LogPort());
 }
 
 TEST_F(MonitorTest, afterTheServerRestartsInAnotherProcessTheLogAddressGoesOnAgain) {
@@ -228,12 +236,12 @@ TEST_F(MonitorTest, afterTheServerRestartsInAnotherProcessTheLogAddressGoesOnAga
   const std::uint16_t port = server->Port();
   started = 1;
   const auto w = Open(port);
-  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  ASSERT_TRUE(Await([&] { return watch->LogAddressAdded(); }));
   server.reset();
   server.emplace(QString(), port);
   started = 2;
   ASSERT_TRUE(Await([&] { return server->Received().contains("logaddress_add"); }));
-  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  ASSERT_TRUE(Await([&] { return watch->LogAddressAdded(); }));
   QTest::keyClicks(Child<QLineEdit>(w.get(), "ConsoleInput"), "say back again");
   QTest::keyClick(Child<QLineEdit>(w.get(), "ConsoleInput"), Qt::Key_Return);
   EXPECT_TRUE(Await([&] { return LogText(*w).contains("say \"back again\""); })) << LogText(*w).toStdString();
@@ -252,7 +260,7 @@ TEST_F(MonitorTest, warnAndStopAsksFirstAndNoLeavesTheServerAlone) {
 TEST_F(MonitorTest, warnAndStopShowsTheTimeLeftAndCancelTellsThePlayers) {
   StandIn server;
   const auto w = Open(server.Port());
-  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  ASSERT_TRUE(Await([&] { return watch->LogAddressAdded(); }));
   dialogs.answer = true;
   QTest::mouseClick(Child(w.get(), "WarnAndStop"), Qt::LeftButton);
   const auto* left = Child<QLabel>(w.get(), "CountdownLeft");
@@ -272,7 +280,7 @@ TEST_F(MonitorTest, warnAndStopShowsTheTimeLeftAndCancelTellsThePlayers) {
 TEST_F(MonitorTest, aCountdownCancelledAsTheProgramEndsTellsThePlayersBeforeItReturns) {
   StandIn server;
   const auto w = Open(server.Port());
-  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  ASSERT_TRUE(Await([&] { return watch->LogAddressAdded(); }));
   dialogs.answer = true;
   w->WarnAndStop();
   ASSERT_TRUE(Await([&] { return server.Received().contains("say \"Server stopping in 60 seconds\""); }));
@@ -292,7 +300,7 @@ class WarnAndStopCloseTest : public MonitorTest, public ::testing::WithParamInte
 TEST_P(WarnAndStopCloseTest, closingTheMonitorAsksWhetherTheCountdownGoesOnWithoutIt) {
   StandIn server;
   auto w = Open(server.Port());
-  ASSERT_TRUE(Await([&] { return w->LogAddressAdded(); }));
+  ASSERT_TRUE(Await([&] { return watch->LogAddressAdded(); }));
   dialogs.answer = true;
   w->WarnAndStop();
   CountdownAt(5000);

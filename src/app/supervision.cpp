@@ -193,18 +193,23 @@ void Supervision::Say(std::string line) {
   m_services.say(m_status);
 }
 
+void ForEachTestItem(std::string_view text,
+                     const std::function<void(std::string_view name, std::string_view value)>& item) {
+  while (!text.empty()) {
+    const std::size_t comma = text.find(',');
+    const std::string_view one = text.substr(0, comma);
+    text.remove_prefix(comma == std::string_view::npos ? text.size() : comma + 1);
+    if (const std::size_t equals = one.find('='); equals != std::string_view::npos)
+      item(one.substr(0, equals), one.substr(equals + 1));
+  }
+}
+
 supervise::Settings SupervisionSettings(std::string_view testTimes, supervise::Settings settings) {
   using std::chrono::seconds;
-  while (!testTimes.empty()) {
-    const std::size_t comma = testTimes.find(',');
-    const std::string_view item = testTimes.substr(0, comma);
-    testTimes.remove_prefix(comma == std::string_view::npos ? testTimes.size() : comma + 1);
-    const std::size_t equals = item.find('=');
-    if (equals == std::string_view::npos) continue;
-    const std::string_view name = item.substr(0, equals), value = item.substr(equals + 1);
+  ForEachTestItem(testTimes, [&settings](std::string_view name, std::string_view value) {
     long long number = 0, second = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
-    if (error != std::errc() || number < 0) continue;
+    if (error != std::errc() || number < 0) return;
     const seconds time{number};
     if (name == "grace") settings.startGrace = time;
     if (name == "answer") settings.answerTimeout = time;
@@ -220,7 +225,7 @@ supervise::Settings SupervisionSettings(std::string_view testTimes, supervise::S
       settings.loopCrashes = static_cast<int>(number);
       settings.loopWindow = seconds(second);
     }
-  }
+  });
   return settings;
 }
 

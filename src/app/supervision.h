@@ -105,6 +105,10 @@ class Supervision {
   std::string m_status;
 };
 
+// Each "name=value" item of a test's comma-separated setting text; items without "=" are skipped.
+void ForEachTestItem(std::string_view text,
+                     const std::function<void(std::string_view name, std::string_view value)>& item);
+
 // The supervisor's times, shortened for tests by QUORVANE_SUPERVISE_TIMES:
 // "grace=2,answer=2,query=1,map=1,kill=1,first=1,max=4,healthy=10,loop=5/30"
 // (seconds; loop is crashes/window). Unknown or bad items are left as they were.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "app/supervision.h"
 #include "ui/monitor_settings.h"
 #include "ui/supervision_driver.h"
 #include "update/update_check.h"
@@ -228,33 +229,25 @@ bool ScheduledRestarts::UpdateBeforeRestart() {
 void ScheduledRestarts::Say(const std::string& line) { emit said(QString::fromStdString(line)); }
 
 supervise::ScheduleSettings RestartTestTimes(std::string_view testTimes, supervise::ScheduleSettings settings) {
-  while (!testTimes.empty()) {
-    const std::size_t comma = testTimes.find(',');
-    const std::string_view item = testTimes.substr(0, comma);
-    testTimes.remove_prefix(comma == std::string_view::npos ? testTimes.size() : comma + 1);
-    const std::size_t equals = item.find('=');
-    if (equals == std::string_view::npos) continue;
-    const std::string_view name = item.substr(0, equals);
-    std::string_view value = item.substr(equals + 1);
+  app::ForEachTestItem(testTimes, [&settings](std::string_view name, std::string_view value) {
     std::vector<std::chrono::seconds> numbers;
-    bool bad = false;
-    while (!value.empty() && !bad) {
+    while (!value.empty()) {
       const std::size_t slash = value.find('/');
       const std::string_view word = value.substr(0, slash);
       value.remove_prefix(slash == std::string_view::npos ? value.size() : slash + 1);
       long long number = 0;
       const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), number);
-      bad = error != std::errc() || end != word.data() + word.size() || number < 0;
+      if (error != std::errc() || end != word.data() + word.size() || number < 0) return;
       numbers.emplace_back(number);
     }
-    if (bad || numbers.empty()) continue;
+    if (numbers.empty()) return;
     if (name == "every") settings.every = numbers.front();
     if (name == "warnings") settings.warnings = numbers;
     if (name == "wait") {
       settings.waitForEmpty = true;
       settings.waitAtMost = std::chrono::minutes(numbers.front().count());
     }
-  }
+  });
   return settings;
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The whole program for Windows: cross-built with mingw-w64 against the Qt
-# cross-built for it, every test run under a private Wine prefix without a
-# display (the windows offscreen), then the Windows zip made and run end to
-# end from a fresh Wine prefix on a virtual X server.
+# cross-built for it, the platform, store and window tests (the core layers'
+# are the same standard C++ as on Linux) run under a private Wine prefix
+# without a display (the windows offscreen), then the Windows zip made and run
+# end to end from a fresh Wine prefix on a virtual X server.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS

@@ -106,7 +106,11 @@ void RestartsBox::ShowState() {
   QStringList lines;
   if (!m_problem.isEmpty()) lines << m_problem;
   const QString next = m_restarts.StatusText();
-  if (!next.isEmpty()) lines << QStringLiteral("Next: ") + next + QLatin1Char('.');
+  const supervise::ScheduleSettings& schedule = m_restarts.Settings().schedule;
+  if (!next.isEmpty())
+    lines << QStringLiteral("Next: ") + next + QLatin1Char('.');
+  else if (!schedule.daily.empty() || schedule.every > std::chrono::seconds(0))
+    lines << QStringLiteral("The server is restarted on this schedule while it is kept running.");
   if (!m_restarts.UpdateNotice().isEmpty()) lines << m_restarts.UpdateNotice();
   m_state->setText(lines.join(QLatin1Char('\n')));
   m_cancel->setEnabled(m_restarts.Scheduled());

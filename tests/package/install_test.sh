@@ -66,7 +66,9 @@ press() {  # press WINDOW KEY
 # Terminal answers: no display, no window system, nothing written.
 version=$(as_user "$program" --version) || fail "--version failed"
 [[ $version == "quorvane $(dpkg-deb -f "$deb" Version | sed 's/-[^-]*$//')" ]] || fail "--version printed '$version'"
-as_user "$program" --help | grep -q -- '--version' || fail "--help does not list --version"
+# Read whole first: grep -q leaving early would end a long help with SIGPIPE.
+help=$(as_user "$program" --help) || fail "--help failed"
+grep -q -- '--version' <<<"$help" || fail "--help does not list --version"
 status=0
 (as_user "$program" --no-such-option 2>"$work/error.txt" >/dev/null) || status=$?
 [[ $status == 2 ]] || fail "an unknown option exited with $status, not 2"

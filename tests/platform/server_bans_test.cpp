@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
-#include <QUdpSocket>
 #include <algorithm>
 
 #include "people/ban_console.h"
@@ -13,6 +12,7 @@
 #include "platform/server_console.h"
 #include "platform/server_query.h"
 #include "support/standin_processes.h"
+#include "support/standin_server.h"
 
 namespace quorvane::platform {
 namespace {
@@ -41,9 +41,7 @@ class ServerBans : public ::testing::Test {
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
     m_dir.Make("tfc/server.cfg", "rcon_password \"ban pw\"\r\n");
-    QUdpSocket probe;  // closed again before the stand-in binds the port
-    ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-    m_port = probe.localPort();
+    m_port = test_support::FreeUdpPort();
   }
   void TearDown() override { EXPECT_TRUE(test_support::EndAll(m_dir.Path(), {m_pid})); }
 
@@ -86,22 +84,6 @@ class ServerBans : public ::testing::Test {
   std::uint16_t m_port = 0;
   std::unique_ptr<ConsoleLink> m_console;
 };
-
-TEST_F(ServerBans, permanentBansComeBackFromTheServersFileAndTimedOnesWithTheirMinutesLeft) {
-  ASSERT_NO_FATAL_FAILURE(Start());
-  const std::vector<people::Ban> bans = {MakeBan("STEAM_0:1:2345"), MakeBan("STEAM_0:0:7", minutes(30)),
-                                         MakeBan("1.2.3.4")};
-  for (const people::Ban& ban : bans)
-    for (const std::string& command : people::ApplyCommands(ban, Now())) Run(command);
-
-  ASSERT_TRUE(test_support::EndAll(m_dir.Path(), {m_pid}));
-  ASSERT_NO_FATAL_FAILURE(Start());
-  Restore(bans);
-  // The permanent one came back from the server's own file, ahead of those sent; the timed one
-  // has its 30 minutes, rounded up. Then all are held: nothing to send.
-  EXPECT_EQ(Run("listid"), "UserID filter list: 2 entries\n1 STEAM_0:1:2345 : permanent\n2 STEAM_0:0:7 : 30.000 min\n");
-  EXPECT_EQ(Restore(bans), std::vector<people::PlannedCommand>{});
-}
 
 TEST_F(ServerBans, fiveHundredBansComeBackWithoutResendingWhatTheServersFileHolds) {
   std::vector<people::Ban> bans;

@@ -15,8 +15,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -31,6 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::InstallStandIn;
 using test_support::ReadStandInRecord;
+using testing::Slurp;
 
 unsigned short FreeUdpPort() {
   const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
@@ -42,13 +41,6 @@ unsigned short FreeUdpPort() {
   ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
   ::close(s);
   return ntohs(address.sin_port);
-}
-
-std::string ReadText(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 // Waits (on the child's end, polled) until the supervised server has ended.
@@ -95,7 +87,7 @@ TEST_F(SupervisedStart, hldsRunFolderStartsTheBinaryWithItsFolderOnTheLibraryPat
   EXPECT_EQ(started.started, record.pid);
   EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(record.pid) + "/exe").filename(), "hlds_linux");
   EXPECT_EQ(getpgid(static_cast<pid_t>(record.pid)), record.pid);
-  const std::string environment = ReadText("/proc/" + std::to_string(record.pid) + "/environ");
+  const std::string environment = Slurp("/proc/" + std::to_string(record.pid) + "/environ");
   EXPECT_NE(environment.find(std::string("LD_LIBRARY_PATH=") + m_dir.Text()), std::string::npos);
   rlimit core{};
   ASSERT_EQ(::prlimit(static_cast<pid_t>(record.pid), RLIMIT_CORE, nullptr, &core), 0);
@@ -167,7 +159,7 @@ TEST_F(SupervisedStart, missingServerIsRefusedWithTheReason) {
 
 // A crash leaves a core in the server folder; the debugger's backtrace of it goes into the report.
 TEST_F(SupervisedStart, coreFileOfTheCrashGivesTheDebuggersBacktrace) {
-  if (ReadText("/proc/sys/kernel/core_pattern") != "core\n") GTEST_SKIP() << "cores go elsewhere on this machine";
+  if (Slurp("/proc/sys/kernel/core_pattern") != "core\n") GTEST_SKIP() << "cores go elsewhere on this machine";
   if (std::getenv("ASAN_OPTIONS") != nullptr) GTEST_SKIP() << "a sanitized stand-in's core holds its shadow memory";
   InstallStandIn(m_dir.Path() / "hlds_linux");
   ::setenv("QUORVANE_STANDIN_END", "segv", 1);
@@ -244,7 +236,7 @@ TEST(CrashFiles, reportIsWrittenInAFolderNamedByItsTimeAndOldOnesRemoved) {
   const ReportWritten written = files.Write(now, "the report\n");
   ASSERT_TRUE(written) << written.reason;
   EXPECT_EQ(written.folder, dir.Path() / "2026-12-07_21-00-00");
-  EXPECT_EQ(ReadText(written.folder / "report.txt"), "the report\n");
+  EXPECT_EQ(Slurp(written.folder / "report.txt"), "the report\n");
   EXPECT_EQ(files.List(), (std::vector<std::string>{"2026-12-07_21-00-00", "2026-12-06_08-00-00"}));
   EXPECT_TRUE(fs::exists(dir.Path() / "notes"));
   const install::Read<std::string> read = files.ReadReport("2026-12-06_08-00-00");

@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
 
+#include "platform/scratch_dir.h"
 #include "store/sqlite_player_store.h"
 
 namespace quorvane::store {
 namespace {
 
-namespace fs = std::filesystem;
 using people::Session;
 
 // The real store behind a switch that makes it answer as a full disk would, and a count of the batches.
@@ -62,19 +61,12 @@ Session Played(int i) {
 class Recorder : public testing::Test {
  protected:
   void SetUp() override {
-    m_dir = fs::temp_directory_path() /
-            ("quorvane_recorder_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(m_dir);
-    OpenedStore opened = SqlitePlayerStore::Open(m_dir / "players.sqlite3");
+    OpenedStore opened = SqlitePlayerStore::Open(m_dir.Path() / "players.sqlite3");
     ASSERT_TRUE(opened.store) << opened.message;
     m_store = std::move(opened.store);
   }
-  void TearDown() override {
-    m_store.reset();
-    fs::remove_all(m_dir);
-  }
   std::size_t Stored() { return m_store->Search("", 100000)->size(); }
-  fs::path m_dir;
+  platform::testing::ScratchDir m_dir;
   std::unique_ptr<SqlitePlayerStore> m_store;
   std::vector<std::string> m_notices;
   std::mutex m_noticeMutex;

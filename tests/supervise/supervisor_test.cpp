@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "supervise/crash_report.h"
 #include "supervise/rows.h"
 
 namespace quorvane::supervise::test {
@@ -191,32 +190,6 @@ TEST(Supervision, crashCarriesUptimeAndWhatWasLastSeen) {
   expected.restartIn = seconds(10);
   EXPECT_EQ(actions[0].crash, expected);
 }
-
-struct EndingRow {
-  const char* name;
-  std::vector<Event> before;
-  Event event;
-  const char* howItEnded;
-};
-
-class Endings : public testing::TestWithParam<EndingRow> {};
-
-TEST_P(Endings, areToldInTheCrashList) {
-  Supervisor s;
-  (void)FeedAll(s, GetParam().before);
-  const auto actions = s.Feed(GetParam().event);
-  ASSERT_FALSE(actions.empty());
-  ASSERT_TRUE(actions[0].crash);
-  EXPECT_EQ(HowItEnded(*actions[0].crash), GetParam().howItEnded);
-}
-
-INSTANTIATE_TEST_SUITE_P(Supervision, Endings,
-                         testing::Values(EndingRow{"hung", kHung, Signal(151, 15), "stopped answering"},
-                                         EndingRow{"fatalWindow", kFatal, Signal(31, 9), "fatal error window"},
-                                         EndingRow{"notStarted", kLaunching,
-                                                   Ev(31, K::StartFailed, 0, "hlds_run: no such file"),
-                                                   "could not be started: hlds_run: no such file"}),
-                         RowName);
 
 TEST(Supervision, shortenedTimesAreKept) {
   Settings quick;

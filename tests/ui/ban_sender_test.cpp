@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
-#include <filesystem>
 #include <sstream>
 
+#include "platform/scratch_dir.h"
 #include "platform/server_console.h"
 #include "store/sqlite_player_store.h"
 #include "support/standin_server.h"
@@ -16,7 +16,6 @@
 namespace quorvane::ui {
 namespace {
 
-namespace fs = std::filesystem;
 using std::chrono::minutes;
 
 people::WallTime Now() { return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()); }
@@ -34,10 +33,7 @@ class BanSenderTest : public testing::Test {
  protected:
   void SetUp() override {
     fixtures::App();
-    m_dir = fs::temp_directory_path() /
-            ("quorvane_ban_sender_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(m_dir);
-    store::OpenedStore opened = store::SqlitePlayerStore::Open(m_dir / "players.sqlite3");
+    store::OpenedStore opened = store::SqlitePlayerStore::Open(m_dir.Path() / "players.sqlite3");
     ASSERT_TRUE(opened.store) << opened.message;
     m_store = std::move(opened.store);
     BanSenderSources sources;
@@ -47,12 +43,6 @@ class BanSenderTest : public testing::Test {
     sources.store = [this] { return m_store.get(); };
     m_sender = std::make_unique<BanSender>(std::move(sources));
   }
-  void TearDown() override {
-    m_sender.reset();
-    m_store.reset();
-    fs::remove_all(m_dir);
-  }
-
   // Its first answer, as the supervision and the monitor see it: the sender's entry.
   void CameUp() {
     bool answered = false;
@@ -89,7 +79,7 @@ class BanSenderTest : public testing::Test {
   }
 
   test_support::StandInServer m_server{"rcon_password \"ban pw\"\r\n"};
-  fs::path m_dir;
+  platform::testing::ScratchDir m_dir;
   std::unique_ptr<store::SqlitePlayerStore> m_store;
   std::unique_ptr<BanSender> m_sender;
 };

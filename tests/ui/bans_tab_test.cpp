@@ -10,8 +10,8 @@
 #include <QTableWidget>
 #include <QTest>
 #include <cstdio>
-#include <filesystem>
 
+#include "platform/scratch_dir.h"
 #include "platform/server_console.h"
 #include "store/sqlite_player_store.h"
 #include "support/standin_server.h"
@@ -22,25 +22,16 @@
 namespace quorvane::ui {
 namespace {
 
-namespace fs = std::filesystem;
 using fixtures::Child;
 
 people::WallTime Now() { return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()); }
-
-fs::path TestDir(const char* what) {
-  const fs::path dir = fs::temp_directory_path() /
-                       (std::string(what) + "_" + testing::UnitTest::GetInstance()->current_test_info()->name());
-  fs::remove_all(dir);
-  return dir;
-}
 
 // The tab on a store of its own; the server has no console password, so every change stays in the store.
 class BansTabTest : public testing::Test {
  protected:
   void SetUp() override {
     fixtures::App();
-    m_dir = TestDir("quorvane_bans_tab");
-    store::OpenedStore opened = store::SqlitePlayerStore::Open(m_dir / "players.sqlite3");
+    store::OpenedStore opened = store::SqlitePlayerStore::Open(m_dir.Path() / "players.sqlite3");
     ASSERT_TRUE(opened.store) << opened.message;
     m_store = std::move(opened.store);
     BanSenderSources sources;
@@ -48,12 +39,6 @@ class BansTabTest : public testing::Test {
     m_sender = std::make_unique<BanSender>(std::move(sources));
     m_tab = std::make_unique<BansTab>(m_sender.get(), &m_dialogs);
     m_tab->show();
-  }
-  void TearDown() override {
-    m_tab.reset();
-    m_sender.reset();
-    m_store.reset();
-    fs::remove_all(m_dir);
   }
   QStringList Column(int column) const {
     auto* rows = Child<QTableWidget>(m_tab.get(), "BanList");
@@ -72,7 +57,7 @@ class BansTabTest : public testing::Test {
   void Click(const char* name) { QTest::mouseClick(Child<QPushButton>(m_tab.get(), name), Qt::LeftButton); }
   QString Notice() const { return Child<QLabel>(m_tab.get(), "BansNotice")->text(); }
 
-  fs::path m_dir;
+  platform::testing::ScratchDir m_dir;
   fixtures::RecordingDialogs m_dialogs;
   std::unique_ptr<store::SqlitePlayerStore> m_store;
   std::unique_ptr<BanSender> m_sender;
@@ -160,9 +145,9 @@ Ran RunBans(const BanCommand& command, const BanPlace& place, const char* passwo
 
 TEST(BanCommandLine, aBanIsKeptAndSentToTheRunningServerThenListedAndLifted) {
   fixtures::App();
-  const fs::path dir = TestDir("quorvane_ban_command");
+  const platform::testing::ScratchDir dir;
   test_support::StandInServer server{"rcon_password \"ban pw\"\r\n"};
-  BanPlace place{dir / "players.sqlite3", nullptr, {}, "127.0.0.1", server.Port()};
+  BanPlace place{dir.Path() / "players.sqlite3", nullptr, {}, "127.0.0.1", server.Port()};
   // Answering first: a console packet sent while it starts is lost.
   bool answered = false;
   const auto query =
@@ -184,7 +169,6 @@ TEST(BanCommandLine, aBanIsKeptAndSentToTheRunningServerThenListedAndLifted) {
   EXPECT_EQ(lifted.out, "The ban on STEAM_0:1:9 is lifted in " + place.storeFile->string() + "; " + server.Target() +
                             " is told when Quorvane next sees it come up.\n");
   EXPECT_NE(lifted.err.find("QUORVANE_RCON_PASSWORD"), std::string::npos);
-  fs::remove_all(dir);
 }
 
 }  // namespace

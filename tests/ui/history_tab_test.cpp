@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/scratch_dir.h"
 #include "ui/player_history.h"
 #include "ui/window_fixtures.h"
 
@@ -28,10 +29,6 @@ class HistoryTabTest : public testing::Test {
  protected:
   void SetUp() override {
     fixtures::App();
-    m_dir = fs::temp_directory_path() /
-            ("quorvane_history_tab_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(m_dir);
-    m_file = m_dir / "players.sqlite3";
     m_history = std::make_unique<PlayerHistory>(m_file);
     m_history->Listen("/srv/hlds/tfc", 27015);
     for (const monitor::LogLine& line : {At(0, "Started map \"2fort\" (CRC \"1\")"),
@@ -43,11 +40,6 @@ class HistoryTabTest : public testing::Test {
     m_history->Flush();
     m_tab = std::make_unique<HistoryTab>(m_history.get(), &m_dialogs);
     m_tab->show();
-  }
-  void TearDown() override {
-    m_tab.reset();
-    m_history.reset();
-    fs::remove_all(m_dir);
   }
   template <typename T>
   T* Find(const char* name) {
@@ -66,7 +58,8 @@ class HistoryTabTest : public testing::Test {
     for (int r = 0; r < rows->rowCount(); ++r)
       if (rows->item(r, 1)->text() == steamId) rows->selectRow(r);
   }
-  fs::path m_dir, m_file;
+  platform::testing::ScratchDir m_dir;
+  fs::path m_file = m_dir.Path() / "players.sqlite3";
   fixtures::RecordingDialogs m_dialogs;
   std::unique_ptr<PlayerHistory> m_history;
   std::unique_ptr<HistoryTab> m_tab;

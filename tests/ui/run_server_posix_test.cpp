@@ -7,11 +7,11 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QUdpSocket>
 #include <filesystem>
 
 #include "store/sqlite_player_store.h"
 #include "support/standin_processes.h"
+#include "support/standin_server.h"
 #include "ui/command_line.h"
 #include "ui/window_fixtures.h"
 
@@ -22,12 +22,6 @@ namespace fs = std::filesystem;
 
 // grace 20 s (no hang unless a row wants one), restarts after 1, 2, 2 s.
 constexpr const char* kTimes = "grace=20,answer=3,query=1,kill=1,first=1,max=2,healthy=60,loop=5/60";
-
-std::uint16_t FreeUdpPort() {
-  QUdpSocket probe;
-  EXPECT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-  return probe.localPort();
-}
 
 // The program copied beside its own Quorvane.ini (the stored location), its
 // modules reached as from an installation, the stand-in as the server, and
@@ -101,7 +95,7 @@ class RunServer : public ::testing::Test {
   }
 
   QTemporaryDir m_dir;
-  std::uint16_t m_port = FreeUdpPort();
+  std::uint16_t m_port = test_support::FreeUdpPort();
   QProcessEnvironment m_env;
   QProcess m_program, m_second;
   QString m_said, m_secondSaid;

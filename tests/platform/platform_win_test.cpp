@@ -180,9 +180,19 @@ TEST(ChildProcessWinTest, endingTheProgramAnyHowEndsSteamCmdWithIt) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION helper{};
+  // The helper runs its one test whichever shard this run is.
+  char shards[16] = "", shard[16] = "";
+  const bool sharded = GetEnvironmentVariableA("GTEST_TOTAL_SHARDS", shards, sizeof shards) > 0 &&
+                       GetEnvironmentVariableA("GTEST_SHARD_INDEX", shard, sizeof shard) > 0;
+  SetEnvironmentVariableA("GTEST_TOTAL_SHARDS", nullptr);
+  SetEnvironmentVariableA("GTEST_SHARD_INDEX", nullptr);
   const BOOL started =
       CreateProcessA(self, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &helper);
   SetEnvironmentVariableA("QUORVANE_JOB_TEST_DIR", nullptr);
+  if (sharded) {
+    SetEnvironmentVariableA("GTEST_TOTAL_SHARDS", shards);
+    SetEnvironmentVariableA("GTEST_SHARD_INDEX", shard);
+  }
   ASSERT_TRUE(started);
   CloseHandle(helper.hThread);
   EXPECT_EQ(WaitForSingleObject(helper.hProcess, 60000), WAIT_OBJECT_0);

@@ -78,7 +78,8 @@ for d in "${dll_dirs[@]}"; do WINEPATH+="${WINEPATH:+;}$(winepath -w "$d")"; don
 export WINEPATH QT_PLUGIN_PATH="$(winepath -w "$qt/plugins")" QT_QPA_PLATFORM=offscreen
 
 failed=0
-mapfile -t programs < <(find "$build/tests" -maxdepth 1 -name '*_tests.exe' | sort)
+# The programs this configuration builds, as CTest knows them: a left-over of an earlier one is not run.
+mapfile -t programs < <(ctest --test-dir "$build" -N | sed -n 's|^ *Test *#[0-9]*: \(.*\)$|'"$build"'/tests/\1.exe|p' | grep '_tests\.exe$' | sort)
 if ((${#programs[@]} == 0)); then
   echo "No Windows test programs were built" >&2
   exit 1

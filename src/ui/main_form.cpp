@@ -96,6 +96,7 @@ void MainForm::Load() {
 
 void MainForm::Unload() {
   m_unloading = true;
+  emit unloading();
   close();
 }
 

@@ -104,6 +104,7 @@ class MainForm : public QWidget {
   void quitRequested();            // Command5 and the frame's close control
   void changeLocationRequested();  // Command19
   void updateServerRequested();    // the server monitor's "Update server…"
+  void unloading();                // the quit sequence takes the window away; its children go with it
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -532,8 +532,8 @@ void AttachServerMonitor(MainForm& form, QBoxLayout* layout, install::FileSystem
     dialogs.Inform(FromAnsi(monitor::ServerEndedText(last)));
   });
   // Nothing stops the server once the program has gone: the players hear so.
-  QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, line,
-                   [countdown] { countdown->CancelBeforeQuit(); });
+  // The countdown goes with the window, before the program quits: the players hear it is off then.
+  QObject::connect(&form, &MainForm::unloading, countdown, [countdown] { countdown->CancelBeforeQuit(); });
 }
 
 void FollowServer(MainForm& form, install::FileSystem& fs, ServerWatch& watch) {

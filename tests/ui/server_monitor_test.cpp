@@ -291,6 +291,17 @@ TEST_F(MonitorTest, aCountdownCancelledAsTheProgramEndsTellsThePlayersBeforeItRe
   EXPECT_FALSE(countdown->Active());
 }
 
+TEST_F(MonitorTest, aCountdownRunningWhenTheMainWindowIsUnloadedTellsThePlayersItIsOff) {
+  StandIn server;
+  fixtures::FormOnDisk t;
+  auto* running = t.form->findChild<StopCountdown*>();
+  ASSERT_NE(running, nullptr);
+  ASSERT_TRUE(running->Begin(platform::UdpServerLinks(), "127.0.0.1", server.Port(), "se cret", [] {}));
+  ASSERT_TRUE(Await([&] { return server.Received().contains("say \"Server stopping in 60 seconds\""); }));
+  t.form->Unload();
+  EXPECT_TRUE(server.Received().endsWith("say \"Server stop cancelled\"\n")) << server.Received().toStdString();
+}
+
 struct CloseCase {
   const char* name;
   bool keep;         // the answer to the question on closing

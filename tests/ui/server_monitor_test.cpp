@@ -293,6 +293,9 @@ TEST_F(MonitorTest, aCountdownCancelledAsTheProgramEndsTellsThePlayersBeforeItRe
 
 TEST_F(MonitorTest, aCountdownRunningWhenTheMainWindowIsUnloadedTellsThePlayersItIsOff) {
   StandIn server;
+  // A console packet sent while the server still starts is lost: wait for its first answer.
+  const auto w = Open(server.Port());
+  ASSERT_TRUE(Await([&] { return watch->LogAddressAdded(); }));
   fixtures::FormOnDisk t;
   auto* running = t.form->findChild<StopCountdown*>();
   ASSERT_NE(running, nullptr);

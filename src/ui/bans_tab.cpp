@@ -214,6 +214,16 @@ void BansTab::Selected() {
   m_minutes->setValue(static_cast<int>(std::max<long long>(1, length.count())));
 }
 
+std::pair<const people::StoredBan*, people::BanStore*> BansTab::SelectedToChange() {
+  const people::StoredBan* selected = SelectedBan();
+  if (!selected) {
+    Say(QStringLiteral("Select a ban in the list first."));
+    return {};
+  }
+  people::BanStore* store = WritableStore();
+  return {store ? selected : nullptr, store};
+}
+
 people::BanStore* BansTab::WritableStore() {
   people::BanStore* store = m_sender ? m_sender->Store() : nullptr;
   if (store && !store->Writable()) {
@@ -273,12 +283,8 @@ void BansTab::AddBan() {
 }
 
 void BansTab::ChangeSelected() {
-  const people::StoredBan* s = SelectedBan();
-  people::BanStore* store = s ? WritableStore() : nullptr;
-  if (!s || !store) {
-    if (!s) Say(QStringLiteral("Select a ban in the list first."));
-    return;
-  }
+  const auto [s, store] = SelectedToChange();
+  if (!s) return;
   const people::Ban before = s->ban;
   if (before.liftedAt) {
     Say(QStringLiteral("A lifted ban stays as it was; make a new one instead."));
@@ -306,12 +312,8 @@ void BansTab::ChangeSelected() {
 }
 
 void BansTab::LiftSelected() {
-  const people::StoredBan* s = SelectedBan();
-  people::BanStore* store = s ? WritableStore() : nullptr;
-  if (!s || !store) {
-    if (!s) Say(QStringLiteral("Select a ban in the list first."));
-    return;
-  }
+  const auto [s, store] = SelectedToChange();
+  if (!s) return;
   const people::Ban before = s->ban;
   const people::WallTime now = WallNow();
   const QString target = QString::fromStdString(before.target.Text());

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <chrono>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "people/ban_store.h"
@@ -51,6 +52,8 @@ class BansTab : public QWidget {
   void Selected();
   const people::StoredBan* SelectedBan() const;
   people::BanStore* WritableStore();
+  // The selected ban and the store to change it in; the ban is none (said why) without either.
+  std::pair<const people::StoredBan*, people::BanStore*> SelectedToChange();
   std::optional<std::chrono::minutes> ChosenLength() const;
 
   BanSender* m_sender;
